@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, testing and running the demo need.
+# Only packages that are missing are installed; uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-tools-dev qt6-tools-dev-tools
+  qt6-l10n-tools qt6-translations-l10n libqt6opengl6-dev libgl-dev
+  qt6-qpa-plugins libturbojpeg0-dev
+  xvfb xauth x11-utils imagemagick iproute2 util-linux
+)
+if [ "${DXCAM_BENCH:-0}" = 1 ]; then
+  packages+=(ffmpeg libjpeg-turbo-progs)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
