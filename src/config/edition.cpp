@@ -1,0 +1,39 @@
+#include "edition.h"
+
+#include <QCoreApplication>
+
+namespace {
+const char *const context = "edition";
+const QString iconFolder = QStringLiteral(":/iconMarvitons/images/");
+} // namespace
+
+edition edition::forVersion(int FaVers)
+{
+    switch (FaVers) {
+    case 1:
+        return {iconFolder + QStringLiteral("TORVA_Multiviewer_Icon_v2_SMALL.PNG"),
+                QT_TRANSLATE_NOOP("edition", "TORVA HRS-410 MultiViewer V2.2.6"),
+                {QT_TRANSLATE_NOOP("edition", "TORVA HRM-410"), QT_TRANSLATE_NOOP("edition", "AXIS IP Kamera")}};
+    case 2:
+        return {iconFolder + QStringLiteral("Quardello16.png"),
+                QT_TRANSLATE_NOOP("edition", "QUARDELLO DX-CAM Viewer V2.2.6"),
+                {QT_TRANSLATE_NOOP("edition", "DX-CAM"), QT_TRANSLATE_NOOP("edition", "AXIS M1113")}};
+    default:
+        return {iconFolder + QStringLiteral("Marviton.PNG"),
+                QT_TRANSLATE_NOOP("edition", "Marviton.DX-CAM-Viewer V2.2.6"),
+                {QT_TRANSLATE_NOOP("edition", "Marviton.DX-CAM"), QT_TRANSLATE_NOOP("edition", "AXIS M1113")}};
+    }
+}
+
+QString edition::translatedTitle() const
+{
+    return QCoreApplication::translate(context, title);
+}
+
+QStringList edition::translatedCameraTypes() const
+{
+    QStringList names;
+    for (const char *type : cameraTypes)
+        names.append(QCoreApplication::translate(context, type));
+    return names;
+}
