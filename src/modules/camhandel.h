@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDialog>
+
+struct shellSettings;
+
+namespace Ui {
+class camHandel;
+}
+
+// The small button panel opened over a camera picture. A press only records a request and closes
+// the panel; the main window's tick turns the pending request into work (commandDispatch).
+class camHandel : public QDialog {
+    Q_OBJECT
+
+public:
+    // Button numbers, as returned by pendingButton().
+    enum button { none = 0, door = 1, doorAndHangUp = 2, light = 3, callStation = 4, savePicture = 5,
+                  print = 6, saveVideo = 7, startStop = 8 };
+
+    // settings: read for SavePrintBtnEn now and whenever the availability changes.
+    // popupPanel: the separate popup window's panel, without start/stop and view buttons.
+    explicit camHandel(const shellSettings &settings, bool popupPanel = false, QWidget *parent = nullptr);
+    ~camHandel() override;
+
+    // The main window's view-toggle request, set by the view button.
+    void setViewToggleRequest(bool *request) { viewToggleRequest = request; }
+
+    void setButtonLabels(const QString &buttonText);
+    void setViewLabel(bool gridView);
+    void setStartStopLabel(bool streamIdle);
+    // 0: manual saving usable (when allowed at all); 1: automatic recording owns saving.
+    void setAvailability(int mode);
+
+    // The first pending request in priority order, none when nothing is pending.
+    int pendingButton() const;
+    void clearRequest(int button);
+
+    void retranslate();
+
+private slots:
+    void on_TuerOfnenPB_clicked();
+    void on_verbTrennPB_clicked();
+    void on_switchLightPB_clicked();
+    void on_callSIPPB_clicked();
+    void on_saveJPG_clicked();
+    void on_speichernAVIPB_clicked();
+    void on_printPB_clicked();
+    void on_StartStopVideoPB_clicked();
+    void on_Voll_AlleBilderPB_clicked();
+
+private:
+    void request(int button);
+    void shrink();
+
+    Ui::camHandel *ui;
+    const shellSettings &settings;
+    bool requests[startStop + 1] = {};
+    bool *viewToggleRequest = nullptr;
+};

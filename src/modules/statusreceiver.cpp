@@ -1,0 +1,65 @@
+#include "statusreceiver.h"
+
+#include "camdata.h"
+#include "statusparser.h"
+
+#include <QHostAddress>
+
+statusReceiver::statusReceiver(moduleKind kind, const QList<camData *> *cameras, QObject *parent)
+    : QObject(parent), kind(kind), cameras(cameras), socket(this)
+{
+}
+
+int statusReceiver::firstStatusPort(const QList<camData *> &cameras, moduleKind kind)
+{
+    if (cameras.isEmpty() || !cameras.first())
+        return -1;
+    const camData *first = cameras.first();
+    return kind == moduleKind::cameraIo ? first->camModule.UDP_Status_CAM : first->sipModuleRec.UDP_Status_SIP;
+}
+
+bool statusReceiver::bind(int port)
+{
+    // A socket bound to Any reports IPv4 senders as "::ffff:a.b.c.d", which never equals a
+    // configured address.
+    if (!socket.bind(QHostAddress::AnyIPv4, quint16(port), QUdpSocket::ShareAddress))
+        return false;
+    connect(&socket, &QUdpSocket::readyRead, this, &statusReceiver::drain, Qt::UniqueConnection);
+    return true;
+}
+
+void statusReceiver::drain()
+{
+    while (socket.hasPendingDatagrams()) {
+        const qint64 size = socket.pendingDatagramSize();
+        if (size <= 0) {
+            char discard;
+            socket.readDatagram(&discard, 0);
+            continue;
+        }
+        QByteArray datagram(size, Qt::Uninitialized);
+        QHostAddress sender;
+        if (socket.readDatagram(datagram.data(), size, &sender) != size)
+            continue;
+        dispatch(datagram, sender.toString());
+    }
+}
+
+void statusReceiver::dispatch(const QByteArray &datagram, const QString &sender)
+{
+    if (!cameras)
+        return;
+    for (camData *cam : *cameras) {
+        if (!cam)
+            continue;
+        if (kind == moduleKind::cameraIo) {
+            cameraModule &rec = cam->camModule;
+            if (rec.addressText() == sender)
+                statusParser::parse(rec.status, rec.CAM_popup, rec.callee, rec.allRufNr, datagram);
+        } else {
+            sipModule &rec = cam->sipModuleRec;
+            if (rec.addressText() == sender)
+                statusParser::parse(rec.status, rec.SIP_popup, rec.SIP_Callee, rec.allRufNr, datagram);
+        }
+    }
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QUdpSocket>
+
+class camData;
+
+// One UDP status socket: drains the datagrams and hands each to the status parser of every
+// camera whose module record (camera/IO or intercom, chosen by the kind) has the sender's address.
+class statusReceiver : public QObject {
+    Q_OBJECT
+
+public:
+    enum class moduleKind { cameraIo, intercom };
+
+    statusReceiver(moduleKind kind, const QList<camData *> *cameras, QObject *parent = nullptr);
+
+    // Status port of the first camera in the list (every module must send there), -1 without one.
+    static int firstStatusPort(const QList<camData *> &cameras, moduleKind kind);
+
+    // Binds on every IPv4 address so that senders compare as dotted text; -1 binds 65535.
+    // Datagrams are drained only when the bind succeeded.
+    bool bind(int port);
+    quint16 localPort() const { return socket.localPort(); }
+
+public slots:
+    void drain();
+
+private:
+    void dispatch(const QByteArray &datagram, const QString &sender);
+
+    moduleKind kind;
+    const QList<camData *> *cameras;
+    QUdpSocket socket;
+};
