@@ -1,1 +1,541 @@
 #include "camdata.h"
+
+#include "httpstream.h"
+#include "tiledecoder.h"
+
+#include <QAuthenticator>
+#include <QCoreApplication>
+#include <QGraphicsPixmapItem>
+#include <QHostAddress>
+#include <QMutexLocker>
+#include <QPainter>
+#include <QtConcurrent/QtConcurrentMap>
+
+int camData::nnRead = 0;
+
+namespace {
+constexpr int tickMs = 40;
+constexpr int defaultStallTimeoutMs = 5000;
+constexpr int defaultPixelSize = 20;
+constexpr int captionOffset = 10;
+constexpr int captionWidth = 350;
+constexpr int axisCamTip = 1;
+const char *const unencodedPathChars = "!$&'()*+,;=:@/";
+}  // namespace
+
+camData::camData(const QPixmap &placeholderPicture, QObject *httpParentObject, QObject *parent)
+    : QObject(parent), httpParent(httpParentObject), placeholder(placeholderPicture)
+{
+    pen.setStyle(Qt::SolidLine);
+    pen.setColor(Qt::black);
+    pen.setWidth(5);
+    font.setFixedPitch(true);
+    font.setWeight(QFont::Bold);
+}
+
+camData::~camData()
+{
+    closeSockets();
+    if (scene)
+        delete tileItem;  // a scene that went first has deleted the item with itself
+}
+
+void camData::wireSettings(const shellSettings *shell, const bool *trace, int *stallTimeout,
+                           const int *pixelSize)
+{
+    settings = shell;
+    traceSwitch = trace;
+    stallTimeoutMs = stallTimeout;
+    overlayPixelSize = pixelSize;
+    if (stallTimeoutMs)
+        *stallTimeoutMs = defaultStallTimeoutMs;
+}
+
+void camData::setDefaults()
+{
+    camModule.CAM_User.clear();
+    camModule.CAM_Password.clear();
+    camModule.prior = 0;
+    camModule.callee = QStringLiteral("100,200");
+    sipModuleRec.SIP_Callee = QStringLiteral("100,200");
+    camModule.Relais_timeCAM = 2;
+    camModule.Relais_timeCAMI = 20;
+    sipModuleRec.Relais_timeSIP = 3;
+    sipModuleRec.Relais_timeSIPI = 30;
+    camModule.UDP_Contrl_CAM = 4005;
+    camModule.UDP_Status_CAM = 5000;
+    sipModuleRec.UDP_Contrl_SIP = 8113;
+    sipModuleRec.UDP_Status_SIP = 8112;
+    camModule.CAM_popup = 3;
+    camModule.CAM_light = 0;
+    camModule.CAM_tuer = 0;
+    sipModuleRec.SIP_popup = 0;
+    sipModuleRec.SIP_light = 0;
+    sipModuleRec.SIP_tuer = 0;
+    sipModuleRec.allRufNr = false;
+    camModule.status = moduleStatus();
+    sipModuleRec.status = moduleStatus();
+    sipModuleRec.status.isSipModule = true;
+}
+
+void camData::applyAddressRule(cameraModule &module, const QString &text)
+{
+    const bool isUrl = text.contains(QLatin1String("http"), Qt::CaseInsensitive);
+    module.URL = isUrl ? text : QString();
+    module.IP = isUrl ? QString() : text;
+    module.addressIsIp = !isUrl;
+    module.hostAddress = isUrl ? QHostAddress() : QHostAddress(module.IP);
+}
+
+void camData::setAddresses(const QString &cameraText, const QString &sipText, const QHostAddress *own)
+{
+    ownAddress = own;
+    applyAddressRule(camModule, cameraText);
+    const bool sipIsUrl = sipText.contains(QLatin1String("http"), Qt::CaseInsensitive);
+    sipModuleRec.URL = sipIsUrl ? sipText : QString();
+    sipModuleRec.SIP_IP = sipIsUrl ? QString() : sipText;
+    sipModuleRec.addressIsIp = !sipIsUrl;
+    sipModuleRec.hostAddress = sipIsUrl ? QHostAddress() : QHostAddress(sipModuleRec.SIP_IP);
+    createHttp();
+    running = true;
+    receiving = true;
+    noDataMs = 0;
+}
+
+QString camData::setAddressText(const QString &text)
+{
+    applyAddressRule(camModule, text);
+    if (!camModule.addressIsIp)
+        return text;
+    return QStringLiteral("http://") + text + QStringLiteral("/mjpg/video.mjpg");
+}
+
+QStringList camData::settingsList() const
+{
+    return {camModule.addressText(),
+            sipModuleRec.addressText(),
+            camModule.camName,
+            sipModuleRec.sipName,
+            camModule.CAM_User,
+            sipModuleRec.SIP_User,
+            camModule.CAM_Password,
+            sipModuleRec.SIP_Password,
+            QString::number(camModule.UDP_Status_CAM),
+            QString::number(sipModuleRec.UDP_Status_SIP),
+            QString::number(camModule.UDP_Contrl_CAM),
+            QString::number(sipModuleRec.UDP_Contrl_SIP)};
+}
+
+// ---- grid ------------------------------------------------------------------------------------
+
+void camData::attachToScene(QGraphicsScene *target)
+{
+    resetScanner();
+    if (tileItem && scene)
+        scene->removeItem(tileItem);
+    scene = target;
+    if (!tileItem) {
+        tileItem = new QGraphicsPixmapItem;
+        tileItem->setOffset(20, 20);
+    }
+    if (scene)
+        scene->addItem(tileItem);
+}
+
+void camData::setTileRect(const QRectF &rect)
+{
+    QMutexLocker lock(&tileMutex);
+    tile = rect;
+}
+
+QRectF camData::tileRect() const
+{
+    QMutexLocker lock(&tileMutex);
+    return tile;
+}
+
+void camData::setSecondRect(const QRectF &rect)
+{
+    QMutexLocker lock(&rectMutex);
+    secondRect = rect;
+}
+
+void camData::showPlaceholder()
+{
+    placeholderWidth = placeholder.width();
+    placeholderHeight = placeholder.height();
+    display = placeholder;
+    if (tileItem)
+        tileItem->setPixmap(display);
+}
+
+void camData::updateSceneItem()
+{
+    if (!tileItem)
+        return;
+    const QRectF rect = tileRect();
+    tileItem->setPixmap(display);
+    tileItem->setPos(rect.x(), rect.y());
+}
+
+// ---- stream ----------------------------------------------------------------------------------
+
+QString camData::streamUrlFor(const cameraModule &module)
+{
+    if (module.IP.isEmpty())
+        return module.URL;
+    if (module.camTip == axisCamTip)
+        return QStringLiteral("http://root:4711@") + module.IP + QStringLiteral("/axis-cgi/mjpg/video.cgi");
+    return QStringLiteral("http://") + module.IP + QStringLiteral("/mjpg/video.mjpg");
+}
+
+camData::requestTarget camData::requestFor(const QString &text)
+{
+    const QUrl url(text);
+    requestTarget target;
+    target.host = url.host();
+    target.https = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+    target.port = quint16(url.port(0));
+    target.user = url.userName();
+    target.password = url.password();
+    // The query is not sent.
+    target.path = QUrl::toPercentEncoding(url.path(), unencodedPathChars);
+    if (target.path.isEmpty())
+        target.path = "/";
+    return target;
+}
+
+void camData::createHttp()
+{
+    if (http) {
+        http->abort();
+        http->deleteLater();
+        http = nullptr;
+    }
+    running = false;
+    streamUrl = streamUrlFor(camModule);
+    requestId = -1;
+    // Offsets recorded in the old buffer mean nothing in the new one.
+    cutter.restart();
+    http = new httpStream(httpParent);
+    streamError = true;
+    connect(http, &httpStream::authenticationRequired, this, &camData::slotAuthenticationRequired);
+    connect(http, &httpStream::responseHeaderReceived, this, &camData::readResponseHeader);
+}
+
+void camData::requestStream()
+{
+    if (!http)
+        return;
+    const requestTarget target = requestFor(streamUrl);
+    http->setHost(target.host, target.https, target.port);
+    if (!target.user.isEmpty())
+        http->setUser(target.user, target.password);
+    requestId = http->get(target.path);
+    framesSinceGet = 0;
+}
+
+void camData::readResponseHeader(int statusCode)
+{
+    switch (statusCode) {
+    case 200:
+    case 301:
+    case 302:
+    case 303:
+    case 307:
+        return;  // redirects are not followed; whatever body comes is read
+    default:
+        streamError = true;
+        if (http)
+            http->abort();
+    }
+}
+
+void camData::slotAuthenticationRequired(QAuthenticator *authenticator)
+{
+    authenticator->setUser(camModule.CAM_User);
+    authenticator->setPassword(camModule.CAM_Password);
+}
+
+void camData::abortStream()
+{
+    streamError = true;
+    if (http)
+        http->abort();
+    running = false;
+}
+
+void camData::closeSockets()
+{
+    if (!http)
+        return;
+    http->abort();
+    http->deleteLater();
+    http = nullptr;
+}
+
+camData::connectionState camData::state() const
+{
+    if (!http)
+        return connectionState::unconnected;
+    switch (http->state()) {
+    case httpStream::connectionState::connecting:
+        return connectionState::connecting;
+    case httpStream::connectionState::connected:
+        return connectionState::connected;
+    case httpStream::connectionState::closing:
+        return connectionState::closing;
+    case httpStream::connectionState::unconnected:
+        break;
+    }
+    return connectionState::unconnected;
+}
+
+bool camData::isIdle() const
+{
+    const connectionState current = state();
+    return current == connectionState::unconnected || current == connectionState::connecting;
+}
+
+bool camData::htppRD()
+{
+    if (!http || streamError)
+        return false;
+    const qint64 available = http->bytesAvailable();
+    if (available <= frameCutter::minChunk)
+        return false;
+    ++nnRead;
+    noDataMs = 0;
+    receiving = true;
+    if (tracing()) {
+        const QTime now = QTime::currentTime();
+        traceLine = camModule.camName.leftJustified(20, QLatin1Char(' '), true) + QStringLiteral("  ")
+            + QString::asprintf(" :: n[v=%3d,rd=%3d,ok=%3d] (Rd-> %2d,%2d,%3d .", framesPerRate,
+                                framesExtracted, framesDisplayed, now.minute(), now.second(), now.msec());
+    }
+    const qint64 wanted = cutter.prepareRead(available);
+    cutter.commitRead(http->read(cutter.writePosition(), wanted));
+    traceStamp("%2d,%2d,%3d) Conv: ");
+    return true;
+}
+
+void camData::scanPending()
+{
+    if (!cutter.hasUnscanned())
+        return;
+    scannedOnce = true;
+    newData = true;
+    extractFrames();
+}
+
+void camData::extractFrames()
+{
+    // Cut pictures are not handed to a recorder yet; frameCutter::setPictureSink is the place.
+    const int cut = cutter.extractFrames();
+    framesExtracted += cut;
+    framesChanged += cut;
+    framesSinceGet += cut;
+    for (int i = 0; i < cut; ++i)
+        traceStamp("F:%2d,%2d,%3d ;");
+}
+
+void camData::resetScanner()
+{
+    cutter.resetMarkers();
+    cutter.clearQueue();
+    framesChanged = 0;
+    framesChangedSeen = -1;
+}
+
+bool camData::stallCheck(bool tickResult, bool windowVisible)
+{
+    if (!abortedOnce && !receiving) {
+        abortStream();
+        abortedOnce = true;
+    }
+    return tickResult && windowVisible && !userStopped;
+}
+
+// ---- tick and render -------------------------------------------------------------------------
+
+bool camData::tick(bool isSelected)
+{
+    selected = isSelected;
+    noDataMs += tickMs;
+    const int timeout = stallTimeoutMs ? *stallTimeoutMs : defaultStallTimeoutMs;
+    if (noDataMs <= timeout) {
+        renderTile();
+        return false;
+    }
+    noDataMs = 0;
+    const bool wasReceiving = receiving;
+    receiving = false;
+    renderTile();
+    return !wasReceiving;
+}
+
+void camData::traceStamp(const char *format)
+{
+    // Stamps belong to the line a read started; a tick without a read adds no line.
+    if (!tracing() || traceLine.isEmpty())
+        return;
+    const QTime now = QTime::currentTime();
+    traceLine += QString::asprintf(format, now.minute(), now.second(), now.msec());
+}
+
+void camData::renderTile()
+{
+    pending = pendingRender();
+    htppRD();
+
+    QByteArray picture;
+    if (receiving) {
+        scanPending();
+        if (hasFrame() && scannedOnce)
+            picture = newestFrame();
+        traceStamp("( L=%2d,%2d,%3d; ");
+    }
+    const bool usePlaceholder = picture.isEmpty();
+
+    if (newData || usePlaceholder) {
+        const QRectF rect = tileRect();
+        lastTargetWidth = rect.width();
+        lastTargetHeight = rect.height();
+        pending.tile = QSize(int(lastTargetWidth), int(lastTargetHeight));
+        pending.scaleMode = settings ? settings->scaleMode : 0;
+        pending.from = usePlaceholder ? pendingRender::source::placeholder : pendingRender::source::picture;
+        pending.jpeg = picture;
+        if (!usePlaceholder) {
+            ++framesDisplayed;
+            newData = false;
+        }
+    } else {
+        pending.from = pendingRender::source::keep;
+    }
+    pending.pixelSize = overlayPixelSize ? *overlayPixelSize : defaultPixelSize;
+
+    if (!receiving)
+        pending.caption = QStringLiteral("!UNCONNECTED! -> ");
+    else if (selected)
+        pending.caption = QStringLiteral("> ");
+
+    showRequest = camModule.status.popupRequest;
+    camModule.status.popupRequest = false;
+    input1Copy = camModule.status.input1Active;
+    input2Copy = camModule.status.input2Active;
+
+    pending.callCaption = sipModuleRec.status.callForced || input1Copy || input2Copy;
+    if (pending.callCaption)
+        pending.caption += QCoreApplication::translate("camData", "Eingehender Ruf von ");
+    pending.caption += camModule.camName;
+
+    if (!tracing() || traceLine.isEmpty())
+        return;
+    traceStamp("%2d,%2d,%3d)");
+    QMutexLocker lock(&traceMutex);
+    traceLines.append(traceLine);
+    traceLine.clear();
+}
+
+void camData::decodePending()
+{
+    if (pending.from == pendingRender::source::picture)
+        pending.decoded = tileDecoder::decode(pending.jpeg, pending.tile, pending.scaleMode);
+}
+
+QPixmap camData::scaledPlaceholder(const QSize &size, int scaleMode)
+{
+    if (placeholderScaledFor != size || placeholderScaledMode != scaleMode) {
+        const QSize target = tileDecoder::targetSize(placeholder.size(), size, scaleMode);
+        placeholderScaled = target.isEmpty()
+            ? QPixmap()
+            : placeholder.scaled(target, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        placeholderScaledFor = size;
+        placeholderScaledMode = scaleMode;
+    }
+    return placeholderScaled;
+}
+
+void camData::paintPending()
+{
+    switch (pending.from) {
+    case pendingRender::source::none:
+        return;
+    case pendingRender::source::keep:
+        break;
+    case pendingRender::source::placeholder:
+        display = scaledPlaceholder(pending.tile, pending.scaleMode);
+        break;
+    case pendingRender::source::picture:
+        display = QPixmap::fromImage(std::move(pending.decoded));
+        break;
+    }
+    const pendingRender::source from = pending.from;
+    pending.from = pendingRender::source::none;
+    pending.jpeg.clear();
+    if (display.isNull()) {
+        if (from != pendingRender::source::keep)
+            lastDrawnRect = QRect();
+        return;
+    }
+
+    QPainter painter(&display);
+    lastDrawnRect = display.rect();
+    font.setPixelSize(qMax(1, pending.pixelSize));
+    pen.setColor(pending.callCaption ? Qt::green : Qt::black);
+    painter.setFont(font);
+    painter.setPen(pen);
+    painter.drawText(QRect(lastDrawnRect.left() + captionOffset, lastDrawnRect.top() + captionOffset,
+                           captionWidth, pending.pixelSize + captionOffset),
+                     Qt::AlignLeft, pending.caption);
+    pen.setColor(Qt::black);
+}
+
+void camData::finishRender()
+{
+    decodePending();
+    paintPending();
+}
+
+void camData::finishRenders(const QList<camData *> &cameras)
+{
+    QList<camData *> decoding;
+    for (camData *camera : cameras) {
+        if (camera->pending.from == pendingRender::source::picture)
+            decoding.append(camera);
+    }
+    if (decoding.size() > 1)
+        QtConcurrent::blockingMap(decoding, [](camData *camera) { camera->decodePending(); });
+    else if (!decoding.isEmpty())
+        decoding.first()->decodePending();
+    for (camData *camera : cameras)
+        camera->paintPending();
+}
+
+// ---- statistics and trace --------------------------------------------------------------------
+
+void camData::updateRates(const QTime &now)
+{
+    ++framesChanged;
+    framesPerRate = framesSinceGet + 1;
+    framesSinceGet = 0;
+    sampleMs = now.second() * 1000 + now.msec();
+    const double seconds = (sampleMs - prevSampleMs) / 1000.0;
+    if (seconds > 0) {
+        extractedRate = 10.0 * (framesExtracted - prevExtracted) / seconds;
+        displayedRate = 10.0 * (framesDisplayed - prevDisplayed) / seconds;
+        ++rateSamples;
+        rateSum = int(rateSum + extractedRate);
+    }
+    prevSampleMs = sampleMs;
+    prevExtracted = framesExtracted;
+    prevDisplayed = framesDisplayed;
+}
+
+QStringList camData::takeTraceLines()
+{
+    QMutexLocker lock(&traceMutex);
+    QStringList lines;
+    lines.swap(traceLines);
+    return lines;
+}

@@ -3,20 +3,27 @@
 #include "cameramodule.h"
 #include "sipmodule.h"
 #include "shellsettings.h"
+#include "framecutter.h"
 
 #include <QByteArray>
 #include <QFont>
+#include <QGraphicsScene>
+#include <QImage>
 #include <QList>
 #include <QMutex>
 #include <QObject>
 #include <QPen>
 #include <QPixmap>
+#include <QPointer>
+#include <QRect>
 #include <QRectF>
+#include <QSize>
 #include <QStringList>
 #include <QTime>
+#include <QUrl>
 
 class QGraphicsPixmapItem;
-class QGraphicsScene;
+class QHostAddress;
 class QAuthenticator;
 class httpStream;
 
@@ -71,10 +78,30 @@ public:
     void finishRender();
     static void finishRenders(const QList<camData *> &cameras);
 
-    bool hasFrame() const { return !frameQueue.isEmpty(); }
-    QByteArray newestFrame() const { return frameQueue.isEmpty() ? QByteArray() : frameQueue.last(); }
-    int queuedFrames() const { return frameQueue.size(); }
+    bool hasFrame() const { return !cutter.frames().isEmpty(); }
+    QByteArray newestFrame() const { return hasFrame() ? cutter.frames().last() : QByteArray(); }
+    int queuedFrames() const { return int(cutter.frames().size()); }
+    const QList<QByteArray> &frames() const { return cutter.frames(); }
     void resetScanner();
+
+    // The stall rules the main window applies after tick() in grid mode: aborts a connection
+    // that has gone silent (once), and returns true when the camera is to be started again.
+    bool stallCheck(bool tickResult, bool windowVisible);
+
+    // What requestStream asks for, derived from a stream URL.
+    struct requestTarget {
+        QString host;
+        bool https = false;
+        quint16 port = 0;  // 0: the scheme's default
+        QString user;
+        QString password;
+        QByteArray path;
+    };
+    static requestTarget requestFor(const QString &url);
+    static QString streamUrlFor(const cameraModule &module);
+    httpStream *stream() const { return http; }
+    int requestIdValue() const { return requestId; }
+    QRect lastPictureRect() const { return lastDrawnRect; }
 
     void updateRates(const QTime &now);
     QStringList takeTraceLines();
@@ -98,7 +125,7 @@ public:
     int checkCounter = 0;
     QString streamUrl;
 
-    // Display event flags and popup state (show request, input-state copies)
+    // Display event flags (show request, input-state copies) and popup state
     bool showRequest = false;
     bool input1Copy = false;
     bool input2Copy = false;
@@ -138,8 +165,28 @@ private slots:
     void slotAuthenticationRequired(QAuthenticator *authenticator);
 
 private:
-    // Implementation members are the stream worker's own.
-    friend class camDataPrivateAccess;
+    // What the pixels of the display must become; fixed by tick(), carried out by
+    // finishRender(), so that the caption shows the state at render time.
+    struct pendingRender {
+        enum class source { none, keep, placeholder, picture };
+        source from = source::none;
+        QByteArray jpeg;
+        QSize tile;
+        int scaleMode = 0;
+        int pixelSize = 20;
+        QString caption;
+        bool callCaption = false;
+        QImage decoded;
+    };
+
+    void renderTile();
+    void decodePending();
+    void paintPending();
+    QPixmap scaledPlaceholder(const QSize &tile, int scaleMode);
+    bool tracing() const { return traceSwitch && *traceSwitch; }
+    void traceStamp(const char *format);
+    static void applyAddressRule(cameraModule &module, const QString &text);
+
     const shellSettings *settings = nullptr;
     const bool *traceSwitch = nullptr;
     int *stallTimeoutMs = nullptr;
@@ -147,13 +194,38 @@ private:
     const QHostAddress *ownAddress = nullptr;
     QObject *httpParent = nullptr;
     httpStream *http = nullptr;
+    int requestId = -1;
+    frameCutter cutter;
+
     QPixmap placeholder;
+    QPixmap placeholderScaled;
+    QSize placeholderScaledFor;
+    int placeholderScaledMode = -1;
+    double placeholderWidth = 0;
+    double placeholderHeight = 0;
     QPixmap display;
-    QGraphicsScene *scene = nullptr;
+    QPen pen;
+    QFont font;
+    QRect lastDrawnRect;
+    double lastTargetWidth = 1.0;
+    double lastTargetHeight = 1.0;
+    pendingRender pending;
+
+    QPointer<QGraphicsScene> scene;
     QGraphicsPixmapItem *tileItem = nullptr;
-    QList<QByteArray> frameQueue;
     mutable QMutex tileMutex;
     QRectF tile;
+    mutable QMutex rectMutex;
     QRectF secondRect;
     bool selected = false;
+
+    int framesChangedSeen = -1;
+    int prevExtracted = 0;
+    int prevDisplayed = 0;
+    int sampleMs = 0;
+    int prevSampleMs = 0;
+
+    QString traceLine;
+    QMutex traceMutex;
+    QStringList traceLines;
 };

@@ -1,0 +1,90 @@
+#include "framecutter.h"
+
+#include <cstring>
+
+frameCutter::frameCutter() : buffer(new char[payloadSize + slackSize]) {}
+
+qint64 frameCutter::prepareRead(qint64 available)
+{
+    if (available <= 0)
+        return 0;
+    if (fill + available > maxFill)
+        restart();
+    // After a restart a very large backlog must still fit: the rest is read next time.
+    return qMin<qint64>(available, maxFill - fill);
+}
+
+void frameCutter::commitRead(qint64 bytes)
+{
+    if (bytes > 0)
+        fill += int(bytes);
+}
+
+void frameCutter::restart()
+{
+    fill = 0;
+    scanPos = 0;
+    resetMarkers();
+}
+
+void frameCutter::resetMarkers()
+{
+    current = marker();
+    previous = marker();
+}
+
+// Equivalent to stepping byte by byte: between two 0xFF bytes nothing can happen, so memchr
+// jumps there. A 0xFF that is the last byte received so far stays unscanned, so that a marker
+// split across two reads is still seen.
+int frameCutter::extractFrames()
+{
+    if (scanPos >= fill || fill - scanPos < skip)
+        return 0;
+    const auto *data = reinterpret_cast<const unsigned char *>(buffer.get());
+    int cut = 0;
+    for (;;) {
+        skip = 0;
+        const void *hit = std::memchr(data + scanPos, 0xFF, size_t(fill - scanPos));
+        if (!hit) {
+            scanPos = fill;
+            return cut;
+        }
+        const int pos = int(static_cast<const unsigned char *>(hit) - data);
+        if (pos + 1 >= fill) {
+            scanPos = pos;
+            return cut;
+        }
+        scanPos = pos + 1;
+        if (data[pos + 1] != 0xD8)
+            continue;
+        if (markerAt(pos))
+            ++cut;
+        if (scanPos >= fill || fill - scanPos < skip)
+            return cut;
+    }
+}
+
+bool frameCutter::markerAt(int pos)
+{
+    current.start = pos;
+    current.end = -1;
+    if (pos == 0)
+        return false;
+    bool closed = false;
+    if (previous.start >= 0) {
+        previous.end = pos;
+        const int length = pos - previous.start;
+        if (length > falseStartLimit) {
+            QByteArray picture(buffer.get() + previous.start, length);
+            if (pictureSink)
+                pictureSink(picture);
+            skip = qMax(0, length - skipMargin);
+            queue.append(std::move(picture));
+            if (queue.size() > maxQueued)
+                queue.removeFirst();
+            closed = true;
+        }
+    }
+    previous = current;
+    return closed;
+}

@@ -1,0 +1,103 @@
+#include "tiledecoder.h"
+
+#include <turbojpeg.h>
+
+namespace {
+
+// One decompressor per thread, created on first use and released with the thread.
+class decompressor {
+public:
+    decompressor() : handle(tjInitDecompress()) {}
+    ~decompressor()
+    {
+        if (handle)
+            tjDestroy(handle);
+    }
+    decompressor(const decompressor &) = delete;
+    decompressor &operator=(const decompressor &) = delete;
+    tjhandle handle;
+};
+
+tjhandle threadHandle()
+{
+    thread_local decompressor instance;
+    return instance.handle;
+}
+
+// RGB32 is 0xffRRGGBB in native byte order; the alpha variants guarantee the 0xff byte that
+// the X variants leave undefined.
+constexpr int pixelFormat = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? TJPF_BGRA : TJPF_ARGB;
+
+struct header {
+    int width = 0;
+    int height = 0;
+};
+
+bool readHeader(tjhandle handle, const QByteArray &jpeg, header &out)
+{
+    int subsampling = 0;
+    int colorspace = 0;
+    return tjDecompressHeader3(handle, reinterpret_cast<const unsigned char *>(jpeg.constData()),
+                               static_cast<unsigned long>(jpeg.size()), &out.width, &out.height,
+                               &subsampling, &colorspace) == 0
+        && out.width > 0 && out.height > 0;
+}
+
+// Largest reduction 1/8, 1/4, 1/2 whose result still covers the target in both directions.
+QSize decodeSize(const header &h, const QSize &target)
+{
+    for (int denominator = 8; denominator > 1; denominator /= 2) {
+        const tjscalingfactor factor{1, denominator};
+        const int w = TJSCALED(h.width, factor);
+        const int h2 = TJSCALED(h.height, factor);
+        if (w >= target.width() && h2 >= target.height())
+            return QSize(w, h2);
+    }
+    return QSize(h.width, h.height);
+}
+
+}  // namespace
+
+QSize tileDecoder::targetSize(const QSize &picture, const QSize &tile, int scaleMode)
+{
+    if (picture.isEmpty() || tile.isEmpty())
+        return QSize();
+    if (scaleMode == 1)
+        return QSize(tile.width(), qMax(1, qRound(double(tile.width()) * picture.height() / picture.width())));
+    if (scaleMode == 2)
+        return QSize(qMax(1, qRound(double(tile.height()) * picture.width() / picture.height())), tile.height());
+    return tile;
+}
+
+QSize tileDecoder::pictureSize(const QByteArray &jpeg)
+{
+    tjhandle handle = threadHandle();
+    header h;
+    if (!handle || !readHeader(handle, jpeg, h))
+        return QSize();
+    return QSize(h.width, h.height);
+}
+
+QImage tileDecoder::decode(const QByteArray &jpeg, const QSize &tile, int scaleMode)
+{
+    tjhandle handle = threadHandle();
+    header h;
+    if (!handle || !readHeader(handle, jpeg, h))
+        return QImage();
+    const QSize target = targetSize(QSize(h.width, h.height), tile, scaleMode);
+    if (target.isEmpty())
+        return QImage();
+    const QSize size = decodeSize(h, target);
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull())
+        return QImage();
+    if (tjDecompress2(handle, reinterpret_cast<const unsigned char *>(jpeg.constData()),
+                      static_cast<unsigned long>(jpeg.size()), image.bits(), size.width(),
+                      int(image.bytesPerLine()), size.height(), pixelFormat, 0) != 0
+        && tjGetErrorCode(handle) == TJERR_FATAL) {
+        return QImage();
+    }
+    if (size == target)
+        return image;
+    return image.scaled(target, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}

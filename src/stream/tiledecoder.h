@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+
+// Turns one JPEG picture into the pixels of a tile. Decoding runs at the smallest
+// power-of-two reduction (1/1 .. 1/8) that still covers the target, so a large picture shown
+// in a small tile is never decoded at full size; the remainder is a fast (non-smoothing)
+// scale. Thread-safe: every thread uses its own decompressor.
+class tileDecoder {
+public:
+    // Size a picture of `picture` pixels takes in a tile of `tile` pixels:
+    // scaleMode 1 fits the width, 2 the height (both keep the aspect), anything else fills
+    // the tile exactly.
+    static QSize targetSize(const QSize &picture, const QSize &tile, int scaleMode);
+
+    // A null image when the data is no decodable JPEG or the tile is empty.
+    static QImage decode(const QByteArray &jpeg, const QSize &tile, int scaleMode);
+
+    // Full size of the picture, or an invalid size when the header cannot be read.
+    static QSize pictureSize(const QByteArray &jpeg);
+};
