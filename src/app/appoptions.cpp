@@ -1,0 +1,53 @@
+#include "appoptions.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace {
+
+struct optionSet {
+    QCommandLineOption config{QStringLiteral("config"),
+                              QStringLiteral("Use FILE as the INI file (the log goes beside it)."),
+                              QStringLiteral("FILE")};
+    QCommandLineOption log{QStringLiteral("log"), QStringLiteral("Write the camera timing log.")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Show the version.")};
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        parser.setApplicationDescription(QStringLiteral("Door-intercom camera viewer"));
+        parser.addOptions({config, log, help, version});
+    }
+};
+
+} // namespace
+
+appOptions appOptions::parse(const QStringList &arguments)
+{
+    optionSet set;
+    QCommandLineParser parser;
+    set.addTo(parser);
+    appOptions result;
+    if (!parser.parse(arguments)) {
+        result.error = parser.errorText();
+        return result;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        result.error = QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().first());
+        return result;
+    }
+    result.configFile = parser.value(set.config);
+    result.logOn = parser.isSet(set.log);
+    result.showHelp = parser.isSet(set.help);
+    result.showVersion = parser.isSet(set.version);
+    return result;
+}
+
+QString appOptions::helpText()
+{
+    optionSet set;
+    QCommandLineParser parser;
+    set.addTo(parser);
+    return parser.helpText();
+}
