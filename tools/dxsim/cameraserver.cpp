@@ -1,0 +1,167 @@
+#include "cameraserver.h"
+
+#include "picturesource.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace {
+
+constexpr int maxRequestBytes = 16384;
+constexpr qint64 minBacklogBytes = 64 * 1024;
+
+} // namespace
+
+CameraServer::CameraServer(int index, const QHostAddress &address, const QString &user,
+                           const QString &password, QObject *parent)
+    : QObject(parent), index(index), hostAddress(address), server(new QTcpServer(this))
+{
+    if (!user.isEmpty())
+        expectedAuth = "Basic " + (user + QLatin1Char(':') + password).toUtf8().toBase64();
+    connect(server, &QTcpServer::newConnection, this, &CameraServer::onNewConnection);
+}
+
+bool CameraServer::listen(quint16 port, QString *error)
+{
+    if (server->listen(hostAddress, port))
+        return true;
+    *error = QStringLiteral("camera %1 cannot listen on %2:%3: %4")
+                 .arg(index + 1).arg(hostAddress.toString()).arg(port).arg(server->errorString());
+    return false;
+}
+
+quint16 CameraServer::port() const
+{
+    return server->serverPort();
+}
+
+bool CameraServer::wantsPicture() const
+{
+    if (stalled)
+        return false;
+    for (const Client &c : clients) {
+        if (c.streaming)
+            return true;
+    }
+    return false;
+}
+
+void CameraServer::publish(const QByteArray &part)
+{
+    if (stalled)
+        return;
+    const qint64 backlogLimit = qMax(minBacklogBytes, 2 * qint64(part.size()));
+    for (auto it = clients.begin(); it != clients.end(); ++it) {
+        Client &c = it.value();
+        QTcpSocket *socket = it.key();
+        if (!c.streaming)
+            continue;
+        if (!c.headerSent) {
+            // Sent with the first picture so that a camera stalled from the start says nothing.
+            socket->write(c.version + " 200 OK\r\nContent-Type: multipart/x-mixed-replace; boundary=" + PictureSource::boundary
+                          + "\r\nCache-Control: no-cache\r\nConnection: close\r\n\r\n");
+            c.headerSent = true;
+        }
+        if (socket->bytesToWrite() > backlogLimit)
+            continue;
+        socket->write(part);
+    }
+}
+
+int CameraServer::closeClients()
+{
+    const QList<QTcpSocket *> sockets = clients.keys();
+    for (QTcpSocket *socket : sockets)
+        socket->abort();
+    return int(sockets.size());
+}
+
+int CameraServer::streamingClients() const
+{
+    int n = 0;
+    for (const Client &c : clients)
+        n += c.streaming ? 1 : 0;
+    return n;
+}
+
+void CameraServer::onNewConnection()
+{
+    while (QTcpSocket *socket = server->nextPendingConnection()) {
+        if (refusing) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        clients.insert(socket, Client());
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            clients.remove(socket);
+            socket->deleteLater();
+        });
+    }
+}
+
+void CameraServer::onReadyRead(QTcpSocket *socket)
+{
+    auto it = clients.find(socket);
+    if (it == clients.end())
+        return;
+    Client &client = it.value();
+    const QByteArray data = socket->readAll();
+    if (client.streaming)
+        return;   // whatever a streaming client sends is of no interest
+    client.request += data;
+    if (client.request.contains("\r\n\r\n") || client.request.contains("\n\n")) {
+        answer(socket, client);
+        return;
+    }
+    if (client.request.size() > maxRequestBytes)
+        reject(socket, "HTTP/1.0 400 Bad Request", QByteArray());
+}
+
+void CameraServer::answer(QTcpSocket *socket, Client &client)
+{
+    QList<QByteArray> lines = client.request.split('\n');
+    for (QByteArray &line : lines)
+        line = line.trimmed();
+    const QList<QByteArray> requestLine = lines.value(0).split(' ');
+    if (requestLine.size() != 3 || requestLine.at(0) != "GET" || !requestLine.at(2).startsWith("HTTP/1.")) {
+        reject(socket, "HTTP/1.0 400 Bad Request", QByteArray());
+        return;
+    }
+    const QByteArray version = requestLine.at(2) == "HTTP/1.0" ? "HTTP/1.0" : "HTTP/1.1";
+    const QByteArray path = requestLine.at(1).split('?').value(0);
+    if (path != "/mjpg/video.mjpg" && path != "/axis-cgi/mjpg/video.cgi") {
+        reject(socket, version + " 404 Not Found", QByteArray());
+        return;
+    }
+    if (!authorised(lines)) {
+        reject(socket, version + " 401 Unauthorized", "WWW-Authenticate: Basic realm=\"dxsim\"\r\n");
+        return;
+    }
+    client.request.clear();
+    client.version = version;
+    client.streaming = true;
+}
+
+void CameraServer::reject(QTcpSocket *socket, const QByteArray &status, const QByteArray &extraHeaders)
+{
+    const QByteArray body = status.mid(status.indexOf(' ') + 1) + "\n";
+    socket->write(status + "\r\n" + extraHeaders + "Content-Type: text/plain\r\nContent-Length: "
+                  + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+    clients[socket].request.clear();
+    socket->disconnectFromHost();
+}
+
+bool CameraServer::authorised(const QList<QByteArray> &headerLines) const
+{
+    if (expectedAuth.isEmpty())
+        return true;
+    for (const QByteArray &line : headerLines) {
+        const int colon = line.indexOf(':');
+        if (colon < 0 || line.left(colon).trimmed().toLower() != "authorization")
+            continue;
+        return line.mid(colon + 1).trimmed() == expectedAuth;
+    }
+    return false;
+}

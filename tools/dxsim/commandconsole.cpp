@@ -1,0 +1,139 @@
+#include "commandconsole.h"
+
+#include "cameraserver.h"
+#include "consoleoutput.h"
+#include "simmodule.h"
+
+#include <QSocketNotifier>
+
+#include <unistd.h>
+
+namespace {
+
+QString shown(const QByteArray &datagram)
+{
+    QString text = QString::fromLatin1(datagram);
+    text.replace(QLatin1String("\r"), QLatin1String("\\r")).replace(QLatin1String("\n"), QLatin1String("\\n"));
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+const QString usage = QStringLiteral(
+    "commands: call|talk|ring <station> [callee], hangup <station>, input <cam> <1|2> <on|off>, "
+    "stall|resume|close|refuse|accept <cam>, quit");
+
+} // namespace
+
+CommandConsole::CommandConsole(const QList<CameraServer *> &cameras, const QList<SimModule *> &ioModules,
+                               const QList<SimModule *> &stations, QObject *parent)
+    : QObject(parent), cameras(cameras), ioModules(ioModules), stations(stations)
+{
+}
+
+void CommandConsole::listenToStdin()
+{
+    notifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, &CommandConsole::readStdin);
+}
+
+void CommandConsole::readStdin()
+{
+    char buffer[4096];
+    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n <= 0) {
+        // End of input (or /dev/null): keep serving; --duration, quit or a signal ends the run.
+        notifier->setEnabled(false);
+        return;
+    }
+    pending.append(buffer, int(n));
+    int newline = 0;
+    while ((newline = pending.indexOf('\n')) >= 0) {
+        const QString line = QString::fromLocal8Bit(pending.left(newline)).trimmed();
+        pending.remove(0, newline + 1);
+        if (!line.isEmpty())
+            ConsoleOutput::line(execute(line));
+    }
+}
+
+QString CommandConsole::execute(const QString &line)
+{
+    QStringList args = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (args.isEmpty())
+        return QStringLiteral("error: empty command; ") + usage;
+    const QString verb = args.takeFirst().toLower();
+    if (verb == QLatin1String("quit")) {
+        emit quitRequested();
+        return QStringLiteral("ok quit");
+    }
+    if (verb == QLatin1String("call") || verb == QLatin1String("talk") || verb == QLatin1String("ring")
+        || verb == QLatin1String("hangup"))
+        return stationCommand(verb, args);
+    if (verb == QLatin1String("input"))
+        return inputCommand(args);
+    if (QStringList{"stall", "resume", "close", "refuse", "accept"}.contains(verb))
+        return cameraCommand(verb, args);
+    if (verb == QLatin1String("help"))
+        return QStringLiteral("ok ") + usage;
+    return QStringLiteral("error: unknown command \"%1\"; ").arg(verb) + usage;
+}
+
+bool CommandConsole::number(const QString &text, int count, int *index) const
+{
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok || n < 1 || n > count)
+        return false;
+    *index = n - 1;
+    return true;
+}
+
+QString CommandConsole::stationCommand(const QString &verb, const QStringList &args)
+{
+    const bool hangup = verb == QLatin1String("hangup");
+    int index = 0;
+    if (args.isEmpty() || args.size() > (hangup ? 1 : 2) || !number(args.at(0), int(stations.size()), &index))
+        return QStringLiteral("error: %1 <station 1-%2>%3").arg(verb).arg(stations.size()).arg(hangup ? "" : " [callee]");
+    QByteArray payload;
+    if (hangup) {
+        payload = "0A@\r\n";
+    } else {
+        const QByteArray callee = args.value(1, QStringLiteral("100")).toLatin1();
+        if (callee.size() > 24)
+            return QStringLiteral("error: callee longer than 24 characters");
+        const QByteArray code = verb == QLatin1String("call") ? "07" : verb == QLatin1String("talk") ? "05" : "01";
+        payload = code + '@' + callee + "\r\n";
+    }
+    SimModule *station = stations.at(index);
+    return QStringLiteral("ok %1 sent %2").arg(station->label(), shown(station->sendStatus(payload)));
+}
+
+QString CommandConsole::inputCommand(const QStringList &args)
+{
+    int index = 0;
+    const QString state = args.value(2).toLower();
+    if (args.size() != 3 || !number(args.at(0), int(ioModules.size()), &index)
+        || (args.at(1) != QLatin1String("1") && args.at(1) != QLatin1String("2"))
+        || (state != QLatin1String("on") && state != QLatin1String("off")))
+        return QStringLiteral("error: input <cam 1-%1> <1|2> <on|off>").arg(ioModules.size());
+    SimModule *module = ioModules.at(index);
+    const QByteArray sent = module->setInput(args.at(1).toInt(), state == QLatin1String("on"));
+    return QStringLiteral("ok %1 sent %2").arg(module->label(), shown(sent));
+}
+
+QString CommandConsole::cameraCommand(const QString &verb, const QStringList &args)
+{
+    int index = 0;
+    if (args.size() != 1 || !number(args.at(0), int(cameras.size()), &index))
+        return QStringLiteral("error: %1 <cam 1-%2>").arg(verb).arg(cameras.size());
+    CameraServer *camera = cameras.at(index);
+    const QString name = QStringLiteral("camera %1").arg(index + 1);
+    if (verb == QLatin1String("close"))
+        return QStringLiteral("ok %1 closed %2 connection(s)").arg(name).arg(camera->closeClients());
+    if (verb == QLatin1String("stall") || verb == QLatin1String("resume")) {
+        const bool on = verb == QLatin1String("stall");
+        camera->setStalled(on);
+        return QStringLiteral("ok %1 %2").arg(name, on ? QStringLiteral("stalled") : QStringLiteral("streaming"));
+    }
+    const bool on = verb == QLatin1String("refuse");
+    camera->setRefusing(on);
+    return QStringLiteral("ok %1 %2").arg(name, on ? QStringLiteral("refuses new connections") : QStringLiteral("accepts connections"));
+}

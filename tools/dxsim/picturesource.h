@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// Delivers, for camera and picture number, one complete multipart part (boundary line, part
+// headers, JPEG, CRLF). Live pictures are drawn and encoded on demand; with a cycle length the
+// first N pictures of each camera are kept and served again, and a replay folder is read once,
+// so that many cameras at a high rate cost little more than socket writes.
+class PictureSource {
+public:
+    static const QByteArray boundary;
+
+    PictureSource(QSize size, int quality, int cycle);
+    bool loadReplay(const QString &dir, QString *error);
+    void setCameraNames(const QStringList &names);
+
+    QByteArray part(int camera, quint64 number);
+
+    static QByteArray wrapPart(const QByteArray &jpeg);
+
+private:
+    QByteArray drawLive(int camera, quint64 number) const;
+
+    QSize size;
+    int quality;
+    int cycle;
+    QStringList names;
+    QVector<QByteArray> replayParts;
+    QVector<QVector<QByteArray>> cycleParts;
+};
