@@ -131,7 +131,8 @@ void iniData::loadLines(QStringList &lines, int edition)
     // A device that keeps returning nothing must not hold up start-up.
     int emptyReads = 0;
     while (!iniFile.atEnd() && emptyReads < maxEmptyReads) {
-        const QByteArray piece = iniFile.readLine(readPieceBytes);
+        // The limit given to readLine includes room for a terminating zero.
+        const QByteArray piece = iniFile.readLine(readPieceBytes + 1);
         if (piece.isEmpty()) {
             ++emptyReads;
             continue;
@@ -406,7 +407,13 @@ bool iniData::writeFile()
                         + QLatin1Char('\n');
         }
     }
-    file.write(text.toLatin1());
+    // QSaveFile::commit() alone does not notice a write that failed while flushing (disk
+    // full, file size limit) and would replace the old file by a truncated one.
+    const QByteArray bytes = text.toLatin1();
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
     return file.commit();
 }
 
