@@ -1,1 +1,66 @@
-int main() { return 0; }
+#include "appoptions.h"
+#include "inidata.h"
+#include "owncam.h"
+#include "singleinstance.h"
+
+#include <QApplication>
+#include <QSystemTrayIcon>
+#include <cstdio>
+
+namespace {
+
+// Wayland lets no client keep its window on top or place it, and popping up over other windows
+// is this program's job: prefer XWayland unless the user chose a platform.
+void preferX11OnWayland(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || !qEnvironmentVariableIsSet("DISPLAY"))
+        return;
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "-platform") == 0 || qstrncmp(argv[i], "-platform=", 10) == 0)
+            return;
+    }
+    if (qgetenv("XDG_SESSION_TYPE") == "wayland" || qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    preferX11OnWayland(argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("dxcamviewer"));
+    QApplication::setApplicationVersion(QStringLiteral(DXCAM_VERSION));
+
+    const appOptions options = appOptions::parse(QApplication::arguments());
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n\n%s", qPrintable(options.error), qPrintable(appOptions::helpText()));
+        return 2;
+    }
+    if (options.showHelp) {
+        std::printf("%s", qPrintable(appOptions::helpText()));
+        return 0;
+    }
+    if (options.showVersion) {
+        std::printf("dxcamviewer %s\n", DXCAM_VERSION);
+        return 0;
+    }
+
+    iniData paths;
+    if (options.configFile.isEmpty())
+        paths.resolvePaths();
+    else
+        paths.useIniPath(options.configFile);
+    singleInstance instance(paths.iniPath());
+    if (instance.askRunningViewer())
+        return 0;
+    instance.listen();
+
+    auto *window = new ownCam(options, QSystemTrayIcon::isSystemTrayAvailable());
+    QObject::connect(&instance, &singleInstance::showRequested, window, &ownCam::showOnRequest);
+
+    window->show();
+    const int result = QApplication::exec();
+    delete window;
+    return result;
+}

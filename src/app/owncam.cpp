@@ -1,0 +1,953 @@
+#include "owncam.h"
+#include "ui_owncam.h"
+
+#include "camdata.h"
+#include "camhandel.h"
+#include "commandsender.h"
+#include "edition.h"
+#include "gridlayout.h"
+#include "owngraphscene.h"
+#include "ownmsgbox.h"
+#include "settingsmodel.h"
+#include "statusreceiver.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDebug>
+#include <QGraphicsPixmapItem>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMutexLocker>
+#include <QScreen>
+
+namespace {
+const char *notConnectedMessage = "kein Fehlerbild für 'Nicht Verbunden' vorhanden";
+const char *builtInNotConnected = ":/iconMarvitons/images/notconnected.jpg";
+}
+
+ownCam::ownCam(const appOptions &options, bool desktopHasTray, QWidget *parent)
+    : QMainWindow(parent)
+    , ini(this)
+    , popup(*this)
+    , ui(new Ui::ownCam)
+    , desktopHasTray(desktopHasTray)
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+    ui->setupUi(this);
+    applyInitialWindowFlags();
+    loadNotConnectedPicture();
+    applyEdition();
+    notice = new ownMsgBox(windowIcon(), windowTitle());
+    graphScene = new ownGraphScene(this);
+    if (settings.trayEn)
+        createTray();
+
+    ui->mainToolBar->hide();
+    ui->menuBar->hide();
+    ui->statusBar->hide();
+    setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint);
+    setAnimated(false);
+    ui->stopPB->setEnabled(false);
+    ui->startPB->setEnabled(true);
+    connect(ui->cancelPB, &QPushButton::clicked, this, &QWidget::close);
+
+    readConfiguration(options);
+    // The stored geometry is the picture area; the window is that plus the margins it is
+    // measured with, so that a start followed by a save writes back what was read.
+    const QSizeF margins = gridLayout::frameMargins(settings.BildRahmeEin, false);
+    setGeometry(int(settings.x), int(settings.y), int(settings.width + margins.width()),
+                int(settings.height + margins.height()));
+    loadModules();
+    settings.dispForm = 2;
+    ini.applyValues();
+    for (camData *cam : cameras)
+        settingsModel::finishModuleLoad(cam->camModule, cam->sipModuleRec, ini.usedDefaults());
+    ownAddress = QHostAddress(settings.ownIP);
+    traceSwitch = options.logOn;
+
+    firstTick = true;
+    ui->steuGB->hide();
+    createModuleSockets();
+    translateWindowTexts();
+    applyEdition();
+    createCommandPanel();
+    windowFrameShown = settings.BildRahmeEin;
+    startRecordingCameras();
+    timerBusy = 0;
+    startTimer(tickMs);
+    constructed = true;
+}
+
+ownCam::~ownCam()
+{
+    // Stop cleanly: connections aborted, workers deleted before the sockets they use.
+    for (camData *cam : std::as_const(cameras)) {
+        cam->closeSockets();
+        delete cam;
+    }
+    cameras.clear();
+    delete dispatch;
+    delete notice;
+    delete ui;
+}
+
+// ---------------------------------------------------------------- start-up
+
+void ownCam::applyInitialWindowFlags()
+{
+    Qt::WindowFlags flags = windowFlags();
+    flags &= ~(Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint | Qt::WindowType_Mask);
+    flags |= Qt::Tool | Qt::WindowStaysOnTopHint;
+    setWindowFlags(flags);
+}
+
+void ownCam::loadNotConnectedPicture()
+{
+    // A "001.jpg" in the working directory still overrides the built-in picture.
+    if (notConnected.load(QStringLiteral("001.jpg")) || notConnected.load(QString::fromLatin1(builtInNotConnected)))
+        return;
+    QMessageBox::information(this, QString(), QString::fromUtf8(notConnectedMessage));
+}
+
+void ownCam::applyEdition()
+{
+    const edition ed = edition::forVersion(settings.FaVers);
+    setWindowTitle(ed.translatedTitle());
+    setWindowIcon(QIcon(ed.iconPath));
+    if (notice)
+        notice->setEdition(windowIcon(), windowTitle());
+    if (trayIcon)
+        trayIcon->setIcon(windowIcon());
+}
+
+QString ownCam::editionTitle() const
+{
+    return windowTitle();
+}
+
+void ownCam::createTray()
+{
+    struct entry {
+        const char *text;
+        void (ownCam::*slot)();
+    };
+    const entry entries[] = {
+        {QT_TR_NOOP("Mi&nimieren"), &ownCam::HideGrWin},
+        {QT_TR_NOOP("Ma&ximieren"), &ownCam::ShowMaxGrWin},
+        {QT_TR_NOOP("&Wiederherstellen"), &ownCam::ShowNormGrWin},
+        {nullptr, nullptr},
+        {QT_TR_NOOP("&Sprache"), &ownCam::spracheFun},
+        {QT_TR_NOOP("&Einstellungen"), &ownCam::einstellFun},
+        {nullptr, nullptr},
+        {QT_TR_NOOP("&Beenden"), &ownCam::Raus},
+    };
+    menu = new QMenu(this);
+    for (const entry &e : entries) {
+        if (!e.text) {
+            menu->addSeparator();
+            continue;
+        }
+        auto *action = new QAction(tr(e.text), this);
+        action->setData(QString::fromUtf8(e.text));
+        connect(action, &QAction::triggered, this, e.slot);
+        menu->addAction(action);
+        actions.append(action);
+    }
+    hideCtrlAction = new QAction(tr("&ToggleHideCtrl"), this);
+    connect(hideCtrlAction, &QAction::triggered, this, &ownCam::hideCtrlGB);
+
+    trayIcon = new QSystemTrayIcon(windowIcon(), this);
+    trayIcon->setContextMenu(menu);
+    connect(trayIcon, &QSystemTrayIcon::messageClicked, this, &ownCam::messageClicked);
+    connect(trayIcon, &QSystemTrayIcon::activated, this, &ownCam::iconActivated);
+    trayIcon->setVisible(true);
+}
+
+void ownCam::readConfiguration(const appOptions &options)
+{
+    if (options.configFile.isEmpty())
+        ini.resolvePaths();
+    else
+        ini.useIniPath(options.configFile);
+    QStringList lines;
+    ini.loadLines(lines);
+    ini.parseLines(lines);
+    settingsModel::bindGlobals(ini, settings);
+    ini.applyValues();
+    ini.setUsedSections({QStringLiteral("Window"), QStringLiteral("System")});
+}
+
+void ownCam::loadModules()
+{
+    QString section;
+    while (cameras.size() < moduleMax && ini.nextModuleSection(section)) {
+        if (!createCamera(section))
+            break;
+    }
+}
+
+bool ownCam::createCamera(const QString &section)
+{
+    auto *cam = new camData(notConnected, this);
+    cam->wireSettings(&settings, &traceSwitch, &stallTimeoutMs, &overlayPixelSize);
+    cam->setDefaults();
+    cam->camModule.camName = ini.valueOf(section, QStringLiteral("camName"));
+    cam->camModule.IP = ini.valueOf(section, QStringLiteral("IP"));
+    cam->camModule.URL = ini.valueOf(section, QStringLiteral("URL"));
+    cam->sipModuleRec.sipName = ini.valueOf(section, QStringLiteral("sipName"));
+    cam->sipModuleRec.SIP_IP = ini.valueOf(section, QStringLiteral("SIP_IP"));
+    if (cam->camModule.camName.isEmpty() || cam->sipModuleRec.sipName.isEmpty()
+        || cam->sipModuleRec.SIP_IP.isEmpty()) {
+        delete cam;
+        return false;
+    }
+    settingsModel::bindModule(ini, section, cam->camModule, cam->sipModuleRec);
+    ini.addUsedSection(section);
+    cam->sectionName = section;
+    cam->attachToScene(graphScene);
+    cam->setAddresses(cam->camModule.addressText(), cam->sipModuleRec.addressText(), &ownAddress);
+
+    settings.dispForm = 2;
+    {
+        QMutexLocker lock(&cameraListLock);
+        cameras.append(cam);
+    }
+    makeCurrent(cameras.size() - 1);
+    relayout();
+    cam->setTileRect(QRectF(0, 0, settings.width, settings.height));
+    ui->urlE->setText(section);
+    ui->bildGW->setScene(graphScene);
+    ui->bildGW->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ui->bildGW->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return true;
+}
+
+void ownCam::createModuleSockets()
+{
+    using kind = statusReceiver::moduleKind;
+    camStatusPort = statusReceiver::firstStatusPort(cameras, kind::cameraIo);
+    camStatus = new statusReceiver(kind::cameraIo, &cameras, this);
+    camStatus->bind(camStatusPort);
+    sender = new commandSender(&ownAddress, this);
+    sipStatusPort = statusReceiver::firstStatusPort(cameras, kind::intercom);
+    sipStatus = new statusReceiver(kind::intercom, &cameras, this);
+    sipStatus->bind(sipStatusPort);
+    dispatch = new commandDispatch(*this, *sender, settings, cameras, startAllRequest, startStopRequest);
+}
+
+void ownCam::translateWindowTexts()
+{
+    ui->retranslateUi(this);
+    ui->steuGB->setTitle(QString());
+    setWindowTitle(edition::forVersion(settings.FaVers).translatedTitle());
+    for (QAction *action : std::as_const(actions))
+        action->setText(tr(action->data().toString().toUtf8().constData()));
+    if (hideCtrlAction)
+        hideCtrlAction->setText(tr("&ToggleHideCtrl"));
+    if (notice)
+        notice->retranslate();
+}
+
+void ownCam::createCommandPanel()
+{
+    if (!commandPanel) {
+        commandPanel = new camHandel(settings, false, this);
+        commandPanel->setButtonLabels(settings.ButtonText);
+        commandPanel->setAvailability(settings.BildAllSaveEn ? 1 : 0);
+    }
+    commandPanel->setViewToggleRequest(&viewToggleRequest);
+    commandPanel->setViewLabel(isGridView());
+}
+
+void ownCam::startRecordingCameras()
+{
+    for (camData *cam : std::as_const(cameras)) {
+        if (cam->camModule.CAMautoSaveEn)
+            Start_CAM(cam);
+    }
+}
+
+// ---------------------------------------------------------------- cameras
+
+bool ownCam::makeCurrent(int index)
+{
+    if (index < 0 || index >= cameras.size())
+        return false;
+    currentIndex = index;
+    currentCam = cameras[index];
+    return true;
+}
+
+bool ownCam::Start_CAM(camData *pCD)
+{
+    qDebug() << " **** ownCam::Start_CAM( camData *pCD )";
+    if (!pCD)
+        return false;
+    if (pCD->running && !pCD->streamError)
+        return true;
+    pCD->reservedFlag = false;
+    pCD->abortedOnce = false;
+    pCD->receiving = true;
+    pCD->userStopped = false;
+    pCD->createHttp();
+    pCD->requestStream();
+    pCD->streamError = false;
+    return true;
+}
+
+void ownCam::StartAll_CAM()
+{
+    qDebug() << "StartAll_CAM";
+    for (camData *cam : std::as_const(cameras)) {
+        if (!cam->running) {
+            Start_CAM(cam);
+            cam->running = true;
+        }
+    }
+    relayout();
+    startAllRequest = false;
+}
+
+void ownCam::stopCameras()
+{
+    for (camData *cam : std::as_const(cameras)) {
+        if (!cam->camModule.CAMautoSaveEn)
+            cam->abortStream();
+    }
+}
+
+void ownCam::startCam(camData *camera)
+{
+    Start_CAM(camera);
+}
+
+void ownCam::startAllCams()
+{
+    StartAll_CAM();
+}
+
+void ownCam::refreshStartStopLabel()
+{
+    if (commandPanel && currentCam)
+        commandPanel->setStartStopLabel(currentCam->isIdle());
+}
+
+// ---------------------------------------------------------------- grid
+
+int ownCam::tileAt(const QPointF &scenePos) const
+{
+    for (int i = 0; i < cameras.size(); ++i) {
+        if (cameras[i]->tileRect().contains(scenePos))
+            return i;
+    }
+    return -1;
+}
+
+int ownCam::selectCameraUnder(const QPointF &scenePos)
+{
+    if (cameras.isEmpty()) {
+        ui->infoL->setText(QStringLiteral("-10"));
+        return -1;
+    }
+    const int index = tileAt(scenePos);
+    ui->infoL->setText(QString::number(index));
+    if (index < 0)
+        return -1;
+    makeCurrent(index);
+    return index;
+}
+
+void ownCam::layoutGrid(bool setSceneRect)
+{
+    if (setSceneRect)
+        graphScene->setSceneRect(20, 20, std::max(100.0, settings.width), std::max(100.0, settings.height));
+    if (!isGridView()) {
+        if (currentCam) {
+            const QRectF whole(0, 0, settings.width, settings.height);
+            currentCam->setTileRect(whole);
+            currentCam->setSecondRect(whole);
+        }
+        return;
+    }
+    if (!isVisible() || cameras.isEmpty())
+        return;
+    qDebug() << "SHOW MULTICAM ...";
+    const QSizeF margins = gridLayout::frameMargins(windowFrameShown, !ui->steuGB->isHidden());
+    const QRectF area = gridLayout::pictureArea(geometry(), margins);
+    settings.x = area.x();
+    settings.y = area.y();
+    settings.width = area.width();
+    settings.height = area.height();
+    const gridLayout::tileResult tiles =
+        gridLayout::tileSize(area.size(), margins, settings.nPicCol, settings.nPicRow, true,
+                             settings.scaleMode, notConnected.size());
+    if (tiles.fitWindow) {
+        targetGeometry = QRectF(QPointF(settings.x, settings.y), tiles.windowSize);
+        geometryRestoreCounter = 1;
+    }
+    for (int i = 0; i < cameras.size(); ++i)
+        cameras[i]->setTileRect(gridLayout::tileRect(i, tiles.tile, settings.nPicCol));
+}
+
+void ownCam::relayout()
+{
+    layoutGrid(true);
+}
+
+void ownCam::applyViewVisibility()
+{
+    QMutexLocker lock(&visibilityLock);
+    for (camData *cam : std::as_const(cameras))
+        cam->item()->setVisible(isGridView() || cam == currentCam);
+}
+
+void ownCam::toggleView()
+{
+    settings.dispForm = isGridView() ? 0 : 2;
+    if (commandPanel)
+        commandPanel->setViewLabel(isGridView());
+    applyViewVisibility();
+    relayout();
+}
+
+void ownCam::moveCamera(int from, int to)
+{
+    const QList<int> order = gridLayout::moveOrder(cameras.size(), from, to);
+    QList<camData *> moved;
+    for (int i : order)
+        moved.append(cameras[i]);
+    if (moved == cameras)
+        return;
+    camData *current = currentCam;
+    cameras = moved;
+    currentIndex = cameras.indexOf(current);
+    rebuildConfiguration();
+    relayout();
+}
+
+void ownCam::rebuildConfiguration()
+{
+    QList<settingsModel::moduleRef> modules;
+    for (camData *cam : std::as_const(cameras))
+        modules.append({cam->sectionName, &cam->camModule, &cam->sipModuleRec});
+    settingsModel::rebuild(ini, settings, modules);
+}
+
+void ownCam::showCurrentCameraText()
+{
+    if (!currentCam)
+        return;
+    ui->urlE->setText(currentCam->camModule.camName + QStringLiteral(" : ") + currentCam->camModule.addressText());
+}
+
+void ownCam::openCommandPanel()
+{
+    if (!commandPanel || !currentCam)
+        return;
+    if (commandPanel->isVisible()) {
+        commandPanel->hide();
+        return;
+    }
+    commandPanel->setViewLabel(isGridView());
+    commandPanel->setStartStopLabel(currentCam->isIdle());
+    const QPoint click = graphScene->screenPosition.toPoint();
+    const QRect window = frameGeometry();
+    QPoint at = click;
+    at.setX(std::min(at.x(), window.right() - 8 - commandPanel->width()));
+    at.setY(std::min(at.y(), window.bottom() - 8 - commandPanel->height()));
+    commandPanel->move(at);
+    commandPanel->setWindowTitle(currentCam->camModule.camName);
+    qDebug().noquote() << "TITEL: " << ('"' + currentCam->camModule.camName + '"');
+    commandPanel->show();
+}
+
+// ---------------------------------------------------------------- window
+
+void ownCam::showMainWindow()
+{
+    show();
+    raise();
+}
+
+// A second start of the viewer with the same INI file asks this one to come to the front.
+void ownCam::showOnRequest()
+{
+    popup.userShown = false;
+    ShowNormGrWin();
+    raise();
+    activateWindow();
+}
+
+void ownCam::hideMainWindow()
+{
+    hide();
+}
+
+void ownCam::applyFrameRule()
+{
+    const bool wasVisible = isVisible();
+    Qt::WindowFlags flags = Qt::Tool | Qt::WindowStaysOnTopHint;
+    if (settings.BildRahmeEin) {
+        flags |= Qt::WindowTitleHint | Qt::CustomizeWindowHint;
+        if (settings.closeEn)
+            flags |= Qt::WindowCloseButtonHint;
+    } else {
+        flags |= Qt::FramelessWindowHint;
+    }
+    windowFrameShown = settings.BildRahmeEin;
+    if (flags == windowFlags())
+        return;
+    const QRect keep = geometry();
+    setWindowFlags(flags);
+    setGeometry(keep);
+    if (wasVisible)
+        show();
+}
+
+void ownCam::toggleMaximised()
+{
+    if (isMaximized())
+        showNormal();
+    else
+        showMaximized();
+}
+
+void ownCam::moveEvent(QMoveEvent *)
+{
+    relayoutOnGeometryChange();
+}
+
+void ownCam::resizeEvent(QResizeEvent *)
+{
+    relayoutOnGeometryChange();
+}
+
+void ownCam::relayoutOnGeometryChange()
+{
+    QMutexLocker lock(&layoutLock);
+    const QSizeF margins = gridLayout::frameMargins(windowFrameShown, !ui->steuGB->isHidden());
+    const QRectF area = gridLayout::pictureArea(geometry(), margins);
+    settings.x = area.x();
+    settings.y = area.y();
+    settings.width = area.width();
+    settings.height = area.height();
+    if (area == lastGeometry && settings.dispForm == lastDispForm) {
+        if (resizeRepeat++ > 20) {
+            resizeRepeat = 100;
+            return;
+        }
+    } else {
+        resizeRepeat = 0;
+    }
+    lastGeometry = area;
+    lastDispForm = settings.dispForm;
+    ++relayoutCount;
+    layoutGrid(true);
+}
+
+void ownCam::closeEvent(QCloseEvent *event)
+{
+    if (quitting || !settings.trayEn || !trayIcon) {
+        event->accept();
+        return;
+    }
+    if (!desktopHasTray) {
+        // Hiding would leave no way back to the window or to "Beenden".
+        event->ignore();
+        Raus();
+        return;
+    }
+    if (trayIcon->isVisible())
+        notice->show();
+    if (isVisible())
+        hide();
+    event->ignore();
+}
+
+// ---------------------------------------------------------------- slots
+
+void ownCam::udpCamRecPending()
+{
+    camStatus->drain();
+}
+
+void ownCam::udpSipRecPending()
+{
+    sipStatus->drain();
+}
+
+void ownCam::on_bildSpeichPB_clicked()
+{
+    // Saving pictures arrives with the recorder.
+}
+
+void ownCam::on_stopPB_clicked()
+{
+    stopCameras();
+    ui->stopPB->setEnabled(true);
+    ui->startPB->setEnabled(true);
+}
+
+void ownCam::on_startPB_clicked()
+{
+    if (cameras.isEmpty() || !currentCam || !Start_CAM(currentCam))
+        return;
+    ui->stopPB->setEnabled(true);
+    ui->startPB->setEnabled(true);
+}
+
+void ownCam::iconActivated(QSystemTrayIcon::ActivationReason)
+{
+}
+
+void ownCam::showMessage()
+{
+}
+
+void ownCam::messageClicked()
+{
+}
+
+void ownCam::HideGrWin()
+{
+    popup.hideRequested();
+}
+
+void ownCam::ShowMaxGrWin()
+{
+    popup.showMaxRequested();
+}
+
+void ownCam::ShowNormGrWin()
+{
+    popup.showNormalRequested();
+}
+
+void ownCam::Raus()
+{
+    rebuildConfiguration();
+    ini.writeFile();
+    quitting = true;
+    // exit() cannot be refused by a window that ignores its close, as quit() can in Qt 6.
+    QCoreApplication::exit(0);
+}
+
+void ownCam::spracheFun()
+{
+    // The language dialog arrives later.
+}
+
+void ownCam::hideCtrlGB()
+{
+    ui->steuGB->setVisible(ui->steuGB->isHidden());
+}
+
+void ownCam::einstellFun()
+{
+    // The settings dialog arrives later.
+}
+
+void ownCam::probe01()
+{
+}
+
+// ---------------------------------------------------------------- the tick
+
+void ownCam::timerEvent(QTimerEvent *)
+{
+    msCounter += tickMs;
+    // A modal dialog opened from inside a tick runs its own event loop: the nested tick only
+    // counts time.
+    if (timerBusy > 0)
+        return;
+    timerBusy = 1;
+    runTick();
+    timerBusy = 0;
+}
+
+void ownCam::runTick()
+{
+    countRunningTicks();
+    serveWindowRequests();
+    followPanelToWindow();
+    if (restoreGeometryDue())
+        return;
+    superviseCameras();
+    if (firstTick && !cameras.isEmpty()) {
+        firstTickInit();
+        return;
+    }
+    serveMoveRequest();
+    if (serveRequests()) {
+        qDebug() << "Active";
+        return;
+    }
+    serveLeftClick();
+    servePanelButtons();
+    updateClock();
+    serveConnectRequests();
+    handOverFrames();
+    writeTraceLines();
+    finishStartup();
+}
+
+void ownCam::countRunningTicks()
+{
+    for (camData *cam : std::as_const(cameras)) {
+        if (cam->runningTicks > 0)
+            ++cam->runningTicks;
+    }
+}
+
+void ownCam::serveWindowRequests()
+{
+    if (requests.refreshWindowFlags) {
+        requests.refreshWindowFlags = false;
+        applyFrameRule();
+    }
+    if (requests.hideMainWindow) {
+        requests.hideMainWindow = false;
+        requests.showMainWindow = false;
+        hideMainWindow();
+    } else if (requests.showMainWindow) {
+        requests.showMainWindow = false;
+        showMainWindow();
+    }
+}
+
+void ownCam::followPanelToWindow()
+{
+    if (!commandPanel || !commandPanel->isVisible())
+        return;
+    commandPanel->setViewLabel(isGridView());
+    if (isHidden())
+        commandPanel->hide();
+}
+
+bool ownCam::restoreGeometryDue()
+{
+    if (geometryRestoreCounter == 0)
+        return false;
+    if (++geometryRestoreCounter <= 3 || isMaximized())
+        return false;
+    setGeometry(targetGeometry.toRect());
+    geometryRestoreCounter = 0;
+    return true;
+}
+
+void ownCam::superviseCameras()
+{
+    if (!cameras.isEmpty() && !firstTick && !startupPending) {
+        for (camData *cam : std::as_const(cameras)) {
+            if (cam->receiving || !cam->stream())
+                continue;
+            if (cam->state() == camData::connectionState::connecting) {
+                cam->checkCounter = 0;
+                continue;
+            }
+            if (++cam->checkCounter > 50)
+                cam->scannedOnce = false;
+        }
+    }
+    // Recording housekeeping (motion and interval control) arrives with the recorder.
+    popup.statusEvents();
+}
+
+void ownCam::firstTickInit()
+{
+    requests.singleViewAfterSelect = false;
+    requests.selectCameraIndex = -1;
+    if (ini.iniPath().isEmpty())
+        ini.resolvePaths();
+    ini.openLog();
+    firstTick = false;
+    relayout();
+    now = QTime::currentTime();
+    if (settings.HideStartEn && settings.Autohide) {
+        requests.stopCameras = true;
+        qDebug() << "TP1";
+        popup.expireTimeout();
+    } else {
+        popup.restartTimeout();
+    }
+    lastPeriodSecond = now.second();
+    startupPending = true;
+}
+
+void ownCam::serveMoveRequest()
+{
+    if (!graphScene->moveRequest)
+        return;
+    moveCamera(graphScene->pressIndex, graphScene->releaseIndex);
+    graphScene->moveRequest = false;
+    graphScene->dragging = false;
+}
+
+bool ownCam::serveRequests()
+{
+    if (graphScene->rightClick) {
+        graphScene->rightClick = false;
+        requests.toggleMaximised = true;
+    }
+    popup.evaluate();
+    const bool settingsActive = serveSettingsRequests();
+    const bool selectionActive = serveCameraSelection();
+    const bool dispatched = dispatch->camMsgHand(currentCam);
+    return settingsActive || selectionActive || dispatched;
+}
+
+bool ownCam::serveSettingsRequests()
+{
+    bool active = false;
+    if (requests.startCurrentCamera) {
+        requests.startCurrentCamera = false;
+        qDebug() << "**** START CAM ****";
+        on_startPB_clicked();
+        active = true;
+    }
+    if (requests.stopCameras) {
+        requests.stopCameras = false;
+        qDebug() << "**** STOP CAM ****";
+        on_stopPB_clicked();
+        active = true;
+    }
+    if (requests.savePicture) {
+        requests.savePicture = false;
+        on_bildSpeichPB_clicked();
+        active = true;
+    }
+    if (requests.toggleMaximised) {
+        requests.toggleMaximised = false;
+        toggleMaximised();
+        active = true;
+    }
+    if (requests.traceChanged) {
+        requests.traceChanged = false;
+        traceSwitch = requests.traceChecked;
+        active = true;
+    }
+    if (requests.toggleControlBox) {
+        requests.toggleControlBox = false;
+        hideCtrlGB();
+        active = true;
+    }
+    return active;
+}
+
+bool ownCam::serveCameraSelection()
+{
+    bool active = false;
+    if (requests.selectCameraIndex >= 0) {
+        qDebug().noquote() << ".... HIER: " << requests.selectCameraIndex;
+        makeCurrent(requests.selectCameraIndex);
+        showCurrentCameraText();
+        requests.selectCameraIndex = -1;
+        active = true;
+    } else if (requests.singleViewAfterSelect) {
+        requests.singleViewAfterSelect = false;
+        if (isGridView())
+            toggleView();
+        active = true;
+    }
+    if (graphScene->currentChanged) {
+        graphScene->currentChanged = false;
+        showCurrentCameraText();
+        refreshStartStopLabel();
+        if (commandPanel && commandPanel->isVisible())
+            commandPanel->hide();
+        active = true;
+    }
+    return active;
+}
+
+void ownCam::serveLeftClick()
+{
+    if (!leftClickRequest)
+        return;
+    leftClickRequest = false;
+    openCommandPanel();
+}
+
+void ownCam::servePanelButtons()
+{
+    if (viewToggleRequest) {
+        viewToggleRequest = false;
+        toggleView();
+    }
+    if (commandPanel && currentCam)
+        dispatch->processButtons(*commandPanel, currentCam);
+}
+
+void ownCam::updateClock()
+{
+    now = QTime::currentTime();
+    const int second = now.second();
+    if (second < lastPeriodSecond) {
+        lastPeriodSecond = second;
+        return;
+    }
+    if (second - lastPeriodSecond < 11)
+        return;
+    msCounter = 0;
+    lastPeriodSecond = second;
+    for (camData *cam : std::as_const(cameras))
+        cam->updateRates(now);
+}
+
+void ownCam::serveConnectRequests()
+{
+    for (camData *cam : std::as_const(cameras)) {
+        if (!cam->connectRequest)
+            continue;
+        Start_CAM(cam);
+        cam->connectRequest = false;
+    }
+}
+
+void ownCam::handOverFrames()
+{
+    if (!isGridView()) {
+        if (currentCam) {
+            currentCam->tick(true);
+            currentCam->finishRender();
+            currentCam->updateSceneItem();
+        }
+        return;
+    }
+    for (camData *cam : std::as_const(cameras)) {
+        const bool stalledTwice = cam->tick(cam == currentCam);
+        if (cam->stallCheck(stalledTwice, isVisible())) {
+            Start_CAM(cam);
+            qDebug() << "StartCAM_1";
+            cam->noDataMs = 0;
+        }
+    }
+    camData::finishRenders(cameras);
+    for (camData *cam : std::as_const(cameras))
+        cam->updateSceneItem();
+}
+
+void ownCam::writeTraceLines()
+{
+    for (camData *cam : std::as_const(cameras)) {
+        const QStringList lines = cam->takeTraceLines();
+        if (!traceSwitch)
+            continue;
+        for (const QString &line : lines)
+            ini.writeLog(line + QLatin1Char('\n'));
+    }
+}
+
+void ownCam::finishStartup()
+{
+    if (!startupPending)
+        return;
+    for (camData *cam : std::as_const(cameras)) {
+        cam->running = false;
+        cam->camModule.startupMark = true;
+    }
+    settings.dispForm = 2;
+    startupPending = false;
+    applyFrameRule();
+}

@@ -1,0 +1,202 @@
+#pragma once
+
+#include "appoptions.h"
+#include "inidata.h"
+#include "popupcontrol.h"
+#include "settingsrequests.h"
+#include "shellsettings.h"
+#include "commanddispatch.h"
+#include "dispatchhost.h"
+
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QList>
+#include <QMainWindow>
+#include <QMutex>
+#include <QPixmap>
+#include <QRectF>
+#include <QSystemTrayIcon>
+#include <QTime>
+
+namespace Ui {
+class ownCam;
+}
+class QAction;
+class QMenu;
+class camData;
+class camHandel;
+class commandSender;
+class ownGraphScene;
+class ownMsgBox;
+class statusReceiver;
+
+// The main window: owns the configuration, the cameras, the grid scene, the module sockets, the
+// command panel and the tray, and drives all of them from one 40 ms tick.
+class ownCam : public QMainWindow, public dispatchHost {
+    Q_OBJECT
+
+public:
+    // desktopHasTray: whether the desktop offers a system tray (without one, closing the window
+    // leaves the program, as there would be no way back to it).
+    explicit ownCam(const appOptions &options, bool desktopHasTray, QWidget *parent = nullptr);
+    ~ownCam() override;
+
+    static constexpr int moduleMax = 20;
+    static constexpr int tickMs = 40;
+
+    // Configuration
+    iniData ini;
+    shellSettings settings;
+    QHostAddress ownAddress;
+
+    // Cameras in grid order; one of them is current
+    QList<camData *> cameras;
+    camData *currentCam = nullptr;
+    int currentIndex = -1;
+    bool makeCurrent(int index);
+    bool Start_CAM(camData *pCD);
+    void StartAll_CAM();
+    void stopCameras();
+
+    // Grid
+    int tileAt(const QPointF &scenePos) const;
+    int selectCameraUnder(const QPointF &scenePos);
+    bool isGridView() const { return settings.dispForm != 0; }
+    void layoutGrid(bool setSceneRect);
+    void toggleView();
+    QRectF pictureArea() const { return {settings.x, settings.y, settings.width, settings.height}; }
+    ownGraphScene *scene() const { return graphScene; }
+    camHandel *panel() const { return commandPanel; }
+
+    // Requests served by the tick
+    settingsRequests requests;
+    bool leftClickRequest = false;
+    bool viewToggleRequest = false;
+    bool startAllRequest = false;
+    bool startStopRequest = false;
+    bool stopCurrentRequest = false;
+
+    // Tick state
+    int msCounter = 0;
+    int timerBusy = 0;
+    bool firstTick = false;
+    bool startupPending = false;
+    int geometryRestoreCounter = 0;
+    bool traceSwitch = false;
+    int stallTimeoutMs = 5000;
+    int overlayPixelSize = 20;
+    int resizeRepeat = 0;
+    int relayoutCount = 0;  // grid layouts run by resize and move events
+    bool windowFrameShown = true;
+    popupControl popup;
+
+    void showMainWindow();
+    void showOnRequest();
+    void hideMainWindow();
+    bool hasTrayIcon() const { return trayIcon != nullptr; }
+    QString editionTitle() const;
+    ownMsgBox *trayNotice() const { return notice; }
+    QMenu *trayMenu() const { return menu; }
+
+    // dispatchHost
+    void startCam(camData *camera) override;
+    void startAllCams() override;
+    void refreshStartStopLabel() override;
+
+public slots:
+    void udpCamRecPending();
+    void udpSipRecPending();
+    void on_bildSpeichPB_clicked();
+    void on_stopPB_clicked();
+    void on_startPB_clicked();
+    void iconActivated(QSystemTrayIcon::ActivationReason reason);
+    void showMessage();
+    void messageClicked();
+    void HideGrWin();
+    void ShowMaxGrWin();
+    void ShowNormGrWin();
+    void Raus();
+    void spracheFun();
+    void hideCtrlGB();
+    void einstellFun();
+    void probe01();
+
+protected:
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+
+private:
+    // Start-up
+    void applyInitialWindowFlags();
+    void loadNotConnectedPicture();
+    void applyEdition();
+    void createTray();
+    void readConfiguration(const appOptions &options);
+    void loadModules();
+    bool createCamera(const QString &section);
+    void createModuleSockets();
+    void translateWindowTexts();
+    void createCommandPanel();
+    void startRecordingCameras();
+
+    // One tick, step by step
+    void runTick();
+    void countRunningTicks();
+    void serveWindowRequests();
+    void followPanelToWindow();
+    bool restoreGeometryDue();
+    void superviseCameras();
+    void firstTickInit();
+    void serveMoveRequest();
+    bool serveRequests();
+    bool serveSettingsRequests();
+    bool serveCameraSelection();
+    void serveLeftClick();
+    void servePanelButtons();
+    void updateClock();
+    void serveConnectRequests();
+    void handOverFrames();
+    void writeTraceLines();
+    void finishStartup();
+
+    // Helpers
+    void relayoutOnGeometryChange();
+    void relayout();
+    void applyFrameRule();
+    void toggleMaximised();
+    void moveCamera(int from, int to);
+    void rebuildConfiguration();
+    void showCurrentCameraText();
+    void openCommandPanel();
+    void applyViewVisibility();
+
+    Ui::ownCam *ui;
+    ownGraphScene *graphScene = nullptr;
+    ownMsgBox *notice = nullptr;
+    QSystemTrayIcon *trayIcon = nullptr;
+    QMenu *menu = nullptr;
+    QList<QAction *> actions;
+    QAction *hideCtrlAction = nullptr;
+    bool desktopHasTray;
+    bool quitting = false;
+    QPixmap notConnected;
+    statusReceiver *camStatus = nullptr;
+    statusReceiver *sipStatus = nullptr;
+    commandSender *sender = nullptr;
+    commandDispatch *dispatch = nullptr;
+    camHandel *commandPanel = nullptr;
+    int camStatusPort = -1;
+    int sipStatusPort = -1;
+    QRectF targetGeometry;
+    QRectF lastGeometry;
+    int lastDispForm = -1;
+    QTime now;
+    int lastPeriodSecond = 0;
+    int housekeepingMs = 0;
+    bool constructed = false;
+    QMutex cameraListLock;
+    QMutex layoutLock;
+    QMutex visibilityLock;
+};

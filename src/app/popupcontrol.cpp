@@ -1,0 +1,351 @@
+#include "popupcontrol.h"
+
+#include "camdata.h"
+#include "owncam.h"
+
+#include <QAudioOutput>
+#include <QDebug>
+#include <QMediaPlayer>
+#include <QUrl>
+
+popupControl::popupControl(ownCam &owner)
+    : owner(owner)
+{
+    clock.start();
+}
+
+popupControl::~popupControl()
+{
+    delete player;
+    delete audio;
+}
+
+// A monotonic clock, so that a time-out is neither cut short nor stretched at a minute boundary
+// and time-outs of a minute or more expire too.
+qint64 popupControl::elapsedMs() const
+{
+    return clock.elapsed() - referenceMs;
+}
+
+void popupControl::restartTimeout()
+{
+    referenceMs = clock.elapsed();
+}
+
+void popupControl::expireTimeout()
+{
+    referenceMs = clock.elapsed() - 100 * 1000;
+}
+
+void popupControl::statusEvents()
+{
+    const shellSettings &s = owner.settings;
+    int remembered = -1;
+    for (int i = 0; i < owner.cameras.size(); ++i) {
+        camData *cam = owner.cameras[i];
+        moduleStatus &sip = cam->sipModuleRec.status;
+        moduleStatus &io = cam->camModule.status;
+        if (sip.callEnded) {
+            sip.popupRequest = sip.statusEvent = sip.callForced = sip.callActive = false;
+            io.statusEvent = false;
+            clearPopupState(cam);
+        } else if (sip.popupRequest) {
+            qDebug() << "##### fWS_x";
+            cam->showRequest = sip.popupRequest;
+            sip.popupRequest = false;
+            if (cam->showRequest) {
+                cam->popupRequest = true;
+                qDebug() << "***** fwS_2";
+            }
+            cam->soundRequest = sip.statusEvent;
+            sip.statusEvent = false;
+            if (s.einzelBild && owner.isHidden())
+                remembered = i;
+        }
+        if (io.popupRequest) {
+            qDebug().noquote() << "##### fWS_3 -> " + cam->camModule.addressText();
+            cam->motionEvent = true;
+            qDebug() << "##### fWS_4";
+            cam->showRequest = io.popupRequest;
+            io.popupRequest = false;
+            cam->input1Copy = io.input1Active;
+            cam->input2Copy = io.input2Active;
+            cam->soundRequest = io.statusEvent;
+            io.statusEvent = false;
+            if (s.einzelBild && owner.isHidden() && cam->showRequest)
+                remembered = i;
+        }
+    }
+    if (remembered < 0)
+        return;
+    owner.settings.dispForm = 2;
+    owner.requests.selectCameraIndex = remembered;
+    owner.requests.singleViewAfterSelect = true;
+}
+
+bool popupControl::showEvaluation(camData *camera)
+{
+    if (!camera->showRequest)
+        return false;
+    qDebug() << "***** fwS_1";
+    camera->showRequest = false;
+    return owner.settings.Auto_Popup;
+}
+
+bool popupControl::evaluateAll()
+{
+    bool any = false;
+    for (camData *cam : owner.cameras) {
+        if (showEvaluation(cam)) {
+            qDebug() << "##### schowWin=true";
+            any = true;
+        }
+    }
+    return any;
+}
+
+void popupControl::evaluate()
+{
+    const shellSettings &s = owner.settings;
+    qint64 elapsed = elapsedMs();
+    if (owner.requests.expireNow) {
+        owner.requests.expireNow = false;
+        elapsed = (qint64(s.Timeout) + 1) * 1000;
+    }
+
+    bool due = false;
+    if (anyPopupRequest() || userShown) {
+        restartTimeout();
+    } else {
+        due = elapsed > qint64(s.Timeout) * 1000;
+        if (due && s.Flanke)
+            holdHide = false;
+    }
+
+    for (camData *cam : owner.cameras) {
+        if (cam->soundRequest) {
+            playSound();
+            cam->soundRequest = false;
+        }
+        if (s.Auto_Popup && s.AlarmBildSaveEn && cam->showRequest != cam->lastShowRequest) {
+            if (cam->showRequest)
+                cam->savePictureRequest = cam->saveAlways = true;
+            cam->lastShowRequest = cam->showRequest;
+        }
+    }
+
+    if (owner.requests.showNormal) {
+        owner.requests.showNormal = false;
+        owner.ShowNormGrWin();
+    }
+    if (owner.requests.hide) {
+        owner.requests.hide = false;
+        owner.HideGrWin();
+    }
+
+    if (hideArmed) {
+        if (evaluateAll()) {
+            popUp(7);
+            hideArmed = false;
+            return;
+        }
+        if (owner.isVisible())
+            owner.hideMainWindow();
+        if (s.Autohide)
+            hideArmed = false;
+        return;
+    }
+
+    const bool showing = owner.isVisible() && !holdHide;
+    if (s.Autohide && !showing) {
+        if (evaluateAll())
+            popUp(4);
+        restartTimeout();
+        return;
+    }
+    if (s.Autohide) {
+        if (s.Flanke) {
+            if (!anyDoorStateActive(true)) {
+                hideNow();
+                return;
+            }
+            restartTimeout();
+        }
+        if (due)
+            hideNow();
+        return;
+    }
+
+    restartTimeout();
+    if (owner.isHidden()) {
+        owner.showMainWindow();
+        owner.startAllRequest = true;
+        qDebug() << "forceCD_StartVideoAll -> 5";
+    }
+}
+
+void popupControl::popUp(int tag)
+{
+    qDebug() << "##### Here schowWin";
+    if (!owner.isHidden())
+        return;
+    owner.startAllRequest = true;
+    qDebug().noquote() << QStringLiteral("forceCD_StartVideoAll -> %1").arg(tag);
+    owner.showMainWindow();
+    qDebug() << "##### Show_2";
+}
+
+void popupControl::hideNow()
+{
+    qDebug() << "***** HERE HIDE";
+    if (!holdHide)
+        owner.hideMainWindow();
+    owner.requests.selectCameraIndex = -1;
+    if (!anyRecordingCamera() && !holdHide) {
+        owner.requests.stopCameras = true;
+        qDebug() << "STOP!!!";
+        restartTimeout();
+    }
+    for (camData *cam : owner.cameras) {
+        moduleStatus &sip = cam->sipModuleRec.status;
+        sip.popupRequest = sip.statusEvent = sip.callForced = sip.callActive = false;
+        cam->camModule.status.statusEvent = false;
+        clearPopupState(cam);
+    }
+}
+
+void popupControl::clearPopupState(camData *camera)
+{
+    camera->showRequest = false;
+    camera->soundRequest = false;
+    camera->popupRequest = false;
+}
+
+void popupControl::takeOverPending(camData *camera)
+{
+    moduleStatus &io = camera->camModule.status;
+    moduleStatus &sip = camera->sipModuleRec.status;
+    if (io.popupRequest) {
+        camera->showRequest = true;
+        io.popupRequest = false;
+        camera->input1Copy = io.input1Active;
+        camera->input2Copy = io.input2Active;
+    }
+    if (sip.popupRequest) {
+        camera->showRequest = true;
+        sip.popupRequest = false;
+    }
+}
+
+bool popupControl::anyDoorStateActive(bool takeOver)
+{
+    bool active = false;
+    for (camData *cam : owner.cameras) {
+        if (takeOver)
+            takeOverPending(cam);
+        if (cam->input1Copy || cam->input2Copy || cam->sipModuleRec.status.callForced)
+            active = true;
+    }
+    return active;
+}
+
+bool popupControl::anyInputActive()
+{
+    bool active = false;
+    for (camData *cam : owner.cameras) {
+        takeOverPending(cam);
+        if (cam->input1Copy || cam->input2Copy)
+            active = true;
+    }
+    return active;
+}
+
+bool popupControl::anyPopupRequest() const
+{
+    for (const camData *cam : owner.cameras) {
+        if (cam->popupRequest)
+            return true;
+    }
+    return false;
+}
+
+bool popupControl::anyRecordingCamera() const
+{
+    for (const camData *cam : owner.cameras) {
+        if (cam->camModule.CAMautoSaveEn)
+            return true;
+    }
+    return false;
+}
+
+void popupControl::hideRequested()
+{
+    userShown = false;
+    if (!owner.isVisible() || hideArmed)
+        return;
+    hideArmed = true;
+    holdHide = false;
+    if (!anyRecordingCamera())
+        owner.requests.stopCameras = true;
+}
+
+// The viewer password guard comes in front of these two; until it exists the viewer is open.
+void popupControl::showNormalRequested()
+{
+    if (userShown)
+        return;
+    userShown = true;
+    if (!owner.isGridView())
+        owner.viewToggleRequest = true;
+    showNormal();
+}
+
+void popupControl::showMaxRequested()
+{
+    showMaximised();
+}
+
+void popupControl::showNormal()
+{
+    hideArmed = false;
+    if (owner.isVisible()) {
+        if (owner.isMaximized())
+            owner.showNormal();
+        return;
+    }
+    if (owner.settings.Flanke && !anyInputActive())
+        holdHide = true;
+    owner.startAllRequest = true;
+    qDebug() << "forceCD_StartVideoAll -> 2";
+    owner.showNormal();
+}
+
+void popupControl::showMaximised()
+{
+    hideArmed = false;
+    if (owner.isHidden()) {
+        if (owner.settings.Flanke && !anyInputActive())
+            holdHide = true;
+        owner.startAllRequest = true;
+        qDebug() << "forceCD_StartVideoAll -> 1";
+    }
+    owner.showMaximized();
+}
+
+void popupControl::playSound()
+{
+    const shellSettings &s = owner.settings;
+    if (!s.SoundEn || s.Soundfile.isEmpty())
+        return;
+    if (!player || playerFile != s.Soundfile) {
+        delete player;
+        delete audio;
+        audio = new QAudioOutput;
+        player = new QMediaPlayer;
+        player->setAudioOutput(audio);
+        player->setSource(QUrl::fromLocalFile(s.Soundfile));
+        playerFile = s.Soundfile;
+    }
+    player->stop();
+    player->play();
+}

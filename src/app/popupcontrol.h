@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+
+class ownCam;
+class camData;
+class QMediaPlayer;
+class QAudioOutput;
+
+// Turns the cameras' door events into showing and hiding the main window: the status events
+// taken over every tick, the popup evaluation with its time-out or edge rule, and the tray's
+// minimise, maximise and restore.
+class popupControl {
+public:
+    explicit popupControl(ownCam &owner);
+    ~popupControl();
+
+    void statusEvents();
+    void evaluate();
+
+    void hideRequested();        // tray "Mi&nimieren"
+    void showNormalRequested();  // tray "&Wiederherstellen"
+    void showMaxRequested();     // tray "Ma&ximieren"
+
+    // The time-out restarts now; expireAtStart makes it due at the next evaluation.
+    void restartTimeout();
+    void expireTimeout();
+    qint64 elapsedMs() const;
+
+    bool userShown = false;
+    bool hideArmed = false;
+    bool holdHide = false;
+
+private:
+    bool showEvaluation(camData *camera);
+    bool evaluateAll();
+    void popUp(int tag);
+    void hideNow();
+    void showNormal();
+    void showMaximised();
+    bool anyDoorStateActive(bool takeOverPending);
+    bool anyInputActive();
+    bool anyPopupRequest() const;
+    bool anyRecordingCamera() const;
+    void clearPopupState(camData *camera);
+    void takeOverPending(camData *camera);
+    void playSound();
+
+    ownCam &owner;
+    QElapsedTimer clock;
+    qint64 referenceMs = 0;
+    QMediaPlayer *player = nullptr;
+    QAudioOutput *audio = nullptr;
+    QString playerFile;
+};
