@@ -1,0 +1,284 @@
+#include "edition.h"
+#include "inidata.h"
+#include "settingsmodel.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <vector>
+
+namespace {
+
+// What the main window holds after start-up: the global settings and one record pair per module.
+struct loadedSettings {
+    shellSettings shell;
+    std::vector<cameraModule> cams;
+    std::vector<sipModule> sips;
+    QStringList sections;
+
+    loadedSettings()
+    {
+        cams.reserve(20);  // entries point into the records: they must not move
+        sips.reserve(20);
+    }
+
+    QList<settingsModel::moduleRef> modules()
+    {
+        QList<settingsModel::moduleRef> list;
+        for (size_t i = 0; i < cams.size(); ++i)
+            list.append({sections.at(int(i)), &cams[i], &sips[i]});
+        return list;
+    }
+};
+
+// The start-up sequence of the main window, as far as it concerns the store.
+void load(iniData &ini, loadedSettings &s)
+{
+    QStringList lines;
+    ini.loadLines(lines, 0);
+    ini.parseLines(lines);
+    settingsModel::bindGlobals(ini, s.shell);
+    ini.applyValues();
+    ini.setUsedSections({settingsModel::windowSection, settingsModel::systemSection});
+    QString section;
+    while (s.cams.size() < 20 && ini.nextModuleSection(section)) {
+        s.cams.emplace_back();
+        s.sips.emplace_back();
+        settingsModel::bindModule(ini, section, s.cams.back(), s.sips.back());
+        ini.addUsedSection(section);
+        s.sections << section;
+    }
+    ini.applyValues();
+    for (size_t i = 0; i < s.cams.size(); ++i)
+        settingsModel::finishModuleLoad(s.cams[i], s.sips[i], ini.usedDefaults());
+}
+
+QByteArray saveAndRead(iniData &ini, loadedSettings &s)
+{
+    settingsModel::rebuild(ini, s.shell, s.modules());
+    if (!ini.writeFile())
+        return QByteArray("<not written>");
+    QFile file(ini.iniPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const char *const freshFile =
+    "\n[Window]\nx=30.0\ny=30.0\nwidth=640.0\nheight=480.0\nhx=100.0\nhy=100.0\nhwidth=640.0\nhheight=480.0\n"
+    "Auto_Popup=1\nToolbar=1\nTimeout=5\nAutohide=0\nFlanke=0\nOwnPopWin=0\nmin_Alle=0\npop_Alle=0\ncloseEn=0\n"
+    "nPicCol=1\nnPicRow=1\ndispForm=0\nTextGroese=1\neinzelBild=0\nstopInHide=1\nscaleMode=0\nBildRahmeEin=1\n"
+    "\n[System]\nRemoteCtrl=0\nButtonText=T\xfcr \xf6" "ffnen,Beleuchtung ein\nImageFolder=\nAutosave=0\n"
+    "AlarmBildSaveEn=0\nBildAllSaveEn=0\nSoundEn=0\nSoundfile=\nlanguage=-1\nownIP=192.168.0.177\nFaVers=0\n"
+    "SavePrintBtnEn=0\nHideStartEn=1\ntrayEn=1\n"
+    "\n[DX-CAM Default_192.168.0.180]\ncamName=DX-CAM Default\nIP=192.168.0.180\nURL=\nCAM_User=admin\n"
+    "CAM_Password=$678\nPicture_User=admin\nPicture_Password=4711\nUDP_Status_CAM=5000\nUDP_Contrl_CAM=4005\n"
+    "Relais_timeCAM=2\nRelais_timeCAMI=20\ncamTip=0\nCAM_popup=0\nCAM_light=0\nCAM_tuer=0\nprior=0\n"
+    "CAMautoSaveEn=0\nn_Bild_Freq=15\nselFreqTip=0\nCAMsaveBeweg=0\nstopTimeBeweg=0\ndirCamBild=\n"
+    "sipName=SIP  Default\nSIP_IP=192.168.1.200\nSIP_User=admin\nSIP_Password=8JKL\nUDP_Status_SIP=8112\n"
+    "UDP_Contrl_SIP=8113\nRelais_timeSIP=3\nRelais_timeSIPI=20\nSIP_popup=7\nSIP_light=0\nSIP_tuer=0\n"
+    "SIP_Callee=100,200\nallRufNr=1\n";
+
+const char *const moduleA = "[A_10.0.0.1]\ncamName=A\nIP=10.0.0.1\nsipName=S\nSIP_IP=10.0.0.2\n";
+
+} // namespace
+
+class tst_settingsModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void freshStartRoundTrip()
+    {
+        QTemporaryDir dir;
+        iniData ini;
+        ini.useIniPath(dir.filePath("v.ini"));
+        loadedSettings first;
+        load(ini, first);
+        QVERIFY(ini.usedDefaults());
+        QVERIFY(!QFile::exists(ini.iniPath()));
+        QCOMPARE(first.sections, QStringList{"DX-CAM Default_192.168.0.180"});
+        QCOMPARE(settingsModel::sectionName(first.cams[0]), first.sections[0]);
+        QCOMPARE(first.cams[0].CAM_Password, QString("4711"));
+        QCOMPARE(first.sips[0].SIP_Password, QString("4711"));
+        QCOMPARE(first.sips[0].SIP_popup, 7);
+        QCOMPARE(first.shell.SavePrintBtnEn, 0);
+        QCOMPARE(saveAndRead(ini, first), QByteArray(freshFile));
+
+        // The saved file reads back to the same settings and saves to the same bytes.
+        iniData again;
+        again.useIniPath(ini.iniPath());
+        loadedSettings second;
+        load(again, second);
+        QVERIFY(!again.usedDefaults());
+        QCOMPARE(second.cams[0].CAM_Password, QString("4711"));
+        QCOMPARE(second.sips[0].SIP_Password, QString("4711"));
+        QCOMPARE(saveAndRead(again, second), QByteArray(freshFile));
+    }
+
+    void loadAndRebuild_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("saved");   // value text after load, full rebuild
+        QTest::newRow("yes is false") << "[Window]\nAuto_Popup=yes" << "Window" << "Auto_Popup" << "0";
+        QTest::newRow("first of two wins") << "[Window]\nTimeout=9\nTimeout=5" << "Window" << "Timeout" << "9";
+        QTest::newRow("blanks around equals") << "[Window]\nx = 30" << "Window" << "x" << "0.0";
+        QTest::newRow("trailing blank kept") << "[System]\nownIP=10.1.1.1 " << "System" << "ownIP" << "10.1.1.1 ";
+        QTest::newRow("foreign section") << "[System]\nnPicCol=3" << "Window" << "nPicCol" << "1";
+        QTest::newRow("bad number") << "[Window]\nTimeout=abc" << "Window" << "Timeout" << "5";
+        QTest::newRow("missing key") << "[System]\nFaVers=0" << "System" << "SavePrintBtnEn" << "1";
+        QTest::newRow("one decimal") << "[Window]\nwidth=12.26" << "Window" << "width" << "12.3";
+        QTest::newRow("unbound key dropped") << "[Window]\nPopupAlle=1" << "Window" << "PopupAlle" << "";
+        QTest::newRow("hand-edited port") << QString(moduleA) + "UDP_Status_CAM=5001" << "A_10.0.0.1"
+                                          << "UDP_Status_CAM" << "5000";
+        QTest::newRow("stored password kept") << "[A_192.168.0.180]\ncamName=A\nIP=192.168.0.180\nsipName=S\n"
+                                                 "SIP_IP=10.0.0.2\nCAM_Password=$678"
+                                              << "A_192.168.0.180" << "CAM_Password" << "$678";
+        QTest::newRow("host name password plain") << "[A_cam.local]\ncamName=A\nIP=cam.local\nsipName=S\n"
+                                                     "SIP_IP=host\nSIP_Password=geheim"
+                                                  << "A_cam.local" << "SIP_Password" << "geheim";
+        QTest::newRow("URL names section") << QString(moduleA) + "URL=http://cam/x" << "A_http://cam/x"
+                                           << "URL" << "http://cam/x";
+    }
+
+    void loadAndRebuild()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, saved);
+        QTemporaryDir dir;
+        QFile out(dir.filePath("v.ini"));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(file.toLatin1());
+        out.close();
+        iniData ini;
+        ini.useIniPath(out.fileName());
+        loadedSettings s;
+        load(ini, s);
+        for (size_t i = 0; i < s.cams.size(); ++i)
+            s.sections[int(i)] = settingsModel::sectionName(s.cams[i]);
+        settingsModel::rebuild(ini, s.shell, s.modules());
+        QCOMPARE(ini.valueOf(section, key), saved);
+    }
+
+    void handEditedPortUsedUntilSave()
+    {
+        iniData ini;
+        ini.parseLines(QString(moduleA).append("UDP_Status_CAM=5001\nCAM_Password=$678").split('\n'));
+        cameraModule cam;
+        sipModule sip;
+        settingsModel::bindModule(ini, "A_10.0.0.1", cam, sip);
+        ini.applyValues();
+        QCOMPARE(cam.UDP_Status_CAM, 5001);
+        QCOMPARE(cam.storedCamPassword, QString("$678"));
+    }
+
+    void passwords_data()
+    {
+        QTest::addColumn<bool>("fromDefaults");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("clear");
+        QTest::newRow("existing file") << false << "$678" << "192.168.0.180" << "4711";
+        QTest::newRow("default file is clear text") << true << "4711" << "192.168.0.180" << "4711";
+        QTest::newRow("host name") << false << "geheim" << "cam.local" << "geheim";
+    }
+
+    void passwords()
+    {
+        QFETCH(bool, fromDefaults);
+        QFETCH(QString, stored);
+        QFETCH(QString, address);
+        QFETCH(QString, clear);
+        cameraModule cam;
+        sipModule sip;
+        cam.IP = sip.SIP_IP = address;
+        cam.storedCamPassword = sip.storedSipPassword = stored;
+        settingsModel::finishModuleLoad(cam, sip, fromDefaults);
+        QCOMPARE(cam.CAM_Password, clear);
+        QCOMPARE(sip.SIP_Password, clear);
+    }
+
+    void ports_data()
+    {
+        QTest::addColumn<int>("FaVers");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("standard") << 0 << "5000|4005|8112|8113";
+        QTest::newRow("TORVA") << 1 << "5000|4005|8112|8113";
+        QTest::newRow("QUARDELLO edits camera ports") << 2 << "5001|4006|8112|8113";
+        QTest::newRow("unknown edition") << 7 << "5000|4005|8112|8113";
+    }
+
+    void ports()
+    {
+        QFETCH(int, FaVers);
+        QFETCH(QString, saved);
+        cameraModule cam;
+        sipModule sip;
+        cam.UDP_Status_CAM = 5001;
+        cam.UDP_Contrl_CAM = 4006;
+        sip.UDP_Status_SIP = 8114;
+        sip.UDP_Contrl_SIP = 8115;
+        iniData ini;
+        settingsModel::registerModule(ini, "M", cam, sip, FaVers);
+        QStringList texts;
+        for (const char *key : {"UDP_Status_CAM", "UDP_Contrl_CAM", "UDP_Status_SIP", "UDP_Contrl_SIP"})
+            texts << ini.valueOf("M", key);
+        QCOMPARE(texts.join('|'), saved);
+    }
+
+    void twentyModulesAtMost()
+    {
+        QTemporaryDir dir;
+        QFile out(dir.filePath("v.ini"));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        for (int i = 1; i <= 21; ++i)
+            out.write(QString("[M%1_10.0.0.%1]\ncamName=M%1\nIP=10.0.0.%1\nsipName=S\nSIP_IP=h\n").arg(i).toLatin1());
+        out.close();
+        iniData ini;
+        ini.useIniPath(out.fileName());
+        loadedSettings s;
+        load(ini, s);
+        QCOMPARE(s.sections.size(), 20);
+        const QByteArray saved = saveAndRead(ini, s);
+        QVERIFY(saved.contains("\n[M20_10.0.0.20]\n"));
+        QVERIFY(!saved.contains("[M21_"));
+    }
+
+    void editions_data()
+    {
+        QTest::addColumn<int>("FaVers");
+        QTest::addColumn<QString>("icon");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("types");
+        QTest::newRow("standard") << 0 << "Marviton.PNG" << "Marviton.DX-CAM-Viewer V2.2.6"
+                                  << QStringList{"Marviton.DX-CAM", "AXIS M1113"};
+        QTest::newRow("TORVA") << 1 << "TORVA_Multiviewer_Icon_v2_SMALL.PNG" << "TORVA HRS-410 MultiViewer V2.2.6"
+                               << QStringList{"TORVA HRM-410", "AXIS IP Kamera"};
+        QTest::newRow("QUARDELLO") << 2 << "Quardello16.png" << "QUARDELLO DX-CAM Viewer V2.2.6"
+                                   << QStringList{"DX-CAM", "AXIS M1113"};
+        QTest::newRow("7 is standard") << 7 << "Marviton.PNG" << "Marviton.DX-CAM-Viewer V2.2.6"
+                                       << QStringList{"Marviton.DX-CAM", "AXIS M1113"};
+    }
+
+    void editions()
+    {
+        QFETCH(int, FaVers);
+        QFETCH(QString, icon);
+        QFETCH(QString, title);
+        QFETCH(QStringList, types);
+        Q_INIT_RESOURCE(resources);
+        const edition e = edition::forVersion(FaVers);
+        QCOMPARE(e.iconPath, ":/iconMarvitons/images/" + icon);
+        QCOMPARE(e.translatedTitle(), title);
+        QCOMPARE(e.translatedCameraTypes(), types);
+        QVERIFY(!QImage(e.iconPath).isNull());
+        QCOMPARE(QImage(":/iconMarvitons/images/notconnected.jpg").size(), QSize(640, 480));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_settingsModel)
+#include "tst_settingsmodel.moc"
