@@ -123,6 +123,7 @@ void iniData::setPaths(const QString &dir, const QString &baseName, const QStrin
 void iniData::loadLines(QStringList &lines, int edition)
 {
     defaultsUsed = false;
+    lines.clear();
     if (iniFile.fileName().isEmpty() || !iniFile.exists() || !iniFile.open(QIODevice::ReadOnly)) {
         lines = buildDefaultLines(edition);
         defaultsUsed = true;

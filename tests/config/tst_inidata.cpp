@@ -229,51 +229,6 @@ private slots:
         QCOMPARE(ini.valueOf("Window", key), entryText);
     }
 
-    void refreshFormats_data()
-    {
-        QTest::addColumn<double>("real");
-        QTest::addColumn<int>("number");
-        QTest::addColumn<bool>("flag");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("whole real") << 30.0 << 5 << true << "30.0|5|1";
-        QTest::newRow("rounded real") << 12.36 << -1 << false << "12.4|-1|0";
-        QTest::newRow("large, no grouping") << 1234567.0 << 1000000 << true << "1234567.0|1000000|1";
-    }
-
-    void refreshFormats()
-    {
-        QFETCH(double, real);
-        QFETCH(int, number);
-        QFETCH(bool, flag);
-        QFETCH(QString, expected);
-        iniData ini;
-        ini.parseLines({"[Window]", "x=0", "Timeout=0", "Toolbar=0"});
-        QVERIFY(ini.bindKey(&real, "Window", "x"));
-        QVERIFY(ini.bindKey(&number, "Window", "Timeout"));
-        QVERIFY(ini.bindKey(&flag, "Window", "Toolbar"));
-        ini.refreshValues();
-        QCOMPARE(ini.valueOf("Window", "x") + '|' + ini.valueOf("Window", "Timeout") + '|'
-                     + ini.valueOf("Window", "Toolbar"),
-                 expected);
-    }
-
-    void bindKey()
-    {
-        iniData ini;
-        ini.parseLines(linesOf("[Window]\nTimeout=5\nTimeout=9"));
-        ini.registerEntry(iniData::target(), iniData::typeInt, "System\r", "language\n", "3");
-        int timeout = 0;
-        int language = 0;
-        int missing = 11;
-        QVERIFY(ini.bindKey(&timeout, "Window", "Timeout"));
-        QVERIFY(ini.bindKey(&language, "System", "language"));
-        QVERIFY(!ini.bindKey(&missing, "window", "Timeout"));
-        ini.applyValues();
-        QCOMPARE(timeout, 5);
-        QCOMPARE(language, 3);
-        QCOMPARE(missing, 11);
-    }
-
     void sections()
     {
         iniData ini;
