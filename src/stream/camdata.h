@@ -102,6 +102,8 @@ public:
     httpStream *stream() const { return http; }
     int requestIdValue() const { return requestId; }
     QRect lastPictureRect() const { return lastDrawnRect; }
+    // Caption and colour chosen by the last tick (drawn by the following finishRender).
+    QString caption() const { return pending.caption; }
 
     void updateRates(const QTime &now);
     QStringList takeTraceLines();

@@ -82,14 +82,18 @@ void httpStream::onMetaDataChanged()
     if (sender() != reply)
         return;
     connState = connectionState::connected;
+    insideReplySignal = true;
     reportHeader();
+    insideReplySignal = false;
 }
 
 void httpStream::onFinished()
 {
     if (sender() != reply)
         return;
+    insideReplySignal = true;
     reportHeader();
+    insideReplySignal = false;
     // The body that arrived before the end stays readable until the next get() or abort().
     connState = connectionState::unconnected;
 }
@@ -130,6 +134,11 @@ void httpStream::dropReply()
     QNetworkReply *old = reply;
     reply = nullptr;
     old->disconnect(this);
-    old->abort();
+    // A reply must not be aborted from inside its own signal; the owner does that when it
+    // refuses a status, so the abort then waits for the event loop.
+    if (insideReplySignal)
+        QMetaObject::invokeMethod(old, &QNetworkReply::abort, Qt::QueuedConnection);
+    else if (!old->isFinished())
+        old->abort();
     old->deleteLater();
 }

@@ -59,6 +59,7 @@ private:
     bool userTried = false;
     bool ownerAsked = false;
     bool headerReported = false;
+    bool insideReplySignal = false;
     int requestId = 0;
     connectionState connState = connectionState::unconnected;
 };

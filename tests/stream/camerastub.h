@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+// A camera on 127.0.0.1 for the tests: answers by path.
+//   /stream...  200 and a multipart body with `copies` copies of `picture`
+//   /auth       Basic authentication with user/password, then as /stream
+//   /missing    404
+//   /moved      302 to /stream
+//   /silent     200 and no body
+class cameraStub : public QTcpServer {
+public:
+    QByteArray picture;
+    int copies = 10;
+    QByteArray user = "viewer";
+    QByteArray password = "secret";
+    QList<QByteArray> paths;         // request targets in arrival order
+    QList<QByteArray> authorizations;
+
+    explicit cameraStub(QObject *parent = nullptr) : QTcpServer(parent)
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+
+    QString url(const QByteArray &path) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1").arg(serverPort()) + QString::fromLatin1(path);
+    }
+
+private:
+    QHash<QTcpSocket *, QByteArray> pendingInput;
+
+    void serve(QTcpSocket *socket)
+    {
+        QByteArray &input = pendingInput[socket];
+        input += socket->readAll();
+        for (int end = input.indexOf("\r\n\r\n"); end >= 0; end = input.indexOf("\r\n\r\n")) {
+            const QByteArray head = input.left(end);
+            input.remove(0, end + 4);
+            answer(socket, head);
+        }
+    }
+
+    void answer(QTcpSocket *socket, const QByteArray &head)
+    {
+        const QList<QByteArray> lines = head.split('\n');
+        const QByteArray target = lines.value(0).split(' ').value(1);
+        QByteArray authorization;
+        for (const QByteArray &line : lines) {
+            if (line.toLower().startsWith("authorization:"))
+                authorization = line.mid(14).trimmed();
+        }
+        paths.append(target);
+        authorizations.append(authorization);
+
+        if (target.startsWith("/stream"))
+            return sendStream(socket);
+        if (target == "/auth") {
+            if (authorization == "Basic " + (user + ':' + password).toBase64())
+                return sendStream(socket);
+            return sendEmpty(socket, "401 Unauthorized", "WWW-Authenticate: Basic realm=\"cam\"\r\n");
+        }
+        if (target == "/moved")
+            return sendEmpty(socket, "302 Found", "Location: /stream\r\n");
+        if (target == "/silent") {
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: multipart/x-mixed-replace; boundary=b\r\n\r\n");
+            return;
+        }
+        sendEmpty(socket, "404 Not Found", QByteArray());
+    }
+
+    void sendEmpty(QTcpSocket *socket, const QByteArray &status, const QByteArray &headers)
+    {
+        socket->write("HTTP/1.1 " + status + "\r\n" + headers + "Content-Length: 0\r\n\r\n");
+    }
+
+    void sendStream(QTcpSocket *socket)
+    {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: multipart/x-mixed-replace; boundary=b\r\n\r\n");
+        for (int i = 0; i < copies; ++i) {
+            socket->write("--b\r\nContent-Type: image/jpeg\r\nContent-Length: "
+                          + QByteArray::number(picture.size()) + "\r\n\r\n");
+            socket->write(picture);
+            socket->write("\r\n");
+        }
+    }
+};

@@ -1,0 +1,300 @@
+#include "framecutter.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <cstring>
+
+namespace {
+
+using span = QPair<int, int>;  // [start, end) in stream offsets
+
+// Filler without a start-of-image marker, but with 0xFF bytes followed by other values, as
+// entropy-coded JPEG data has them.
+QByteArray filler(int size, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i) {
+        char c = char(random.bounded(256));
+        if (i > 0 && bytes[i - 1] == char(0xFF) && c == char(0xD8))
+            c = 0x00;
+        bytes[i] = c;
+    }
+    if (size > 0 && bytes[size - 1] == char(0xFF))
+        bytes[size - 1] = 0x00;
+    return bytes;
+}
+
+// A stream of `size` bytes with start-of-image markers at the given offsets.
+QByteArray streamWithMarkers(const QList<int> &markers, int size)
+{
+    QByteArray stream = filler(size, 7);
+    for (int at : markers) {
+        stream[at] = char(0xFF);
+        stream[at + 1] = char(0xD8);
+        if (at > 0 && stream[at - 1] == char(0xFF))
+            stream[at - 1] = 0x00;
+    }
+    return stream;
+}
+
+// Feeds the stream the way the camera worker does: each read takes what has arrived (the next
+// chunk) when it is more than the minimum, then the cutter scans.
+QList<QByteArray> feed(frameCutter &cutter, const QByteArray &stream, const QList<int> &chunks)
+{
+    QList<QByteArray> cut;
+    cutter.setPictureSink([&cut](const QByteArray &picture) { cut.append(picture); });
+    qint64 offset = 0;
+    qint64 arrived = 0;
+    for (int chunk : chunks) {
+        arrived = qMin<qint64>(arrived + chunk, stream.size());
+        while (arrived - offset > frameCutter::minChunk) {
+            const qint64 n = cutter.prepareRead(arrived - offset);
+            std::memcpy(cutter.writePosition(), stream.constData() + offset, size_t(n));
+            cutter.commitRead(n);
+            offset += n;
+            if (cutter.hasUnscanned())
+                cutter.extractFrames();
+        }
+    }
+    return cut;
+}
+
+QList<int> evenChunks(int total, int chunk)
+{
+    QList<int> chunks;
+    for (int done = 0; done < total; done += chunk)
+        chunks.append(chunk);
+    return chunks;
+}
+
+// The cutter's rules written as a plain byte loop over a buffer of the same size.
+class referenceCutter {
+public:
+    QList<QByteArray> run(const QByteArray &stream, const QList<int> &chunks)
+    {
+        QByteArray buffer(frameCutter::payloadSize + frameCutter::slackSize, '\0');
+        auto *data = reinterpret_cast<unsigned char *>(buffer.data());
+        int fill = 0, scanPos = 0, skip = 0, prevStart = -1;
+        QList<QByteArray> cut;
+        qint64 offset = 0, arrived = 0;
+        for (int chunk : chunks) {
+            arrived = qMin<qint64>(arrived + chunk, stream.size());
+            while (arrived - offset > 8190) {
+                qint64 n = arrived - offset;
+                if (fill + n > 8388607) {
+                    fill = scanPos = 0;
+                    prevStart = -1;
+                }
+                n = qMin<qint64>(n, 8388607 - fill);
+                std::memcpy(data + fill, stream.constData() + offset, size_t(n));
+                fill += int(n);
+                offset += n;
+                if (fill - scanPos <= 8190 || scanPos >= fill || fill - scanPos < skip)
+                    continue;
+                do {
+                    skip = 0;
+                    if (data[scanPos] == 0xFF && scanPos + 1 >= fill)
+                        break;  // wait for the byte after it
+                    if (data[scanPos] == 0xFF && data[scanPos + 1] == 0xD8 && scanPos != 0) {
+                        if (prevStart >= 0 && scanPos - prevStart > 500) {
+                            cut.append(QByteArray(buffer.constData() + prevStart, scanPos - prevStart));
+                            skip = qMax(0, scanPos - prevStart - 300);
+                        }
+                        prevStart = scanPos;
+                    }
+                    ++scanPos;
+                } while (scanPos < fill && fill - scanPos >= skip);
+            }
+        }
+        return cut;
+    }
+};
+
+QByteArray jpegPicture(int index, const QSize &size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    QRandomGenerator random(quint32(index + 1));
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            line[x] = qRgb((x + index * 7) & 0xFF, (y * 2) & 0xFF, int(random.bounded(64)) + 96);
+    }
+    QByteArray bytes;
+    QBuffer device(&bytes);
+    device.open(QIODevice::WriteOnly);
+    image.save(&device, "JPEG", 80);
+    return bytes;
+}
+
+// Pictures framed as a camera sends them: boundary and part headers before every picture.
+QByteArray multipartStream(qint64 minimumSize, QList<QByteArray> *pictures)
+{
+    QList<QByteArray> distinct;
+    for (int i = 0; i < 12; ++i)
+        distinct.append(jpegPicture(i, QSize(320 + 16 * i, 240)));
+    QByteArray stream;
+    for (int i = 0; stream.size() < minimumSize; ++i) {
+        const QByteArray &picture = distinct[i % distinct.size()];
+        stream += "--myboundary\r\nContent-Type: image/jpeg\r\nContent-Length: "
+            + QByteArray::number(picture.size()) + "\r\n\r\n";
+        stream += picture;
+        stream += "\r\n";
+        if (pictures)
+            pictures->append(picture);
+    }
+    return stream;
+}
+
+QList<int> randomChunks(qint64 total, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QList<int> chunks;
+    for (qint64 done = 0; done < total;) {
+        const int chunk = 1000 + int(random.bounded(60000));
+        chunks.append(chunk);
+        done += chunk;
+    }
+    return chunks;
+}
+
+}  // namespace
+
+class tst_frameCutter : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cutsPictures_data();
+    void cutsPictures();
+    void queueKeepsNewestFive();
+    void restartResetsMarkersAndLimitsRead();
+    void matchesByteLoop_data();
+    void matchesByteLoop();
+    void camerasDoNotDelayEachOther();
+};
+
+void tst_frameCutter::cutsPictures_data()
+{
+    QTest::addColumn<QList<int>>("markers");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QList<int>>("chunks");
+    QTest::addColumn<QList<span>>("expected");
+
+    const QList<int> even = evenChunks(90000, 10000);
+    QTest::newRow("consecutive pictures") << QList<int>{10, 20010, 40010} << 60000 << even
+                                          << QList<span>{{10, 20010}, {20010, 40010}};
+    QTest::newRow("false start 500 bytes before") << QList<int>{10, 510, 20510, 40510} << 60000 << even
+                                                  << QList<span>{{510, 20510}, {20510, 40510}};
+    QTest::newRow("501 bytes is a picture") << QList<int>{10, 511, 20511} << 40000 << even
+                                            << QList<span>{{10, 511}, {511, 20511}};
+    QTest::newRow("first marker never closes") << QList<int>{10} << 60000 << even << QList<span>{};
+    QTest::newRow("marker at buffer start is not a start")
+        << QList<int>{0, 20000, 40000, 60000} << 70000 << even << QList<span>{{20000, 40000}, {40000, 60000}};
+    // The first read ends between 0xFF and 0xD8.
+    QTest::newRow("marker split across reads")
+        << QList<int>{10, 20000, 40000, 60000} << 70000 << QList<int>{20001, 9000, 9000, 12000, 20000}
+        << QList<span>{{10, 20000}, {20000, 40000}, {40000, 60000}};
+    QTest::newRow("small reads wait for the minimum")
+        << QList<int>{10, 20010, 40010} << 50000 << evenChunks(50000, 3000)
+        << QList<span>{{10, 20010}, {20010, 40010}};
+}
+
+void tst_frameCutter::cutsPictures()
+{
+    QFETCH(QList<int>, markers);
+    QFETCH(int, size);
+    QFETCH(QList<int>, chunks);
+    QFETCH(QList<span>, expected);
+
+    const QByteArray stream = streamWithMarkers(markers, size);
+    frameCutter cutter;
+    const QList<QByteArray> cut = feed(cutter, stream, chunks);
+    QCOMPARE(cut.size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i)
+        QCOMPARE(cut[i], stream.mid(expected[i].first, expected[i].second - expected[i].first));
+}
+
+void tst_frameCutter::queueKeepsNewestFive()
+{
+    QList<int> markers;
+    for (int i = 0; i < 8; ++i)
+        markers.append(100 + i * 10000);
+    const QByteArray stream = streamWithMarkers(markers, 90000);
+    frameCutter cutter;
+    const QList<QByteArray> cut = feed(cutter, stream, evenChunks(90000, 9000));
+    QCOMPARE(cut.size(), 7);
+    QCOMPARE(cutter.frames().size(), frameCutter::maxQueued);
+    QCOMPARE(cutter.frames(), cut.mid(2));
+}
+
+void tst_frameCutter::restartResetsMarkersAndLimitsRead()
+{
+    QList<QByteArray> pictures;
+    const QByteArray stream = multipartStream(12 * 1024 * 1024, &pictures);
+    frameCutter cutter;
+    feed(cutter, stream.left(frameCutter::maxFill - 30000), QList<int>{frameCutter::maxFill - 30000});
+    QVERIFY(cutter.previousMarker().start > 0);
+
+    // More than the whole buffer waits: the buffer restarts and takes only what fits.
+    const qint64 backlog = frameCutter::payloadSize + 100000;
+    QCOMPARE(cutter.prepareRead(backlog), qint64(frameCutter::maxFill));
+    QCOMPARE(cutter.filled(), 0);
+    QCOMPARE(cutter.scanPosition(), 0);
+    QCOMPARE(cutter.previousMarker().start, -1);
+    QCOMPARE(cutter.currentMarker().start, -1);
+
+    // Across restarts every cut picture is one that was sent, never pieces of two.
+    frameCutter fresh;
+    const QList<QByteArray> cut = feed(fresh, stream, randomChunks(stream.size(), 3));
+    QVERIFY(cut.size() > pictures.size() - 4);
+    for (const QByteArray &picture : cut) {
+        const int headerEnd = picture.lastIndexOf("--myboundary");
+        QVERIFY(headerEnd > 0);
+        QVERIFY(pictures.contains(picture.left(headerEnd - 2)));
+    }
+}
+
+void tst_frameCutter::matchesByteLoop_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<quint32>("seed");
+    QTest::newRow("one buffer") << qint64(3 * 1024 * 1024) << 11u;
+    QTest::newRow("across buffer restarts") << qint64(20 * 1024 * 1024) << 12u;
+}
+
+void tst_frameCutter::matchesByteLoop()
+{
+    QFETCH(qint64, size);
+    QFETCH(quint32, seed);
+    QList<QByteArray> pictures;
+    const QByteArray stream = multipartStream(size, &pictures);
+    const QList<int> chunks = randomChunks(stream.size(), seed);
+
+    frameCutter cutter;
+    const QList<QByteArray> cut = feed(cutter, stream, chunks);
+    const QList<QByteArray> expected = referenceCutter().run(stream, chunks);
+    QVERIFY(!expected.isEmpty());
+    QCOMPARE(cut.size(), expected.size());
+    QVERIFY(cut == expected);
+    if (size < frameCutter::maxFill)
+        QCOMPARE(cut.size(), pictures.size() - 1);
+}
+
+void tst_frameCutter::camerasDoNotDelayEachOther()
+{
+    // One camera cuts a large picture; another camera's small pictures are cut as they complete.
+    frameCutter large;
+    feed(large, streamWithMarkers({10, 200010}, 260000), evenChunks(260000, 50000));
+    QVERIFY(large.skipThreshold() > 100000);
+
+    frameCutter small;
+    const QList<QByteArray> cut = feed(small, streamWithMarkers({10, 10010, 20010}, 30000), {30000});
+    QCOMPARE(cut.size(), 2);
+}
+
+QTEST_GUILESS_MAIN(tst_frameCutter)
+#include "tst_framecutter.moc"
