@@ -1,0 +1,206 @@
+#include "camhandel.h"
+#include "shellsettings.h"
+
+#include <QLayout>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+const QStringList allButtons = {"TuerOfnenPB", "verbTrennPB", "switchLightPB", "callSIPPB", "saveJPG",
+                                "speichernAVIPB", "printPB", "StartStopVideoPB", "Voll_AlleBilderPB"};
+
+QPushButton *button(camHandel &panel, const QString &name)
+{
+    return panel.findChild<QPushButton *>(name);
+}
+
+QStringList shownButtons(camHandel &panel)
+{
+    QStringList shown;
+    for (const QString &name : allButtons) {
+        if (!button(panel, name)->isHidden())
+            shown << name;
+    }
+    return shown;
+}
+
+QStringList disabledButtons(camHandel &panel)
+{
+    QStringList disabled;
+    for (const QString &name : allButtons) {
+        if (!button(panel, name)->isEnabled())
+            disabled << name;
+    }
+    return disabled;
+}
+
+} // namespace
+
+class tst_camHandel : public QObject {
+    Q_OBJECT
+
+private slots:
+    void form();
+    void labels_data();
+    void labels();
+    void press_data();
+    void press();
+    void priority_data();
+    void priority();
+    void availability_data();
+    void availability();
+};
+
+void tst_camHandel::form()
+{
+    shellSettings settings;
+    camHandel panel(settings);
+    QCOMPARE(panel.windowTitle(), QStringLiteral("Dialog"));
+    QVERIFY(panel.findChild<QLayout *>("verticalLayout"));
+    const QStringList texts = {"Tür öffnen", "Öffnen + Beenden", "Beleuchtung ein", "SIP anrufen",
+                               "Bild speichern", "Video speichern", "Drucken", "Start Kamera", "Vollbild"};
+    for (int i = 0; i < allButtons.size(); ++i)
+        QCOMPARE(button(panel, allButtons.at(i))->text(), texts.at(i));
+}
+
+void tst_camHandel::labels_data()
+{
+    QTest::addColumn<QString>("buttonText");
+    QTest::addColumn<QString>("door");
+    QTest::addColumn<QString>("light");
+
+    QTest::newRow("default") << "Tür öffnen,Beleuchtung ein" << "Tür öffnen" << "Beleuchtung ein";
+    QTest::newRow("leading blanks stripped") << "  Tor auf,  Licht an " << "Tor auf" << "Licht an ";
+    QTest::newRow("no comma: door only") << "  Tor auf" << "Tor auf" << "";
+    QTest::newRow("leading comma taken whole") << ",Licht" << ",Licht" << "";
+    QTest::newRow("empty keeps door") << "" << "Tür öffnen" << "";
+    QTest::newRow("blanks only keep door") << "   " << "Tür öffnen" << "";
+    QTest::newRow("trailing comma") << "Tor," << "Tor" << "";
+    QTest::newRow("third part ignored") << "Tor,Licht,Garage" << "Tor" << "Licht";
+    QTest::newRow("empty first part after blank") << " ,Licht" << "" << "Licht";
+}
+
+void tst_camHandel::labels()
+{
+    QFETCH(QString, buttonText);
+
+    shellSettings settings;
+    camHandel panel(settings);
+    panel.setButtonLabels(buttonText);
+    QTEST(button(panel, "TuerOfnenPB")->text(), "door");
+    QTEST(button(panel, "switchLightPB")->text(), "light");
+}
+
+void tst_camHandel::press_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("pending");
+    QTest::addColumn<bool>("staysOpen");
+
+    QTest::newRow("door") << "TuerOfnenPB" << int(camHandel::door) << false;
+    QTest::newRow("door and hang up") << "verbTrennPB" << int(camHandel::doorAndHangUp) << false;
+    QTest::newRow("light") << "switchLightPB" << int(camHandel::light) << false;
+    QTest::newRow("call station") << "callSIPPB" << int(camHandel::callStation) << false;
+    QTest::newRow("save picture") << "saveJPG" << int(camHandel::savePicture) << false;
+    QTest::newRow("save video") << "speichernAVIPB" << int(camHandel::saveVideo) << false;
+    QTest::newRow("print") << "printPB" << int(camHandel::print) << false;
+    QTest::newRow("start/stop") << "StartStopVideoPB" << int(camHandel::startStop) << false;
+    QTest::newRow("view toggle") << "Voll_AlleBilderPB" << int(camHandel::none) << true;
+}
+
+void tst_camHandel::press()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, staysOpen);
+
+    shellSettings settings;
+    camHandel panel(settings);
+    bool viewToggle = false;
+    panel.setViewToggleRequest(&viewToggle);
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+
+    button(panel, name)->click();
+    QTEST(panel.pendingButton(), "pending");
+    QCOMPARE(panel.isVisible(), staysOpen);
+    QCOMPARE(viewToggle, staysOpen);
+}
+
+void tst_camHandel::priority_data()
+{
+    QTest::addColumn<QStringList>("pressed");
+    QTest::addColumn<QList<int>>("order");
+
+    QTest::newRow("all, pressed in form order")
+        << QStringList{"TuerOfnenPB", "verbTrennPB", "switchLightPB", "callSIPPB", "saveJPG", "speichernAVIPB",
+                       "printPB", "StartStopVideoPB"}
+        << QList<int>{2, 1, 3, 4, 5, 6, 7, 8, 0};
+    QTest::newRow("reverse press order")
+        << QStringList{"StartStopVideoPB", "printPB", "switchLightPB", "TuerOfnenPB"} << QList<int>{1, 3, 6, 8, 0};
+    QTest::newRow("pressed twice counts once") << QStringList{"saveJPG", "saveJPG"} << QList<int>{5, 0};
+    QTest::newRow("nothing pressed") << QStringList{} << QList<int>{0};
+}
+
+void tst_camHandel::priority()
+{
+    QFETCH(QStringList, pressed);
+    QFETCH(QList<int>, order);
+
+    shellSettings settings;
+    camHandel panel(settings);
+    for (const QString &name : pressed)
+        button(panel, name)->click();
+    QList<int> taken;
+    do {
+        taken << panel.pendingButton();
+        panel.clearRequest(taken.last());
+    } while (taken.last() != camHandel::none && taken.size() < 20);
+    QCOMPARE(taken, order);
+}
+
+void tst_camHandel::availability_data()
+{
+    QTest::addColumn<int>("savePrint");
+    QTest::addColumn<bool>("popupPanel");
+    QTest::addColumn<int>("previousMode");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QStringList>("disabled");
+
+    const QStringList full = {"TuerOfnenPB", "verbTrennPB", "switchLightPB", "saveJPG", "speichernAVIPB",
+                              "printPB", "StartStopVideoPB", "Voll_AlleBilderPB"};
+    const QStringList reduced = {"TuerOfnenPB", "switchLightPB", "StartStopVideoPB", "Voll_AlleBilderPB"};
+
+    QTest::newRow("manual saving") << 1 << false << -1 << 0 << full << QStringList{};
+    QTest::newRow("automatic recording greys saving") << 1 << false << -1 << 1 << full
+                                                      << QStringList{"saveJPG", "speichernAVIPB"};
+    QTest::newRow("automatic recording switched off") << 1 << false << 1 << 0 << full << QStringList{};
+    QTest::newRow("saving not allowed") << 0 << false << -1 << 0 << reduced << QStringList{};
+    QTest::newRow("saving not allowed, automatic recording") << 0 << false << -1 << 1 << reduced
+                                                             << QStringList{"saveJPG", "speichernAVIPB"};
+    QTest::newRow("popup window's panel")
+        << 1 << true << -1 << 0
+        << QStringList{"TuerOfnenPB", "verbTrennPB", "switchLightPB", "saveJPG", "speichernAVIPB", "printPB"}
+        << QStringList{};
+}
+
+void tst_camHandel::availability()
+{
+    QFETCH(int, savePrint);
+    QFETCH(bool, popupPanel);
+    QFETCH(int, previousMode);
+    QFETCH(int, mode);
+
+    shellSettings settings;
+    settings.SavePrintBtnEn = savePrint;
+    camHandel panel(settings, popupPanel);
+    if (previousMode >= 0)
+        panel.setAvailability(previousMode);
+    panel.setAvailability(mode);
+    QTEST(shownButtons(panel), "shown");
+    QTEST(disabledButtons(panel), "disabled");
+}
+
+QTEST_MAIN(tst_camHandel)
+#include "tst_camhandel.moc"
