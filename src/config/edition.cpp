@@ -2,6 +2,15 @@
 
 #include <QCoreApplication>
 
+// The resources are compiled into the static core library, where nothing refers to their
+// registration function; without this call the linker would leave them out of the program.
+static int registerCoreResources()
+{
+    Q_INIT_RESOURCE(resources);
+    return 0;
+}
+static const int coreResourcesRegistered = registerCoreResources();
+
 namespace {
 const char *const context = "edition";
 const QString iconFolder = QStringLiteral(":/iconMarvitons/images/");

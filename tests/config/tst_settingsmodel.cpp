@@ -223,7 +223,6 @@ private slots:
         QFETCH(QString, icon);
         QFETCH(QString, title);
         QFETCH(QStringList, types);
-        Q_INIT_RESOURCE(resources);
         const edition e = edition::forVersion(FaVers);
         QCOMPARE(e.iconPath, ":/iconMarvitons/images/" + icon);
         QCOMPARE(e.translatedTitle(), title);
