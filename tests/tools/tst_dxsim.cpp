@@ -1,3 +1,5 @@
+#include "inidata.h"
+
 #include <QImage>
 #include <QNetworkDatagram>
 #include <QProcess>
@@ -316,6 +318,7 @@ void tst_dxsim::writeIni_data()
     QTest::addColumn<QStringList>("simArgs");
     QTest::addColumn<QStringList>("sections");
     QTest::addColumn<QStringList>("entries");   // "section|key=value"
+    QTest::addColumn<QString>("camPassword");
 
     QTest::newRow("two cameras on port 80")
         << QStringList{"--cameras", "2", "--user", "root", "--password", "pw"}
@@ -330,15 +333,17 @@ void tst_dxsim::writeIni_data()
                        "Kamera 1_127.0.0.2|allRufNr=1", "Kamera 1_127.0.0.2|SIP_tuer=1",
                        "Kamera 1_127.0.0.2|SIP_light=2", "Kamera 1_127.0.0.2|UDP_Status_CAM=5000",
                        "Kamera 1_127.0.0.2|UDP_Contrl_CAM=4005", "Kamera 1_127.0.0.2|UDP_Status_SIP=8112",
-                       "Kamera 1_127.0.0.2|UDP_Contrl_SIP=8113"};
+                       "Kamera 1_127.0.0.2|UDP_Contrl_SIP=8113"}
+        << "pw";
     const QString url = QStringLiteral("Kamera 3_http://127.0.0.4:8181/mjpg/video.mjpg");
     QTest::newRow("other port and grid")
-        << QStringList{"--cameras", "3", "--port", "8181", "--grid", "3x1"}
+        << QStringList{"--cameras", "3", "--port", "8181", "--grid", "3x1", "--user", "admin", "--password", "pw"}
         << QStringList{"Window", "System", "Kamera 1_http://127.0.0.2:8181/mjpg/video.mjpg",
                        "Kamera 2_http://127.0.0.3:8181/mjpg/video.mjpg", url}
         << QStringList{"Window|nPicCol=3", "Window|nPicRow=1", url + "|IP=",
                        url + "|URL=http://127.0.0.4:8181/mjpg/video.mjpg", url + "|CAM_User=admin",
-                       url + "|SIP_IP=127.0.1.4"};
+                       url + "|SIP_IP=127.0.1.4", url + "|CAM_Password=pw"}
+        << "pw";
 }
 
 void tst_dxsim::writeIni()
@@ -346,6 +351,7 @@ void tst_dxsim::writeIni()
     QFETCH(QStringList, simArgs);
     QFETCH(QStringList, sections);
     QFETCH(QStringList, entries);
+    QFETCH(QString, camPassword);
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("dxcamviewer.ini"));
@@ -384,6 +390,14 @@ void tst_dxsim::writeIni()
         QCOMPARE(names.size(), 35);
         QCOMPARE(names.first(), QStringLiteral("camName"));
         QCOMPARE(names.last(), QStringLiteral("allRufNr"));
+
+        // Stored scrambled with the record's address, as the viewer reads them back.
+        QMap<QString, QString> values;
+        for (const QString &line : keys.value(module))
+            values.insert(line.section(QLatin1Char('='), 0, 0), line.section(QLatin1Char('='), 1));
+        QCOMPARE(iniData::scrambleText(values.value("CAM_Password"), values.value("IP"), true), camPassword);
+        QCOMPARE(iniData::scrambleText(values.value("SIP_Password"), values.value("SIP_IP"), true), QStringLiteral("4711"));
+        QVERIFY(values.value("SIP_Password") != QLatin1String("4711"));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "iniwriter.h"
 
+#include "inidata.h"
 #include "simoptions.h"
 
 #include <QSaveFile>
@@ -88,11 +89,9 @@ QString IniWriter::cameraUrl(int index) const
 
 QString IniWriter::storedPassword(const QString &text, const QString &address)
 {
-    // The viewer keeps module passwords scrambled with the module address; until the scrambler
-    // of the configuration store is available the passwords are left out.
-    Q_UNUSED(text);
-    Q_UNUSED(address);
-    return QString();
+    // The viewer keeps module passwords scrambled with the module address and unscrambles them
+    // on load; an address that is no dotted quad (a URL record) leaves the text as it is.
+    return iniData::scrambleText(text, address, false);
 }
 
 QByteArray IniWriter::content() const
