@@ -50,9 +50,18 @@ private:
 
 SimProcess tst_dxsim::startSim(const QStringList &args)
 {
+    // Free control ports, so that a simulator run elsewhere at the same time cannot collide.
+    QStringList all = args;
+    for (const QString &option : {QStringLiteral("--cam-control-port"), QStringLiteral("--sip-control-port")}) {
+        if (all.contains(option))
+            continue;
+        QUdpSocket probe;
+        probe.bind(QHostAddress(QStringLiteral("127.0.1.2")), 0);
+        all << option << QString::number(probe.localPort());
+    }
     SimProcess process(new QProcess);
     process->setProcessChannelMode(QProcess::SeparateChannels);
-    process->start(QStringLiteral(DXSIM_PATH), args);
+    process->start(QStringLiteral(DXSIM_PATH), all);
     if (!process->waitForStarted())
         return nullptr;
     QByteArray seen;
