@@ -29,6 +29,7 @@ class tst_dxsim : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void http_data();
     void http();
     void cameraSwitches();
@@ -42,6 +43,7 @@ private slots:
     void rejectsOptions();
 
 private:
+    QTemporaryDir replayDir;
     static SimProcess startSim(const QStringList &args);
     static quint16 freeTcpPort();
     static QByteArray waitForLine(QProcess *process, QByteArray *seen, const QByteArray &needle);
@@ -123,6 +125,18 @@ int tst_dxsim::parts(const QByteArray &stream, const QByteArray &boundary, QList
     return count;
 }
 
+void tst_dxsim::initTestCase()
+{
+    QVERIFY(replayDir.isValid());
+    for (const char *name : {"b.jpg", "a.JPG"}) {
+        QImage picture(320, 240, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QVERIFY(picture.save(replayDir.filePath(QLatin1String(name)), "JPG"));
+    }
+    QFile notAPicture(replayDir.filePath(QStringLiteral("c.jpg")));
+    QVERIFY(notAPicture.open(QIODevice::WriteOnly) && notAPicture.write("not a picture") > 0);
+}
+
 void tst_dxsim::http_data()
 {
     QTest::addColumn<QStringList>("simArgs");
@@ -135,6 +149,10 @@ void tst_dxsim::http_data()
     const QStringList locked = {"--size", "320x240", "--user", "root", "--password", "s3cret"};
     QTest::newRow("stream path") << open << QByteArray("/mjpg/video.mjpg") << QByteArray() << QByteArray("200 OK")
                                  << QByteArray("Content-Type: multipart/x-mixed-replace; boundary=");
+    QTest::newRow("cycled pictures") << QStringList{"--size", "320x240", "--cycle", "2"} << QByteArray("/mjpg/video.mjpg")
+                                     << QByteArray() << QByteArray("200 OK") << QByteArray("multipart/x-mixed-replace");
+    QTest::newRow("replayed folder") << QStringList{"--replay", replayDir.path()} << QByteArray("/mjpg/video.mjpg")
+                                     << QByteArray() << QByteArray("200 OK") << QByteArray("multipart/x-mixed-replace");
     QTest::newRow("camera cgi path") << open << QByteArray("/axis-cgi/mjpg/video.cgi?fps=10") << QByteArray()
                                      << QByteArray("200 OK") << QByteArray("multipart/x-mixed-replace");
     QTest::newRow("other path") << open << QByteArray("/index.html") << QByteArray() << QByteArray("404 Not Found")

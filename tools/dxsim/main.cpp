@@ -10,9 +10,9 @@
 
 int main(int argc, char *argv[])
 {
-    // Pictures are drawn with fonts, which needs a GUI application but never a display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Pictures are drawn with fonts, which needs a GUI application but never a display; the
+    // offscreen platform is the one that also brings the system fonts (minimal draws boxes).
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("dxsim"));
 

@@ -47,6 +47,12 @@ void PictureSource::setCameraNames(const QStringList &cameraNames)
     cycleParts = QVector<QVector<QByteArray>>(names.size());
 }
 
+void PictureSource::prepareCycle()
+{
+    for (int camera = 0; camera < names.size(); ++camera)
+        part(camera, quint64(cycle - 1));
+}
+
 QByteArray PictureSource::wrapPart(const QByteArray &jpeg)
 {
     QByteArray part;

@@ -18,6 +18,8 @@ public:
     PictureSource(QSize size, int quality, int cycle);
     bool loadReplay(const QString &dir, QString *error);
     void setCameraNames(const QStringList &names);
+    // Encodes the whole cycle now, so that a benchmark measures serving, not encoding.
+    void prepareCycle();
 
     QByteArray part(int camera, quint64 number);
 

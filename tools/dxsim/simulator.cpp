@@ -28,6 +28,10 @@ bool Simulator::start(QString *error)
         return false;
     if (!startCameras(error) || !startModules(error))
         return false;
+    if (options.cycle > 0 && options.replayDir.isEmpty()) {
+        ConsoleOutput::line(QStringLiteral("encoding %1 picture(s) per camera").arg(options.cycle));
+        source.prepareCycle();
+    }
 
     console = new CommandConsole(cameras, ioModules, stations, this);
     connect(console, &CommandConsole::quitRequested, this, &Simulator::quitRequested);
