@@ -108,8 +108,8 @@ void CameraServer::onReadyRead(QTcpSocket *socket)
         return;
     Client &client = it.value();
     const QByteArray data = socket->readAll();
-    if (client.streaming)
-        return;   // whatever a streaming client sends is of no interest
+    if (client.streaming || client.answered)
+        return;   // whatever a client sends after its request is of no interest
     client.request += data;
     if (client.request.contains("\r\n\r\n") || client.request.contains("\n\n")) {
         answer(socket, client);
@@ -149,7 +149,9 @@ void CameraServer::reject(QTcpSocket *socket, const QByteArray &status, const QB
     const QByteArray body = status.mid(status.indexOf(' ') + 1) + "\n";
     socket->write(status + "\r\n" + extraHeaders + "Content-Type: text/plain\r\nContent-Length: "
                   + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-    clients[socket].request.clear();
+    Client &client = clients[socket];
+    client.request.clear();
+    client.answered = true;
     socket->disconnectFromHost();
 }
 

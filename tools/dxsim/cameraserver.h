@@ -36,6 +36,7 @@ private:
         QByteArray request;
         QByteArray version;
         bool streaming = false;
+        bool answered = false;   // an error answer is on its way out; ignore what follows
         bool headerSent = false;
     };
 
