@@ -146,8 +146,6 @@ class tst_commandDispatch : public QObject {
     Q_OBJECT
 
 private slots:
-    void buttons_data();
-    void buttons();
     void buttonWaitsForCurrentCamera();
     void order_data();
     void order();
@@ -157,48 +155,6 @@ private slots:
     void hangUpKeptWhileRemoteOff();
     void startStop();
 };
-
-void tst_commandDispatch::buttons_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("requests");  // letters as in setRequests, h hang-up, S start/stop
-    QTest::addColumn<QString>("trace");
-
-    QTest::newRow("door") << "TuerOfnenPB" << "d" << "-----> TUER OEFFNEN \"Station A\"";
-    QTest::newRow("door and hang up") << "verbTrennPB" << "dh" << "-----> TUER OEFFNEN UND TRENNEN";
-    QTest::newRow("light") << "switchLightPB" << "l" << "-----> BELEUCHTUNG EIN";
-    QTest::newRow("call") << "callSIPPB" << "c" << "-----> SPRECHSTELLE ANRUFEN";
-    QTest::newRow("save") << "saveJPG" << "s" << "-----> BILD SPEICHERN";
-    QTest::newRow("print") << "printPB" << "p" << "-----> BILD DRUCKEN";
-    QTest::newRow("video") << "speichernAVIPB" << "v" << "-----> VIDEO SPEICHERN";
-    QTest::newRow("start/stop") << "StartStopVideoPB" << "S" << "-----> KAMERA STARTEN";
-}
-
-void tst_commandDispatch::buttons()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, requests);
-    QFETCH(QString, trace);
-
-    rig world(1);
-    camData *cam = world.camera('A');
-    camHandel panel(world.settings);
-    panel.findChild<QPushButton *>(name)->click();
-    traceCapture captured;
-    world.dispatch.processButtons(panel, cam);
-
-    QCOMPARE(captured.taken(), QStringList{trace});
-    QCOMPARE(panel.pendingButton(), int(camHandel::none));
-    QCOMPARE(cam->forceMsgToCamTuer, requests.contains('d'));
-    QCOMPARE(cam->forceMsgVerbTrenen, requests.contains('h'));
-    QCOMPARE(cam->hangUpWait, requests.contains('h') ? 1 : 0);
-    QCOMPARE(cam->lightRequest, requests.contains('l'));
-    QCOMPARE(cam->callRequest, requests.contains('c'));
-    QCOMPARE(cam->saveCommand, requests.contains('s'));
-    QCOMPARE(cam->printCommand, requests.contains('p'));
-    QCOMPARE(cam->videoCommand, requests.contains('v'));
-    QCOMPARE(world.startStop, requests.contains('S'));
-}
 
 void tst_commandDispatch::buttonWaitsForCurrentCamera()
 {
@@ -245,7 +201,6 @@ void tst_commandDispatch::order()
     world.settings.RemoteCtrl = remote;
     for (int i = 0; i < requests.size(); ++i)
         setRequests(world.cameras.at(i), requests.at(i));
-    traceCapture quiet;
     QStringList done;
     for (int i = 0; i < ticks.size(); ++i)
         done << world.tick();
@@ -280,7 +235,6 @@ void tst_commandDispatch::outputChoice()
     (door ? cam->sipModuleRec.SIP_tuer : cam->sipModuleRec.SIP_light) = sipOutput;
     (door ? cam->camModule.CAM_tuer : cam->camModule.CAM_light) = camOutput;
     setRequests(cam, request);
-    traceCapture quiet;
     QTEST(world.tick(), "tick");
     QCOMPARE(world.tick(), QStringLiteral("0:"));
 }
@@ -322,7 +276,6 @@ void tst_commandDispatch::hangUpKeptWhileRemoteOff()
     camData *cam = world.camera('A');
     camHandel panel(world.settings);
     panel.findChild<QPushButton *>("verbTrennPB")->click();
-    traceCapture quiet;
     world.dispatch.processButtons(panel, cam);
 
     for (int i = 0; i < 60; ++i)

@@ -2,7 +2,6 @@
 #include "commandframe.h"
 #include "commandsender.h"
 #include "sipmodule.h"
-#include "tracecapture.h"
 
 #include <QNetworkDatagram>
 #include <QTest>
@@ -38,30 +37,19 @@ void tst_commandSender::sendsExactFrame_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QByteArray>("frame");
-    QTest::addColumn<QStringList>("trace");
 
     const QByteArray door = commandFrame::withChecksum("BSREM7F00000100302" "4711");
     const QByteArray sipDoor = commandFrame::withChecksum("BSREM7F0000010010312F3");
     const QByteArray hangUp = commandFrame::withChecksum("BSRCMD7F000001" "00" "12F3" "r3000");
-    QTest::newRow("door to camera/IO module")
-        << "camera" << door
-        << QStringList{"Address: \"127.0.0.6\"", "Commando by :: \"" + door + "\"",
-                       "Daten \"" + door + "\" 127.0.0.6 %1"};
-    QTest::newRow("door to intercom module")
-        << "intercom" << sipDoor
-        << QStringList{"Address: \"127.0.0.6\"", "Commando by :: \"" + sipDoor + "\"",
-                       "Daten \"" + sipDoor + "\" 127.0.0.6 %1"};
-    QTest::newRow("hang-up to intercom module")
-        << "hangup" << hangUp
-        << QStringList{"Commando : Auflegen/Ruf abbrechen/Eingehenden Ruf abweisen",
-                       "Commando by :: \"" + hangUp + "\""};
+    QTest::newRow("door to camera/IO module") << "camera" << door;
+    QTest::newRow("door to intercom module") << "intercom" << sipDoor;
+    QTest::newRow("hang-up to intercom module") << "hangup" << hangUp;
 }
 
 void tst_commandSender::sendsExactFrame()
 {
     QFETCH(QString, kind);
     QFETCH(QByteArray, frame);
-    QFETCH(QStringList, trace);
 
     moduleEnd module;
     QVERIFY(module.bound);
@@ -81,7 +69,6 @@ void tst_commandSender::sendsExactFrame()
     sip.SIP_tuer = 1;
     sip.SIP_Password = QStringLiteral("123");
 
-    traceCapture captured;
     if (kind == "camera")
         sender.sendRelay(cam.CAM_tuer, cam);
     else if (kind == "intercom")
@@ -90,9 +77,6 @@ void tst_commandSender::sendsExactFrame()
         sender.sendIntercom(3, sip);
 
     QCOMPARE(module.next(), frame);
-    for (QString &line : trace)
-        line = line.arg(module.port());
-    QCOMPARE(captured.taken(), trace);
 }
 
 void tst_commandSender::sequenceWrapsAfter256Frames()
@@ -105,7 +89,6 @@ void tst_commandSender::sequenceWrapsAfter256Frames()
     cam.hostAddress = QHostAddress(QStringLiteral("127.0.0.6"));
     cam.UDP_Contrl_CAM = module.port();
 
-    traceCapture quiet;
     for (int i = 0; i < 257; ++i) {
         sender.sendRelay(3, cam);
         // Read each frame at once: 257 unread datagrams could overflow the receive buffer.

@@ -42,8 +42,6 @@ class tst_statusParser : public QObject {
 private slots:
     void datagram_data();
     void datagram();
-    void ioStatusBytes_data();
-    void ioStatusBytes();
     void wholeCall_data();
     void wholeCall();
 };
@@ -196,30 +194,6 @@ void tst_statusParser::datagram()
     QTEST(trace.taken(), "trace");
 }
 
-void tst_statusParser::ioStatusBytes_data()
-{
-    QTest::addColumn<QByteArray>("datagram");
-    QTest::addColumn<QByteArray>("ioStatus");
-
-    QTest::newRow("full report") << QByteArray("17#A1@1000xy") << QByteArray("1000xy");
-    QTest::newRow("longer payload cut") << QByteArray("17#A1@1000xyZZ") << QByteArray("1000xy");
-    QTest::newRow("short payload") << QByteArray("17#A1@10") << QByteArray("10");
-    QTest::newRow("empty payload") << QByteArray("#A1@") << QByteArray();
-}
-
-void tst_statusParser::ioStatusBytes()
-{
-    QFETCH(QByteArray, datagram);
-    QFETCH(QByteArray, ioStatus);
-
-    moduleStatus rec;
-    std::fill(std::begin(rec.statusChars), std::end(rec.statusChars), 'q');
-    QVERIFY(statusParser::parse(rec, 0, QString(), false, datagram));
-    QCOMPARE(rec.ioStatus, ioStatus);
-    for (int i = 0; i < 6; ++i)
-        QCOMPARE(rec.statusChars[i], i < ioStatus.size() ? ioStatus.at(i) : '\0');
-}
-
 void tst_statusParser::wholeCall_data()
 {
     QTest::addColumn<int>("popup");
@@ -229,9 +203,6 @@ void tst_statusParser::wholeCall_data()
     QTest::newRow("call, conversation, end, next call")
         << 7 << QList<QByteArray>{"3#07@100\r\n", "3#05@100\r\n", "3#0A@", "3#01@200\r\n"}
         << QStringList{"psfa", "sfa", "se", "psfa"};
-    QTest::newRow("repeated events raise once")
-        << 7 << QList<QByteArray>{"3#01@100\r\n", "3#07@100\r\n", "3#07@100\r\n"}
-        << QStringList{"psfa", "sfa", "sfa"};
     QTest::newRow("unmatched event inside a call")
         << 7 << QList<QByteArray>{"3#07@100\r\n", "3#07@999\r\n", "3#0A@"}
         << QStringList{"psfa", "psfa", "pse"};

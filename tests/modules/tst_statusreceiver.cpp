@@ -24,8 +24,6 @@ class tst_statusReceiver : public QObject {
 private slots:
     void matchesSender_data();
     void matchesSender();
-    void firstStatusPort_data();
-    void firstStatusPort();
     void minusOneBinds65535();
 };
 
@@ -109,34 +107,6 @@ void tst_statusReceiver::matchesSender()
     for (int i = 0; i < cameras.size(); ++i)
         QCOMPARE(statusOf(cameras.at(i), kind).popupRequest, reached.at(i));
     qDeleteAll(cameras);
-}
-
-void tst_statusReceiver::firstStatusPort_data()
-{
-    QTest::addColumn<statusReceiver::moduleKind>("kind");
-    QTest::addColumn<bool>("withCameras");
-    QTest::addColumn<int>("port");
-
-    QTest::newRow("camera/IO: first record's port") << statusReceiver::moduleKind::cameraIo << true << 5001;
-    QTest::newRow("intercom: first record's port") << statusReceiver::moduleKind::intercom << true << 8114;
-    QTest::newRow("no camera") << statusReceiver::moduleKind::cameraIo << false << -1;
-}
-
-void tst_statusReceiver::firstStatusPort()
-{
-    QFETCH(statusReceiver::moduleKind, kind);
-    QFETCH(bool, withCameras);
-
-    camData first(QPixmap(), nullptr);
-    camData second(QPixmap(), nullptr);
-    first.camModule.UDP_Status_CAM = 5001;
-    first.sipModuleRec.UDP_Status_SIP = 8114;
-    second.camModule.UDP_Status_CAM = 6000;
-    second.sipModuleRec.UDP_Status_SIP = 9000;
-    QList<camData *> cameras;
-    if (withCameras)
-        cameras = {&first, &second};
-    QTEST(statusReceiver::firstStatusPort(cameras, kind), "port");
 }
 
 void tst_statusReceiver::minusOneBinds65535()
