@@ -79,6 +79,7 @@ private slots:
     void stall_data();
     void stall();
     void rates();
+    void traceLines();
 
 private:
     cameraStub server;
@@ -295,6 +296,30 @@ void tst_camData::rates()
     QCOMPARE(camera.extractedRate, 50.0);
     QCOMPARE(camera.rateSamples, samples);
     QCOMPARE(camera.rateSum, sum);
+}
+
+void tst_camData::traceLines()
+{
+    wiredCamera wired;
+    wired.trace = true;
+    wired.start(server.url("/stream"));
+    QStringList lines;
+    const auto collected = [&] {
+        lines += wired.camera.takeTraceLines();
+        return wired.camera.framesExtracted >= 3;
+    };
+    QTRY_VERIFY(collected());
+    lines += wired.camera.takeTraceLines();
+    QVERIFY(wired.camera.takeTraceLines().isEmpty());
+
+    const QString time = QStringLiteral("[ \\d]{2},[ \\d]{2},[ \\d]{3}");
+    const QRegularExpression format(QStringLiteral("^Eingang {13}   :: n\\[v=[ \\d]{3,},rd=[ \\d]{3,},ok=[ \\d]{3,}\\] "
+                                                   "\\(Rd-> %1 \\.%1\\) Conv: (F:%1 ;)*\\( L=%1; %1\\)$")
+                                        .arg(time));
+    QVERIFY(!lines.isEmpty());
+    for (const QString &line : std::as_const(lines))
+        QVERIFY2(format.match(line).hasMatch(), qPrintable(line));
+    QVERIFY(lines.join(QString()).contains(QLatin1String(") Conv: F:")));
 }
 
 QTEST_MAIN(tst_camData)
