@@ -1,67 +1,10 @@
 #include "camdata.h"
-#include "camerastub.h"
 #include "httpstream.h"
+#include "testcamera.h"
 
-#include <QBuffer>
-#include <QImage>
+#include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTimer>
 #include <QtTest>
-
-namespace {
-
-QByteArray testPicture(const QSize &size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            image.setPixel(x, y, qRgb(x & 0xFF, y & 0xFF, (x * y) & 0xFF));
-    QByteArray bytes;
-    QBuffer device(&bytes);
-    device.open(QIODevice::WriteOnly);
-    image.save(&device, "JPEG", 85);
-    return bytes;
-}
-
-// A camera record wired as the main window wires it, with its own settings.
-struct wiredCamera {
-    shellSettings settings;
-    bool trace = false;
-    int stallTimeout = 0;
-    int pixelSize = 20;
-    camData camera{QPixmap(), nullptr};
-    QTimer ticker;
-
-    wiredCamera()
-    {
-        camera.wireSettings(&settings, &trace, &stallTimeout, &pixelSize);
-        camera.setDefaults();
-        camera.camModule.camName = QStringLiteral("Eingang");
-        camera.setTileRect(QRectF(0, 0, 320, 240));
-        ticker.setInterval(40);
-        QObject::connect(&ticker, &QTimer::timeout, &ticker, [this] {
-            camera.tick(false);
-            camera.finishRender();
-        });
-    }
-
-    // As the main window starts a camera.
-    void start(const QString &url)
-    {
-        camera.camModule.URL = url;
-        camera.camModule.IP.clear();
-        camera.reservedFlag = false;
-        camera.abortedOnce = false;
-        camera.receiving = true;
-        camera.userStopped = false;
-        camera.createHttp();
-        camera.requestStream();
-        camera.streamError = false;
-        ticker.start();
-    }
-};
-
-}  // namespace
 
 class tst_camData : public QObject {
     Q_OBJECT
@@ -72,13 +15,11 @@ private slots:
     void streamUrl();
     void requestTarget_data();
     void requestTarget();
-    void addressRule_data();
-    void addressRule();
     void statusHandling_data();
     void statusHandling();
     void stall_data();
     void stall();
-    void rates();
+    void rateSkipsMinuteWrap();
     void traceLines();
 
 private:
@@ -87,7 +28,11 @@ private:
 
 void tst_camData::initTestCase()
 {
-    server.picture = testPicture(QSize(320, 240));
+    QImage image(320, 240, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x & 0xFF, y & 0xFF, (x * y) & 0xFF));
+    server.picture = encodeJpeg(image);
     QVERIFY(server.listen(QHostAddress(QStringLiteral("127.0.0.1"))));
 }
 
@@ -108,12 +53,11 @@ void tst_camData::streamUrl()
     QFETCH(QString, ip);
     QFETCH(QString, url);
     QFETCH(int, camTip);
-    QFETCH(QString, expected);
     cameraModule module;
     module.IP = ip;
     module.URL = url;
     module.camTip = camTip;
-    QCOMPARE(camData::streamUrlFor(module), expected);
+    QTEST(camData::streamUrlFor(module), "expected");
 }
 
 void tst_camData::requestTarget_data()
@@ -152,76 +96,45 @@ void tst_camData::requestTarget()
     QTEST(target.user, "user");
 }
 
-void tst_camData::addressRule_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("isIp");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("IP") << "192.168.0.180" << true << "http://192.168.0.180/mjpg/video.mjpg";
-    QTest::newRow("URL") << "http://cam.local/live" << false << "http://cam.local/live";
-    QTest::newRow("URL in capitals") << "HTTP://cam.local/live" << false << "HTTP://cam.local/live";
-}
-
-void tst_camData::addressRule()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, isIp);
-    camData camera(QPixmap(), nullptr);
-    QTEST(camera.setAddressText(text), "shown");
-    QCOMPARE(camera.camModule.addressIsIp, isIp);
-    QCOMPARE(camera.camModule.IP.isEmpty(), !isIp);
-    QCOMPARE(camera.camModule.URL.isEmpty(), isIp);
-}
-
 void tst_camData::statusHandling_data()
 {
     QTest::addColumn<QByteArray>("path");
-    QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("password");
     QTest::addColumn<int>("status");
-    QTest::addColumn<bool>("pictures");
     QTest::addColumn<QList<QByteArray>>("requests");
 
     using list = QList<QByteArray>;
-    QTest::newRow("200 streams pictures") << QByteArray("/stream?fps=5") << "" << "" << 200 << true
-                                          << list{"/stream"};
-    QTest::newRow("path encoded") << QByteArray("/stream/a%20b") << "" << "" << 200 << true
-                                  << list{"/stream/a%20b"};
-    QTest::newRow("401 right credentials") << QByteArray("/auth") << "viewer" << "secret" << 200 << true
-                                           << list{"/auth", "/auth"};
-    QTest::newRow("401 wrong credentials") << QByteArray("/auth") << "viewer" << "wrong" << 401 << false
-                                           << list{"/auth", "/auth"};
-    QTest::newRow("404 aborts") << QByteArray("/missing") << "" << "" << 404 << false << list{"/missing"};
-    QTest::newRow("302 not followed") << QByteArray("/moved") << "" << "" << 302 << false << list{"/moved"};
+    QTest::newRow("200 streams pictures") << QByteArray("/stream?fps=5") << "" << 200 << list{"/stream"};
+    QTest::newRow("path sent encoded") << QByteArray("/stream/a%20b") << "" << 200 << list{"/stream/a%20b"};
+    QTest::newRow("401 right credentials") << QByteArray("/auth") << "secret" << 200 << list{"/auth", "/auth"};
+    QTest::newRow("401 wrong credentials") << QByteArray("/auth") << "wrong" << 401 << list{"/auth", "/auth"};
+    QTest::newRow("404 aborts") << QByteArray("/missing") << "" << 404 << list{"/missing"};
+    QTest::newRow("302 not followed") << QByteArray("/moved") << "" << 302 << list{"/moved"};
 }
 
 void tst_camData::statusHandling()
 {
     QFETCH(QByteArray, path);
-    QFETCH(QString, user);
     QFETCH(QString, password);
     QFETCH(int, status);
-    QFETCH(bool, pictures);
     QFETCH(QList<QByteArray>, requests);
 
     server.paths.clear();
     wiredCamera wired;
-    wired.camera.camModule.CAM_User = user;
+    wired.camera.camModule.CAM_User = QStringLiteral("viewer");
     wired.camera.camModule.CAM_Password = password;
     wired.start(server.url(path));
     QSignalSpy headers(wired.camera.stream(), &httpStream::responseHeaderReceived);
     QVERIFY(headers.wait(5000));
     QCOMPARE(headers.first().first().toInt(), status);
 
-    const bool accepted = status == 200 || status == 302;
-    QCOMPARE(wired.camera.streamError, !accepted);
-    if (pictures) {
-        QTRY_VERIFY(wired.camera.framesExtracted >= 3);
-        QTRY_VERIFY(wired.camera.framesDisplayed >= 1);
+    QCOMPARE(wired.camera.streamError, status != 200 && status != 302);
+    if (status == 200) {
+        QTRY_VERIFY(wired.tickShown() && wired.camera.framesExtracted >= 3);
         QCOMPARE(wired.camera.state(), camData::connectionState::connected);
     } else {
         QTRY_VERIFY(wired.camera.isIdle());
-        QCOMPARE(wired.camera.framesExtracted, 0);
+        QVERIFY(!wired.tickShown());
     }
     QCOMPARE(server.paths, requests);
 }
@@ -245,12 +158,11 @@ void tst_camData::stall()
     wiredCamera wired;
     camData &camera = wired.camera;
     wired.start(server.url("/silent"));
-    wired.ticker.stop();
     QSignalSpy headers(camera.stream(), &httpStream::responseHeaderReceived);
     QVERIFY(headers.wait(5000));
     camera.running = true;
     camera.userStopped = userStopped;
-    wired.stallTimeout = 200;
+    wired.stallTimeout = 200;  // five ticks
 
     for (int i = 0; i < 5; ++i) {
         QVERIFY(!camera.tick(false));
@@ -262,10 +174,7 @@ void tst_camData::stall()
     QVERIFY(!camera.tick(false));
     QCOMPARE(camera.caption(), QStringLiteral("!UNCONNECTED! -> Eingang"));
     QVERIFY(!camera.stallCheck(false, visible));
-    QVERIFY(camera.abortedOnce);
-    QVERIFY(camera.streamError);
-    QVERIFY(!camera.running);
-    QVERIFY(camera.isIdle());
+    QVERIFY(camera.abortedOnce && camera.streamError && !camera.running && camera.isIdle());
 
     // Second silent period: time to start it again, unless the user stopped it.
     for (int i = 0; i < 5; ++i)
@@ -275,27 +184,21 @@ void tst_camData::stall()
     QCOMPARE(camera.stallCheck(result, visible), restart);
 }
 
-void tst_camData::rates()
+void tst_camData::rateSkipsMinuteWrap()
 {
     camData camera(QPixmap(), nullptr);
     camera.updateRates(QTime(10, 0, 10, 0));
     camera.framesExtracted = 50;
     camera.framesDisplayed = 25;
-    camera.framesSinceGet = 7;
     camera.updateRates(QTime(10, 0, 20, 0));
     QCOMPARE(camera.extractedRate, 50.0);
     QCOMPARE(camera.displayedRate, 25.0);
-    QCOMPARE(camera.framesPerRate, 8);
-    QCOMPARE(camera.framesSinceGet, 0);
     const int samples = camera.rateSamples;
-    const int sum = camera.rateSum;
 
-    // A sample in the next minute lies before the previous one: no rate, no average.
     camera.framesExtracted = 500;
     camera.updateRates(QTime(10, 1, 5, 0));
     QCOMPARE(camera.extractedRate, 50.0);
     QCOMPARE(camera.rateSamples, samples);
-    QCOMPARE(camera.rateSum, sum);
 }
 
 void tst_camData::traceLines()
@@ -305,11 +208,11 @@ void tst_camData::traceLines()
     wired.start(server.url("/stream"));
     QStringList lines;
     const auto collected = [&] {
+        wired.tickShown();
         lines += wired.camera.takeTraceLines();
         return wired.camera.framesExtracted >= 3;
     };
     QTRY_VERIFY(collected());
-    lines += wired.camera.takeTraceLines();
     QVERIFY(wired.camera.takeTraceLines().isEmpty());
 
     const QString time = QStringLiteral("[ \\d]{2},[ \\d]{2},[ \\d]{3}");

@@ -1,7 +1,13 @@
 #pragma once
 
+// Helpers of the stream worker tests: a camera on the loopback address and a wired camera record.
+
+#include "camdata.h"
+
+#include <QBuffer>
 #include <QByteArray>
 #include <QHash>
+#include <QImage>
 #include <QList>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -92,5 +98,59 @@ private:
             socket->write(picture);
             socket->write("\r\n");
         }
+    }
+};
+
+inline QByteArray encodeJpeg(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer device(&bytes);
+    device.open(QIODevice::WriteOnly);
+    image.save(&device, "JPEG", 90);
+    return bytes;
+}
+
+inline QByteArray solidJpeg(const QSize &size, const QColor &colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return encodeJpeg(image);
+}
+
+// A camera record wired as the main window wires it, with its own settings.
+struct wiredCamera {
+    shellSettings settings;
+    bool trace = false;
+    int stallTimeout = 0;
+    int pixelSize = 20;
+    camData camera;
+
+    explicit wiredCamera(const QPixmap &placeholder = QPixmap()) : camera(placeholder, nullptr)
+    {
+        camera.wireSettings(&settings, &trace, &stallTimeout, &pixelSize);
+        camera.setDefaults();
+        camera.camModule.camName = QStringLiteral("Eingang");
+        camera.setTileRect(QRectF(0, 0, 320, 240));
+    }
+
+    // As the main window starts a camera.
+    void start(const QString &url)
+    {
+        camera.camModule.URL = url;
+        camera.camModule.IP.clear();
+        camera.abortedOnce = false;
+        camera.receiving = true;
+        camera.userStopped = false;
+        camera.createHttp();
+        camera.requestStream();
+        camera.streamError = false;
+    }
+
+    // One main-window tick; true once a received picture has been shown.
+    bool tickShown(bool selected = false)
+    {
+        camera.tick(selected);
+        camera.finishRender();
+        return camera.framesDisplayed > 0;
     }
 };
