@@ -36,8 +36,8 @@ camData::camData(const QPixmap &placeholderPicture, QObject *httpParentObject, Q
 camData::~camData()
 {
     closeSockets();
-    if (scene)
-        delete tileItem;  // a scene that went first has deleted the item with itself
+    if (scene || !itemPlaced)
+        delete tileItem;
 }
 
 void camData::wireSettings(const shellSettings *shell, const bool *trace, int *stallTimeout,
@@ -140,6 +140,7 @@ void camData::attachToScene(QGraphicsScene *target)
     }
     if (scene)
         scene->addItem(tileItem);
+    itemPlaced = scene != nullptr;
 }
 
 void camData::setTileRect(const QRectF &rect)
@@ -162,8 +163,6 @@ void camData::setSecondRect(const QRectF &rect)
 
 void camData::showPlaceholder()
 {
-    placeholderWidth = placeholder.width();
-    placeholderHeight = placeholder.height();
     display = placeholder;
     if (tileItem)
         tileItem->setPixmap(display);
@@ -344,7 +343,6 @@ void camData::resetScanner()
     cutter.resetMarkers();
     cutter.clearQueue();
     framesChanged = 0;
-    framesChangedSeen = -1;
 }
 
 bool camData::stallCheck(bool tickResult, bool windowVisible)
@@ -399,9 +397,7 @@ void camData::renderTile()
 
     if (newData || usePlaceholder) {
         const QRectF rect = tileRect();
-        lastTargetWidth = rect.width();
-        lastTargetHeight = rect.height();
-        pending.tile = QSize(int(lastTargetWidth), int(lastTargetHeight));
+        pending.tile = QSize(int(rect.width()), int(rect.height()));
         pending.scaleMode = settings ? settings->scaleMode : 0;
         pending.from = usePlaceholder ? pendingRender::source::placeholder : pendingRender::source::picture;
         pending.jpeg = picture;
@@ -519,7 +515,7 @@ void camData::updateRates(const QTime &now)
     ++framesChanged;
     framesPerRate = framesSinceGet + 1;
     framesSinceGet = 0;
-    sampleMs = now.second() * 1000 + now.msec();
+    const int sampleMs = now.second() * 1000 + now.msec();
     const double seconds = (sampleMs - prevSampleMs) / 1000.0;
     if (seconds > 0) {
         extractedRate = 10.0 * (framesExtracted - prevExtracted) / seconds;

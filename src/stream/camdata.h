@@ -203,28 +203,23 @@ private:
     QPixmap placeholderScaled;
     QSize placeholderScaledFor;
     int placeholderScaledMode = -1;
-    double placeholderWidth = 0;
-    double placeholderHeight = 0;
     QPixmap display;
     QPen pen;
     QFont font;
     QRect lastDrawnRect;
-    double lastTargetWidth = 1.0;
-    double lastTargetHeight = 1.0;
     pendingRender pending;
 
     QPointer<QGraphicsScene> scene;
     QGraphicsPixmapItem *tileItem = nullptr;
+    bool itemPlaced = false;  // the item went into a scene, which deletes it if it goes first
     mutable QMutex tileMutex;
     QRectF tile;
     mutable QMutex rectMutex;
     QRectF secondRect;
     bool selected = false;
 
-    int framesChangedSeen = -1;
     int prevExtracted = 0;
     int prevDisplayed = 0;
-    int sampleMs = 0;
     int prevSampleMs = 0;
 
     QString traceLine;
