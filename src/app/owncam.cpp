@@ -554,8 +554,8 @@ void ownCam::closeEvent(QCloseEvent *event)
     }
     if (!desktopHasTray) {
         // Hiding would leave no way back to the window or to "Beenden".
-        event->ignore();
         Raus();
+        event->accept();
         return;
     }
     if (trayIcon->isVisible())
@@ -655,6 +655,11 @@ void ownCam::probe01()
 // ---------------------------------------------------------------- the tick
 
 void ownCam::timerEvent(QTimerEvent *)
+{
+    tick();
+}
+
+void ownCam::tick()
 {
     msCounter += tickMs;
     // A modal dialog opened from inside a tick runs its own event loop: the nested tick only

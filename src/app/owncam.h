@@ -68,6 +68,9 @@ public:
     ownGraphScene *scene() const { return graphScene; }
     camHandel *panel() const { return commandPanel; }
 
+    // One 40 ms tick; the timer calls it, tests may too.
+    void tick();
+
     // Requests served by the tick
     settingsRequests requests;
     bool leftClickRequest = false;

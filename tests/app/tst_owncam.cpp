@@ -1,0 +1,299 @@
+#include "viewerfixture.h"
+
+#include "inidata.h"
+#include "ownmsgbox.h"
+#include "singleinstance.h"
+#include "../stream/testcamera.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QMoveEvent>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+class tst_ownCam : public QObject {
+    Q_OBJECT
+
+private slots:
+    void modulesLoaded_data();
+    void modulesLoaded();
+    void edition_data();
+    void edition();
+    void geometryRoundTrip();
+    void resizeRepeatCounter();
+    void closeWindow_data();
+    void closeWindow();
+    void quitLeavesTheLoop_data();
+    void quitLeavesTheLoop();
+    void hideRequestWinsOverShow();
+    void busyTickOnlyCounts();
+    void logFile_data();
+    void logFile();
+    void singleInstanceSignals();
+    void secondStartShowsFirst();
+};
+
+void tst_ownCam::modulesLoaded_data()
+{
+    QTest::addColumn<int>("sections");
+    QTest::addColumn<int>("brokenAt");  // section without camName, -1 for none
+    QTest::addColumn<int>("cameras");
+    QTest::newRow("no module") << 0 << -1 << 0;
+    QTest::newRow("three modules") << 3 << -1 << 3;
+    QTest::newRow("21 sections load 20") << 21 << -1 << 20;
+    QTest::newRow("missing camName stops loading") << 4 << 2 << 2;
+}
+
+void tst_ownCam::modulesLoaded()
+{
+    QFETCH(int, sections);
+    QFETCH(int, brokenAt);
+    QFETCH(int, cameras);
+    viewerFixture f;
+    QString text = QStringLiteral("\n[Window]\nAutohide=0\n\n[System]\nHideStartEn=0\n");
+    for (int i = 0; i < sections; ++i) {
+        QString section = viewerFixture::moduleSection(i);
+        if (i == brokenAt)
+            section.replace(QStringLiteral("camName=Cam %1\n").arg(i), QString());
+        text += section;
+    }
+    f.writeText(text);
+    auto viewer = f.start();
+    QCOMPARE(viewer->cameras.size(), cameras);
+    QCOMPARE(viewer->currentCam == nullptr, cameras == 0);
+    if (cameras > 0)
+        QCOMPARE(viewer->currentCam, viewer->cameras.last());
+
+    // With no camera the first-tick start-up waits: no log file is opened.
+    viewerFixture::tick(*viewer, 2);
+    QCOMPARE(viewer->firstTick, cameras == 0);
+}
+
+void tst_ownCam::edition_data()
+{
+    QTest::addColumn<int>("faVers");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("1") << 1 << QStringLiteral("TORVA HRS-410 MultiViewer V2.2.6");
+    QTest::newRow("2") << 2 << QStringLiteral("QUARDELLO DX-CAM Viewer V2.2.6");
+    QTest::newRow("7 is the standard edition") << 7 << QStringLiteral("Marviton.DX-CAM-Viewer V2.2.6");
+}
+
+void tst_ownCam::edition()
+{
+    QFETCH(int, faVers);
+    QFETCH(QString, title);
+    viewerFixture f;
+    f.writeIni(1, {}, QStringLiteral("FaVers=%1\n").arg(faVers));
+    auto viewer = f.start();
+    QCOMPARE(viewer->windowTitle(), title);
+    QVERIFY(!viewer->windowIcon().isNull());
+    QCOMPARE(viewer->trayNotice()->windowTitle(), title);
+}
+
+void tst_ownCam::geometryRoundTrip()
+{
+    viewerFixture f;
+    f.writeIni(2);
+    {
+        auto viewer = f.start();
+        viewer->show();
+        QVERIFY(QTest::qWaitForWindowExposed(viewer.get()));
+        QTRY_VERIFY(!viewer->startupPending && !viewer->firstTick);
+        viewer->Raus();
+    }
+    const QString written = f.readIni();
+    for (const char *line : {"x=30.0\n", "y=40.0\n", "width=640.0\n", "height=480.0\n"})
+        QVERIFY2(written.contains(QLatin1String(line)), line);
+}
+
+void tst_ownCam::resizeRepeatCounter()
+{
+    viewerFixture f;
+    f.writeIni(1);
+    auto viewer = f.start();
+    viewer->show();
+    QVERIFY(QTest::qWaitForWindowExposed(viewer.get()));
+    const QPoint at = viewer->pos();
+
+    // A change always relayouts and restarts the count of unchanged events.
+    viewer->move(at + QPoint(5, 0));
+    QTRY_COMPARE(viewer->resizeRepeat, 0);
+    const int before = viewer->relayoutCount;
+    for (int i = 0; i < 22; ++i) {
+        QMoveEvent event(viewer->pos(), viewer->pos());
+        QCoreApplication::sendEvent(viewer.get(), &event);
+    }
+    QCOMPARE(viewer->relayoutCount, before + 21);
+    QCOMPARE(viewer->resizeRepeat, 100);
+}
+
+void tst_ownCam::closeWindow_data()
+{
+    QTest::addColumn<bool>("desktopHasTray");
+    QTest::newRow("with tray: hide and keep running") << true;
+    QTest::newRow("without tray: leave through Raus") << false;
+}
+
+void tst_ownCam::closeWindow()
+{
+    QFETCH(bool, desktopHasTray);
+    viewerFixture f;
+    f.writeIni(1);
+    auto viewer = f.start(desktopHasTray);
+    viewer->show();
+    QVERIFY(QTest::qWaitForWindowExposed(viewer.get()));
+    QFile::remove(f.iniPath());
+    viewer->close();
+    QVERIFY(viewer->isHidden());
+    QCOMPARE(QFile::exists(f.iniPath()), !desktopHasTray);
+    if (desktopHasTray) {
+        // The notice shows where a tray icon can be seen; the timer keeps working.
+        QCOMPARE(viewer->trayNotice()->isVisible(), viewer->hasTrayIcon() && viewer->trayNotice()->isVisible());
+        const int counted = viewer->msCounter;
+        QTRY_VERIFY(viewer->msCounter > counted);
+    }
+}
+
+void tst_ownCam::quitLeavesTheLoop_data()
+{
+    QTest::addColumn<bool>("visible");
+    QTest::newRow("window visible") << true;
+    QTest::newRow("window hidden") << false;
+}
+
+void tst_ownCam::quitLeavesTheLoop()
+{
+    QFETCH(bool, visible);
+    viewerFixture f;
+    f.writeIni(1);
+    auto viewer = f.start();
+    viewer->setVisible(visible);
+    QFile::remove(f.iniPath());
+    bool timedOut = false;
+    QTimer::singleShot(200, viewer.get(), &ownCam::Raus);
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, [&] { timedOut = true; QCoreApplication::exit(1); });
+    guard.start(10000);
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(!timedOut);
+    QVERIFY(QFile::exists(f.iniPath()));
+    QVERIFY(f.readIni().contains(QLatin1String("[Cam 0_127.0.0.2]")));
+}
+
+void tst_ownCam::hideRequestWinsOverShow()
+{
+    viewerFixture f;
+    f.writeIni(1);
+    auto viewer = f.start();
+    viewer->show();
+    viewer->requests.hideMainWindow = true;
+    viewer->requests.showMainWindow = true;
+    viewerFixture::tick(*viewer);
+    QVERIFY(viewer->isHidden());
+    QVERIFY(!viewer->requests.showMainWindow);
+}
+
+void tst_ownCam::busyTickOnlyCounts()
+{
+    viewerFixture f;
+    f.writeIni(1);
+    auto viewer = f.start();
+    viewer->timerBusy = 1;
+    viewer->requests.hideMainWindow = true;
+    const int counted = viewer->msCounter;
+    viewerFixture::tick(*viewer);
+    QCOMPARE(viewer->msCounter, counted + 40);
+    QVERIFY(viewer->requests.hideMainWindow);
+    QVERIFY(viewer->firstTick);
+}
+
+namespace {
+QByteArray testPicture()
+{
+    QImage image(320, 240, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG", 90);
+    return bytes;
+}
+} // namespace
+
+void tst_ownCam::logFile_data()
+{
+    QTest::addColumn<bool>("logOn");
+    QTest::newRow("log switched on") << true;
+    QTest::newRow("log switched off") << false;
+}
+
+void tst_ownCam::logFile()
+{
+    QFETCH(bool, logOn);
+    cameraStub camera;
+    camera.picture = testPicture();
+    camera.copies = 200;
+    QVERIFY(camera.listen(QHostAddress(QStringLiteral("127.0.0.1"))));
+
+    viewerFixture f;
+    // A continuously recording camera connects at start, so frames and trace lines come at once.
+    const QString module = QStringLiteral("\n[Live_url]\ncamName=Live\nIP=\nURL=%1\nsipName=Door\n"
+                                          "SIP_IP=127.0.1.9\nCAMautoSaveEn=1\n")
+                               .arg(camera.url("/stream"));
+    f.writeIni(0);
+    f.writeText(f.readIni() + module);
+    {
+        QFile old(f.logPath());
+        old.open(QIODevice::WriteOnly);
+        old.write("left from the last run\n");
+    }
+    auto viewer = f.start(true, logOn);
+    QCOMPARE(viewer->cameras.size(), 1);
+    viewer->show();
+    QTRY_VERIFY(!viewer->firstTick);
+    QCOMPARE(QFileInfo(f.logPath()).size(), 0);
+    QTRY_VERIFY(viewer->cameras.first()->framesExtracted > 3);
+    viewerFixture::tick(*viewer, 3);
+    QCOMPARE(QFileInfo(f.logPath()).size() > 0, logOn);
+}
+
+void tst_ownCam::singleInstanceSignals()
+{
+    QTemporaryDir dir;
+    singleInstance first(dir.filePath(QStringLiteral("a.ini")));
+    QVERIFY(first.listen());
+    QSignalSpy shown(&first, &singleInstance::showRequested);
+    singleInstance other(dir.filePath(QStringLiteral("b.ini")));
+    QVERIFY(!other.askRunningViewer(200));
+    singleInstance same(dir.filePath(QStringLiteral("a.ini")));
+    QVERIFY(same.askRunningViewer());
+    QVERIFY(shown.wait());
+}
+
+void tst_ownCam::secondStartShowsFirst()
+{
+    viewerFixture f;
+    f.writeIni(1);
+    QProcess first;
+    first.start(QStringLiteral(DXCAMVIEWER_PATH), {QStringLiteral("--config"), f.iniPath()});
+    QVERIFY(first.waitForStarted());
+    QProcess second;
+    // The first viewer needs a moment to take its name; the second start is repeated until
+    // it finds it, and must then leave with status 0 while the first keeps running.
+    QTRY_VERIFY_WITH_TIMEOUT(([&] {
+        second.start(QStringLiteral(DXCAMVIEWER_PATH), {QStringLiteral("--config"), f.iniPath()});
+        return second.waitForFinished(5000) && second.exitStatus() == QProcess::NormalExit
+               && second.exitCode() == 0 && first.state() == QProcess::Running;
+    }()), 15000);
+    QCOMPARE(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished();
+}
+
+QTEST_MAIN(tst_ownCam)
+#include "tst_owncam.moc"
