@@ -656,6 +656,7 @@ void ownCam::probe01()
 
 void ownCam::timerEvent(QTimerEvent *)
 {
+    tickTimes.record();
     tick();
 }
 
@@ -767,6 +768,7 @@ void ownCam::firstTickInit()
         ini.resolvePaths();
     ini.openLog();
     firstTick = false;
+    qDebug() << "##### first tick";
     relayout();
     now = QTime::currentTime();
     if (settings.HideStartEn && settings.Autohide) {

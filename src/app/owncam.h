@@ -5,6 +5,7 @@
 #include "popupcontrol.h"
 #include "settingsrequests.h"
 #include "shellsettings.h"
+#include "ticktiming.h"
 #include "commanddispatch.h"
 #include "dispatchhost.h"
 
@@ -80,6 +81,7 @@ public:
     bool stopCurrentRequest = false;
 
     // Tick state
+    tickTiming tickTimes;
     int msCounter = 0;
     int timerBusy = 0;
     bool firstTick = false;
