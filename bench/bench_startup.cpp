@@ -1,0 +1,191 @@
+// Start-up time and memory of the real program with 20 cameras configured on loopback addresses
+// where nothing listens: when the main window is shown, when the first tick runs, and how much
+// memory the process holds before any stream starts (streams start about 10 s after the first
+// tick). Every run uses a fresh folder, as one viewer per INI file is enforced.
+//
+//   unshare -n sh -c 'ip link set lo up && build/bench/bench_startup [runs]'
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QList>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int cameraCount = 20;
+constexpr int waitLimitMs = 30000;
+
+QString iniText()
+{
+    QString text = QStringLiteral("\n[Window]\nx=30.0\ny=40.0\nwidth=1000.0\nheight=600.0\nAuto_Popup=1\n"
+                                  "Autohide=0\nBildRahmeEin=1\nnPicCol=5\nnPicRow=4\n"
+                                  "\n[System]\nownIP=127.0.0.1\nHideStartEn=0\n");
+    for (int i = 0; i < cameraCount; ++i) {
+        text += QStringLiteral("\n[Cam %1_127.0.0.%2]\ncamName=Cam %1\nIP=127.0.0.%2\nsipName=Door %1\n"
+                               "SIP_IP=127.0.1.%2\n")
+                    .arg(i)
+                    .arg(2 + i);
+    }
+    return text;
+}
+
+struct memoryFigures {
+    qint64 hwmKb = -1;
+    qint64 rssKb = -1;
+    qint64 peakKb = -1;
+};
+
+qint64 statusField(const QByteArray &status, const char *name)
+{
+    const QRegularExpression pattern(QStringLiteral("^%1:\\s+(\\d+) kB").arg(QLatin1String(name)),
+                                     QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch match = pattern.match(QString::fromLatin1(status));
+    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
+}
+
+memoryFigures readMemory(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray status = file.readAll();
+    return {statusField(status, "VmHWM"), statusField(status, "VmRSS"), statusField(status, "VmPeak")};
+}
+
+struct runResult {
+    bool ok = false;
+    double shownS = -1;      // from the viewer's own time stamps (seconds since process start)
+    double firstTickS = -1;
+    double shownWallS = -1;  // from the launch as this benchmark saw it
+    double firstTickWallS = -1;
+    memoryFigures memory;
+};
+
+runResult runOnce(const QString &program)
+{
+    runResult result;
+    QTemporaryDir dir;
+    const QString iniPath = dir.filePath(QStringLiteral("dxcamviewer.ini"));
+    QFile ini(iniPath);
+    if (!ini.open(QIODevice::WriteOnly))
+        return result;
+    ini.write(iniText().toLatin1());
+    ini.close();
+
+    QProcess viewer;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("QT_MESSAGE_PATTERN"), QStringLiteral("%{time process} %{message}"));
+    // Keep the per-user settings store out of the user's home.
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    viewer.setProcessEnvironment(environment);
+    viewer.setWorkingDirectory(dir.path());
+    viewer.setProcessChannelMode(QProcess::MergedChannels);
+
+    QElapsedTimer launch;
+    launch.start();
+    viewer.start(program, {QStringLiteral("--config"), iniPath});
+    if (!viewer.waitForStarted(waitLimitMs))
+        return result;
+
+    static const QRegularExpression stamped(QStringLiteral("^\\s*(\\d+\\.\\d+) (.*)$"));
+    // The grid is laid out (and the line written) only once the window is visible, which may be
+    // after the first tick: read until both lines came.
+    while ((result.firstTickS < 0 || result.shownS < 0) && launch.elapsed() < waitLimitMs) {
+        if (!viewer.canReadLine() && !viewer.waitForReadyRead(200)) {
+            if (viewer.state() == QProcess::NotRunning)
+                break;
+            continue;
+        }
+        while (viewer.canReadLine()) {
+            const QString line = QString::fromLocal8Bit(viewer.readLine()).trimmed();
+            const QRegularExpressionMatch match = stamped.match(line);
+            if (!match.hasMatch())
+                continue;
+            const double at = match.captured(1).toDouble();
+            const QString message = match.captured(2);
+            if (result.shownS < 0 && message.startsWith(QLatin1String("SHOW MULTICAM"))) {
+                result.shownS = at;
+                result.shownWallS = launch.nsecsElapsed() / 1e9;
+            } else if (result.firstTickS < 0 && message.startsWith(QLatin1String("##### first tick"))) {
+                result.firstTickWallS = launch.nsecsElapsed() / 1e9;
+                result.memory = readMemory(viewer.processId());
+                result.firstTickS = at;
+            }
+        }
+    }
+    viewer.kill();
+    viewer.waitForFinished(waitLimitMs);
+    result.ok = result.shownS >= 0 && result.firstTickS >= 0;
+    return result;
+}
+
+struct spread {
+    double median = 0, min = 0, max = 0;
+};
+
+template<typename T>
+spread spreadOf(QList<T> values)
+{
+    if (values.isEmpty())
+        return {};
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    const double median = n % 2 ? double(values[n / 2]) : (double(values[n / 2 - 1]) + double(values[n / 2])) / 2;
+    return {median, double(values.first()), double(values.last())};
+}
+
+void printRow(const char *what, const spread &s, double scale, const char *unit)
+{
+    std::printf("%-34s %9.1f %9.1f %9.1f %s\n", what, s.median * scale, s.min * scale, s.max * scale, unit);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 10;
+    const QString program = QStringLiteral(DXCAMVIEWER_PATH);
+
+    QList<double> shown, firstTick, shownWall, firstTickWall;
+    QList<qint64> hwm, rss, peak;
+    for (int i = 0; i < runs; ++i) {
+        const runResult r = runOnce(program);
+        if (!r.ok) {
+            std::fprintf(stderr, "run %d: the viewer did not reach its first tick\n", i + 1);
+            return 1;
+        }
+        std::printf("run %2d: shown %.3f s, first tick %.3f s (launch: %.3f / %.3f s), "
+                    "VmHWM %lld kB, VmRSS %lld kB, VmPeak %lld kB\n",
+                    i + 1, r.shownS, r.firstTickS, r.shownWallS, r.firstTickWallS, r.memory.hwmKb,
+                    r.memory.rssKb, r.memory.peakKb);
+        std::fflush(stdout);
+        shown << r.shownS;
+        firstTick << r.firstTickS;
+        shownWall << r.shownWallS;
+        firstTickWall << r.firstTickWallS;
+        hwm << r.memory.hwmKb;
+        rss << r.memory.rssKb;
+        peak << r.memory.peakKb;
+    }
+
+    std::printf("\n%d runs, %d cameras on loopback, offscreen       median       min       max\n", runs,
+                cameraCount);
+    printRow("main window shown (own stamp)", spreadOf(shown), 1000, "ms");
+    printRow("first tick (own stamp)", spreadOf(firstTick), 1000, "ms");
+    printRow("main window shown (from launch)", spreadOf(shownWall), 1000, "ms");
+    printRow("first tick (from launch)", spreadOf(firstTickWall), 1000, "ms");
+    printRow("VmHWM at first tick", spreadOf(hwm), 1.0 / 1024, "MiB");
+    printRow("VmRSS at first tick", spreadOf(rss), 1.0 / 1024, "MiB");
+    printRow("VmPeak at first tick", spreadOf(peak), 1.0 / 1024, "MiB");
+    return 0;
+}
