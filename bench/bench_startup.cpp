@@ -3,7 +3,7 @@
 // memory the process holds before any stream starts (streams start about 10 s after the first
 // tick). Every run uses a fresh folder, as one viewer per INI file is enforced.
 //
-//   unshare -n sh -c 'ip link set lo up && build/bench/bench_startup [runs]'
+//   unshare -n sh -c 'ip link set lo up && build/bench/bench_startup [runs [cameras]]'
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr int cameraCount = 20;
+int cameraCount = 20;
 constexpr int waitLimitMs = 30000;
 
 QString iniText()
@@ -154,6 +154,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 10;
+    if (argc > 2)
+        cameraCount = std::clamp(atoi(argv[2]), 1, 20);
     const QString program = QStringLiteral(DXCAMVIEWER_PATH);
 
     QList<double> shown, firstTick, shownWall, firstTickWall;
@@ -178,7 +180,7 @@ int main(int argc, char **argv)
         peak << r.memory.peakKb;
     }
 
-    std::printf("\n%d runs, %d cameras on loopback, offscreen       median       min       max\n", runs,
+    std::printf("\n%d runs, %2d cameras on loopback, offscreen      median       min       max\n", runs,
                 cameraCount);
     printRow("main window shown (own stamp)", spreadOf(shown), 1000, "ms");
     printRow("first tick (own stamp)", spreadOf(firstTick), 1000, "ms");
