@@ -155,13 +155,17 @@ void runFor(int milliseconds)
 
 // Where the GUI thread's CPU time goes: top-level events by kind, timed with the thread's CPU
 // clock. The main window's timer events are its ticks (decode work of other threads excluded).
+// Widget painting is timed apart, at whatever depth it happens.
 class timedApplication : public QApplication {
 public:
     using QApplication::QApplication;
 
-    enum kind { tickEvents, paintEvents, socketEvents, otherEvents, kindCount };
+    enum kind { tickEvents, otherEvents, kindCount };
     QObject *viewer = nullptr;
+    std::function<void()> afterTick;
     double cpu[kindCount] = {};
+    double paintCpu = 0;
+    int paints = 0;
     qint64 longestTickNs = 0;
     qint64 tickWallNs = 0;
     int ticks = 0;
@@ -169,13 +173,18 @@ public:
     void resetCounters()
     {
         std::fill(std::begin(cpu), std::end(cpu), 0.0);
+        paintCpu = 0;
         longestTickNs = tickWallNs = 0;
-        ticks = 0;
+        ticks = paints = 0;
     }
 
     bool notify(QObject *receiver, QEvent *event) override
     {
-        if (depth > 0 || QThread::currentThread() != thread())
+        if (QThread::currentThread() != thread())
+            return QApplication::notify(receiver, event);
+        if (event->type() == QEvent::Paint)
+            return timedPaint(receiver, event);
+        if (depth > 0)
             return QApplication::notify(receiver, event);
         const kind which = classify(receiver, event);
         ++depth;
@@ -187,6 +196,8 @@ public:
         cpu[which] += threadCpuSeconds() - cpuBefore;
         --depth;
         if (which == tickEvents) {
+            if (afterTick)
+                afterTick();
             ++ticks;
             tickWallNs += wallNs;
             longestTickNs = std::max(longestTickNs, wallNs);
@@ -195,22 +206,20 @@ public:
     }
 
 private:
+    bool timedPaint(QObject *receiver, QEvent *event)
+    {
+        ++paints;
+        ++depth;
+        const double cpuBefore = threadCpuSeconds();
+        const bool result = QApplication::notify(receiver, event);
+        paintCpu += threadCpuSeconds() - cpuBefore;
+        --depth;
+        return result;
+    }
+
     kind classify(QObject *receiver, QEvent *event) const
     {
-        switch (event->type()) {
-        case QEvent::Timer:
-            // A window's own timer delivers its update requests: that is the repaint.
-            if (receiver->isWindowType())
-                return paintEvents;
-            return receiver == viewer ? tickEvents : otherEvents;
-        case QEvent::UpdateRequest:
-        case QEvent::Paint:
-            return paintEvents;
-        case QEvent::SockAct:
-            return socketEvents;
-        default:
-            return otherEvents;
-        }
+        return event->type() == QEvent::Timer && receiver == viewer ? tickEvents : otherEvents;
     }
 
     int depth = 0;
@@ -302,6 +311,7 @@ struct viewerFigures {
     double cpu = 0;
     double guiThreadCpu = 0;
     double eventCpu[timedApplication::kindCount] = {};
+    double paintCpu = 0;
     double simulatorCpu = 0;
     QMap<QByteArray, double> threadCpu;  // by thread name
     QList<int> extracted;
@@ -312,6 +322,8 @@ struct viewerFigures {
     double meanIntervalUs = 0;
     qint64 longestIntervalUs = 0;
     int ticks = 0;
+    int paints = 0;
+    int repeatedPictures = 0;
     double meanTickMs = 0;
     double longestTickMs = 0;
 };
@@ -354,6 +366,20 @@ bool runViewer(timedApplication &app, const benchOptions &options, const QString
     const QMap<QByteArray, double> threadsBefore = threadCpuByName();
     const double guiBefore = threadCpuSeconds();
     const double cpuBefore = selfCpuSeconds();
+    // A picture counts as displayed whenever new bytes arrived since the last tick; when those
+    // bytes did not complete a picture, the newest one is shown (and decoded) again.
+    std::vector<const char *> newestShown(viewer->cameras.size(), nullptr);
+    std::vector<int> displayedSeen(displayedBefore.cbegin(), displayedBefore.cend());
+    app.afterTick = [&] {
+        for (int i = 0; i < viewer->cameras.size(); ++i) {
+            const camData *cam = viewer->cameras[i];
+            const char *newest = cam->hasFrame() ? cam->frames().last().constData() : nullptr;
+            if (cam->framesDisplayed > displayedSeen[i] && newest == newestShown[i])
+                ++figures.repeatedPictures;
+            displayedSeen[i] = cam->framesDisplayed;
+            newestShown[i] = newest;
+        }
+    };
     app.resetCounters();
     viewer->tickTimes.reset();
     QElapsedTimer wall;
@@ -378,9 +404,12 @@ bool runViewer(timedApplication &app, const benchOptions &options, const QString
     figures.meanIntervalUs = viewer->tickTimes.meanUs();
     figures.longestIntervalUs = viewer->tickTimes.longestUs();
     figures.ticks = app.ticks;
+    figures.paints = app.paints;
+    figures.paintCpu = app.paintCpu;
     figures.meanTickMs = app.ticks ? app.tickWallNs / 1e6 / app.ticks : 0;
     figures.longestTickMs = app.longestTickNs / 1e6;
     app.viewer = nullptr;
+    app.afterTick = nullptr;
     return true;
 }
 
@@ -475,19 +504,20 @@ void printReport(const benchOptions &options, const viewerFigures &viewer, const
                 qPrintable(options.size), picturesPerSecond, gridColumns, gridRows, viewer.tile.width(),
                 viewer.tile.height(), viewer.wall);
     std::printf("viewer CPU        %6.2f s = %5.1f %% of one core\n", viewer.cpu, viewerPercent);
-    std::printf("  GUI thread      %5.1f %% (ticks %.1f, painting %.1f, sockets %.1f, other %.1f); other threads %.1f %%\n",
+    std::printf("  GUI thread      %5.1f %% (ticks %.1f, other events %.1f; widget painting in them %.1f);"
+                " other threads %.1f %%\n",
                 percentOfCore(viewer.guiThreadCpu, viewer.wall),
                 percentOfCore(viewer.eventCpu[timedApplication::tickEvents], viewer.wall),
-                percentOfCore(viewer.eventCpu[timedApplication::paintEvents], viewer.wall),
-                percentOfCore(viewer.eventCpu[timedApplication::socketEvents], viewer.wall),
                 percentOfCore(viewer.eventCpu[timedApplication::otherEvents], viewer.wall),
-                percentOfCore(viewer.cpu - viewer.guiThreadCpu, viewer.wall));
+                percentOfCore(viewer.paintCpu, viewer.wall), percentOfCore(viewer.cpu - viewer.guiThreadCpu, viewer.wall));
     std::printf("  threads by name");
     for (auto it = viewer.threadCpu.cbegin(); it != viewer.threadCpu.cend(); ++it)
         std::printf(" | %s %.1f", it.key().constData(), percentOfCore(it.value(), viewer.wall));
     std::printf("\n");
     std::printf("pictures / s      extracted %.2f, displayed %.2f per camera: %.1f %% displayed\n",
                 extracted * perCamera, displayed * perCamera, displayedShare);
+    std::printf("                  of the displayed, %lld shown again without a new picture (%.1f %%)\n",
+                qlonglong(viewer.repeatedPictures), displayed ? 100.0 * viewer.repeatedPictures / displayed : 0);
     std::printf("per camera        extracted/displayed in %.0f s, grid order:\n", viewer.wall);
     for (int row = 0; row < gridRows; ++row) {
         std::printf("                 ");
@@ -501,8 +531,8 @@ void printReport(const benchOptions &options, const viewerFigures &viewer, const
     std::printf("ticks             %d intervals, mean %.2f ms, longest %.1f ms, late > 10 ms: %d (%.2f %%)\n",
                 viewer.intervals, viewer.meanIntervalUs / 1000, viewer.longestIntervalUs / 1000.0, viewer.late,
                 latePercent);
-    std::printf("tick duration     mean %.2f ms, longest %.1f ms (%d ticks)\n", viewer.meanTickMs, viewer.longestTickMs,
-                viewer.ticks);
+    std::printf("tick duration     mean %.2f ms, longest %.1f ms (%d ticks); %d paint events\n", viewer.meanTickMs,
+                viewer.longestTickMs, viewer.ticks, viewer.paints);
     std::printf("simulator CPU     %5.1f %% of one core (while the viewer ran)\n",
                 percentOfCore(viewer.simulatorCpu, viewer.wall));
 
