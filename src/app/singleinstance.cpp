@@ -34,7 +34,10 @@ bool singleInstance::listen()
     server = new QLocalServer(this);
     server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server->listen(name)) {
-        // A viewer that crashed leaves its socket file behind; nobody answered on it.
+        // A viewer that crashed leaves its socket file behind; take it over only when nobody
+        // answers on it.
+        if (askRunningViewer(200))
+            return false;
         QLocalServer::removeServer(name);
         if (!server->listen(name))
             return false;

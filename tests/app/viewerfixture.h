@@ -20,9 +20,11 @@ struct viewerFixture {
     void writeIni(int modules, const QString &window = {}, const QString &system = {},
                   const QString &moduleExtra = {}) const
     {
-        QString text = QStringLiteral("\n[Window]\nx=30.0\ny=40.0\nwidth=640.0\nheight=480.0\n"
-                                      "Autohide=0\nBildRahmeEin=1\n")
-                       + window + QStringLiteral("\n[System]\nownIP=127.0.0.1\nHideStartEn=0\n") + system;
+        // The first line of a key wins, so the extra lines go first and override the rest.
+        QString text = QStringLiteral("\n[Window]\n") + window
+                       + QStringLiteral("x=30.0\ny=40.0\nwidth=640.0\nheight=480.0\nAutohide=0\nBildRahmeEin=1\n"
+                                        "\n[System]\n")
+                       + system + QStringLiteral("ownIP=127.0.0.1\nHideStartEn=0\n");
         for (int i = 0; i < modules; ++i)
             text += moduleSection(i, moduleExtra);
         writeText(text);
