@@ -17,12 +17,12 @@
 #include "owncam.h"
 
 #include <QApplication>
-#include <QRandomGenerator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHostAddress>
 #include <QList>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUdpSocket>
@@ -37,7 +37,6 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <memory>
 #include <vector>
 
