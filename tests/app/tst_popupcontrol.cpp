@@ -1,0 +1,216 @@
+#include "viewerfixture.h"
+
+#include "camhandel.h"
+#include "inidata.h"
+#include "owngraphscene.h"
+
+#include <QElapsedTimer>
+#include <QGraphicsSceneMouseEvent>
+#include <QNetworkDatagram>
+#include <QPushButton>
+#include <QUdpSocket>
+#include <QtTest>
+
+// Door events end to end: real datagrams from the modules' loopback addresses, the viewer's
+// own timer, the window popping up and hiding again.
+class tst_popupControl : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void startHidden_data();
+    void startHidden();
+    void doorCallPopsUpAndHidesAfterTimeout();
+    void edgeModeHidesWhenInputEnds();
+    void autoPopupOffDiscardsShowRequests();
+    void singlePictureOfCallingCamera();
+    void minimiseArmsHide();
+    void panelDoorButtonSendsFrame();
+
+private:
+    void startViewer(int modules, const QString &window, const QString &system = {},
+                     const QString &module = {});
+    void send(const QString &from, quint16 port, const QByteArray &datagram);
+
+    std::unique_ptr<viewerFixture> fixture;
+    std::unique_ptr<ownCam> viewer;
+    quint16 camPort = 0;
+    quint16 sipPort = 0;
+};
+
+namespace {
+quint16 freeUdpPort()
+{
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    return probe.localPort();
+}
+} // namespace
+
+void tst_popupControl::init()
+{
+    fixture = std::make_unique<viewerFixture>();
+    camPort = freeUdpPort();
+    sipPort = freeUdpPort();
+}
+
+void tst_popupControl::cleanup()
+{
+    viewer.reset();
+    fixture.reset();
+}
+
+void tst_popupControl::startViewer(int modules, const QString &window, const QString &system,
+                                   const QString &module)
+{
+    // A status port read from the file is used until the next save.
+    const QString ports = QStringLiteral("UDP_Status_CAM=%1\nUDP_Status_SIP=%2\nSIP_popup=7\nallRufNr=1\nCAM_popup=3\n")
+                              .arg(camPort)
+                              .arg(sipPort);
+    fixture->writeIni(modules, window, system, module + ports);
+    viewer = fixture->start();
+    viewer->show();
+    QTRY_VERIFY(!viewer->firstTick && !viewer->startupPending);
+}
+
+void tst_popupControl::send(const QString &from, quint16 port, const QByteArray &datagram)
+{
+    QUdpSocket socket;
+    QVERIFY(socket.bind(QHostAddress(from), 0));
+    QCOMPARE(socket.writeDatagram(datagram, QHostAddress::LocalHost, port), qint64(datagram.size()));
+}
+
+void tst_popupControl::startHidden_data()
+{
+    QTest::addColumn<bool>("hideStart");
+    QTest::addColumn<bool>("autohide");
+    QTest::addColumn<bool>("hidden");
+    QTest::newRow("start hidden") << true << true << true;
+    QTest::newRow("no auto-hide: stays") << true << false << false;
+}
+
+void tst_popupControl::startHidden()
+{
+    QFETCH(bool, hideStart);
+    QFETCH(bool, autohide);
+    QFETCH(bool, hidden);
+    startViewer(1, QStringLiteral("Autohide=%1\nTimeout=100\n").arg(int(autohide)),
+                QStringLiteral("HideStartEn=%1\n").arg(int(hideStart)));
+    viewerFixture::tick(*viewer, 4);
+    QCOMPARE(viewer->isHidden(), hidden);
+}
+
+void tst_popupControl::doorCallPopsUpAndHidesAfterTimeout()
+{
+    startViewer(2, QStringLiteral("Autohide=1\nTimeout=1\nAuto_Popup=1\n"), QStringLiteral("HideStartEn=1\n"));
+    QTRY_VERIFY(viewer->isHidden());
+    camData *called = viewer->cameras[1];
+
+    send(QStringLiteral("127.0.1.3"), sipPort, "3#07@100\r\n");
+    QTRY_VERIFY(viewer->isVisible());
+    QTRY_VERIFY(called->running);  // the popup starts every stream
+    QTRY_VERIFY(called->caption().contains(QLatin1String("Eingehender Ruf von Cam 1")));
+    QVERIFY(!viewer->cameras[0]->caption().contains(QLatin1String("Eingehender")));
+
+    // The call holds the window, even at an expired time-out; its end lets the time-out run.
+    viewer->requests.expireNow = true;
+    viewerFixture::tick(*viewer);
+    QVERIFY(viewer->isVisible());
+    QElapsedTimer sinceEnd;
+    sinceEnd.start();
+    send(QStringLiteral("127.0.1.3"), sipPort, "3#0A@\r\n");
+    QTRY_VERIFY(viewer->isHidden());
+    QVERIFY(sinceEnd.elapsed() >= 1000);
+    QVERIFY(!called->sipModuleRec.status.callForced);
+}
+
+void tst_popupControl::edgeModeHidesWhenInputEnds()
+{
+    startViewer(1, QStringLiteral("Autohide=1\nFlanke=1\nTimeout=100\nAuto_Popup=1\n"),
+                QStringLiteral("HideStartEn=1\n"));
+    QTRY_VERIFY(viewer->isHidden());
+    send(QStringLiteral("127.0.0.2"), camPort, "17#A1@1000Dx");
+    QTRY_VERIFY(viewer->isVisible());
+    viewerFixture::tick(*viewer, 10);
+    QVERIFY(viewer->isVisible());
+    // No waiting for the 100 s time-out: the falling edge hides.
+    send(QStringLiteral("127.0.0.2"), camPort, "17#A1@1010Dx");
+    QTRY_VERIFY(viewer->isHidden());
+}
+
+void tst_popupControl::autoPopupOffDiscardsShowRequests()
+{
+    startViewer(1, QStringLiteral("Autohide=1\nTimeout=100\nAuto_Popup=0\n"), QStringLiteral("HideStartEn=1\n"));
+    QTRY_VERIFY(viewer->isHidden());
+    send(QStringLiteral("127.0.1.2"), sipPort, "3#07@100\r\n");
+    QTRY_VERIFY(viewer->cameras[0]->sipModuleRec.status.callForced);
+    viewerFixture::tick(*viewer, 3);
+    QVERIFY(viewer->isHidden());
+    QVERIFY(!viewer->cameras[0]->showRequest);
+    QVERIFY(!viewer->cameras[0]->soundRequest);
+}
+
+void tst_popupControl::singlePictureOfCallingCamera()
+{
+    startViewer(3, QStringLiteral("Autohide=1\nTimeout=100\nAuto_Popup=1\neinzelBild=1\n"),
+                QStringLiteral("HideStartEn=1\n"));
+    QTRY_VERIFY(viewer->isHidden());
+    QCOMPARE(viewer->currentIndex, 2);
+    send(QStringLiteral("127.0.1.3"), sipPort, "3#07@100\r\n");
+    QTRY_VERIFY(viewer->isVisible());
+    QTRY_COMPARE(viewer->settings.dispForm, 0);
+    QCOMPARE(viewer->currentIndex, 1);
+}
+
+void tst_popupControl::minimiseArmsHide()
+{
+    startViewer(1, QStringLiteral("Autohide=0\nAuto_Popup=1\n"));
+    viewerFixture::tick(*viewer, 3);
+    viewer->ShowNormGrWin();
+    QVERIFY(viewer->popup.userShown);
+    viewer->HideGrWin();
+    QVERIFY(viewer->popup.hideArmed);
+    QVERIFY(viewer->requests.stopCameras);
+    viewerFixture::tick(*viewer, 3);
+    QVERIFY(viewer->isHidden());
+
+    // Armed, the window stays hidden until an event pops it up.
+    send(QStringLiteral("127.0.1.2"), sipPort, "3#07@100\r\n");
+    QTRY_VERIFY(viewer->isVisible());
+    QVERIFY(!viewer->popup.hideArmed);
+}
+
+void tst_popupControl::panelDoorButtonSendsFrame()
+{
+    QUdpSocket module;
+    QVERIFY(module.bind(QHostAddress(QStringLiteral("127.0.1.2")), 0));
+    const QString password = iniData::scrambleText(QStringLiteral("4711"), QStringLiteral("127.0.1.2"), false);
+    startViewer(1, QStringLiteral("Autohide=0\n"), QStringLiteral("RemoteCtrl=1\n"),
+                QStringLiteral("SIP_tuer=1\nRelais_timeSIP=3\nSIP_Password=%1\nUDP_Contrl_SIP=%2\n")
+                    .arg(password)
+                    .arg(module.localPort()));
+    viewerFixture::tick(*viewer, 3);
+
+    QGraphicsSceneMouseEvent click(QEvent::GraphicsSceneMouseRelease);
+    click.setButton(Qt::LeftButton);
+    click.setScenePos(QPointF(10, 10));
+    QCoreApplication::sendEvent(viewer->scene(), &click);
+    viewerFixture::tick(*viewer);
+    QVERIFY(viewer->panel()->isVisible());
+    viewer->panel()->findChild<QPushButton *>(QStringLiteral("TuerOfnenPB"))->click();
+    QVERIFY(!viewer->panel()->isVisible());
+    viewerFixture::tick(*viewer, 2);
+
+    QTRY_VERIFY(module.hasPendingDatagrams());
+    // Own address 127.0.0.1, sequence 0, output 1, 3 s, password, checksum.
+    QByteArray expected = "BSREM7F00000100103" "4711";
+    quint8 sum = 0;
+    for (char c : expected)
+        sum += quint8(c);
+    expected += QByteArray::number(sum, 16).toUpper().rightJustified(2, '0');
+    QCOMPARE(module.receiveDatagram().data(), expected);
+}
+
+QTEST_MAIN(tst_popupControl)
+#include "tst_popupcontrol.moc"
