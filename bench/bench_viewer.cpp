@@ -546,6 +546,9 @@ void printReport(const benchOptions &options, const viewerFigures &viewer, const
     std::printf("ffmpeg CPU        %6.2f s = %5.1f %% of one core (%d processes, %.2f pictures/s per stream%s)\n",
                 ffmpeg->cpu, ffmpegPercent, cameraCount, ffmpeg->pictures / (cameraCount * ffmpeg->wall),
                 ffmpeg->finishedEarly ? ", some ended early" : "");
+    std::printf("CPU per picture   viewer %.2f ms per displayed picture, ffmpeg %.2f ms per decoded picture\n",
+                displayed ? 1000.0 * viewer.cpu / displayed : 0,
+                ffmpeg->pictures ? 1000.0 * ffmpeg->cpu / ffmpeg->pictures : 0);
     std::printf("simulator CPU     %5.1f %% of one core (while ffmpeg ran)\n",
                 percentOfCore(ffmpeg->simulatorCpu, ffmpeg->wall));
     std::printf("viewer / ffmpeg   %.2f (target <= 0.9: %s)\n", ratio, ratio <= 0.9 ? "met" : "missed");
