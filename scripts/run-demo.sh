@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the viewer and runs it on the built-in demo: simulated cameras
 # and door stations on loopback addresses (127.0.0.x / 127.0.1.x), nothing else is contacted.
-# Without a display the demo runs under Xvfb for DEMO_SECONDS (default 30) and leaves a
-# screenshot in build/demo-screenshot.png.
+# Without a display the demo runs under Xvfb for DEMO_SECONDS (default 17: during the first door
+# call) and leaves a screenshot in build/demo-screenshot.png.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -16,14 +16,17 @@ demo=$build/demo
 mkdir -p "$demo"
 ini=$demo/dxcamviewer.ini
 rm -f "$ini" "$demo/dxcamviewer.log"
-"$build/dxsim" --cameras "$cameras" --write-ini "$ini"
 
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; }
 trap cleanup EXIT
 
-"$build/dxsim" --cameras "$cameras" --demo &
+# The simulator writes the INI once its cameras listen (on port 80 where it may, else on
+# high ports), then runs the demo schedule: a door call 12 s after start, an IO input later.
+"$build/dxsim" --cameras "$cameras" --demo --write-ini "$ini" --serve &
 pids+=($!)
+for _ in $(seq 100); do [ -s "$ini" ] && break; sleep 0.1; done
+[ -s "$ini" ] || { echo "The simulator did not start." >&2; exit 1; }
 
 headless=0
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
@@ -41,12 +44,13 @@ viewer=$!
 pids+=($viewer)
 
 if [ "$headless" = 0 ]; then
-  echo "The viewer runs on the demo (door calls every 40 s). Quit it from its tray menu (Beenden)."
+  echo "The viewer runs on the demo: it hides after 8 s and pops up at the door call (every 50 s)."
+  echo "Quit it from its tray menu (Beenden)."
   wait "$viewer" || true
   exit 0
 fi
 
-seconds=${DEMO_SECONDS:-30}
+seconds=${DEMO_SECONDS:-17}
 echo "No display: the demo runs under Xvfb for $seconds s."
 sleep "$seconds"
 shot=$build/demo-screenshot.png

@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr int period = 40;
+constexpr int period = 50;
 
 } // namespace
 
@@ -18,7 +18,7 @@ DemoSchedule::DemoSchedule(CommandConsole *console, int cameras, QObject *parent
 
 void DemoSchedule::start()
 {
-    ConsoleOutput::line(QStringLiteral("demo: every %1 s: call at 4 s, hang-up at 12 s, input on at 20 s, off at 26 s").arg(period));
+    ConsoleOutput::line(QStringLiteral("demo: every %1 s: call at 12 s, hang-up at 22 s, input on at 34 s, off at 40 s").arg(period));
     timer.start();
 }
 
@@ -27,10 +27,10 @@ void DemoSchedule::step()
     second = (second + 1) % period;
     QString command;
     switch (second) {
-    case 4: command = QStringLiteral("call 1 100"); break;
-    case 12: command = QStringLiteral("hangup 1"); break;
-    case 20: command = QStringLiteral("input %1 1 on").arg(inputCamera); break;
-    case 26: command = QStringLiteral("input %1 1 off").arg(inputCamera); break;
+    case 12: command = QStringLiteral("call 1 100"); break;
+    case 22: command = QStringLiteral("hangup 1"); break;
+    case 34: command = QStringLiteral("input %1 1 on").arg(inputCamera); break;
+    case 40: command = QStringLiteral("input %1 1 off").arg(inputCamera); break;
     default: return;
     }
     ConsoleOutput::line(QStringLiteral("demo: %1 -> %2").arg(command, console->execute(command)));

@@ -76,7 +76,7 @@ bool SimOptions::parse(const QStringList &arguments, QString *error, bool *helpR
     const QCommandLineOption camControl(QStringLiteral("cam-control-port"), QStringLiteral("IO module command port (default 4005)."), QStringLiteral("PORT"));
     const QCommandLineOption sipControl(QStringLiteral("sip-control-port"), QStringLiteral("Station command port (default 8113)."), QStringLiteral("PORT"));
     const QCommandLineOption sipPw(QStringLiteral("sip-password"), QStringLiteral("Station authentication code written to the INI (default 4711)."), QStringLiteral("CODE"));
-    const QCommandLineOption demoOpt(QStringLiteral("demo"), QStringLiteral("Run the demo schedule: call, hang-up, input on/off, every 40 s."));
+    const QCommandLineOption demoOpt(QStringLiteral("demo"), QStringLiteral("Run the demo schedule: call, hang-up, input on/off, every 50 s."));
     const QCommandLineOption ini(QStringLiteral("write-ini"), QStringLiteral("Write a viewer INI for this installation and exit."), QStringLiteral("FILE"));
     const QCommandLineOption serveOpt(QStringLiteral("serve"), QStringLiteral("With --write-ini: keep serving afterwards."));
     const QCommandLineOption grid(QStringLiteral("grid"), QStringLiteral("Grid written to the INI (default: smallest square grid)."), QStringLiteral("CxR"));
