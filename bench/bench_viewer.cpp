@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QMap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -57,7 +58,7 @@ bool parseOptions(const QStringList &arguments, benchOptions &options)
                                  QStringLiteral("Reference pictures (default $DXCAM_BENCH_DATA or build/bench-data)."));
     const QCommandLineOption seconds(QStringLiteral("seconds"), QStringLiteral("Measuring time (default 30)."),
                                      QStringLiteral("N"), QStringLiteral("30"));
-    const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("640x480 or 1280x720 (default 640x480)."),
+    const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("Picture size, a folder of the reference set (default 640x480)."),
                                   QStringLiteral("WxH"), QStringLiteral("640x480"));
     const QCommandLineOption skipFfmpeg(QStringLiteral("skip-ffmpeg"), QStringLiteral("Measure the viewer only."));
     parser.addOptions({seconds, size, skipFfmpeg});
@@ -70,7 +71,9 @@ bool parseOptions(const QStringList &arguments, benchOptions &options)
     options.size = parser.value(size);
     options.seconds = parser.value(seconds).toInt();
     options.skipFfmpeg = parser.isSet(skipFfmpeg);
-    if (options.seconds < 1 || (options.size != QLatin1String("640x480") && options.size != QLatin1String("1280x720"))) {
+    // Any size with a picture folder will do; the reference set has 640x480 and 1280x720.
+    static const QRegularExpression sizePattern(QStringLiteral("^\\d+x\\d+$"));
+    if (options.seconds < 1 || !sizePattern.match(options.size).hasMatch()) {
         std::fprintf(stderr, "bad --seconds or --size\n");
         return false;
     }
