@@ -119,11 +119,12 @@ void ownCam::applyEdition()
         notice->setEdition(windowIcon(), windowTitle());
     if (trayIcon)
         trayIcon->setIcon(windowIcon());
-}
-
-QString ownCam::editionTitle() const
-{
-    return windowTitle();
+    if (settings.FaVers == 1) {
+        QStringList quoted;
+        for (const QString &name : ed.translatedCameraTypes())
+            quoted.append(QLatin1Char('"') + name + QLatin1Char('"'));
+        qDebug().noquote() << "CAM-Tip[1]: " + QLatin1Char('(') + quoted.join(QStringLiteral(", ")) + QLatin1Char(')');
+    }
 }
 
 void ownCam::createTray()

@@ -99,7 +99,6 @@ public:
     void showOnRequest();
     void hideMainWindow();
     bool hasTrayIcon() const { return trayIcon != nullptr; }
-    QString editionTitle() const;
     ownMsgBox *trayNotice() const { return notice; }
     QMenu *trayMenu() const { return menu; }
 

@@ -24,24 +24,26 @@ bool statusReceiver::bind(int port)
     // configured address.
     if (!socket.bind(QHostAddress::AnyIPv4, quint16(port), QUdpSocket::ShareAddress))
         return false;
+    // A few large datagrams would fill the default buffer, and the kernel would then drop the
+    // small ones behind them, a door call among them.
+    socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, receiveBufferBytes);
     connect(&socket, &QUdpSocket::readyRead, this, &statusReceiver::drain, Qt::UniqueConnection);
     return true;
 }
 
 void statusReceiver::drain()
 {
-    while (socket.hasPendingDatagrams()) {
-        const qint64 size = socket.pendingDatagramSize();
-        if (size <= 0) {
-            char discard;
-            socket.readDatagram(&discard, 0);
+    // One read per datagram into a buffer that holds the largest one; a batch at a time, so that
+    // a flood of datagrams cannot hold the tick up (the socket signals again for the rest).
+    datagramBuffer.resize(maxDatagramBytes);
+    QHostAddress sender;
+    for (int i = 0; i < datagramsPerBatch; ++i) {
+        const qint64 size = socket.readDatagram(datagramBuffer.data(), maxDatagramBytes, &sender);
+        if (size < 0)
+            return;
+        if (size == 0)
             continue;
-        }
-        QByteArray datagram(size, Qt::Uninitialized);
-        QHostAddress sender;
-        if (socket.readDatagram(datagram.data(), size, &sender) != size)
-            continue;
-        dispatch(datagram, sender.toString());
+        dispatch(QByteArray(datagramBuffer.constData(), size), sender.toString());
     }
 }
 

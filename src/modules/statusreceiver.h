@@ -30,7 +30,12 @@ public slots:
 private:
     void dispatch(const QByteArray &datagram, const QString &sender);
 
+    static constexpr int maxDatagramBytes = 65536;
+    static constexpr int datagramsPerBatch = 256;
+    static constexpr int receiveBufferBytes = 1 << 20;
+
     moduleKind kind;
+    QByteArray datagramBuffer;
     const QList<camData *> *cameras;
     QUdpSocket socket;
 };

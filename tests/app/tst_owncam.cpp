@@ -6,6 +6,7 @@
 #include "../stream/testcamera.h"
 
 #include <QBuffer>
+#include <QMenu>
 #include <QImage>
 #include <QMoveEvent>
 #include <QProcess>
@@ -21,6 +22,7 @@ private slots:
     void modulesLoaded();
     void edition_data();
     void edition();
+    void trayMenu();
     void geometryRoundTrip();
     void resizeRepeatCounter();
     void closeWindow_data();
@@ -90,6 +92,21 @@ void tst_ownCam::edition()
     QCOMPARE(viewer->windowTitle(), title);
     QVERIFY(!viewer->windowIcon().isNull());
     QCOMPARE(viewer->trayNotice()->windowTitle(), title);
+}
+
+void tst_ownCam::trayMenu()
+{
+    viewerFixture f;
+    f.writeIni(1);
+    auto viewer = f.start();
+    QStringList entries;
+    for (const QAction *action : viewer->trayMenu()->actions())
+        entries.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    QCOMPARE(entries, (QStringList{"Mi&nimieren", "Ma&ximieren", "&Wiederherstellen", "-", "&Sprache",
+                                   "&Einstellungen", "-", "&Beenden"}));
+    QCOMPARE(viewer->trayNotice()->text(),
+             QStringLiteral("Das Programm bleibt im 'System Tray' aktiv. Zum Verlassen \n"
+                            "wählen Sie bitte im System Tray Menü den Eintrag <Beenden>."));
 }
 
 void tst_ownCam::geometryRoundTrip()
