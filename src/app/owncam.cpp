@@ -19,10 +19,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMutexLocker>
-#include <QScreen>
 
 namespace {
-const char *notConnectedMessage = "kein Fehlerbild für 'Nicht Verbunden' vorhanden";
+const char *notConnectedMessage = QT_TRANSLATE_NOOP("ownCam", "kein Fehlerbild für 'Nicht Verbunden' vorhanden");
 const char *builtInNotConnected = ":/iconMarvitons/images/notconnected.jpg";
 }
 
@@ -76,7 +75,6 @@ ownCam::ownCam(const appOptions &options, bool desktopHasTray, QWidget *parent)
     startRecordingCameras();
     timerBusy = 0;
     startTimer(tickMs);
-    constructed = true;
 }
 
 ownCam::~ownCam()
@@ -107,7 +105,7 @@ void ownCam::loadNotConnectedPicture()
     // A "001.jpg" in the working directory still overrides the built-in picture.
     if (notConnected.load(QStringLiteral("001.jpg")) || notConnected.load(QString::fromLatin1(builtInNotConnected)))
         return;
-    QMessageBox::information(this, QString(), QString::fromUtf8(notConnectedMessage));
+    QMessageBox::information(this, QString(), tr(notConnectedMessage));
 }
 
 void ownCam::applyEdition()

@@ -65,7 +65,6 @@ public:
     bool isGridView() const { return settings.dispForm != 0; }
     void layoutGrid(bool setSceneRect);
     void toggleView();
-    QRectF pictureArea() const { return {settings.x, settings.y, settings.width, settings.height}; }
     ownGraphScene *scene() const { return graphScene; }
     camHandel *panel() const { return commandPanel; }
 
@@ -198,8 +197,6 @@ private:
     int lastDispForm = -1;
     QTime now;
     int lastPeriodSecond = 0;
-    int housekeepingMs = 0;
-    bool constructed = false;
     QMutex cameraListLock;
     QMutex layoutLock;
     QMutex visibilityLock;
