@@ -1,5 +1,6 @@
 // Cost of turning one received picture into a captioned tile: the worker's path (reduced-scale
 // TurboJPEG decode, fast scale, caption) against a full decode plus fast scale through QImage.
+#include "benchpictures.h"
 #include "tiledecoder.h"
 
 #include <QByteArray>
@@ -21,32 +22,6 @@
 #include <vector>
 
 namespace {
-
-// Reference pictures made by make-pictures.sh: <folder>/<size>/f001.jpg ... The folder is the
-// first argument, else $DXCAM_BENCH_DATA, else build/bench-data.
-QString benchDataFolder(int argc, char **argv)
-{
-    if (argc > 1)
-        return QString::fromLocal8Bit(argv[1]);
-    const QByteArray fromEnvironment = qgetenv("DXCAM_BENCH_DATA");
-    return fromEnvironment.isEmpty() ? QStringLiteral("build/bench-data") : QString::fromLocal8Bit(fromEnvironment);
-}
-
-QList<QByteArray> loadPictures(const QString &folder, const QString &size)
-{
-    QList<QByteArray> pictures;
-    const QDir dir(folder + QLatin1Char('/') + size);
-    const QStringList names = dir.entryList({QStringLiteral("f*.jpg")}, QDir::Files, QDir::Name);
-    for (const QString &name : names) {
-        QFile file(dir.filePath(name));
-        if (file.open(QIODevice::ReadOnly))
-            pictures.append(file.readAll());
-    }
-    if (pictures.isEmpty())
-        std::fprintf(stderr, "no pictures in %s (run make-pictures.sh first)\n", qPrintable(dir.path()));
-    return pictures;
-}
-
 
 constexpr int rounds = 15;
 
@@ -81,7 +56,7 @@ std::vector<double> microsecondsPerPicture(const QList<QByteArray> &pictures, co
 
 void measure(const QString &folder, const QString &size, const QSize &tile)
 {
-    const QList<QByteArray> pictures = loadPictures(folder, size);
+    const QList<QByteArray> pictures = benchPictures::load(folder, size);
     if (pictures.isEmpty())
         return;
     QFont font;
@@ -122,7 +97,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const QString folder = benchDataFolder(argc, argv);
+    const QString folder = benchPictures::folder(argc, argv);
     measure(folder, QStringLiteral("640x480"), QSize(320, 240));
     measure(folder, QStringLiteral("1280x720"), QSize(426, 240));
     std::printf("target for 640x480 -> 320x240: ratio <= 0.55\n");

@@ -1,5 +1,6 @@
 // Picture cutting throughput: the worker's cutter (memchr search) against a plain byte-by-byte
 // scan of the same rules, both fed the same realistic MJPEG body in network-sized reads.
+#include "benchpictures.h"
 #include "framecutter.h"
 
 #include <QByteArray>
@@ -17,32 +18,6 @@
 #include <vector>
 
 namespace {
-
-// Reference pictures made by make-pictures.sh: <folder>/<size>/f001.jpg ... The folder is the
-// first argument, else $DXCAM_BENCH_DATA, else build/bench-data.
-QString benchDataFolder(int argc, char **argv)
-{
-    if (argc > 1)
-        return QString::fromLocal8Bit(argv[1]);
-    const QByteArray fromEnvironment = qgetenv("DXCAM_BENCH_DATA");
-    return fromEnvironment.isEmpty() ? QStringLiteral("build/bench-data") : QString::fromLocal8Bit(fromEnvironment);
-}
-
-QList<QByteArray> loadPictures(const QString &folder, const QString &size)
-{
-    QList<QByteArray> pictures;
-    const QDir dir(folder + QLatin1Char('/') + size);
-    const QStringList names = dir.entryList({QStringLiteral("f*.jpg")}, QDir::Files, QDir::Name);
-    for (const QString &name : names) {
-        QFile file(dir.filePath(name));
-        if (file.open(QIODevice::ReadOnly))
-            pictures.append(file.readAll());
-    }
-    if (pictures.isEmpty())
-        std::fprintf(stderr, "no pictures in %s (run make-pictures.sh first)\n", qPrintable(dir.path()));
-    return pictures;
-}
-
 
 // The cutting rules as a straightforward byte loop: the yardstick.
 class byteLoopCutter {
@@ -160,8 +135,8 @@ double bestMegabytesPerSecond(const QByteArray &stream, const std::vector<int> &
 
 int main(int argc, char **argv)
 {
-    const QString folder = benchDataFolder(argc, argv);
-    const QList<QByteArray> pictures = loadPictures(folder, QStringLiteral("640x480"));
+    const QString folder = benchPictures::folder(argc, argv);
+    const QList<QByteArray> pictures = benchPictures::load(folder, QStringLiteral("640x480"));
     if (pictures.isEmpty())
         return 1;
     const QByteArray stream = realisticStream(pictures, frameCutter::maxFill);

@@ -372,21 +372,28 @@ void ownCam::layoutGrid(bool setSceneRect)
     if (!isVisible() || cameras.isEmpty())
         return;
     qDebug() << "SHOW MULTICAM ...";
-    const QSizeF margins = gridLayout::frameMargins(windowFrameShown, !ui->steuGB->isHidden());
-    const QRectF area = gridLayout::pictureArea(geometry(), margins);
-    settings.x = area.x();
-    settings.y = area.y();
-    settings.width = area.width();
-    settings.height = area.height();
+    const QSizeF margins = measurePictureArea();
     const gridLayout::tileResult tiles =
-        gridLayout::tileSize(area.size(), margins, settings.nPicCol, settings.nPicRow, true,
-                             settings.scaleMode, notConnected.size());
+        gridLayout::tileSize(QSizeF(settings.width, settings.height), margins, settings.nPicCol,
+                             settings.nPicRow, true, settings.scaleMode, notConnected.size());
     if (tiles.fitWindow) {
         targetGeometry = QRectF(QPointF(settings.x, settings.y), tiles.windowSize);
         geometryRestoreCounter = 1;
     }
     for (int i = 0; i < cameras.size(); ++i)
         cameras[i]->setTileRect(gridLayout::tileRect(i, tiles.tile, settings.nPicCol));
+}
+
+// The picture area is the window less its margins; it is what the geometry settings hold.
+QSizeF ownCam::measurePictureArea()
+{
+    const QSizeF margins = gridLayout::frameMargins(windowFrameShown, !ui->steuGB->isHidden());
+    const QRectF area = gridLayout::pictureArea(geometry(), margins);
+    settings.x = area.x();
+    settings.y = area.y();
+    settings.width = area.width();
+    settings.height = area.height();
+    return margins;
 }
 
 void ownCam::relayout()
@@ -525,12 +532,8 @@ void ownCam::resizeEvent(QResizeEvent *)
 void ownCam::relayoutOnGeometryChange()
 {
     QMutexLocker lock(&layoutLock);
-    const QSizeF margins = gridLayout::frameMargins(windowFrameShown, !ui->steuGB->isHidden());
-    const QRectF area = gridLayout::pictureArea(geometry(), margins);
-    settings.x = area.x();
-    settings.y = area.y();
-    settings.width = area.width();
-    settings.height = area.height();
+    measurePictureArea();
+    const QRectF area(settings.x, settings.y, settings.width, settings.height);
     if (area == lastGeometry && settings.dispForm == lastDispForm) {
         if (resizeRepeat++ > 20) {
             resizeRepeat = 100;

@@ -167,6 +167,7 @@ private:
     // Helpers
     void relayoutOnGeometryChange();
     void relayout();
+    QSizeF measurePictureArea();
     void applyFrameRule();
     void toggleMaximised();
     void moveCamera(int from, int to);
