@@ -3,9 +3,8 @@
 #include "camdata.h"
 #include "owncam.h"
 
-#include <QAudioOutput>
 #include <QDebug>
-#include <QMediaPlayer>
+#include <QSoundEffect>
 #include <QUrl>
 
 popupControl::popupControl(ownCam &owner)
@@ -16,8 +15,7 @@ popupControl::popupControl(ownCam &owner)
 
 popupControl::~popupControl()
 {
-    delete player;
-    delete audio;
+    delete sound;
 }
 
 // A monotonic clock, so that a time-out is neither cut short nor stretched at a minute boundary
@@ -332,20 +330,18 @@ void popupControl::showMaximised()
     owner.showMaximized();
 }
 
+// A sound effect rather than a media player: it needs no decoder plugins (a media player crashes
+// where they are missing), and without an audio device it stays silent and the viewer carries on.
 void popupControl::playSound()
 {
     const shellSettings &s = owner.settings;
     if (!s.SoundEn || s.Soundfile.isEmpty())
         return;
-    if (!player || playerFile != s.Soundfile) {
-        delete player;
-        delete audio;
-        audio = new QAudioOutput;
-        player = new QMediaPlayer;
-        player->setAudioOutput(audio);
-        player->setSource(QUrl::fromLocalFile(s.Soundfile));
-        playerFile = s.Soundfile;
+    if (!sound || soundFile != s.Soundfile) {
+        delete sound;
+        sound = new QSoundEffect;
+        sound->setSource(QUrl::fromLocalFile(s.Soundfile));
+        soundFile = s.Soundfile;
     }
-    player->stop();
-    player->play();
+    sound->play();
 }

@@ -5,8 +5,7 @@
 
 class ownCam;
 class camData;
-class QMediaPlayer;
-class QAudioOutput;
+class QSoundEffect;
 
 // Turns the cameras' door events into showing and hiding the main window: the status events
 // taken over every tick, the popup evaluation with its time-out or edge rule, and the tray's
@@ -50,7 +49,6 @@ private:
     ownCam &owner;
     QElapsedTimer clock;
     qint64 referenceMs = 0;
-    QMediaPlayer *player = nullptr;
-    QAudioOutput *audio = nullptr;
-    QString playerFile;
+    QSoundEffect *sound = nullptr;
+    QString soundFile;
 };

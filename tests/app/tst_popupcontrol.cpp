@@ -4,6 +4,7 @@
 #include "inidata.h"
 #include "owngraphscene.h"
 
+#include <QDataStream>
 #include <QElapsedTimer>
 #include <QGraphicsSceneMouseEvent>
 #include <QNetworkDatagram>
@@ -22,6 +23,7 @@ private slots:
     void startHidden_data();
     void startHidden();
     void doorCallPopsUpAndHidesAfterTimeout();
+    void soundWithoutAudioDeviceCarriesOn();
     void edgeModeHidesWhenInputEnds();
     void autoPopupOffDiscardsShowRequests();
     void singlePictureOfCallingCamera();
@@ -123,6 +125,34 @@ void tst_popupControl::doorCallPopsUpAndHidesAfterTimeout()
     QTRY_VERIFY(viewer->isHidden());
     QVERIFY(sinceEnd.elapsed() >= 1000);
     QVERIFY(!called->sipModuleRec.status.callForced);
+}
+
+void tst_popupControl::soundWithoutAudioDeviceCarriesOn()
+{
+    // A short silent WAV file; the test machine may well have no audio device at all.
+    const QString wav = fixture->dir.filePath(QStringLiteral("ding.wav"));
+    {
+        QFile file(wav);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QDataStream out(&file);
+        out.setByteOrder(QDataStream::LittleEndian);
+        const quint32 samples = 800;
+        file.write("RIFF");
+        out << quint32(36 + samples * 2);
+        file.write("WAVEfmt ");
+        out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(16000) << quint16(2) << quint16(16);
+        file.write("data");
+        out << quint32(samples * 2);
+        file.write(QByteArray(int(samples * 2), '\0'));
+    }
+    startViewer(1, QStringLiteral("Autohide=1\nTimeout=100\nAuto_Popup=1\n"),
+                QStringLiteral("HideStartEn=1\nSoundEn=1\nSoundfile=%1\n").arg(wav));
+    QTRY_VERIFY(viewer->isHidden());
+    send(QStringLiteral("127.0.1.2"), sipPort, "3#07@100\r\n");
+    QTRY_VERIFY(viewer->isVisible());
+    QVERIFY(!viewer->cameras[0]->soundRequest);
+    viewerFixture::tick(*viewer, 3);
+    QVERIFY(viewer->isVisible());
 }
 
 void tst_popupControl::edgeModeHidesWhenInputEnds()
