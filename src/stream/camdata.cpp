@@ -11,7 +11,7 @@
 #include <QPainter>
 #include <QtConcurrent/QtConcurrentMap>
 
-int camData::nnRead = 0;
+qint64 camData::nnRead = 0;
 
 namespace {
 constexpr int tickMs = 40;

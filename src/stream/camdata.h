@@ -160,7 +160,7 @@ public:
     int rateSamples = 0;
     int rateSum = 0;
 
-    static int nnRead;  // reads of all cameras
+    static qint64 nnRead;  // reads of all cameras; 500 a second would overflow an int in 50 days
 
 private slots:
     void readResponseHeader(int statusCode);
