@@ -74,8 +74,8 @@ struct viewerSetup {
     int modules = 1;
     bool startHidden = true;
     bool autohide = true;
-    quint16 camPort = 0;
-    quint16 sipPort = 0;
+    quint16 camPort = freeUdpPort();
+    quint16 sipPort = freeUdpPort();
 };
 
 QString iniText(const viewerSetup &setup)
@@ -176,8 +176,6 @@ int runDoorCalls(int modules, int calls)
 {
     viewerSetup setup;
     setup.modules = modules;
-    setup.camPort = freeUdpPort();
-    setup.sipPort = freeUdpPort();
     viewerUnderTest under;
     if (!under.start(setup))
         return 1;
@@ -311,8 +309,6 @@ int runFlood(int modules, int seconds, int rate)
     setup.modules = modules;
     setup.startHidden = false;
     setup.autohide = false;
-    setup.camPort = freeUdpPort();
-    setup.sipPort = freeUdpPort();
     viewerUnderTest under;
     if (!under.start(setup))
         return 1;
