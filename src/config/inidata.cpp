@@ -1,4 +1,5 @@
 #include "inidata.h"
+#include "installlayout.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -26,14 +27,15 @@ int positiveModulo(int value, int divisor)
     return ((value % divisor) + divisor) % divisor;
 }
 
-// An installed program usually lies in a folder the user cannot write to; its settings then
-// live in the per-user configuration folder instead of being lost at every save.
+// ~/.config/dxcamviewer/ (or below XDG_CONFIG_HOME), whatever organisation name the
+// application object may carry.
 QString userConfigFolder()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    if (folder.isEmpty() || !QDir().mkpath(folder))
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (base.isEmpty())
         return QString();
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    const QString folder = base + QStringLiteral("/dxcamviewer/");
+    return QDir().mkpath(folder) ? folder : QString();
 }
 
 bool folderWritable(const QString &folder)
@@ -97,7 +99,17 @@ void iniData::resolvePaths(const QString &programPath)
     const int slash = path.lastIndexOf(QLatin1Char('/'));
     QString dir = path.left(slash + 1);
     const QString name = path.mid(slash + 1).left(255).remove(QStringLiteral(".exe"));
-    if (!QFileInfo::exists(dir + name + QStringLiteral(".ini")) && !folderWritable(dir)) {
+    if (installLayout::isInstalled(path)) {
+        // Nothing is ever written beside an installed program, not even by root: without a
+        // per-user folder the defaults are used and saving has no effect.
+        dir = userConfigFolder();
+        if (dir.isEmpty()) {
+            setPaths(QString(), QString(), QString());
+            return;
+        }
+    } else if (!QFileInfo::exists(dir + name + QStringLiteral(".ini")) && !folderWritable(dir)) {
+        // Not installed, but in a folder the user cannot write to: keep the settings in the
+        // per-user folder instead of losing them at every save.
         const QString userFolder = userConfigFolder();
         if (!userFolder.isEmpty())
             dir = userFolder;

@@ -8,8 +8,9 @@
 
 #include <variant>
 
-// The configuration store: one INI-style text file beside the program, read once into a list
-// of entries whose values are handed to bound program variables, and written anew on save.
+// The configuration store: one INI-style text file beside the program (an installed program keeps
+// it in the per-user configuration folder), read once into a list of entries whose values are
+// handed to bound program variables, and written anew on save.
 // It also owns the diagnostic log file and the scrambling of the stored module passwords.
 class iniData : public QObject
 {

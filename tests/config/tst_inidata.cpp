@@ -51,21 +51,35 @@ private slots:
     void resolvePaths_data()
     {
         QTest::addColumn<QString>("program");   // "@" stands for a writable temp folder
+        QTest::addColumn<QStringList>("layout"); // made below "@" first; a trailing "/" makes a folder
         QTest::addColumn<QString>("iniPath");   // "@" as above, "~" the per-user config folder
         QTest::addColumn<QString>("logPath");
-        QTest::newRow("beside program") << "@/viewer" << "@/viewer.ini" << "@/viewer.log";
-        QTest::newRow("every .exe removed") << "@/my.exe.tool.exe" << "@/my.tool.ini" << "@/my.tool.log";
-        QTest::newRow("no slash") << "viewer" << "" << "";
-        QTest::newRow("only leading slash") << "/viewer" << "" << "";
-        QTest::newRow("name cut at 255") << "@/" + QString(300, 'n') << "@/" + QString(255, 'n') + ".ini"
+        const QStringList none;
+        const QStringList prefix{"usr/bin/", "usr/share/dxcamviewer/"};
+        QTest::newRow("beside program") << "@/viewer" << none << "@/viewer.ini" << "@/viewer.log";
+        QTest::newRow("every .exe removed") << "@/my.exe.tool.exe" << none << "@/my.tool.ini" << "@/my.tool.log";
+        QTest::newRow("no slash") << "viewer" << none << "" << "";
+        QTest::newRow("only leading slash") << "/viewer" << none << "" << "";
+        QTest::newRow("name cut at 255") << "@/" + QString(300, 'n') << none << "@/" + QString(255, 'n') + ".ini"
                                          << "@/" + QString(255, 'n') + ".log";
-        QTest::newRow("folder missing") << "/nonexistent-dxcam/bin/viewer" << "~/viewer.ini" << "~/viewer.log";
-        QTest::newRow("read-only folder") << "@ro/viewer" << "~/viewer.ini" << "~/viewer.log";
+        QTest::newRow("folder missing") << "/nonexistent-dxcam/bin/viewer" << none << "~/viewer.ini" << "~/viewer.log";
+        QTest::newRow("read-only folder") << "@ro/viewer" << none << "~/viewer.ini" << "~/viewer.log";
+        // An installed program never writes beside itself, though root may write to its folder.
+        QTest::newRow("installed, bin writable") << "@/usr/bin/viewer" << prefix << "~/viewer.ini" << "~/viewer.log";
+        QTest::newRow("installed, INI beside it ignored")
+            << "@/usr/bin/viewer" << prefix + QStringList{"usr/bin/viewer.ini"} << "~/viewer.ini" << "~/viewer.log";
+        QTest::newRow("bin/ without data folder") << "@/usr/bin/viewer" << QStringList{"usr/bin/"}
+                                                  << "@/usr/bin/viewer.ini" << "@/usr/bin/viewer.log";
+        QTest::newRow("data folder is a file") << "@/usr/bin/viewer" << QStringList{"usr/bin/", "usr/share/", "usr/share/dxcamviewer"}
+                                               << "@/usr/bin/viewer.ini" << "@/usr/bin/viewer.log";
+        QTest::newRow("data folder, program not in bin/") << "@/usr/build/viewer" << QStringList{"usr/build/", prefix[1]}
+                                                           << "@/usr/build/viewer.ini" << "@/usr/build/viewer.log";
     }
 
     void resolvePaths()
     {
         QFETCH(QString, program);
+        QFETCH(QStringList, layout);
         QFETCH(QString, iniPath);
         QFETCH(QString, logPath);
         QTemporaryDir dir;
@@ -78,7 +92,13 @@ private slots:
             QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
             program.replace("@ro", folder);
         }
-        const QString user = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        for (const QString &item : layout) {
+            if (item.endsWith('/'))
+                QVERIFY(QDir(folder).mkpath(item));
+            else
+                writeBytes(folder + '/' + item, "\n[System]\n");
+        }
+        const QString user = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/dxcamviewer";
         const auto expand = [&](QString path) { return path.replace('@', folder).replace('~', user); };
         iniData ini;
         QTest::ignoreMessage(QtDebugMsg, qPrintable("##### \"" + expand(iniPath) + '"'));
@@ -87,6 +107,28 @@ private slots:
         QCOMPARE(ini.logPath(), expand(logPath));
         if (iniPath.startsWith('~'))
             QVERIFY(QFileInfo(user).isDir());
+    }
+
+    // Without a per-user folder an installed program keeps nothing at all rather than writing
+    // beside itself.
+    void installedWithoutUserFolder()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("usr/bin") && QDir(dir.path()).mkpath("usr/share/dxcamviewer"));
+        writeBytes(dir.filePath("not-a-folder"), "x");
+        QStandardPaths::setTestModeEnabled(false);
+        const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", dir.filePath("not-a-folder").toLocal8Bit());
+        iniData ini;
+        QTest::ignoreMessage(QtDebugMsg, "##### \"\"");
+        ini.resolvePaths(dir.filePath("usr/bin/viewer"));
+        qputenv("XDG_CONFIG_HOME", saved);
+        QStandardPaths::setTestModeEnabled(true);
+        QCOMPARE(ini.iniPath(), QString());
+        QCOMPARE(ini.logPath(), QString());
+        ini.registerEntry(iniData::target(), iniData::typeText, "System", "ownIP", "127.0.0.1");
+        QVERIFY(!ini.writeFile());
+        QCOMPARE(QDir(dir.filePath("usr/bin")).entryList(QDir::Files), QStringList());
     }
 
     void useIniPath()
