@@ -10,6 +10,9 @@ struct optionSet {
                               QStringLiteral("Use FILE as the INI file (the log goes beside it)."),
                               QStringLiteral("FILE")};
     QCommandLineOption log{QStringLiteral("log"), QStringLiteral("Write the camera timing log.")};
+    QCommandLineOption autostart{QStringLiteral("autostart"),
+                                 QStringLiteral("Start the viewer at login (on) or not (off), then exit."),
+                                 QStringLiteral("on|off")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
                                QStringLiteral("Show the version.")};
@@ -17,7 +20,7 @@ struct optionSet {
     void addTo(QCommandLineParser &parser) const
     {
         parser.setApplicationDescription(QStringLiteral("Door-intercom camera viewer"));
-        parser.addOptions({config, log, help, version});
+        parser.addOptions({config, log, autostart, help, version});
     }
 };
 
@@ -39,6 +42,11 @@ appOptions appOptions::parse(const QStringList &arguments)
     }
     result.configFile = parser.value(set.config);
     result.logOn = parser.isSet(set.log);
+    result.autostart = parser.value(set.autostart);
+    if (parser.isSet(set.autostart) && result.autostart != QLatin1String("on") && result.autostart != QLatin1String("off")) {
+        result.error = QStringLiteral("--autostart takes on or off, not: %1").arg(result.autostart);
+        return result;
+    }
     result.showHelp = parser.isSet(set.help);
     result.showVersion = parser.isSet(set.version);
     return result;

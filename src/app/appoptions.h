@@ -8,6 +8,7 @@
 struct appOptions {
     QString configFile;   // --config FILE
     bool logOn = false;   // --log
+    QString autostart;    // --autostart on|off: "on", "off", or empty when not given
     bool showHelp = false;
     bool showVersion = false;
     QString error;        // not empty: the command line could not be understood

@@ -1,4 +1,5 @@
 #include "appoptions.h"
+#include "autostart.h"
 #include "inidata.h"
 #include "owncam.h"
 #include "singleinstance.h"
@@ -23,6 +24,18 @@ void preferX11OnWayland(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
+int switchAutostart(const appOptions &options)
+{
+    autoStart entry(QApplication::applicationFilePath(), options.configFile);
+    const bool on = options.autostart == QLatin1String("on");
+    if (!entry.setEnabled(on)) {
+        std::fprintf(stderr, "Could not %s %s\n", on ? "write" : "remove", qPrintable(entry.entryPath()));
+        return 1;
+    }
+    std::printf(on ? "Starts at login: %s\n" : "Does not start at login (%s)\n", qPrintable(entry.entryPath()));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -31,6 +44,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("dxcamviewer"));
     QApplication::setApplicationVersion(QStringLiteral(DXCAM_VERSION));
+    // Lets the desktop match the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(DXCAM_APP_ID));
 
     const appOptions options = appOptions::parse(QApplication::arguments());
     if (!options.error.isEmpty()) {
@@ -45,6 +60,9 @@ int main(int argc, char *argv[])
         std::printf("dxcamviewer %s\n", DXCAM_VERSION);
         return 0;
     }
+
+    if (!options.autostart.isEmpty())
+        return switchAutostart(options);
 
     iniData paths;
     if (options.configFile.isEmpty())
