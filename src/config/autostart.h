@@ -4,10 +4,10 @@
 #include <QStringList>
 
 // The viewer's entry in the desktop's autostart folder ($XDG_CONFIG_HOME/autostart, by default
-// ~/.config/autostart): with it the session starts the viewer at login, and the INI's
-// HideStartEn says whether it then waits hidden in the tray. An entry of the same name in a
-// system-wide autostart folder ($XDG_CONFIG_DIRS/autostart) starts the viewer for every user;
-// switching off then writes an entry that hides it for this user.
+// ~/.config/autostart): with it the session starts the viewer at login, and the INI
+// (HideStartEn with Autohide) says whether it then waits hidden in the tray. An entry of the
+// same name in a system-wide autostart folder ($XDG_CONFIG_DIRS/autostart) starts the viewer
+// for every user; switching off then writes an entry that hides it for this user.
 class autoStart
 {
 public:
