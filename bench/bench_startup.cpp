@@ -3,11 +3,21 @@
 // memory the process holds before any stream starts (streams start about 10 s after the first
 // tick). Every run uses a fresh folder, as one viewer per INI file is enforced.
 //
-//   unshare -n sh -c 'ip link set lo up && build/bench/bench_startup [runs [cameras]]'
+//   unshare -n sh -c 'ip link set lo up && build/bench/bench_startup [runs [cameras]]
+//                     [--program PATH]... [--platform NAME]'
+//
+// Several --program options compare programs (the build's and an installed one) in the same
+// run, taking turns. An installed program reads its INI from the per-user folder as a user's
+// would; the build's is given --config. --platform chooses the window system (default offscreen;
+// xcb with DISPLAY set shows real windows).
+#include "installlayout.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -21,6 +31,7 @@
 namespace {
 
 int cameraCount = 20;
+QString platform = QStringLiteral("offscreen");
 constexpr int waitLimitMs = 30000;
 
 QString iniText()
@@ -73,7 +84,10 @@ runResult runOnce(const QString &program)
 {
     runResult result;
     QTemporaryDir dir;
-    const QString iniPath = dir.filePath(QStringLiteral("dxcamviewer.ini"));
+    const bool installed = installLayout::isInstalled(program);
+    const QString iniPath = installed ? dir.filePath(QStringLiteral("config/dxcamviewer/dxcamviewer.ini"))
+                                      : dir.filePath(QStringLiteral("dxcamviewer.ini"));
+    QDir().mkpath(QFileInfo(iniPath).absolutePath());
     QFile ini(iniPath);
     if (!ini.open(QIODevice::WriteOnly))
         return result;
@@ -82,7 +96,7 @@ runResult runOnce(const QString &program)
 
     QProcess viewer;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
     environment.insert(QStringLiteral("QT_MESSAGE_PATTERN"), QStringLiteral("%{time process} %{message}"));
     // Keep the per-user settings store out of the user's home.
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
@@ -92,7 +106,7 @@ runResult runOnce(const QString &program)
 
     QElapsedTimer launch;
     launch.start();
-    viewer.start(program, {QStringLiteral("--config"), iniPath});
+    viewer.start(program, installed ? QStringList() : QStringList{QStringLiteral("--config"), iniPath});
     if (!viewer.waitForStarted(waitLimitMs))
         return result;
 
@@ -150,27 +164,15 @@ void printRow(const char *what, const spread &s, double scale, const char *unit)
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 10;
-    if (argc > 2)
-        cameraCount = std::clamp(atoi(argv[2]), 1, 20);
-    const QString program = QStringLiteral(DXCAMVIEWER_PATH);
+struct programFigures {
+    explicit programFigures(const QString &path) : program(path) {}
 
+    QString program;
     QList<double> shown, firstTick, shownWall, firstTickWall;
     QList<qint64> hwm, rss, peak;
-    for (int i = 0; i < runs; ++i) {
-        const runResult r = runOnce(program);
-        if (!r.ok) {
-            std::fprintf(stderr, "run %d: the viewer did not reach its first tick\n", i + 1);
-            return 1;
-        }
-        std::printf("run %2d: shown %.3f s, first tick %.3f s (launch: %.3f / %.3f s), "
-                    "VmHWM %lld kB, VmRSS %lld kB, VmPeak %lld kB\n",
-                    i + 1, r.shownS, r.firstTickS, r.shownWallS, r.firstTickWallS, r.memory.hwmKb,
-                    r.memory.rssKb, r.memory.peakKb);
-        std::fflush(stdout);
+
+    void add(const runResult &r)
+    {
         shown << r.shownS;
         firstTick << r.firstTickS;
         shownWall << r.shownWallS;
@@ -180,14 +182,60 @@ int main(int argc, char **argv)
         peak << r.memory.peakKb;
     }
 
-    std::printf("\n%d runs, %2d cameras on loopback, offscreen      median       min       max\n", runs,
-                cameraCount);
-    printRow("main window shown (own stamp)", spreadOf(shown), 1000, "ms");
-    printRow("first tick (own stamp)", spreadOf(firstTick), 1000, "ms");
-    printRow("main window shown (from launch)", spreadOf(shownWall), 1000, "ms");
-    printRow("first tick (from launch)", spreadOf(firstTickWall), 1000, "ms");
-    printRow("VmHWM at first tick", spreadOf(hwm), 1.0 / 1024, "MiB");
-    printRow("VmRSS at first tick", spreadOf(rss), 1.0 / 1024, "MiB");
-    printRow("VmPeak at first tick", spreadOf(peak), 1.0 / 1024, "MiB");
+    void print() const
+    {
+        std::printf("\n%s%s\n%lld runs, %2d cameras on loopback, %-10s     median       min       max\n",
+                    qPrintable(program), installLayout::isInstalled(program) ? " (installed)" : "",
+                    static_cast<long long>(shown.size()), cameraCount, qPrintable(platform));
+        printRow("main window shown (own stamp)", spreadOf(shown), 1000, "ms");
+        printRow("first tick (own stamp)", spreadOf(firstTick), 1000, "ms");
+        printRow("main window shown (from launch)", spreadOf(shownWall), 1000, "ms");
+        printRow("first tick (from launch)", spreadOf(firstTickWall), 1000, "ms");
+        printRow("VmHWM at first tick", spreadOf(hwm), 1.0 / 1024, "MiB");
+        printRow("VmRSS at first tick", spreadOf(rss), 1.0 / 1024, "MiB");
+        printRow("VmPeak at first tick", spreadOf(peak), 1.0 / 1024, "MiB");
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList arguments = app.arguments().mid(1);
+    QList<programFigures> programs;
+    for (int i = 0; i + 1 < arguments.size();) {
+        if (arguments[i] == QLatin1String("--program"))
+            programs.append(programFigures(QFileInfo(arguments[i + 1]).absoluteFilePath()));
+        else if (arguments[i] == QLatin1String("--platform"))
+            platform = arguments[i + 1];
+        else {
+            ++i;
+            continue;
+        }
+        arguments.remove(i, 2);
+    }
+    const int runs = arguments.size() > 0 ? std::max(1, arguments[0].toInt()) : 10;
+    if (arguments.size() > 1)
+        cameraCount = std::clamp(arguments[1].toInt(), 1, 20);
+    if (programs.isEmpty())
+        programs.append(programFigures(QStringLiteral(DXCAMVIEWER_PATH)));
+
+    for (int i = 0; i < runs; ++i) {
+        for (programFigures &figures : programs) {
+            const runResult r = runOnce(figures.program);
+            if (!r.ok) {
+                std::fprintf(stderr, "run %d of %s: the viewer did not reach its first tick\n", i + 1,
+                             qPrintable(figures.program));
+                return 1;
+            }
+            std::printf("run %2d: shown %.3f s, first tick %.3f s (launch: %.3f / %.3f s), "
+                        "VmHWM %lld kB, VmRSS %lld kB, VmPeak %lld kB  %s\n",
+                        i + 1, r.shownS, r.firstTickS, r.shownWallS, r.firstTickWallS, r.memory.hwmKb,
+                        r.memory.rssKb, r.memory.peakKb, qPrintable(figures.program));
+            std::fflush(stdout);
+            figures.add(r);
+        }
+    }
+    for (const programFigures &figures : programs)
+        figures.print();
     return 0;
 }
