@@ -25,7 +25,7 @@ done
 [ -d "$share/dxcamviewer/translations" ] || fail "share/dxcamviewer/translations/ is missing"
 while read -r qm; do
   [ -f "$share/dxcamviewer/translations/$(basename "$qm")" ] || fail "translation $(basename "$qm") is not installed"
-done < <(find "$build/src" -name '*.qm')
+done < <(find "$build" -name '*.qm' -not -path '*/_CPack_Packages/*')
 
 # The icons of the three editions, at every size and as SVG.
 for edition in "" -torva -quardello; do
