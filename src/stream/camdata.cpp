@@ -236,6 +236,7 @@ void camData::requestStream()
 
 void camData::readResponseHeader(int statusCode)
 {
+    authRefusals = statusCode == 401 ? authRefusals + 1 : 0;
     switch (statusCode) {
     case 200:
     case 301:
@@ -526,6 +527,15 @@ void camData::updateRates(const QTime &now)
     prevSampleMs = sampleMs;
     prevExtracted = framesExtracted;
     prevDisplayed = framesDisplayed;
+}
+
+void camData::resetStatistics(const QTime &now)
+{
+    framesExtracted = framesDisplayed = 0;
+    prevExtracted = prevDisplayed = 0;
+    rateSamples = rateSum = 0;
+    extractedRate = displayedRate = 0;
+    prevSampleMs = now.second() * 1000 + now.msec();
 }
 
 QStringList camData::takeTraceLines()

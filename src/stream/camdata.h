@@ -106,6 +106,8 @@ public:
     QString caption() const { return pending.caption; }
 
     void updateRates(const QTime &now);
+    // The statistics dialog opens: counters and rate samples start again from zero now.
+    void resetStatistics(const QTime &now);
     QStringList takeTraceLines();
 
     // Module record
@@ -159,6 +161,7 @@ public:
     double displayedRate = 0;
     int rateSamples = 0;
     int rateSum = 0;
+    int authRefusals = 0;  // connections refused with 401 in a row
 
     static qint64 nnRead;  // reads of all cameras; 500 a second would overflow an int in 50 days
 
