@@ -3,6 +3,7 @@
 #include "inidata.h"
 #include "owncam.h"
 #include "singleinstance.h"
+#include "sprachedia.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
@@ -76,9 +77,14 @@ int main(int argc, char *argv[])
 
     auto *window = new ownCam(options, QSystemTrayIcon::isSystemTrayAvailable());
     QObject::connect(&instance, &singleInstance::showRequested, window, &ownCam::showOnRequest);
+    auto *language = new spracheDia(window->settings.FaVers, window);
+    language->scan(QStringLiteral("cam"));
+    window->dialogs.setLanguageDialog(language);
 
     window->show();
     const int result = QApplication::exec();
+    if (language->isVisible())
+        language->close();
     delete window;
     return result;
 }

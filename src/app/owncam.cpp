@@ -29,6 +29,7 @@ ownCam::ownCam(const appOptions &options, bool desktopHasTray, QWidget *parent)
     : QMainWindow(parent)
     , ini(this)
     , popup(*this)
+    , dialogs(*this)
     , ui(new Ui::ownCam)
     , desktopHasTray(desktopHasTray)
 {
@@ -70,6 +71,7 @@ ownCam::ownCam(const appOptions &options, bool desktopHasTray, QWidget *parent)
     createModuleSockets();
     translateWindowTexts();
     applyEdition();
+    dialogs.createPasswordPrompt();
     createCommandPanel();
     windowFrameShown = settings.BildRahmeEin;
     startRecordingCameras();
@@ -289,6 +291,7 @@ bool ownCam::Start_CAM(camData *pCD)
     pCD->abortedOnce = false;
     pCD->receiving = true;
     pCD->userStopped = false;
+    dialogs.fillLoginPrompt(pCD);
     pCD->createHttp();
     pCD->requestStream();
     pCD->streamError = false;
@@ -314,6 +317,11 @@ void ownCam::stopCameras()
         if (!cam->camModule.CAMautoSaveEn)
             cam->abortStream();
     }
+}
+
+void ownCam::releaseCamera(camData *cam)
+{
+    dialogs.releaseCamera(cam);
 }
 
 void ownCam::startCam(camData *camera)
@@ -637,7 +645,7 @@ void ownCam::Raus()
 
 void ownCam::spracheFun()
 {
-    // The language dialog arrives later.
+    dialogs.showLanguageDialog();
 }
 
 void ownCam::hideCtrlGB()
@@ -686,6 +694,10 @@ void ownCam::runTick()
         firstTickInit();
         return;
     }
+    if (dialogs.takeLanguageChange()) {
+        retranslateWindows();
+        return;
+    }
     serveMoveRequest();
     if (serveRequests()) {
         qDebug() << "Active";
@@ -693,8 +705,12 @@ void ownCam::runTick()
     }
     serveLeftClick();
     servePanelButtons();
+    dialogs.servePasswordResult();
+    dialogs.serveStatisticsRequest();
     updateClock();
     serveConnectRequests();
+    dialogs.serveLoginPrompt();
+    dialogs.refreshStatistics(msCounter, periodClosed);
     handOverFrames();
     writeTraceLines();
     finishStartup();
@@ -892,6 +908,7 @@ void ownCam::updateClock()
 {
     now = QTime::currentTime();
     const int second = now.second();
+    periodClosed = false;
     if (second < lastPeriodSecond) {
         lastPeriodSecond = second;
         return;
@@ -900,6 +917,7 @@ void ownCam::updateClock()
         return;
     msCounter = 0;
     lastPeriodSecond = second;
+    periodClosed = true;
     for (camData *cam : std::as_const(cameras))
         cam->updateRates(now);
 }
@@ -958,5 +976,25 @@ void ownCam::finishStartup()
     }
     settings.dispForm = 2;
     startupPending = false;
+    dialogs.applyStoredLanguage();
     applyFrameRule();
+}
+
+void ownCam::retranslateWindows()
+{
+    translateWindowTexts();
+    retranslatePanel();
+    dialogs.retranslate();
+}
+
+void ownCam::retranslatePanel()
+{
+    if (!commandPanel)
+        return;
+    commandPanel->retranslate();
+    commandPanel->setButtonLabels(settings.ButtonText);
+    commandPanel->setViewLabel(isGridView());
+    refreshStartStopLabel();
+    if (currentCam)
+        commandPanel->setWindowTitle(currentCam->camModule.camName);
 }

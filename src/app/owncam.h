@@ -1,6 +1,7 @@
 #pragma once
 
 #include "appoptions.h"
+#include "auxdialogs.h"
 #include "inidata.h"
 #include "popupcontrol.h"
 #include "settingsrequests.h"
@@ -58,6 +59,8 @@ public:
     bool Start_CAM(camData *pCD);
     void StartAll_CAM();
     void stopCameras();
+    // Before a camera is deleted: everything that holds it lets go.
+    void releaseCamera(camData *cam);
 
     // Grid
     int tileAt(const QPointF &scenePos) const;
@@ -93,6 +96,7 @@ public:
     int relayoutCount = 0;  // grid layouts run by resize and move events
     bool windowFrameShown = true;
     popupControl popup;
+    auxDialogs dialogs;
 
     void showMainWindow();
     void showOnRequest();
@@ -163,6 +167,8 @@ private:
     void handOverFrames();
     void writeTraceLines();
     void finishStartup();
+    void retranslateWindows();
+    void retranslatePanel();
 
     // Helpers
     void relayoutOnGeometryChange();
@@ -198,6 +204,7 @@ private:
     int lastDispForm = -1;
     QTime now;
     int lastPeriodSecond = 0;
+    bool periodClosed = false;
     QMutex cameraListLock;
     QMutex layoutLock;
     QMutex visibilityLock;

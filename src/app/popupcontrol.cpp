@@ -2,6 +2,7 @@
 
 #include "camdata.h"
 #include "owncam.h"
+#include "pasw1dia.h"
 
 #include <QDebug>
 #include <QSoundEffect>
@@ -106,6 +107,7 @@ void popupControl::evaluate()
 {
     const shellSettings &s = owner.settings;
     qint64 elapsed = elapsedMs();
+    owner.dialogs.showDoorInfo(elapsed);
     if (owner.requests.expireNow) {
         owner.requests.expireNow = false;
         elapsed = (qint64(s.Timeout) + 1) * 1000;
@@ -287,7 +289,7 @@ void popupControl::hideRequested()
         owner.requests.stopCameras = true;
 }
 
-// The viewer password guard comes in front of these two; until it exists the viewer is open.
+// The viewer password comes in front of these two, unless a door is calling.
 void popupControl::showNormalRequested()
 {
     if (userShown)
@@ -295,12 +297,38 @@ void popupControl::showNormalRequested()
     userShown = true;
     if (!owner.isGridView())
         owner.viewToggleRequest = true;
-    showNormal();
+    if (!owner.dialogs.viewerGuardOn() || anyDoorStateActive(false))
+        showNormal();
+    else
+        owner.dialogs.askViewerPassword(pasw1Dia::showNormal);
 }
 
 void popupControl::showMaxRequested()
 {
-    showMaximised();
+    if (!owner.dialogs.viewerGuardOn()) {
+        showMaximised();
+        return;
+    }
+    if (userShown)
+        return;
+    userShown = true;
+    if (anyDoorStateActive(false))
+        showMaximised();
+    else
+        owner.dialogs.askViewerPassword(pasw1Dia::showMaximised);
+}
+
+void popupControl::viewerPasswordAccepted(bool maximise)
+{
+    if (maximise)
+        showMaximised();
+    else
+        showNormal();
+}
+
+void popupControl::viewerPasswordCancelled()
+{
+    userShown = false;
 }
 
 void popupControl::showNormal()

@@ -21,6 +21,9 @@ public:
     void hideRequested();        // tray "Mi&nimieren"
     void showNormalRequested();  // tray "&Wiederherstellen"
     void showMaxRequested();     // tray "Ma&ximieren"
+    // The viewer password asked for by the two above.
+    void viewerPasswordAccepted(bool maximise);
+    void viewerPasswordCancelled();
 
     // The time-out restarts now; expireAtStart makes it due at the next evaluation.
     void restartTimeout();

@@ -18,4 +18,5 @@ struct settingsRequests {
     bool showNormal = false;      // popup logic: as the tray's "Wiederherstellen"
     bool hide = false;            // popup logic: as the tray's "Minimieren"
     bool expireNow = false;       // treat the popup time-out as expired
+    bool openStatistics = false;  // show the statistics dialog
 };

@@ -13,6 +13,10 @@
 struct viewerFixture {
     QTemporaryDir dir;
 
+    // The per-user configuration (the password store) lives in the fixture's folder too.
+    viewerFixture() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome())); }
+    QString configHome() const { return dir.filePath(QStringLiteral("config")); }
+
     QString iniPath() const { return dir.filePath(QStringLiteral("dxcamviewer.ini")); }
     QString logPath() const { return dir.filePath(QStringLiteral("dxcamviewer.log")); }
 

@@ -1,0 +1,215 @@
+#include "auxdialogs.h"
+
+#include "camdata.h"
+#include "owncam.h"
+#include "pasw1dia.h"
+#include "paswdia.h"
+#include "paswsettings.h"
+#include "service.h"
+#include "sprachedia.h"
+
+#include <QTime>
+
+auxDialogs::auxDialogs(ownCam &owner)
+    : owner(owner)
+{
+}
+
+// ---------------------------------------------------------------- passwords
+
+void auxDialogs::createPasswordPrompt()
+{
+    protection.load();
+    if (!prompt)
+        prompt = new pasw1Dia(protection, owner.settings.FaVers, &owner);
+}
+
+void auxDialogs::askViewerPassword(int purpose)
+{
+    createPasswordPrompt();
+    prompt->prompt(accessProtection::viewerMode, purpose);
+}
+
+void auxDialogs::servePasswordResult()
+{
+    if (!prompt)
+        return;
+    const int purpose = prompt->currentPurpose();
+    if (purpose != pasw1Dia::showNormal && purpose != pasw1Dia::showMaximised)
+        return;
+    switch (prompt->takeResult()) {
+    case pasw1Dia::result::accepted:
+        owner.popup.viewerPasswordAccepted(purpose == pasw1Dia::showMaximised);
+        break;
+    case pasw1Dia::result::cancelled:
+        owner.popup.viewerPasswordCancelled();
+        break;
+    case pasw1Dia::result::none:
+        break;
+    }
+}
+
+paswSettings *auxDialogs::changePassword(int mode)
+{
+    if (!change)
+        change = new paswSettings(protection, owner.settings.FaVers, &owner);
+    change->start(mode);
+    return change;
+}
+
+// ---------------------------------------------------------------- language
+
+void auxDialogs::setLanguageDialog(spracheDia *dialog)
+{
+    language = dialog;
+    QObject::connect(language, &spracheDia::languageChosen, &owner,
+                     [this](int value) { owner.settings.language = value; });
+}
+
+void auxDialogs::showLanguageDialog()
+{
+    if (language)
+        language->prepare();
+}
+
+bool auxDialogs::takeLanguageChange()
+{
+    return language && language->takeChanged();
+}
+
+void auxDialogs::applyStoredLanguage()
+{
+    if (language)
+        language->apply(owner.settings.language);
+}
+
+// ---------------------------------------------------------------- camera login
+
+void auxDialogs::fillLoginPrompt(camData *camera)
+{
+    if (!login) {
+        login = new paswDia(owner.settings.FaVers, &owner);
+        QObject::connect(login, &QDialog::accepted, login, [this] { loginReply = loginAnswer::accepted; });
+        QObject::connect(login, &QDialog::rejected, login, [this] { loginReply = loginAnswer::rejected; });
+    }
+    // What the user is typing for a refused camera is not overwritten by another start.
+    if (!loginFor)
+        login->fill(camera->camModule);
+}
+
+bool auxDialogs::doorCallActive() const
+{
+    for (const camData *cam : owner.cameras) {
+        if (cam->popupRequest || cam->showRequest || cam->input1Copy || cam->input2Copy
+            || cam->camModule.status.popupRequest || cam->sipModuleRec.status.popupRequest
+            || cam->sipModuleRec.status.callForced)
+            return true;
+    }
+    return false;
+}
+
+void auxDialogs::serveLoginPrompt()
+{
+    if (loginFor) {
+        takeLoginAnswer();
+        return;
+    }
+    for (camData *cam : owner.cameras) {
+        if (cam->authRefusals >= 2 && !loginDeclined.contains(cam)) {
+            askLogin(cam);
+            return;
+        }
+    }
+}
+
+void auxDialogs::askLogin(camData *camera)
+{
+    if (doorCallActive())
+        return;
+    fillLoginPrompt(camera);
+    loginFor = camera;
+    loginReply = loginAnswer::none;
+    login->show();
+    login->raise();
+}
+
+void auxDialogs::takeLoginAnswer()
+{
+    camData *cam = loginFor;
+    switch (loginReply) {
+    case loginAnswer::accepted:
+        loginFor = nullptr;
+        cam->camModule.CAM_User = login->user();
+        cam->camModule.CAM_Password = login->password();
+        cam->authRefusals = 0;
+        cam->abortStream();
+        owner.Start_CAM(cam);
+        break;
+    case loginAnswer::rejected:
+        loginFor = nullptr;
+        loginDeclined.insert(cam);
+        break;
+    case loginAnswer::none:
+        // Never in front of a door call: out of the way while one lasts, back afterwards.
+        login->setVisible(!doorCallActive());
+        return;
+    }
+    loginReply = loginAnswer::none;
+}
+
+// ---------------------------------------------------------------- statistics
+
+void auxDialogs::serveStatisticsRequest()
+{
+    if (!owner.requests.openStatistics)
+        return;
+    owner.requests.openStatistics = false;
+    if (!stats)
+        stats = new service(&owner);
+    if (!stats->isVisible())
+        stats->prepare(owner.cameras, QTime::currentTime());
+    stats->show();
+    stats->raise();
+}
+
+void auxDialogs::refreshStatistics(int msCounter, bool periodClosed)
+{
+    if (!stats || !stats->isVisible())
+        return;
+    if (periodClosed || (msCounter != 0 && msCounter % 1000 != 0))
+        stats->refresh(owner.cameras);
+}
+
+void auxDialogs::showDoorInfo(qint64 elapsedMs)
+{
+    if (!stats || !stats->isVisible())
+        return;
+    const int door = owner.cameras.isEmpty() ? 0 : owner.cameras.first()->camModule.CAM_tuer;
+    stats->setInfo(service::infoLine(door, elapsedMs / 1000));
+}
+
+// ---------------------------------------------------------------- all of them
+
+void auxDialogs::retranslate()
+{
+    if (prompt)
+        prompt->retranslate();
+    if (change)
+        change->retranslate();
+    if (login)
+        login->retranslate();
+    if (stats)
+        stats->retranslate();
+    if (language)
+        language->retranslate();
+}
+
+void auxDialogs::releaseCamera(camData *camera)
+{
+    loginDeclined.remove(camera);
+    if (loginFor != camera)
+        return;
+    loginFor = nullptr;
+    loginReply = loginAnswer::none;
+    login->hide();
+}

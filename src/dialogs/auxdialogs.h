@@ -1,0 +1,73 @@
+#pragma once
+
+#include "accessprotection.h"
+
+#include <QSet>
+#include <QtGlobal>
+
+class camData;
+class ownCam;
+class pasw1Dia;
+class paswDia;
+class paswSettings;
+class service;
+class spracheDia;
+
+// The main window's auxiliary dialogs and what its tick does with them: the password entry and
+// change with the protection record, the language, the camera login prompt and the statistics.
+// The dialogs are children of the main window; this object only keeps track of them.
+class auxDialogs {
+public:
+    explicit auxDialogs(ownCam &owner);
+
+    // The protection record; later handed to whoever edits the guards.
+    accessProtection protection;
+
+    // Start-up: the record read from the store, the password entry created.
+    void createPasswordPrompt();
+    pasw1Dia *passwordPrompt() const { return prompt; }
+    bool viewerGuardOn() const { return protection.protectViewer; }
+    void askViewerPassword(int purpose);
+    // Tick: an accepted or cancelled viewer password goes to the popup logic.
+    void servePasswordResult();
+    // The one password change dialog, shown for accessProtection::settingsMode or viewerMode.
+    paswSettings *changePassword(int mode);
+
+    void setLanguageDialog(spracheDia *dialog);
+    spracheDia *languageDialog() const { return language; }
+    void showLanguageDialog();
+    bool takeLanguageChange();
+    void applyStoredLanguage();
+
+    // The login prompt mirrors the camera being started; after two refused logins in a row it
+    // asks the user, once per camera, and never in front of a door call.
+    void fillLoginPrompt(camData *camera);
+    void serveLoginPrompt();
+    paswDia *loginPrompt() const { return login; }
+    camData *loginCamera() const { return loginFor; }
+
+    void serveStatisticsRequest();
+    void refreshStatistics(int msCounter, bool periodClosed);
+    void showDoorInfo(qint64 elapsedMs);
+    service *statistics() const { return stats; }
+
+    void retranslate();
+    void releaseCamera(camData *camera);
+
+private:
+    enum class loginAnswer { none, accepted, rejected };
+
+    bool doorCallActive() const;
+    void askLogin(camData *camera);
+    void takeLoginAnswer();
+
+    ownCam &owner;
+    pasw1Dia *prompt = nullptr;
+    paswSettings *change = nullptr;
+    spracheDia *language = nullptr;
+    paswDia *login = nullptr;
+    camData *loginFor = nullptr;
+    loginAnswer loginReply = loginAnswer::none;
+    QSet<camData *> loginDeclined;
+    service *stats = nullptr;
+};

@@ -1,0 +1,436 @@
+#include "../app/viewerfixture.h"
+#include "../stream/testcamera.h"
+
+#include "auxdialogs.h"
+#include "camhandel.h"
+#include "owngraphscene.h"
+#include "ownmsgbox.h"
+#include "pasw1dia.h"
+#include "paswdia.h"
+#include "paswsettings.h"
+#include "service.h"
+#include "sprachedia.h"
+
+#include <QAbstractButton>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTableWidget>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+// The auxiliary dialogs inside the running viewer: the viewer password in front of the tray's
+// restore and maximise, the store the viewer uses, the camera login prompt, the statistics, and
+// the language switch over every open window.
+class tst_auxDialogs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void viewerPassword_data();
+    void viewerPassword();
+    void storeFromTwoWorkingDirectories();
+    void loginPromptFilledByStart_data();
+    void loginPromptFilledByStart();
+    void loginPromptAfterTwoRefusals();
+    void loginPromptDeclined();
+    void statistics();
+    void languageSwitchRetranslatesOpenWindows();
+
+private:
+    void startViewer(int modules, const QString &window = {});
+    void setGuard(bool viewerGuard, const QString &password);
+    static QStringList visibleTexts(ownCam &viewer);
+
+    std::unique_ptr<viewerFixture> fixture;
+    std::unique_ptr<ownCam> viewer;
+};
+
+namespace {
+QString storePath(const viewerFixture &f)
+{
+    return f.configHome() + QStringLiteral("/dxcamviewer/passwords.conf");
+}
+
+QString shownMessage()
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible())
+            return box->text();
+    }
+    return QString();
+}
+
+// German source texts whose English translation differs, from the project's translation.
+QSet<QString> translatedGermanTexts()
+{
+    QFile file(QFINDTESTDATA("../../src/resources/translations/cam_en.ts"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QXmlStreamReader xml(&file);
+    QSet<QString> texts;
+    QString source;
+    while (xml.readNextStartElement() || !xml.atEnd()) {
+        if (!xml.isStartElement())
+            continue;
+        if (xml.name() == QLatin1String("source"))
+            source = xml.readElementText();
+        else if (xml.name() == QLatin1String("translation") && xml.readElementText() != source)
+            texts.insert(source);
+    }
+    return texts;
+}
+} // namespace
+
+void tst_auxDialogs::init()
+{
+    fixture = std::make_unique<viewerFixture>();
+}
+
+void tst_auxDialogs::cleanup()
+{
+    viewer.reset();
+    fixture.reset();
+}
+
+void tst_auxDialogs::startViewer(int modules, const QString &window)
+{
+    fixture->writeIni(modules, window);
+    viewer = fixture->start();
+}
+
+void tst_auxDialogs::setGuard(bool viewerGuard, const QString &password)
+{
+    accessProtection protection(storePath(*fixture));
+    protection.load();
+    protection.protectViewer = viewerGuard;
+    protection.viewerPassword = password;
+    QVERIFY(protection.save());
+}
+
+void tst_auxDialogs::viewerPassword_data()
+{
+    QTest::addColumn<bool>("guard");
+    QTest::addColumn<int>("entry");       // tray menu entry: 1 maximise, 2 restore
+    QTest::addColumn<bool>("doorCall");
+    QTest::addColumn<QString>("typed");   // "" with Escape
+    QTest::addColumn<bool>("prompted");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("restore, guard off") << false << 2 << false << "" << false << true;
+    QTest::newRow("maximise, guard off") << false << 1 << false << "" << false << true;
+    QTest::newRow("restore, right password") << true << 2 << false << "Pforte 3" << true << true;
+    QTest::newRow("maximise, right password") << true << 1 << false << "Pforte 3" << true << true;
+    QTest::newRow("restore, wrong password") << true << 2 << false << "pforte 3" << true << false;
+    QTest::newRow("restore, Escape") << true << 2 << false << "" << true << false;
+    QTest::newRow("restore during a door call") << true << 2 << true << "" << false << true;
+}
+
+void tst_auxDialogs::viewerPassword()
+{
+    QFETCH(bool, guard);
+    QFETCH(int, entry);
+    QFETCH(bool, doorCall);
+    QFETCH(QString, typed);
+    QFETCH(bool, prompted);
+    QFETCH(bool, shown);
+    setGuard(guard, QStringLiteral("Pforte 3"));
+    startViewer(1, QStringLiteral("Autohide=1\nTimeout=30\n"));
+    viewerFixture::tick(*viewer, 3);
+    QVERIFY(viewer->isHidden());
+    viewer->cameras[0]->sipModuleRec.status.callForced = doorCall;
+
+    viewer->trayMenu()->actions().at(entry)->trigger();
+    pasw1Dia *prompt = viewer->dialogs.passwordPrompt();
+    QCOMPARE(prompt->isVisible(), prompted);
+    viewerFixture::tick(*viewer);
+    QCOMPARE(viewer->isVisible(), !prompted);
+    if (prompted) {
+        QCOMPARE(prompt->windowTitle(), QStringLiteral("Passwort Viewer Eingabe"));
+        auto *field = prompt->findChild<QLineEdit *>(QStringLiteral("pswE"));
+        field->insert(typed);
+        QTest::keyClick(field, typed.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
+        viewerFixture::tick(*viewer);
+        QCOMPARE(shownMessage(), shown || typed.isEmpty() ? QString() : QStringLiteral(" Passwort ist falsch "));
+    }
+    QCOMPARE(viewer->isVisible(), shown);
+    QCOMPARE(viewer->isMaximized(), shown && entry == 1);
+    if (!prompted || shown)
+        return;
+    // Not accepted: the tray entry asks again rather than doing nothing.
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMessageBox *>(w))
+            w->close();
+    }
+    prompt->findChild<QPushButton *>(QStringLiteral("CancPB"))->click();
+    viewerFixture::tick(*viewer);
+    QVERIFY(!viewer->popup.userShown);
+    viewer->trayMenu()->actions().at(entry)->trigger();
+    QVERIFY(prompt->isVisible());
+}
+
+void tst_auxDialogs::storeFromTwoWorkingDirectories()
+{
+    const QString oldCwd = QDir::currentPath();
+    QTemporaryDir first;
+    QTemporaryDir second;
+    fixture->writeIni(1);
+    QVERIFY(QDir::setCurrent(first.path()));
+    viewer = fixture->start();
+    // First start: the four values with the factory passwords and both guards off.
+    QCOMPARE(QSettings(storePath(*fixture), QSettings::IniFormat).allKeys().size(), 4);
+    QCOMPARE(viewer->dialogs.protection.viewerPassword, QStringLiteral("4711"));
+    QVERIFY(!viewer->dialogs.protection.protectViewer);
+    viewer->dialogs.protection.protectViewer = true;
+    QVERIFY(viewer->dialogs.protection.save());
+    viewer.reset();
+
+    QVERIFY(QDir::setCurrent(second.path()));
+    viewer = fixture->start();
+    QDir::setCurrent(oldCwd);
+    QVERIFY(viewer->dialogs.protection.protectViewer);
+    QCOMPARE(viewer->dialogs.protection.storePath(), storePath(*fixture));
+    QCOMPARE(QFile::permissions(storePath(*fixture)) & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QVERIFY(QDir(first.path()).isEmpty());
+    QVERIFY(QDir(second.path()).isEmpty());
+}
+
+void tst_auxDialogs::loginPromptFilledByStart_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("site");
+    QTest::newRow("IP") << "" << "Cam 1 at 127.0.0.3";
+    QTest::newRow("URL") << "http://127.0.0.1:9/cgi/stream" << "Cam 1 at http://127.0.0.1:9/cgi/stream";
+}
+
+void tst_auxDialogs::loginPromptFilledByStart()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, site);
+    startViewer(2);
+    camData *first = viewer->cameras[0];
+    camData *second = viewer->cameras[1];
+    first->camModule.CAM_User = QStringLiteral("u0");
+    first->camModule.CAM_Password = QStringLiteral("p0");
+    second->camModule.CAM_User = QStringLiteral("u1");
+    second->camModule.CAM_Password = QStringLiteral("p1");
+    if (!address.isEmpty())
+        second->setAddressText(address);
+    first->running = second->running = false;
+    viewer->Start_CAM(first);
+    viewer->Start_CAM(second);
+    paswDia *prompt = viewer->dialogs.loginPrompt();
+    QCOMPARE(prompt->siteText(), site);
+    QCOMPARE(prompt->findChild<QLabel *>(QStringLiteral("siteTxL"))->text(), site);
+    QCOMPARE(prompt->user(), QStringLiteral("u1"));
+    QCOMPARE(prompt->password(), QStringLiteral("p1"));
+    QVERIFY(!prompt->isVisible());
+}
+
+void tst_auxDialogs::loginPromptAfterTwoRefusals()
+{
+    cameraStub camera;
+    camera.picture = solidJpeg(QSize(320, 240), Qt::darkGreen);
+    camera.copies = 30;
+    QVERIFY(camera.listen(QHostAddress::LocalHost));
+    startViewer(1);
+    camData *cam = viewer->cameras[0];
+    cam->setAddressText(camera.url("/auth"));
+    cam->camModule.CAM_User = QStringLiteral("viewer");
+    cam->camModule.CAM_Password = QStringLiteral("falsch");
+    viewer->show();
+    QTRY_VERIFY(!viewer->firstTick && !viewer->startupPending);
+    for (int refusals = 1; refusals <= 2; ++refusals) {
+        cam->running = false;
+        viewer->Start_CAM(cam);
+        QTRY_COMPARE(cam->authRefusals, refusals);
+    }
+    // Not in front of a door call; back once it is over.
+    cam->sipModuleRec.status.callForced = true;
+    viewerFixture::tick(*viewer, 2);
+    paswDia *prompt = viewer->dialogs.loginPrompt();
+    QVERIFY(!prompt->isVisible());
+    cam->sipModuleRec.status.callForced = false;
+    QTRY_VERIFY(prompt->isVisible());
+    QVERIFY(!prompt->isModal());
+    QCOMPARE(viewer->dialogs.loginCamera(), cam);
+    cam->sipModuleRec.status.callForced = true;
+    QTRY_VERIFY(!prompt->isVisible());
+    cam->sipModuleRec.status.callForced = false;
+    QTRY_VERIFY(prompt->isVisible());
+
+    auto *user = prompt->findChild<QLineEdit *>(QStringLiteral("userE"));
+    auto *password = prompt->findChild<QLineEdit *>(QStringLiteral("paswE"));
+    QCOMPARE(user->text(), QStringLiteral("viewer"));
+    password->setText(QStringLiteral("secret"));
+    prompt->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+    QTRY_COMPARE(cam->camModule.CAM_Password, QStringLiteral("secret"));
+    QTRY_VERIFY(cam->framesExtracted > 0);
+    QCOMPARE(camera.authorizations.last(), "Basic " + QByteArray("viewer:secret").toBase64());
+    QVERIFY(!prompt->isVisible());
+
+    // What the user confirmed is kept at the next save.
+    viewer->Raus();
+    viewer.reset();
+    viewer = fixture->start();
+    QCOMPARE(viewer->cameras[0]->camModule.CAM_User, QStringLiteral("viewer"));
+    QCOMPARE(viewer->cameras[0]->camModule.CAM_Password, QStringLiteral("secret"));
+}
+
+void tst_auxDialogs::loginPromptDeclined()
+{
+    startViewer(2, QStringLiteral("Autohide=1\nTimeout=30\n"));
+    camData *cam = viewer->cameras[1];
+    cam->authRefusals = 2;
+    viewerFixture::tick(*viewer, 3);
+    paswDia *prompt = viewer->dialogs.loginPrompt();
+    QVERIFY(prompt && prompt->isVisible());
+    prompt->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->click();
+    cam->authRefusals = 4;
+    viewerFixture::tick(*viewer, 3);
+    QVERIFY(!prompt->isVisible());
+    QCOMPARE(viewer->dialogs.loginCamera(), nullptr);
+
+    // Another camera still gets its prompt; a camera removed while asked for is let go.
+    viewer->cameras[0]->authRefusals = 2;
+    viewerFixture::tick(*viewer, 3);
+    QCOMPARE(viewer->dialogs.loginCamera(), viewer->cameras[0]);
+    viewer->releaseCamera(viewer->cameras[0]);
+    QCOMPARE(viewer->dialogs.loginCamera(), nullptr);
+    QVERIFY(!prompt->isVisible());
+}
+
+void tst_auxDialogs::statistics()
+{
+    startViewer(3, QStringLiteral("Autohide=1\nTimeout=30\n"));
+    viewerFixture::tick(*viewer, 3);
+    for (camData *cam : viewer->cameras)
+        cam->framesExtracted = cam->framesDisplayed = 77;
+    viewer->cameras[0]->camModule.CAM_tuer = 3;
+    viewer->requests.openStatistics = true;
+    viewerFixture::tick(*viewer);
+    service *stats = viewer->dialogs.statistics();
+    QVERIFY(stats && stats->isVisible());
+    QCOMPARE(stats->windowTitle(), QStringLiteral("Service Daten"));
+    viewerFixture::tick(*viewer);
+    QVERIFY2(stats->info().startsWith(QStringLiteral("Tuer=3(")), qPrintable(stats->info()));
+    for (int row = 0; row < 3; ++row) {
+        QCOMPARE(stats->cellText(row, 0), QStringLiteral("Cam %1").arg(row));
+        QCOMPARE(stats->cellText(row, 4), QStringLiteral("0"));
+        QCOMPARE(stats->cellText(row, 3), QStringLiteral("-"));
+    }
+
+    // A camera dragged onto the third tile takes its row along.
+    viewer->scene()->pressIndex = 0;
+    viewer->scene()->releaseIndex = 2;
+    viewer->scene()->moveRequest = true;
+    viewerFixture::tick(*viewer, 2);
+    QCOMPARE(stats->cellText(0, 0), QStringLiteral("Cam 1"));
+    QCOMPARE(stats->cellText(1, 0), QStringLiteral("Cam 0"));
+
+    // Hidden by its button; opened again, the counters restart.
+    stats->findChild<QPushButton *>(QStringLiteral("servCancPB"))->click();
+    QVERIFY(!stats->isVisible());
+    viewer->cameras[1]->framesExtracted = 5;
+    viewer->requests.openStatistics = true;
+    viewerFixture::tick(*viewer);
+    QVERIFY(stats->isVisible());
+    QCOMPARE(viewer->cameras[1]->framesExtracted, 0);
+    QCOMPARE(stats, viewer->dialogs.statistics());
+}
+
+// Every text of every window the viewer has open, and of the tray menu.
+QStringList tst_auxDialogs::visibleTexts(ownCam &viewer)
+{
+    QStringList texts;
+    for (QAction *action : viewer.trayMenu()->actions())
+        texts.append(action->text());
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible())
+            continue;
+        texts.append(window->windowTitle());
+        // Dialogs owned by the main window are windows of their own.
+        const auto inWindow = [window](QWidget *w) { return w->window() == window; };
+        for (QLabel *w : window->findChildren<QLabel *>()) {
+            if (inWindow(w))
+                texts.append(w->text());
+        }
+        for (QAbstractButton *w : window->findChildren<QAbstractButton *>()) {
+            if (inWindow(w))
+                texts.append(w->text());
+        }
+        for (QGroupBox *w : window->findChildren<QGroupBox *>()) {
+            if (inWindow(w))
+                texts.append(w->title());
+        }
+        for (QTableWidget *w : window->findChildren<QTableWidget *>()) {
+            for (int c = 0; inWindow(w) && c < w->columnCount(); ++c)
+                texts.append(w->horizontalHeaderItem(c)->text());
+        }
+    }
+    texts.removeAll(QString());
+    return texts;
+}
+
+void tst_auxDialogs::languageSwitchRetranslatesOpenWindows()
+{
+    const QSet<QString> german = translatedGermanTexts();
+    QVERIFY(german.size() > 50);
+    setGuard(true, QStringLiteral("4711"));
+    QTemporaryDir translations;
+    QVERIFY(QFile::copy(QFileInfo(QStringLiteral(DXCAMVIEWER_PATH)).absolutePath() + QStringLiteral("/cam_en.qm"),
+                        translations.filePath(QStringLiteral("cam_en.qm"))));
+    startViewer(2, QStringLiteral("Autohide=1\nTimeout=30\n"));
+    auto *language = new spracheDia(viewer->settings.FaVers, viewer.get(), {translations.path()});
+    language->scan(QStringLiteral("cam"));
+    viewer->dialogs.setLanguageDialog(language);
+    viewerFixture::tick(*viewer, 3);
+
+    // Every window there is, open.
+    viewer->show();
+    viewer->trayNotice()->show();
+    viewer->panel()->show();
+    viewer->requests.openStatistics = true;
+    viewer->cameras[0]->running = false;
+    viewer->Start_CAM(viewer->cameras[0]);
+    viewer->dialogs.loginPrompt()->show();
+    viewer->dialogs.changePassword(accessProtection::viewerMode);
+    viewer->dialogs.askViewerPassword(pasw1Dia::showNormal);
+    viewerFixture::tick(*viewer);
+    language->prepare();
+    const auto germanLeft = [&] {
+        QStringList left;
+        for (const QString &text : visibleTexts(*viewer)) {
+            if (german.contains(text))
+                left.append(text);
+        }
+        return left;
+    };
+    QVERIFY(germanLeft().size() > 20);
+
+    language->findChild<QRadioButton *>(QStringLiteral("enRB"))->click();
+    language->findChild<QPushButton *>(QStringLiteral("okPB"))->click();
+    viewerFixture::tick(*viewer);
+    QVERIFY2(germanLeft().isEmpty(), qPrintable(germanLeft().join(QStringLiteral(" | "))));
+    QCOMPARE(viewer->trayMenu()->actions().last()->text(), QStringLiteral("&Quit"));
+    QCOMPARE(viewer->dialogs.passwordPrompt()->windowTitle(), QStringLiteral("Viewer password"));
+    QCOMPARE(viewer->settings.language, 0);
+
+    // And back to German.
+    language->prepare();
+    language->findChild<QRadioButton *>(QStringLiteral("deRB"))->click();
+    language->findChild<QPushButton *>(QStringLiteral("okPB"))->click();
+    viewerFixture::tick(*viewer);
+    QCOMPARE(viewer->trayMenu()->actions().last()->text(), QStringLiteral("&Beenden"));
+    QCOMPARE(viewer->settings.language, -1);
+}
+
+QTEST_MAIN(tst_auxDialogs)
+#include "tst_auxdialogs.moc"
