@@ -44,9 +44,12 @@ private slots:
     void loginPromptDeclined();
     void statistics();
     void languageSwitchRetranslatesOpenWindows();
+    void storedLanguageAtStart_data();
+    void storedLanguageAtStart();
 
 private:
     void startViewer(int modules, const QString &window = {});
+    spracheDia *addLanguageDialog(const QTemporaryDir &translations);
     void setGuard(bool viewerGuard, const QString &password);
     static QStringList visibleTexts(ownCam &viewer);
 
@@ -105,6 +108,17 @@ void tst_auxDialogs::startViewer(int modules, const QString &window)
 {
     fixture->writeIni(modules, window);
     viewer = fixture->start();
+}
+
+// The language dialog as the entry point makes it, over a folder with the built translation.
+spracheDia *tst_auxDialogs::addLanguageDialog(const QTemporaryDir &translations)
+{
+    QFile::copy(QFileInfo(QStringLiteral(DXCAMVIEWER_PATH)).absolutePath() + QStringLiteral("/cam_en.qm"),
+                translations.filePath(QStringLiteral("cam_en.qm")));
+    auto *language = new spracheDia(viewer->settings.FaVers, viewer.get(), {translations.path()});
+    language->scan(QStringLiteral("cam"));
+    viewer->dialogs.setLanguageDialog(language);
+    return language;
 }
 
 void tst_auxDialogs::setGuard(bool viewerGuard, const QString &password)
@@ -385,12 +399,8 @@ void tst_auxDialogs::languageSwitchRetranslatesOpenWindows()
     QVERIFY(german.size() > 50);
     setGuard(true, QStringLiteral("4711"));
     QTemporaryDir translations;
-    QVERIFY(QFile::copy(QFileInfo(QStringLiteral(DXCAMVIEWER_PATH)).absolutePath() + QStringLiteral("/cam_en.qm"),
-                        translations.filePath(QStringLiteral("cam_en.qm"))));
     startViewer(2, QStringLiteral("Autohide=1\nTimeout=30\n"));
-    auto *language = new spracheDia(viewer->settings.FaVers, viewer.get(), {translations.path()});
-    language->scan(QStringLiteral("cam"));
-    viewer->dialogs.setLanguageDialog(language);
+    spracheDia *language = addLanguageDialog(translations);
     viewerFixture::tick(*viewer, 3);
 
     // Every window there is, open.
@@ -404,7 +414,8 @@ void tst_auxDialogs::languageSwitchRetranslatesOpenWindows()
     viewer->dialogs.changePassword(accessProtection::viewerMode);
     viewer->dialogs.askViewerPassword(pasw1Dia::showNormal);
     viewerFixture::tick(*viewer);
-    language->prepare();
+    viewer->trayMenu()->actions().at(4)->trigger();  // "&Sprache"
+    QVERIFY(language->isVisible());
     const auto germanLeft = [&] {
         QStringList left;
         for (const QString &text : visibleTexts(*viewer)) {
@@ -430,6 +441,30 @@ void tst_auxDialogs::languageSwitchRetranslatesOpenWindows()
     viewerFixture::tick(*viewer);
     QCOMPARE(viewer->trayMenu()->actions().last()->text(), QStringLiteral("&Beenden"));
     QCOMPARE(viewer->settings.language, -1);
+}
+
+void tst_auxDialogs::storedLanguageAtStart_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("quitEntry");
+    QTest::newRow("English") << 0 << "&Quit";
+    QTest::newRow("German") << -1 << "&Beenden";
+    QTest::newRow("5 with one translation") << 5 << "&Beenden";
+}
+
+void tst_auxDialogs::storedLanguageAtStart()
+{
+    QFETCH(int, language);
+    QFETCH(QString, quitEntry);
+    QTemporaryDir translations;
+    fixture->writeIni(1, QStringLiteral("Autohide=1\n"), QStringLiteral("language=%1\n").arg(language));
+    viewer = fixture->start();
+    addLanguageDialog(translations);
+    QCOMPARE(viewer->trayMenu()->actions().last()->text(), QStringLiteral("&Beenden"));
+    viewerFixture::tick(*viewer, 4);
+    QCOMPARE(viewer->trayMenu()->actions().last()->text(), quitEntry);
+    // The stored value stays as it was, also when it could not be applied.
+    QCOMPARE(viewer->settings.language, language);
 }
 
 QTEST_MAIN(tst_auxDialogs)
