@@ -14,6 +14,7 @@
 // The flood comes from this program started again with --flood-sender, so that sending does not
 // take time from the viewer's thread.
 #include "appoptions.h"
+#include "benchstats.h"
 #include "owncam.h"
 
 #include <QApplication>
@@ -160,15 +161,6 @@ public:
         return false;
     }
 };
-
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(p * (values.size() - 1) + 0.5));
-    return values[index];
-}
 
 // ------------------------------------------------------------------ door call
 

@@ -14,6 +14,7 @@
 // from that click to the end of the tick that retranslated the windows (all texts set), and to
 // the end of the last paint of a dialog window after it (the windows show the new language).
 #include "appoptions.h"
+#include "benchstats.h"
 #include "auxdialogs.h"
 #include "camdata.h"
 #include "camhandel.h"
@@ -176,15 +177,6 @@ void runFor(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(p * (values.size() - 1) + 0.5));
-    return values[index];
 }
 
 void report(const char *what, const std::vector<double> &ms)

@@ -26,7 +26,8 @@ void auxDialogs::createPasswordPrompt()
 
 void auxDialogs::askViewerPassword(int purpose)
 {
-    createPasswordPrompt();
+    if (!prompt)
+        createPasswordPrompt();
     prompt->prompt(accessProtection::viewerMode, purpose);
 }
 
