@@ -35,6 +35,10 @@ void spracheDia::scan(const QString &name)
     translators.clear();
     current = -1;
     entries = translationFiles::find(folders, baseName);
+    QStringList names;
+    for (const translationFiles::entry &e : std::as_const(entries))
+        names.append(e.path);
+    qDebug().noquote() << "spracheDia::scan() :: -->> translations:" << names.join(QStringLiteral(", "));
     for (int i = 0; i < entries.size(); ++i)
         translators.append(new QTranslator(this));
     const QString qtFolder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);

@@ -1,5 +1,7 @@
 #include "translationfiles.h"
 
+#include "installlayout.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -8,8 +10,8 @@ namespace translationFiles {
 
 QStringList defaultFolders()
 {
-    const QString programDir = QCoreApplication::applicationDirPath();
-    return {programDir, QDir::cleanPath(programDir + QStringLiteral("/../share/dxcamviewer/translations"))};
+    const QString program = QCoreApplication::applicationFilePath();
+    return {QCoreApplication::applicationDirPath(), installLayout::dataFolder(program) + QStringLiteral("/translations")};
 }
 
 QString codeOf(const QString &fileName)
