@@ -1,14 +1,13 @@
 #include "accessprotection.h"
 #include "passwordcodec.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
-// The password store: its encoding, its place and mode, the factory values and the rules for a
-// new password.
+// The password store: its encoding, the factory values, its mode and the rules for a new password.
+// Its place, started from two working directories, is tested with the viewer (tst_auxdialogs).
 class tst_accessProtection : public QObject {
     Q_OBJECT
 
@@ -22,7 +21,6 @@ private slots:
     void guardText();
     void unusablePasswordFallsBack_data();
     void unusablePasswordFallsBack();
-    void samePlaceFromAnyWorkingDirectory();
     void changeRules_data();
     void changeRules();
 
@@ -181,38 +179,6 @@ void tst_accessProtection::unusablePasswordFallsBack()
     QVERIFY(protection.protectViewer);
     // The store itself is left as it was.
     QCOMPARE(QSettings(path, QSettings::IniFormat).allKeys().size(), values.size());
-}
-
-void tst_accessProtection::samePlaceFromAnyWorkingDirectory()
-{
-    QTemporaryDir home;
-    QTemporaryDir first;
-    QTemporaryDir second;
-    const QByteArray oldHome = qgetenv("XDG_CONFIG_HOME");
-    const QString oldCwd = QDir::currentPath();
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
-    const QString expected = home.filePath(QStringLiteral("dxcamviewer/passwords.conf"));
-
-    QVERIFY(QDir::setCurrent(first.path()));
-    accessProtection fromFirst;
-    fromFirst.load();
-    fromFirst.viewerPassword = QStringLiteral("Tor 7 ist zu");
-    fromFirst.protectViewer = true;
-    QVERIFY(fromFirst.save());
-
-    QVERIFY(QDir::setCurrent(second.path()));
-    accessProtection fromSecond;
-    fromSecond.load();
-
-    QDir::setCurrent(oldCwd);
-    qputenv("XDG_CONFIG_HOME", oldHome);
-    QCOMPARE(fromFirst.storePath(), expected);
-    QCOMPARE(fromSecond.storePath(), expected);
-    QCOMPARE(fromSecond.viewerPassword, QStringLiteral("Tor 7 ist zu"));
-    QVERIFY(fromSecond.protectViewer);
-    QVERIFY(ownerOnly(expected));
-    QCOMPARE(QDir(first.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
-    QCOMPARE(QDir(second.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
 }
 
 void tst_accessProtection::changeRules_data()
