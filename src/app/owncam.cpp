@@ -5,6 +5,7 @@
 #include "camhandel.h"
 #include "commandsender.h"
 #include "edition.h"
+#include "einstdia.h"
 #include "gridlayout.h"
 #include "owngraphscene.h"
 #include "ownmsgbox.h"
@@ -30,6 +31,7 @@ ownCam::ownCam(const appOptions &options, bool desktopHasTray, QWidget *parent)
     , ini(this)
     , popup(*this)
     , dialogs(*this)
+    , settingsWork(*this)
     , ui(new Ui::ownCam)
     , desktopHasTray(desktopHasTray)
 {
@@ -65,11 +67,14 @@ ownCam::ownCam(const appOptions &options, bool desktopHasTray, QWidget *parent)
         settingsModel::finishModuleLoad(cam->camModule, cam->sipModuleRec, ini.usedDefaults());
     ownAddress = QHostAddress(settings.ownIP);
     traceSwitch = options.logOn;
+    settingsDialog = new EinstDia(settings, cameras, requests, overlayPixelSize, traceSwitch, this);
+    settingsDialog->showCamera(currentCam);
 
     firstTick = true;
     ui->steuGB->hide();
     createModuleSockets();
     translateWindowTexts();
+    settingsWork.rebuildOrderList();
     applyEdition();
     dialogs.createPasswordPrompt();
     createCommandPanel();
@@ -280,6 +285,23 @@ bool ownCam::makeCurrent(int index)
     return true;
 }
 
+void ownCam::releaseCamera(camData *cam)
+{
+    dialogs.releaseCamera(cam);
+    if (settingsDialog)
+        settingsDialog->releaseCamera(cam);
+    if (cam != currentCam)
+        return;
+    // Pending panel presses were meant for this camera.
+    if (commandPanel) {
+        commandPanel->hide();
+        for (int b = camHandel::door; b <= camHandel::startStop; ++b)
+            commandPanel->clearRequest(b);
+    }
+    currentCam = nullptr;
+    currentIndex = -1;
+}
+
 bool ownCam::Start_CAM(camData *pCD)
 {
     qDebug() << " **** ownCam::Start_CAM( camData *pCD )";
@@ -317,11 +339,6 @@ void ownCam::stopCameras()
         if (!cam->camModule.CAMautoSaveEn)
             cam->abortStream();
     }
-}
-
-void ownCam::releaseCamera(camData *cam)
-{
-    dialogs.releaseCamera(cam);
 }
 
 void ownCam::startCam(camData *camera)
@@ -549,6 +566,8 @@ void ownCam::relayoutOnGeometryChange()
         }
     } else {
         resizeRepeat = 0;
+        if (settingsDialog)
+            settingsDialog->showGeometry(area.x(), area.y(), area.width(), area.height());
     }
     lastGeometry = area;
     lastDispForm = settings.dispForm;
@@ -655,7 +674,9 @@ void ownCam::hideCtrlGB()
 
 void ownCam::einstellFun()
 {
-    // The settings dialog arrives later.
+    settingsDialog->show();
+    settingsDialog->raise();
+    settingsDialog->activateWindow();
 }
 
 void ownCam::probe01()
@@ -711,6 +732,7 @@ void ownCam::runTick()
     serveConnectRequests();
     dialogs.serveLoginPrompt();
     dialogs.refreshStatistics(msCounter, periodClosed);
+    settingsWork.serveOrderList();
     handOverFrames();
     writeTraceLines();
     finishStartup();
@@ -774,6 +796,7 @@ void ownCam::superviseCameras()
                 cam->scannedOnce = false;
         }
     }
+    settingsWork.serveOrderMove();
     // Recording housekeeping (motion and interval control) arrives with the recorder.
     popup.statusEvents();
 }
@@ -789,6 +812,7 @@ void ownCam::firstTickInit()
     qDebug() << "##### first tick";
     relayout();
     now = QTime::currentTime();
+    settingsDialog->showCamera(currentCam);
     if (settings.HideStartEn && settings.Autohide) {
         requests.stopCameras = true;
         qDebug() << "TP1";
@@ -805,6 +829,7 @@ void ownCam::serveMoveRequest()
     if (!graphScene->moveRequest)
         return;
     moveCamera(graphScene->pressIndex, graphScene->releaseIndex);
+    requests.rebuildOrderList = true;
     graphScene->moveRequest = false;
     graphScene->dragging = false;
 }
@@ -824,7 +849,10 @@ bool ownCam::serveRequests()
 
 bool ownCam::serveSettingsRequests()
 {
-    bool active = false;
+    const settingsService::outcome modules = settingsWork.serveModuleRequests();
+    if (modules == settingsService::outcome::endRequests)
+        return true;
+    bool active = modules == settingsService::outcome::served;
     if (requests.startCurrentCamera) {
         requests.startCurrentCamera = false;
         qDebug() << "**** START CAM ****";
@@ -857,7 +885,7 @@ bool ownCam::serveSettingsRequests()
         hideCtrlGB();
         active = true;
     }
-    return active;
+    return settingsWork.serveDisplayRequests() || active;
 }
 
 bool ownCam::serveCameraSelection()
@@ -866,6 +894,7 @@ bool ownCam::serveCameraSelection()
     if (requests.selectCameraIndex >= 0) {
         qDebug().noquote() << ".... HIER: " << requests.selectCameraIndex;
         makeCurrent(requests.selectCameraIndex);
+        settingsDialog->showCamera(currentCam);
         showCurrentCameraText();
         requests.selectCameraIndex = -1;
         active = true;
@@ -877,6 +906,7 @@ bool ownCam::serveCameraSelection()
     }
     if (graphScene->currentChanged) {
         graphScene->currentChanged = false;
+        settingsDialog->showCamera(currentCam);
         showCurrentCameraText();
         refreshStartStopLabel();
         if (commandPanel && commandPanel->isVisible())

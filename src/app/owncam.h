@@ -5,6 +5,7 @@
 #include "inidata.h"
 #include "popupcontrol.h"
 #include "settingsrequests.h"
+#include "settingsservice.h"
 #include "shellsettings.h"
 #include "ticktiming.h"
 #include "commanddispatch.h"
@@ -25,6 +26,7 @@ class ownCam;
 }
 class QAction;
 class QMenu;
+class EinstDia;
 class camData;
 class camHandel;
 class commandSender;
@@ -76,6 +78,7 @@ public:
 
     // Requests served by the tick
     settingsRequests requests;
+    EinstDia *settingsDialog = nullptr;
     bool leftClickRequest = false;
     bool viewToggleRequest = false;
     bool startAllRequest = false;
@@ -97,6 +100,7 @@ public:
     bool windowFrameShown = true;
     popupControl popup;
     auxDialogs dialogs;
+    settingsService settingsWork;
 
     void showMainWindow();
     void showOnRequest();
@@ -135,6 +139,9 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
+    // Creates, applies, removes and orders modules on the tick.
+    friend class settingsService;
+
     // Start-up
     void applyInitialWindowFlags();
     void loadNotConnectedPicture();

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "moduleorder.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+class camData;
+class ownCam;
+
+// The main window's side of the settings dialog: the requests the dialog leaves are carried
+// out here on the tick. Modules are created, applied (stored, reconnected, written to the
+// file), removed and put in order; the small display requests are served after them.
+class settingsService {
+    Q_DECLARE_TR_FUNCTIONS(settingsService)
+
+public:
+    enum class outcome { none, served, endRequests };
+
+    explicit settingsService(ownCam &owner);
+
+    // New module, apply, remove, in that order. Creating a module, or refusing a page, ends
+    // the request handling of this tick.
+    outcome serveModuleRequests();
+    // Geometry, view, layout, button labels and recording buttons; true when one was served.
+    bool serveDisplayRequests();
+    // One move or sort of the order list per tick.
+    void serveOrderMove();
+    // A changed order goes into the camera list; the list is shown again.
+    void serveOrderList();
+    void rebuildOrderList();
+
+private:
+    // Section names follow the records; every module is registered again and the file written.
+    bool rebuildAndWrite(const QString &removedSection);
+    outcome createStandardModule();
+    outcome applyPage();
+    bool removeModule();
+    void reconnect(camData *camera, bool addressChanged);
+    void applyOrder();
+    void applyGeometry();
+    void writeOrSay(const QString &removedSection = QString());
+
+    ownCam &owner;
+    moduleOrder order;
+    int appliedEinzelBild = -1;  // the single-picture choice of the last apply; -1 before it
+};

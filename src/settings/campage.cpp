@@ -1,0 +1,219 @@
+#include "campage.h"
+#include "ui_campage.h"
+
+#include "cameramodule.h"
+#include "fillblocker.h"
+#include "pagerules.h"
+
+#include <QRegularExpressionValidator>
+
+namespace {
+
+// Camera combo boxes: "kein", "IO.1", "IO.2" stand for the outputs 0, 3 and 4.
+constexpr int cameraOutputs[] = {0, 3, 4};
+constexpr int pulseMin = 1;
+constexpr int pulseMax = 255;  // the command frame carries two hex digits
+constexpr int portMin = 1;
+constexpr int portMax = 65535;
+
+} // namespace
+
+camPage::camPage(int FaVers, const QStringList &cameraTypes, QWidget *parent)
+    : QWidget(parent), ui(new Ui::camPage), edition(FaVers)
+{
+    ui->setupUi(this);
+    ui->camTipCB->addItems(cameraTypes);
+    ui->ipAdrE->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("^(([01]?\\d{1,2}|2[0-4]\\d|25[0-5])?\\.){3}([01]?\\d{1,2}|2[0-4]\\d|25[0-5])?$")),
+        ui->ipAdrE));
+    applyEdition(FaVers);
+    connectChoices();
+    connect(ui->neuPB, &QPushButton::clicked, this, &camPage::addClicked);
+    connect(ui->neuGenPB, &QPushButton::clicked, this, &camPage::generateClicked);
+    connect(ui->camLoeschPB, &QPushButton::clicked, this, &camPage::removeClicked);
+    connect(ui->saveBildPB, &QPushButton::clicked, this, &camPage::savePictureClicked);
+    connect(ui->selDirTB, &QToolButton::clicked, this,
+            [this] { pageRules::chooseInto(ui->dirCAMbildE, true, tr("Verzeichnis auswählen ...")); });
+}
+
+camPage::~camPage()
+{
+    delete ui;
+}
+
+void camPage::applyEdition(int FaVers)
+{
+    ui->neuGenPB->hide();
+    if (FaVers == 1) {
+        ui->PaswPortsGB->setTitle(tr("HRM-410 Modul"));
+        ui->popupCamGB->setTitle(tr("PopUp durch HRM-410 IO-Interface"));
+        ui->saveBildPB->hide();
+        ui->paswE->setEchoMode(QLineEdit::Password);
+    }
+    if (FaVers == 2) {
+        ui->autoSpeichEnCB->setChecked(false);
+        ui->autoSpeichEnCB->hide();
+        ui->steuerGB->hide();
+        ui->io2RB->hide();
+        ui->io1RB->setText(tr("aktiv"));
+        ui->startSpeichBewChB->setText(tr("Starten bei Gesprächsbeginn und stoppen nach"));
+    } else {
+        ui->dxUdpStE->setReadOnly(true);
+        ui->dxUdpSteuE->setReadOnly(true);
+    }
+}
+
+void camPage::connectChoices()
+{
+    connect(ui->nichtAkRB, &QRadioButton::clicked, this, [this](bool on) { if (on) popupChosen(0); });
+    connect(ui->io1RB, &QRadioButton::clicked, this, [this](bool on) { if (on) popupChosen(3); });
+    connect(ui->io2RB, &QRadioButton::clicked, this, [this](bool on) { if (on) popupChosen(4); });
+    connect(ui->turAufCamCB, &QComboBox::currentIndexChanged, this,
+            [this](int index) { outputChosen(index, record ? &record->CAM_tuer : nullptr); });
+    connect(ui->LichtEinCamCB, &QComboBox::currentIndexChanged, this,
+            [this](int index) { outputChosen(index, record ? &record->CAM_light : nullptr); });
+    connect(ui->camTipCB, &QComboBox::currentIndexChanged, this, &camPage::applyCameraType);
+}
+
+void camPage::popupChosen(int value)
+{
+    if (record)
+        record->CAM_popup = value;
+}
+
+void camPage::outputChosen(int index, int *output)
+{
+    // -1 (an emptied box, or a stored output the box does not offer) changes nothing.
+    if (output && index >= 0 && index < 3)
+        *output = cameraOutputs[index];
+}
+
+// The maker's own module has the IO interface and outputs; a plain AXIS camera has neither.
+void camPage::applyCameraType(int index)
+{
+    const bool ownModule = index <= 0;
+    ui->popupCamGB->setEnabled(ownModule && popupAllowed);
+    ui->steuerGB->setEnabled(ownModule);
+}
+
+void camPage::setPopupAllowed(bool allowed)
+{
+    popupAllowed = allowed;
+    applyCameraType(ui->camTipCB->currentIndex());
+}
+
+void camPage::setRecordingAllowed(bool allowed)
+{
+    ui->bildSpeichGB->setEnabled(allowed);
+}
+
+int camPage::outputIndex(int output)
+{
+    for (int i = 0; i < 3; ++i) {
+        if (cameraOutputs[i] == output)
+            return i;
+    }
+    return -1;
+}
+
+void camPage::fill(const cameraModule &values, cameraModule *target)
+{
+    {
+        const fillBlocker silent(this);
+        showValues(values);
+    }
+    record = target;
+    applyCameraType(ui->camTipCB->currentIndex());
+}
+
+void camPage::showValues(const cameraModule &values)
+{
+    ui->modNameE->setText(values.camName);
+    ui->UsNameE->setText(values.CAM_User);
+    ui->paswE->setText(values.CAM_Password);
+    ui->ipAdrE->setText(values.addressText());
+    ui->dxUdpStE->setText(QString::number(values.UDP_Status_CAM));
+    ui->dxUdpSteuE->setText(QString::number(values.UDP_Contrl_CAM));
+    ui->camTipCB->setCurrentIndex(values.camTip >= 0 && values.camTip < ui->camTipCB->count() ? values.camTip : -1);
+    ui->nichtAkRB->setChecked(values.CAM_popup != 3 && values.CAM_popup != 4);
+    ui->io1RB->setChecked(values.CAM_popup == 3);
+    ui->io2RB->setChecked(values.CAM_popup == 4);
+    ui->turAufCamCB->setCurrentIndex(outputIndex(values.CAM_tuer));
+    ui->LichtEinCamCB->setCurrentIndex(outputIndex(values.CAM_light));
+    ui->relTimeE->setText(QString::number(values.Relais_timeCAM));
+    ui->relTimeIE->setText(QString::number(values.Relais_timeCAMI));
+    ui->n_speichE->setText(QString::number(values.n_Bild_Freq));
+    ui->n_minRB->setChecked(values.selFreqTip == 1);
+    ui->n_StuRB->setChecked(values.selFreqTip == 2);
+    ui->n_secRB->setChecked(values.selFreqTip != 1 && values.selFreqTip != 2);
+    ui->autoSpeichEnCB->setChecked(values.CAMautoSaveEn && edition != 2);
+    ui->startSpeichBewChB->setChecked(values.CAMsaveBeweg);
+    ui->stopSecE->setText(QString::number(values.stopTimeBeweg));
+    ui->dirCAMbildE->setText(values.dirCamBild);
+}
+
+void camPage::fillNewModule(const QString &name, const QString &address)
+{
+    cameraModule values;
+    values.camName = name;
+    values.IP = address;
+    values.CAM_User = QStringLiteral("admin");
+    values.CAM_Password = QStringLiteral("4711");
+    values.CAM_popup = 0;
+    values.stopTimeBeweg = 3;
+    values.dirCamBild = ui->dirCAMbildE->text();
+    const QString lightPulse = ui->relTimeIE->text();
+    fill(values, nullptr);
+    ui->relTimeIE->setText(lightPulse);
+}
+
+QString camPage::moduleName() const
+{
+    return ui->modNameE->text();
+}
+
+QString camPage::check(const cameraModule &into) const
+{
+    QString problem = pageRules::nameProblem(ui->modNameL->text(), ui->modNameE->text());
+    const QString address = ui->ipAdrE->text();
+    // A URL comes only from the file; it stays as long as the field still shows it.
+    if (problem.isEmpty() && (into.URL.isEmpty() || address != into.URL))
+        problem = pageRules::addressProblem(ui->ipAdrL->text(), address);
+    if (problem.isEmpty())
+        problem = pageRules::textProblem(ui->UsNameL->text(), ui->UsNameE->text());
+    if (problem.isEmpty())
+        problem = pageRules::passwordProblem(ui->paswL->text(), ui->paswE->text());
+    if (problem.isEmpty())
+        problem = pageRules::textProblem(ui->dirCAMbildL->text(), ui->dirCAMbildE->text());
+    return problem;
+}
+
+void camPage::store(cameraModule &into)
+{
+    into.camName = ui->modNameE->text();
+    const QString address = ui->ipAdrE->text();
+    if (into.URL.isEmpty() || address != into.URL) {
+        into.IP = address;
+        into.URL.clear();
+    }
+    into.CAM_User = ui->UsNameE->text();
+    into.CAM_Password = ui->paswE->text();
+    into.UDP_Status_CAM = pageRules::storeInt(ui->dxUdpStE, portMin, portMax, into.UDP_Status_CAM);
+    into.UDP_Contrl_CAM = pageRules::storeInt(ui->dxUdpSteuE, portMin, portMax, into.UDP_Contrl_CAM);
+    if (ui->camTipCB->currentIndex() >= 0)
+        into.camTip = ui->camTipCB->currentIndex();
+    into.CAM_popup = ui->io1RB->isChecked() ? 3 : ui->io2RB->isChecked() ? 4 : 0;
+    outputChosen(ui->turAufCamCB->currentIndex(), &into.CAM_tuer);
+    outputChosen(ui->LichtEinCamCB->currentIndex(), &into.CAM_light);
+    into.Relais_timeCAM = pageRules::storeInt(ui->relTimeE, pulseMin, pulseMax, into.Relais_timeCAM);
+    into.Relais_timeCAMI = pageRules::storeInt(ui->relTimeIE, pulseMin, pulseMax, into.Relais_timeCAMI);
+    // A rate of 0 would never record a picture.
+    into.n_Bild_Freq = pageRules::storeInt(ui->n_speichE, 1, 1000, into.n_Bild_Freq);
+    if (!ui->n_minRB->isChecked() && !ui->n_StuRB->isChecked())
+        ui->n_secRB->setChecked(true);
+    into.selFreqTip = ui->n_minRB->isChecked() ? 1 : ui->n_StuRB->isChecked() ? 2 : 0;
+    into.CAMautoSaveEn = ui->autoSpeichEnCB->isChecked();
+    into.CAMsaveBeweg = ui->startSpeichBewChB->isChecked();
+    into.stopTimeBeweg = pageRules::storeInt(ui->stopSecE, 0, 5000, into.stopTimeBeweg);
+    into.dirCamBild = ui->dirCAMbildE->text();
+}

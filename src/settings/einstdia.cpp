@@ -1,0 +1,336 @@
+#include "einstdia.h"
+#include "ui_einstdia.h"
+
+#include "camdata.h"
+#include "campage.h"
+#include "edition.h"
+#include "settingsmodel.h"
+#include "settingsrequests.h"
+#include "shellsettings.h"
+#include "sippage.h"
+#include "systempage.h"
+#include "videopage.h"
+
+#include <QCloseEvent>
+#include <QDebug>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+
+EinstDia::EinstDia(shellSettings &settings, const QList<camData *> &cameras, settingsRequests &requests,
+                   int &overlayPixelSize, const bool &traceSwitch, QWidget *parent)
+    : QDialog(parent), ui(new Ui::EinstDia), settings(settings), cameras(cameras), requests(requests)
+{
+    ui->setupUi(this);
+    const int FaVers = settings.FaVers;
+    const edition ed = edition::forVersion(FaVers);
+    setWindowTitle(ed.translatedTitle() + QLatin1Char(' ') + tr("Einstellungen"));
+    setWindowIcon(QIcon(ed.iconPath));
+
+    camTab = new camPage(FaVers, ed.translatedCameraTypes());
+    sipTab = new sipPage(FaVers);
+    videoTab = new videoPage(FaVers, settings, overlayPixelSize, requests);
+    systemTab = new systemPage(FaVers, settings, traceSwitch, requests);
+    ui->SipTW->addTab(camTab, tr("Kamera"));
+    if (FaVers == 2) {
+        // This edition has no intercom page; the module keeps its intercom values as they are.
+        sipTab->setParent(this);
+        sipTab->hide();
+        ui->sipZuCamL->hide();
+    } else {
+        ui->SipTW->addTab(sipTab, tr("Sprechstelle"));
+    }
+    ui->SysTW->addTab(videoTab, tr("Videobild"));
+    ui->SysTW->addTab(systemTab, tr("System"));
+
+    connect(camTab, &camPage::addClicked, this, &EinstDia::askAdd);
+    connect(camTab, &camPage::generateClicked, this, &EinstDia::askGenerate);
+    connect(camTab, &camPage::removeClicked, this, &EinstDia::askRemove);
+    connect(camTab, &camPage::savePictureClicked, this, &EinstDia::savePicture);
+    connect(videoTab, &videoPage::autoPopupToggled, camTab, &camPage::setPopupAllowed);
+    connect(videoTab, &videoPage::autoPopupToggled, sipTab, &sipPage::setPopupAllowed);
+    connect(systemTab, &systemPage::recordingAllowed, camTab, &camPage::setRecordingAllowed);
+
+    videoTab->fill();
+    systemTab->fill();
+}
+
+EinstDia::~EinstDia()
+{
+    delete ui;
+}
+
+// ---------------------------------------------------------------- filling
+
+void EinstDia::showCamera(camData *camera)
+{
+    if (camera != shown || !camera)
+        fillFrom(camera);
+    refreshCameraList();
+}
+
+void EinstDia::refill()
+{
+    fillFrom(shown);
+}
+
+void EinstDia::fillFrom(camData *camera)
+{
+    shown = camera;
+    if (camera) {
+        camTab->fill(camera->camModule, &camera->camModule);
+        sipTab->fill(camera->sipModuleRec, &camera->sipModuleRec);
+    } else {
+        camTab->fill(cameraModule(), nullptr);
+        sipTab->fill(sipModule(), nullptr);
+    }
+    ui->sipZuCamL->setText(camera ? tr("Sprechstelle: %1").arg(camera->sipModuleRec.sipName) : QString());
+}
+
+void EinstDia::fillNewModule(const QString &camName, const QString &camAddress, const QString &sipName,
+                             const QString &sipAddress)
+{
+    shown = nullptr;
+    camTab->fillNewModule(camName, camAddress);
+    sipTab->fillNewModule(sipName, sipAddress);
+}
+
+void EinstDia::adoptCamera(camData *camera)
+{
+    shown = camera;
+    camTab->fill(camera->camModule, &camera->camModule);
+    sipTab->fill(camera->sipModuleRec, &camera->sipModuleRec);
+    refreshCameraList();
+}
+
+void EinstDia::releaseCamera(camData *camera)
+{
+    if (removeAsked == camera)
+        removeAsked = nullptr;
+    if (shown != camera)
+        return;
+    shown = nullptr;
+    camTab->release();
+    sipTab->release();
+}
+
+void EinstDia::refreshCameraList()
+{
+    ui->camCBox->clear();
+    for (const camData *camera : cameras)
+        ui->camCBox->addItem(camera->camModule.camName);
+    ui->camCBox->setCurrentIndex(int(cameras.indexOf(shown)));
+}
+
+void EinstDia::showGeometry(double x, double y, double width, double height)
+{
+    videoTab->showGeometry(x, y, width, height);
+}
+
+void EinstDia::showOrder(const QStringList &camNames, const QStringList &sipNames)
+{
+    videoTab->showOrder(camNames, sipNames);
+}
+
+void EinstDia::showPositions(const QList<int> &positions)
+{
+    videoTab->showPositions(positions);
+}
+
+int EinstDia::selectedOrderRow() const
+{
+    return videoTab->selectedOrderRow();
+}
+
+void EinstDia::selectOrderRow(int row)
+{
+    videoTab->selectOrderRow(row);
+}
+
+// Shown anew, the dialog starts from what is in effect, not from edits given up with "Abbrechen".
+void EinstDia::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous()) {
+        videoTab->fill();
+        systemTab->fill();
+        fillFrom(shown);
+        refreshCameraList();
+    }
+    QDialog::showEvent(event);
+}
+
+// ---------------------------------------------------------------- storing
+
+QString EinstDia::pageModuleName() const
+{
+    return camTab->moduleName();
+}
+
+QString EinstDia::checkPage() const
+{
+    QString problem;
+    if (shown) {
+        problem = camTab->check(shown->camModule);
+        if (problem.isEmpty())
+            problem = sipTab->check(shown->sipModuleRec);
+    }
+    if (problem.isEmpty())
+        problem = systemTab->check();
+    return problem;
+}
+
+QString EinstDia::storePage()
+{
+    const QString problem = checkPage();
+    if (!problem.isEmpty())
+        return problem;
+    videoTab->store();
+    systemTab->store();
+    if (shown) {
+        camTab->store(shown->camModule);
+        sipTab->store(shown->sipModuleRec);
+        shown->sectionName = settingsModel::sectionName(shown->camModule);
+    }
+    return QString();
+}
+
+QString EinstDia::storeModulePage(cameraModule &cam, sipModule &sip)
+{
+    QString problem = camTab->check(cam);
+    if (problem.isEmpty())
+        problem = sipTab->check(sip);
+    if (!problem.isEmpty())
+        return problem;
+    camTab->store(cam);
+    sipTab->store(sip);
+    return QString();
+}
+
+// Sections are found by module name: two modules of one name would lose the second at the
+// next start.
+QString EinstDia::duplicateNameProblem() const
+{
+    const QString name = camTab->moduleName();
+    for (const camData *camera : cameras) {
+        if (camera != shown && camera->camModule.camName == name)
+            return tr("Das Modul konnte nicht umbenannt werden.\nEin Modul mit gleichem Namen existiert bereits.");
+    }
+    return QString();
+}
+
+// ---------------------------------------------------------------- buttons
+
+void EinstDia::on_okPB_clicked()
+{
+    QString problem = duplicateNameProblem();
+    if (problem.isEmpty())
+        problem = storePage();
+    if (!problem.isEmpty()) {
+        inform(problem);
+        return;
+    }
+    requests.rebuildOrderList = true;
+    hide();
+}
+
+void EinstDia::on_anwPB_clicked()
+{
+    const QString problem = checkPage();
+    if (!problem.isEmpty()) {
+        inform(problem);
+        return;
+    }
+    systemTab->storeButtonText();
+    requests.applyButtonLabels = true;
+    requests.applyPage = true;
+}
+
+void EinstDia::on_cancelPB_clicked()
+{
+    hide();
+}
+
+void EinstDia::on_camCBox_activated(int index)
+{
+    requests.selectCameraIndex = index;
+}
+
+void EinstDia::askAdd()
+{
+    ask(tr("Standard-Modul wird angelegt.\nBitte die Standard-Werte anpassen und übernehmen"),
+        QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok, [this](bool accepted) {
+            if (!accepted)
+                return;
+            requests.newModule = true;
+            addAccepted = true;
+        });
+}
+
+void EinstDia::askGenerate()
+{
+    if (!addAccepted) {
+        inform(tr("Bitte mit 'CAM hinzufügen'\ndefault Daten laden und editieren"));
+        return;
+    }
+    requests.newModule = true;
+    addAccepted = false;
+}
+
+void EinstDia::askRemove()
+{
+    removeAsked = shown;
+    ask(tr("Wollen Sie die Kamera wirklich entfernen?"), QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
+        [this](bool yes) {
+            // The pages may have been filled from another module while the question was open.
+            if (yes && removeAsked && removeAsked == shown)
+                requests.removeModule = true;
+            removeAsked = nullptr;
+            requests.rebuildOrderList = true;
+        });
+}
+
+void EinstDia::savePicture()
+{
+    qDebug().noquote() << QStringLiteral("### CAM = %1").arg(camTab->moduleName());
+    requests.savePicture = true;
+}
+
+void EinstDia::inform(const QString &text)
+{
+    auto *box = new QMessageBox(QMessageBox::Information, edition::forVersion(settings.FaVers).translatedTitle(),
+                                text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void EinstDia::ask(const QString &text, int buttons, int defaultButton, const std::function<void(bool)> &done)
+{
+    auto *box = new QMessageBox(QMessageBox::Question, edition::forVersion(settings.FaVers).translatedTitle(),
+                                text, QMessageBox::StandardButtons(buttons), this);
+    box->setDefaultButton(QMessageBox::StandardButton(defaultButton));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [box, done] {
+        const QMessageBox::StandardButton chosen = box->standardButton(box->clickedButton());
+        done(chosen == QMessageBox::Ok || chosen == QMessageBox::Yes);
+    });
+    box->open();
+}
+
+// ---------------------------------------------------------------- hiding
+
+void EinstDia::closeEvent(QCloseEvent *event)
+{
+    hide();
+    event->ignore();
+}
+
+void EinstDia::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        hide();
+        event->ignore();
+        return;
+    }
+    // No default button: Enter in a field must not close the dialog.
+    event->accept();
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
+class camData;
+class camPage;
+class sipPage;
+class systemPage;
+class videoPage;
+struct cameraModule;
+struct settingsRequests;
+struct shellSettings;
+struct sipModule;
+
+namespace Ui {
+class EinstDia;
+}
+
+// The settings dialog: created once, shown without blocking the viewer and hidden again by
+// OK, "Abbrechen", Escape or its close button. It edits one module at a time, the one its pages
+// were filled from, and the global settings. Whatever touches more than that (adding, applying,
+// removing, selecting, ordering modules) it leaves as a request for the main window's tick.
+class EinstDia : public QDialog {
+    Q_OBJECT
+
+public:
+    EinstDia(shellSettings &settings, const QList<camData *> &cameras, settingsRequests &requests,
+             int &overlayPixelSize, const bool &traceSwitch, QWidget *parent = nullptr);
+    ~EinstDia() override;
+
+    // The main window's current camera: the pages show it unless they already do.
+    void showCamera(camData *camera);
+    // Shows the stored values of the camera the pages were filled from again.
+    void refill();
+    // The values of a new module, shown before the module exists.
+    void fillNewModule(const QString &camName, const QString &camAddress, const QString &sipName,
+                       const QString &sipAddress);
+    // The module created from the page: the page's values belong to it from now on.
+    void adoptCamera(camData *camera);
+    // The camera is about to be deleted: nothing may refer to it afterwards.
+    void releaseCamera(camData *camera);
+    camData *pageCamera() const { return shown; }
+    QString pageModuleName() const;
+
+    // Stores the pages into the camera they were filled from and into the global settings; on a
+    // problem nothing is stored and its message is returned.
+    QString storePage();
+    // Stores the module pages into the given records (a module about to be created).
+    QString storeModulePage(cameraModule &cam, sipModule &sip);
+
+    void refreshCameraList();
+    void showGeometry(double x, double y, double width, double height);
+    void showOrder(const QStringList &camNames, const QStringList &sipNames);
+    void showPositions(const QList<int> &positions);
+    int selectedOrderRow() const;
+    void selectOrderRow(int row);
+
+    // A message that does not block: the viewer keeps ticking while it is shown.
+    void inform(const QString &text);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private slots:
+    void on_okPB_clicked();
+    void on_anwPB_clicked();
+    void on_cancelPB_clicked();
+    void on_camCBox_activated(int index);
+
+private:
+    void fillFrom(camData *camera);
+    QString checkPage() const;
+    QString duplicateNameProblem() const;
+    void askAdd();
+    void askGenerate();
+    void askRemove();
+    void savePicture();
+    void ask(const QString &text, int buttons, int defaultButton, const std::function<void(bool)> &done);
+
+    Ui::EinstDia *ui;
+    shellSettings &settings;
+    const QList<camData *> &cameras;
+    settingsRequests &requests;
+    camPage *camTab;
+    sipPage *sipTab;
+    videoPage *videoTab;
+    systemPage *systemTab;
+    camData *shown = nullptr;
+    camData *removeAsked = nullptr;
+    bool addAccepted = false;
+};

@@ -1,0 +1,114 @@
+#include "systempage.h"
+#include "ui_systempage.h"
+
+#include "fillblocker.h"
+#include "pagerules.h"
+#include "settingsrequests.h"
+#include "shellsettings.h"
+
+systemPage::systemPage(int FaVers, shellSettings &settings, const bool &traceSwitch, settingsRequests &requests,
+                       QWidget *parent)
+    : QWidget(parent), ui(new Ui::systemPage), settings(settings), traceSwitch(traceSwitch), requests(requests)
+{
+    ui->setupUi(this);
+    for (QWidget *w : std::initializer_list<QWidget *>{ui->Test, ui->ownIpE, ui->ownIpL, ui->EnLogCB})
+        w->hide();
+    if (FaVers == 1) {
+        manualSavingShown = false;
+        for (QWidget *w : std::initializer_list<QWidget *>{ui->label, ui->bildDirE, ui->bildDirPB, ui->autoBildSaveCB,
+                                                           ui->AlarmBildSaveCB})
+            w->hide();
+    }
+    if (FaVers == 2) {
+        for (QWidget *w : std::initializer_list<QWidget *>{ui->udpFernCB, ui->steurTastTextL, ui->stTasteTxE})
+            w->hide();
+    }
+    connectImmediate();
+}
+
+systemPage::~systemPage()
+{
+    delete ui;
+}
+
+void systemPage::connectImmediate()
+{
+    // The password dialogs are opened by the main window; the page only asks for them.
+    connect(ui->protViewCB, &QCheckBox::clicked, this, [this] { requests.protectViewerClicked = true; });
+    connect(ui->protecEistellCB, &QCheckBox::clicked, this, [this] { requests.protectSettingsClicked = true; });
+    connect(ui->pswVideoPB, &QPushButton::clicked, this, [this] { requests.changeViewerPassword = true; });
+    connect(ui->pswSettingsPB, &QPushButton::clicked, this, [this] { requests.changeSettingsPassword = true; });
+    connect(ui->allBildSaveCB, &QCheckBox::clicked, this, &systemPage::recordingControls);
+    connect(ui->autoBildSaveCB, &QCheckBox::clicked, this, &systemPage::recordingControls);
+    connect(ui->EnLogCB, &QCheckBox::clicked, this, [this](bool on) {
+        requests.traceChanged = true;
+        requests.traceChecked = on;
+    });
+    connect(ui->bildDirPB, &QPushButton::clicked, this,
+            [this] { pageRules::chooseInto(ui->bildDirE, true, tr("Verzeichnis auswählen ...")); });
+    connect(ui->audioEffPB, &QPushButton::clicked, this,
+            [this] { pageRules::chooseInto(ui->audioEffE, false, tr("Datei auswählen ...")); });
+}
+
+// Automatic recording owns the picture files: while it is on, manual saving is greyed out
+// and the modules' recording settings apply.
+void systemPage::recordingControls()
+{
+    const bool automatic = ui->allBildSaveCB->isChecked();
+    settings.BildAllSaveEn = automatic;
+    ui->autoBildSaveCB->setEnabled(!automatic && manualSavingShown);
+    requests.updatePanelButtons = true;
+    emit recordingAllowed(automatic);
+}
+
+void systemPage::fill()
+{
+    {
+        const fillBlocker silent(this);
+        ui->ownIpE->setText(settings.ownIP);
+        ui->udpFernCB->setChecked(settings.RemoteCtrl);
+        ui->stTasteTxE->setText(settings.ButtonText);
+        ui->bildDirE->setText(settings.ImageFolder);
+        ui->autoBildSaveCB->setChecked(settings.Autosave);
+        ui->AlarmBildSaveCB->setChecked(settings.AlarmBildSaveEn);
+        ui->allBildSaveCB->setChecked(settings.BildAllSaveEn);
+        ui->audioEffCB->setChecked(settings.SoundEn);
+        ui->audioEffE->setText(settings.Soundfile);
+        ui->EnLogCB->setChecked(traceSwitch);
+    }
+    ui->autoBildSaveCB->setEnabled(!settings.BildAllSaveEn && manualSavingShown);
+    emit recordingAllowed(settings.BildAllSaveEn);
+}
+
+QString systemPage::check() const
+{
+    const std::pair<QWidget *, QLineEdit *> fields[] = {{ui->steurTastTextL, ui->stTasteTxE},
+                                                        {ui->label, ui->bildDirE},
+                                                        {ui->audioEffCB, ui->audioEffE},
+                                                        {ui->ownIpL, ui->ownIpE}};
+    for (const auto &[label, field] : fields) {
+        const QString name = label->property("text").toString().remove(QLatin1Char(':'));
+        const QString problem = pageRules::textProblem(name, field->text());
+        if (!problem.isEmpty())
+            return problem;
+    }
+    return QString();
+}
+
+void systemPage::storeButtonText()
+{
+    settings.ButtonText = ui->stTasteTxE->text();
+}
+
+void systemPage::store()
+{
+    settings.RemoteCtrl = ui->udpFernCB->isChecked();
+    storeButtonText();
+    settings.ownIP = ui->ownIpE->text();
+    settings.Soundfile = ui->audioEffE->text();
+    settings.SoundEn = ui->audioEffCB->isChecked();
+    settings.ImageFolder = ui->bildDirE->text();
+    settings.Autosave = ui->autoBildSaveCB->isChecked();
+    settings.BildAllSaveEn = ui->allBildSaveCB->isChecked();
+    settings.AlarmBildSaveEn = ui->AlarmBildSaveCB->isChecked();
+}
