@@ -1,0 +1,676 @@
+#include "../app/viewerfixture.h"
+#include "../stream/testcamera.h"
+
+#include "camhandel.h"
+#include "einstdia.h"
+#include "owngraphscene.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QtTest>
+
+// The settings dialog driven as a user drives it: clicks and keys on its widgets, with the
+// viewer's tick run by the test.
+class tst_EinstDia : public QObject {
+    Q_OBJECT
+
+private slots:
+    void addModule_data();
+    void addModule();
+    void rename_data();
+    void rename();
+    void applyWritesSections();
+    void removeAfterOkRename();
+    void addressChangeReconnects();
+    void urlStaysWhileUnchanged();
+    void order_data();
+    void order();
+    void camCBox_data();
+    void camCBox();
+    void pageFollowsCurrentCamera();
+    void intercomPopup_data();
+    void intercomPopup();
+    void numberRules_data();
+    void numberRules();
+    void sizeFieldsShowWidthAndHeight();
+    void refusedTexts_data();
+    void refusedTexts();
+    void emptiedComboChangesNothing_data();
+    void emptiedComboChangesNothing();
+    void ownPopupWindowRules();
+    void okWithoutApplyKeepsFile();
+    void buttonLabels_data();
+    void buttonLabels();
+    void hidingKeepsRequests_data();
+    void hidingKeepsRequests();
+
+private:
+    struct session {
+        viewerFixture fixture;
+        std::unique_ptr<ownCam> viewer;
+        EinstDia *dialog = nullptr;
+
+        template <typename T> T *w(const char *name) const
+        {
+            T *found = dialog->findChild<T *>(QLatin1String(name));
+            if (!found)
+                qFatal("no widget %s", name);
+            return found;
+        }
+        camData *cam(int i) const { return viewer->cameras.at(i); }
+        void tick(int count = 1) const { viewerFixture::tick(*viewer, count); }
+        // Near the left edge: check boxes and radio buttons take clicks on their box and text only.
+        void click(const char *name) const
+        {
+            QAbstractButton *button = w<QAbstractButton>(name);
+            QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+        }
+        void type(const char *name, const QString &text) const
+        {
+            QLineEdit *edit = w<QLineEdit>(name);
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Backspace);
+            QTest::keyClicks(edit, text);
+        }
+        QString text(const char *name) const { return w<QLineEdit>(name)->text(); }
+        // The message box the dialog has open, if any.
+        QMessageBox *box() const
+        {
+            for (QMessageBox *b : dialog->findChildren<QMessageBox *>()) {
+                if (b->isVisible())
+                    return b;
+            }
+            return nullptr;
+        }
+        QString answer(QMessageBox::StandardButton button) const
+        {
+            QMessageBox *b = box();
+            if (!b)
+                return QString();
+            const QString shown = b->text();
+            b->button(button)->click();
+            return shown;
+        }
+    };
+
+    // A viewer on `modules` loopback modules with its settings dialog open, after the first tick.
+    // Auto-hide keeps the main window hidden (unless `window` says otherwise): nothing shows it,
+    // so no stream starts and no move of the window refills the geometry fields.
+    static void open(session &s, int modules, const QString &window = {}, const QString &system = {},
+                     const QString &moduleExtra = {})
+    {
+        s.fixture.writeIni(modules, window + QStringLiteral("Autohide=1\n"), system, moduleExtra);
+        s.viewer = s.fixture.start();
+        s.dialog = s.viewer->settingsDialog;
+        s.tick();
+        s.viewer->einstellFun();
+        QVERIFY(QTest::qWaitForWindowExposed(s.dialog));
+    }
+
+    static QString sectionOf(int i) { return QStringLiteral("[Cam %1_127.0.0.%2]").arg(i).arg(2 + i); }
+};
+
+// ---------------------------------------------------------------- modules
+
+void tst_EinstDia::addModule_data()
+{
+    QTest::addColumn<int>("modules");
+    QTest::addColumn<QString>("system");
+    QTest::addColumn<QString>("section");  // empty: refused
+    QTest::addColumn<QString>("sipAddress");
+    QTest::addColumn<QString>("refusal");
+
+    QTest::newRow("standard edition") << 2 << QString() << "Standard CAM_192.168.1.180" << "192.168.1.200"
+                                      << QString();
+    QTest::newRow("TORVA edition") << 1 << "FaVers=1\n" << "HRM-410 Default_192.168.0.200" << "192.168.0.210"
+                                   << QString();
+    QTest::newRow("twenty modules") << 20 << QString() << QString() << QString()
+                                    << "Es können höchstens 20 Module angelegt werden.";
+}
+
+// Adding fills the page before the module exists: that must not touch the module shown before.
+void tst_EinstDia::addModule()
+{
+    QFETCH(int, modules);
+    QFETCH(QString, system);
+    QFETCH(QString, section);
+    QFETCH(QString, sipAddress);
+    QFETCH(QString, refusal);
+    session s;
+    open(s, modules, {}, system, QStringLiteral("CAM_tuer=3\nCAM_light=4\nSIP_tuer=1\n"));
+    camData *before = s.viewer->currentCam;
+
+    s.click("neuPB");
+    QCOMPARE(s.answer(QMessageBox::Ok),
+             QStringLiteral("Standard-Modul wird angelegt.\nBitte die Standard-Werte anpassen und übernehmen"));
+    s.tick();
+    if (!refusal.isEmpty()) {
+        QCOMPARE(s.answer(QMessageBox::Ok), refusal);
+        QCOMPARE(s.viewer->cameras.size(), modules);
+        return;
+    }
+    QCOMPARE(s.viewer->cameras.size(), modules + 1);
+    camData *added = s.viewer->cameras.last();
+    QCOMPARE(s.dialog->pageCamera(), added);
+    QCOMPARE(before->camModule.CAM_tuer, 3);
+    QCOMPARE(before->camModule.CAM_light, 4);
+    QCOMPARE(before->sipModuleRec.SIP_tuer, 1);
+
+    s.tick();  // the apply request stores the page into the new module and writes the file
+    const QString ini = s.fixture.readIni();
+    QVERIFY2(ini.contains(QLatin1Char('[') + section + QStringLiteral("]\ncamName=")), qPrintable(ini));
+    QCOMPARE(added->sipModuleRec.SIP_IP, sipAddress);
+    QCOMPARE(added->camModule.CAM_User, QStringLiteral("admin"));
+    QCOMPARE(added->camModule.CAM_Password, QStringLiteral("4711"));
+    QCOMPARE(added->camModule.Relais_timeCAM, 2);
+    QCOMPARE(added->sipModuleRec.Relais_timeSIP, 3);
+    QCOMPARE(added->camModule.stopTimeBeweg, 3);
+    QCOMPARE(added->camModule.CAM_popup, 0);
+    QCOMPARE(added->sipModuleRec.SIP_popup, 0);
+    QCOMPARE(added->sipModuleRec.SIP_Callee, QStringLiteral("100,200"));
+    QVERIFY(ini.contains(QStringLiteral("CAM_light=4\nCAM_tuer=3\n")));
+
+    s.click("neuPB");
+    s.answer(QMessageBox::Ok);
+    s.tick();
+    QCOMPARE(s.answer(QMessageBox::Ok), QStringLiteral("Das Standard-Modul konnte nicht angelegt werden.\n"
+                                                       "Ein Modul mit gleichem Namen existiert bereits."));
+    QCOMPARE(s.viewer->cameras.size(), modules + 1);
+}
+
+void tst_EinstDia::rename_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("own name") << "Cam 0" << false;
+    QTest::newRow("new name") << "Einfahrt" << false;
+    QTest::newRow("name of another module") << "Cam 1" << true;
+}
+
+void tst_EinstDia::rename()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, refused);
+    session s;
+    open(s, 2);
+    s.viewer->requests.selectCameraIndex = 0;
+    s.tick();
+    QCOMPARE(s.text("modNameE"), QStringLiteral("Cam 0"));
+    const QString fileBefore = s.fixture.readIni();
+
+    s.type("modNameE", name);
+    s.click("anwPB");
+    s.tick();
+    if (refused) {
+        QCOMPARE(s.answer(QMessageBox::Ok), QStringLiteral("Das Modul konnte nicht umbenannt werden.\n"
+                                                           "Ein Modul mit gleichem Namen existiert bereits."));
+        QCOMPARE(s.text("modNameE"), QStringLiteral("Cam 0"));
+        QCOMPARE(s.cam(0)->camModule.camName, QStringLiteral("Cam 0"));
+        QCOMPARE(s.fixture.readIni(), fileBefore);
+        return;
+    }
+    QCOMPARE(s.box(), nullptr);
+    QCOMPARE(s.cam(0)->camModule.camName, name);
+    QVERIFY(s.fixture.readIni().contains(QStringLiteral("[%1_127.0.0.2]\ncamName=%1\n").arg(name)));
+}
+
+// The file after Apply: a renamed section under its new name, a removed one gone, the rest kept.
+void tst_EinstDia::applyWritesSections()
+{
+    session s;
+    open(s, 3);
+    s.viewer->requests.selectCameraIndex = 1;
+    s.tick();
+    s.type("modNameE", QStringLiteral("Einfahrt"));
+    s.click("anwPB");
+    s.tick();
+    QString ini = s.fixture.readIni();
+    QVERIFY(ini.contains(QStringLiteral("[Einfahrt_127.0.0.3]\ncamName=Einfahrt\nIP=127.0.0.3\n")));
+    QVERIFY(!ini.contains(sectionOf(1)));
+
+    s.viewer->requests.selectCameraIndex = 2;
+    s.tick();
+    camData *removed = s.cam(2);
+    s.click("camLoeschPB");
+    QCOMPARE(s.answer(QMessageBox::Yes), QStringLiteral("Wollen Sie die Kamera wirklich entfernen?"));
+    s.tick();
+    QCOMPARE(s.viewer->cameras.size(), 2);
+    QVERIFY(!s.viewer->cameras.contains(removed));
+    QVERIFY(s.dialog->pageCamera() != removed && s.viewer->currentCam != removed);
+    ini = s.fixture.readIni();
+    QVERIFY(!ini.contains(sectionOf(2)));
+    QVERIFY(ini.indexOf(sectionOf(0)) < ini.indexOf(QStringLiteral("[Einfahrt_127.0.0.3]")));
+
+    // No is the default: the question answered with Escape keeps the module.
+    s.click("camLoeschPB");
+    QTest::keyClick(s.box(), Qt::Key_Escape);
+    s.tick();
+    QCOMPARE(s.viewer->cameras.size(), 2);
+}
+
+// OK renames in memory only; the module's section in the store still carries the old name. The
+// removal must take it out of the file all the same.
+void tst_EinstDia::removeAfterOkRename()
+{
+    session s;
+    open(s, 3);
+    s.viewer->requests.selectCameraIndex = 1;
+    s.tick();
+    s.type("modNameE", QStringLiteral("Neu"));
+    s.click("okPB");
+    QVERIFY(!s.dialog->isVisible());
+    s.viewer->einstellFun();
+    s.click("camLoeschPB");
+    s.answer(QMessageBox::Yes);
+    s.tick();
+    const QString ini = s.fixture.readIni();
+    QVERIFY(!ini.contains(QStringLiteral("Neu")));
+    QVERIFY(!ini.contains(sectionOf(1)));
+    QVERIFY(ini.contains(sectionOf(0)) && ini.contains(sectionOf(2)));
+    QCOMPARE(s.viewer->cameras.size(), 2);
+}
+
+void tst_EinstDia::addressChangeReconnects()
+{
+    cameraStub camera;
+    camera.picture = solidJpeg(QSize(64, 48), Qt::blue);
+    if (!camera.listen(QHostAddress(QStringLiteral("127.0.0.9")), 80))
+        QSKIP("port 80 on loopback is not free to this user (run the tests in their namespace)");
+    session s;
+    open(s, 1);
+    s.type("ipAdrE", QStringLiteral("127.0.0.9"));
+    s.click("anwPB");
+    s.tick();
+    QTRY_VERIFY(camera.paths.contains("/mjpg/video.mjpg"));
+    QCOMPARE(s.cam(0)->camModule.IP, QStringLiteral("127.0.0.9"));
+    QVERIFY(s.fixture.readIni().contains(QStringLiteral("[Cam 0_127.0.0.9]\ncamName=Cam 0\nIP=127.0.0.9\n")));
+}
+
+void tst_EinstDia::urlStaysWhileUnchanged()
+{
+    const QString url = QStringLiteral("http://127.0.0.5:8080/video");
+    session s;
+    s.fixture.writeText(QStringLiteral("\n[Window]\nAutohide=1\n\n[System]\nHideStartEn=0\n\n[Tor_%1]\ncamName=Tor\n"
+                                       "URL=%1\nsipName=Tuer\nSIP_IP=127.0.1.5\n").arg(url));
+    s.viewer = s.fixture.start();
+    s.dialog = s.viewer->settingsDialog;
+    s.tick();
+    s.viewer->einstellFun();
+    QCOMPARE(s.text("ipAdrE"), url);
+    s.type("UsNameE", QStringLiteral("pforte"));
+    s.click("okPB");
+    QCOMPARE(s.box(), nullptr);
+    QCOMPARE(s.cam(0)->camModule.URL, url);
+    QCOMPARE(s.cam(0)->camModule.CAM_User, QStringLiteral("pforte"));
+}
+
+void tst_EinstDia::order_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("order");
+    const QStringList unchanged{"Zeta", "Alpha", "Mitte"};
+    QTest::newRow("up on the first row") << 0 << "moveUpTB" << unchanged;
+    QTest::newRow("down on the last row") << 2 << "moveDownTB" << unchanged;
+    QTest::newRow("nothing selected") << -1 << "moveDownTB" << unchanged;
+    QTest::newRow("up on the last row") << 2 << "moveUpTB" << QStringList{"Zeta", "Mitte", "Alpha"};
+    QTest::newRow("down on the first row") << 0 << "moveDownTB" << QStringList{"Alpha", "Zeta", "Mitte"};
+    QTest::newRow("by name") << 1 << "sortAbcTB" << QStringList{"Alpha", "Mitte", "Zeta"};
+}
+
+void tst_EinstDia::order()
+{
+    QFETCH(int, row);
+    QFETCH(QString, button);
+    QFETCH(QStringList, order);
+    session s;
+    QString text = QStringLiteral("\n[Window]\nAutohide=1\n\n[System]\nHideStartEn=0\n");
+    const QStringList names{"Zeta", "Alpha", "Mitte"};
+    for (int i = 0; i < names.size(); ++i)
+        text += QStringLiteral("\n[%1_127.0.0.%2]\ncamName=%1\nIP=127.0.0.%2\nsipName=S%2\nSIP_IP=127.0.1.%2\n")
+                    .arg(names.at(i)).arg(2 + i);
+    s.fixture.writeText(text);
+    s.viewer = s.fixture.start();
+    s.dialog = s.viewer->settingsDialog;
+    s.tick();
+    s.viewer->einstellFun();
+    auto *table = s.w<QTableWidget>("sortTW");
+    if (row >= 0)
+        table->selectRow(row);
+    s.click(button.toLatin1().constData());
+    s.tick(3);
+
+    QStringList now;
+    QStringList shown;
+    for (int i = 0; i < s.viewer->cameras.size(); ++i) {
+        now.append(s.cam(i)->camModule.camName);
+        shown.append(table->item(i, 1)->text());
+        QCOMPARE(table->item(i, 0)->text(), QString::number(i + 1));
+    }
+    QCOMPARE(now, order);
+    QCOMPARE(shown, order);
+    // Saving writes the sections in the new order.
+    s.click("anwPB");
+    s.tick();
+    const QString ini = s.fixture.readIni();
+    QVERIFY(ini.indexOf(QLatin1Char('[') + order.at(0)) < ini.indexOf(QLatin1Char('[') + order.at(1)));
+    QVERIFY(ini.indexOf(QLatin1Char('[') + order.at(1)) < ini.indexOf(QLatin1Char('[') + order.at(2)));
+}
+
+void tst_EinstDia::camCBox_data()
+{
+    QTest::addColumn<bool>("byKeyboard");
+    QTest::newRow("set by the program") << false;
+    QTest::newRow("chosen with the keyboard") << true;
+}
+
+// Only the user's choice selects another module; the program fills the box without switching.
+void tst_EinstDia::camCBox()
+{
+    QFETCH(bool, byKeyboard);
+    session s;
+    open(s, 3);
+    s.viewer->requests.selectCameraIndex = 0;
+    s.tick();
+    auto *box = s.w<QComboBox>("camCBox");
+    QCOMPARE(box->count(), 3);
+    if (byKeyboard)
+        QTest::keyClick(box, Qt::Key_Down);
+    else
+        box->setCurrentIndex(1);
+    s.tick();
+    const int expected = byKeyboard ? 1 : 0;
+    QCOMPARE(s.viewer->currentIndex, expected);
+    QCOMPARE(s.dialog->pageCamera(), s.cam(expected));
+    QCOMPARE(s.text("modNameE"), QStringLiteral("Cam %1").arg(expected));
+}
+
+// The grid or a door call may make another camera current while the page is open: the page then
+// shows that camera, and what the user does goes into the camera the page shows.
+void tst_EinstDia::pageFollowsCurrentCamera()
+{
+    session s;
+    open(s, 2, QStringLiteral("Auto_Popup=1\n"));
+    s.viewer->requests.selectCameraIndex = 0;
+    s.tick();
+    s.type("modNameE", QStringLiteral("Halb getippt"));
+    s.viewer->makeCurrent(1);
+    s.viewer->scene()->currentChanged = true;
+    s.tick();
+    QCOMPARE(s.text("modNameE"), QStringLiteral("Cam 1"));
+    s.click("io2RB");
+    s.type("modNameE", QStringLiteral("Hof"));
+    s.click("okPB");
+    QCOMPARE(s.cam(0)->camModule.camName, QStringLiteral("Cam 0"));
+    QCOMPARE(s.cam(0)->camModule.CAM_popup, 3);
+    QCOMPARE(s.cam(1)->camModule.camName, QStringLiteral("Hof"));
+    QCOMPARE(s.cam(1)->camModule.CAM_popup, 4);
+}
+
+// ---------------------------------------------------------------- fields
+
+void tst_EinstDia::intercomPopup_data()
+{
+    QTest::addColumn<QStringList>("clicked");  // boxes clicked, starting from all three ticked
+    QTest::addColumn<int>("popup");
+    QTest::newRow("all off") << QStringList{"rufAufbauCB", "RufEinCB", "rufAktivCB"} << 0;
+    QTest::newRow("conversation only") << QStringList{"rufAufbauCB", "RufEinCB"} << 4;
+    QTest::newRow("conversation off") << QStringList{"rufAktivCB"} << 3;
+    QTest::newRow("calling off") << QStringList{"rufAufbauCB"} << 5;
+}
+
+void tst_EinstDia::intercomPopup()
+{
+    QFETCH(QStringList, clicked);
+    QFETCH(int, popup);
+    session s;
+    open(s, 1, QStringLiteral("Auto_Popup=1\n"), {}, QStringLiteral("SIP_popup=7\n"));
+    for (const QString &box : clicked)
+        s.click(box.toLatin1().constData());
+    QCOMPARE(s.cam(0)->sipModuleRec.SIP_popup, popup);
+    s.click("anwPB");
+    s.tick();
+    QCOMPARE(s.cam(0)->sipModuleRec.SIP_popup, popup);
+    QVERIFY(s.fixture.readIni().contains(QStringLiteral("\nSIP_popup=%1\n").arg(popup)));
+}
+
+void tst_EinstDia::numberRules_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("line");  // in the file after Apply
+
+    QTest::newRow("columns 0") << "spalE" << "0" << "1" << "nPicCol=1";
+    QTest::newRow("rows 11") << "reiheE" << "11" << "1" << "nPicRow=1";
+    QTest::newRow("rows 4") << "reiheE" << "4" << "4" << "nPicRow=4";
+    QTest::newRow("width 2500") << "wideE" << "2500" << "0" << "width=0.0";
+    QTest::newRow("time-out 1001") << "autoMinE" << "1001" << "0" << "Timeout=0";
+    QTest::newRow("time-out not a number") << "autoMinE" << "bald" << "bald" << "Timeout=5";
+    QTest::newRow("door pulse 255") << "relTimeE" << "255" << "255" << "Relais_timeCAM=255";
+    QTest::newRow("door pulse 256") << "relTimeE" << "256" << "1" << "Relais_timeCAM=1";
+    QTest::newRow("door pulse 0") << "relTimeE" << "0" << "1" << "Relais_timeCAM=1";
+    QTest::newRow("light pulse 300") << "relTimeIE" << "300" << "1" << "Relais_timeCAMI=1";
+    QTest::newRow("intercom door pulse 999") << "relSipTimeE" << "999" << "1" << "Relais_timeSIP=1";
+    QTest::newRow("intercom light pulse 30") << "relSipTimeIE" << "30" << "30" << "Relais_timeSIPI=30";
+    QTest::newRow("picture rate 0") << "n_speichE" << "0" << "1" << "n_Bild_Freq=1";
+    QTest::newRow("motion stop 5001") << "stopSecE" << "5001" << "0" << "stopTimeBeweg=0";
+}
+
+void tst_EinstDia::numberRules()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(QString, line);
+    session s;
+    // Pop-up and automatic recording on, so that their fields can be edited.
+    open(s, 1, QStringLiteral("Timeout=5\nAuto_Popup=1\n"), QStringLiteral("BildAllSaveEn=1\n"));
+    const QByteArray name = field.toLatin1();
+    s.type(name.constData(), typed);
+    s.click("anwPB");
+    s.tick();
+    QCOMPARE(s.box(), nullptr);
+    QCOMPARE(s.text(name.constData()), shown);
+    const QString ini = s.fixture.readIni();
+    QVERIFY2(ini.contains(QLatin1Char('\n') + line + QLatin1Char('\n')), qPrintable(ini));
+}
+
+// The size fields hold the width and height that are stored, so OK after OK changes nothing.
+void tst_EinstDia::sizeFieldsShowWidthAndHeight()
+{
+    session s;
+    open(s, 1);
+    QCOMPARE(s.text("pos0xE"), QStringLiteral("30"));
+    QCOMPARE(s.text("wideE"), QStringLiteral("640"));
+    QCOMPARE(s.text("highE"), QStringLiteral("480"));
+    for (int i = 0; i < 2; ++i) {
+        s.viewer->einstellFun();
+        s.click("okPB");
+    }
+    QCOMPARE(s.viewer->settings.width, 640.0);
+    QCOMPARE(s.viewer->settings.height, 480.0);
+}
+
+void tst_EinstDia::refusedTexts_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("typed");  // false: pasted (a line edit keeps line breaks then)
+    QTest::addColumn<QString>("message");
+
+    const QString forbidden = QStringLiteral("darf keines der Zeichen [ ] = / \\ und keine Steuerzeichen enthalten.");
+    QTest::newRow("empty name") << "modNameE" << "" << true << "\"Modul-Name\" darf nicht leer sein.";
+    QTest::newRow("bracket") << "modNameE" << "Tor [Ost]" << true << "\"Modul-Name\" " + forbidden;
+    QTest::newRow("slash") << "modNameE" << "Tor/Ost" << true << "\"Modul-Name\" " + forbidden;
+    QTest::newRow("equals in the intercom") << "modSipNameE" << "a=b" << true << "\"Modul-Name\" " + forbidden;
+    QTest::newRow("line break") << "modNameE" << "Tor\nOst" << false << "\"Modul-Name\" " + forbidden;
+    QTest::newRow("empty intercom address") << "ipSipAdrE" << "" << true
+                                            << "\"IP-Adresse\": \"\" ist keine gültige IPv4-Adresse. "
+                                               "Die bisherige Adresse bleibt erhalten.";
+    QTest::newRow("address with empty parts") << "ipAdrE" << "1..2." << true
+                                              << "\"IP-Adresse (URL)\": \"1..2.\" ist keine gültige IPv4-Adresse. "
+                                                 "Die bisherige Adresse bleibt erhalten.";
+    const QString password = QStringLiteral(" darf nur Buchstaben ohne Umlaute, Ziffern, Leerzeichen und die Zeichen "
+                                            "!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|} enthalten.");
+    QTest::newRow("umlaut in the password") << "paswE" << "geheimö" << false << "\"Passwort\"" + password;
+    QTest::newRow("tilde in the code") << "paswSipE" << "12~3" << true << "\"Authentifizierungscode\"" + password;
+    QTest::newRow("line break in the user") << "UsNameE" << "ad\nmin" << false
+                                            << "\"Benutzername\" darf keine Steuerzeichen (z. B. Zeilenumbrüche) "
+                                               "enthalten.";
+}
+
+// A refused text stores nothing, keeps the dialog open and leaves the page as the user typed it,
+// for OK and for Apply alike.
+void tst_EinstDia::refusedTexts()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(bool, typed);
+    QFETCH(QString, message);
+    const QByteArray name = field.toLatin1();
+    for (const char *button : {"okPB", "anwPB"}) {
+        session s;
+        open(s, 1);
+        const QString fileBefore = s.fixture.readIni();
+        const QStringList recordBefore = s.cam(0)->settingsList();
+        s.type("relTimeE", QStringLiteral("9"));
+        if (typed)
+            s.type(name.constData(), text);
+        else
+            s.w<QLineEdit>(name.constData())->setText(text);
+        s.click(button);
+        s.tick();
+        QCOMPARE(s.answer(QMessageBox::Ok), message);
+        QVERIFY(s.dialog->isVisible());
+        QCOMPARE(s.text(name.constData()), text);
+        QCOMPARE(s.cam(0)->settingsList(), recordBefore);
+        QCOMPARE(s.cam(0)->camModule.Relais_timeCAM, 2);
+        QCOMPARE(s.fixture.readIni(), fileBefore);
+    }
+}
+
+void tst_EinstDia::emptiedComboChangesNothing_data()
+{
+    QTest::addColumn<QString>("moduleLines");
+    QTest::addColumn<QString>("combo");
+    QTest::addColumn<QString>("line");  // in the file after Apply
+    QTest::newRow("door output") << "CAM_tuer=3\n" << "turAufCamCB" << "CAM_tuer=3";
+    QTest::newRow("output the box does not offer") << "CAM_light=1\n" << "" << "CAM_light=1";
+    QTest::newRow("font size") << "" << "schrifftGroseCB" << "TextGroese=2";
+}
+
+// An emptied combo box reports index -1: no choice, never an index into a table.
+void tst_EinstDia::emptiedComboChangesNothing()
+{
+    QFETCH(QString, moduleLines);
+    QFETCH(QString, combo);
+    QFETCH(QString, line);
+    session s;
+    open(s, 1, QStringLiteral("TextGroese=2\n"), {}, moduleLines);
+    const int pixelSize = s.viewer->overlayPixelSize;
+    if (!combo.isEmpty())
+        s.w<QComboBox>(combo.toLatin1().constData())->clear();
+    QCOMPARE(s.viewer->overlayPixelSize, pixelSize);
+    s.click("anwPB");
+    s.tick();
+    QVERIFY2(s.fixture.readIni().contains(QLatin1Char('\n') + line + QLatin1Char('\n')), qPrintable(line));
+}
+
+void tst_EinstDia::ownPopupWindowRules()
+{
+    session s;
+    open(s, 1, QStringLiteral("einzelBild=1\nAutohide=0\n"));
+    auto *single = s.w<QCheckBox>("einzelBildPopupCB");
+    auto *autoHide = s.w<QCheckBox>("autoMinCB");
+    QVERIFY(single->isChecked() && single->isEnabled() && !autoHide->isChecked());
+    s.click("getrentePopupChB");
+    QVERIFY(s.viewer->settings.OwnPopWin);
+    QVERIFY(!s.viewer->settings.einzelBild);
+    QVERIFY(!single->isChecked() && !single->isEnabled());
+    QVERIFY(autoHide->isChecked() && !autoHide->isEnabled());
+    QVERIFY(s.w<QCheckBox>("alleMinCB")->isEnabled() && s.w<QCheckBox>("allePopupCB")->isEnabled());
+    s.click("getrentePopupChB");
+    QVERIFY(!s.viewer->settings.OwnPopWin);
+    QVERIFY(single->isEnabled() && autoHide->isEnabled());
+    QVERIFY(!single->isChecked() && autoHide->isChecked());
+    QVERIFY(!s.w<QCheckBox>("alleMinCB")->isEnabled() && !s.w<QCheckBox>("allePopupCB")->isEnabled());
+}
+
+void tst_EinstDia::okWithoutApplyKeepsFile()
+{
+    session s;
+    open(s, 2);
+    const QString fileBefore = s.fixture.readIni();
+    s.type("spalE", QStringLiteral("0"));
+    s.type("modNameE", QStringLiteral("Pforte"));
+    s.click("okPB");
+    QVERIFY(!s.dialog->isVisible());
+    s.tick(3);
+    QCOMPARE(s.viewer->settings.nPicCol, 1);
+    QCOMPARE(s.viewer->currentCam->camModule.camName, QStringLiteral("Pforte"));
+    QCOMPARE(s.fixture.readIni(), fileBefore);
+}
+
+void tst_EinstDia::buttonLabels_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("door");
+    QTest::addColumn<QString>("light");
+    QTest::newRow("comma in the middle") << "Tor auf,   Licht an" << "Tor auf" << "Licht an";
+    QTest::newRow("leading comma") << ",Licht" << ",Licht" << "";
+    QTest::newRow("no comma") << "  Nur Tor" << "Nur Tor" << "";
+}
+
+void tst_EinstDia::buttonLabels()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, door);
+    QFETCH(QString, light);
+    session s;
+    open(s, 1);
+    s.type("stTasteTxE", text);
+    s.click("anwPB");
+    s.tick();
+    QCOMPARE(s.viewer->panel()->findChild<QPushButton *>(QStringLiteral("TuerOfnenPB"))->text(), door);
+    QCOMPARE(s.viewer->panel()->findChild<QPushButton *>(QStringLiteral("switchLightPB"))->text(), light);
+    QCOMPARE(s.viewer->settings.ButtonText, text);
+}
+
+void tst_EinstDia::hidingKeepsRequests_data()
+{
+    QTest::addColumn<int>("how");
+    QTest::newRow("Escape") << 0;
+    QTest::newRow("close button") << 1;
+    QTest::newRow("Abbrechen") << 2;
+}
+
+// Hidden by any of its ways, the dialog lives on and its pending Apply is still carried out.
+void tst_EinstDia::hidingKeepsRequests()
+{
+    QFETCH(int, how);
+    session s;
+    open(s, 1);
+    s.type("relTimeE", QStringLiteral("7"));
+    s.click("anwPB");
+    if (how == 0)
+        QTest::keyClick(s.dialog, Qt::Key_Escape);
+    else if (how == 1)
+        s.dialog->close();
+    else
+        s.click("cancelPB");
+    QVERIFY(!s.dialog->isVisible());
+    s.tick();
+    QCOMPARE(s.cam(0)->camModule.Relais_timeCAM, 7);
+    QVERIFY(s.fixture.readIni().contains(QStringLiteral("\nRelais_timeCAM=7\n")));
+    QCOMPARE(s.viewer->settingsDialog, s.dialog);
+}
+
+QTEST_MAIN(tst_EinstDia)
+#include "tst_einstdia.moc"
