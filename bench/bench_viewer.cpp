@@ -6,6 +6,7 @@
 #include "appoptions.h"
 #include "camdata.h"
 #include "owncam.h"
+#include "benchsimulator.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -33,6 +34,11 @@
 #include <vector>
 
 namespace {
+
+using benchSimulator::runFor;
+using benchSimulator::setIniValues;
+using benchSimulator::stopProcess;
+using benchSimulator::waitUntil;
 
 constexpr int cameraCount = 20;
 constexpr int gridColumns = 5;
@@ -133,29 +139,6 @@ double percentOfCore(double cpuSeconds, double wallSeconds)
 
 // ---- event loop helpers -----------------------------------------------------------------------
 
-bool waitUntil(const std::function<bool()> &condition, int timeoutMs)
-{
-    if (condition())
-        return true;
-    QDeadlineTimer deadline(timeoutMs);
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (condition() || deadline.hasExpired())
-            loop.quit();
-    });
-    poll.start(50);
-    loop.exec();
-    return condition();
-}
-
-void runFor(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 // Where the GUI thread's CPU time goes: top-level events by kind, timed with the thread's CPU
 // clock. The main window's timer events are its ticks (decode work of other threads excluded).
 // Widget painting is timed apart, at whatever depth it happens.
@@ -238,73 +221,28 @@ void dropDebugOutput(QtMsgType type, const QMessageLogContext &, const QString &
 
 // ---- simulator and INI ------------------------------------------------------------------------
 
-// Sets `key` in `section` of Latin-1 INI lines.
-void setIniValue(QStringList &lines, const QString &section, const QString &key, const QString &value)
-{
-    const int start = lines.indexOf(QLatin1Char('[') + section + QLatin1Char(']'));
-    if (start < 0)
-        return;
-    for (int i = start + 1; i < lines.size() && !lines[i].startsWith(QLatin1Char('[')); ++i) {
-        if (lines[i].startsWith(key + QLatin1Char('='))) {
-            lines[i] = key + QLatin1Char('=') + value;
-            return;
-        }
-    }
-    lines.insert(start + 1, key + QLatin1Char('=') + value);
-}
-
 bool adjustIni(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    QStringList lines = QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'));
-    file.close();
-    setIniValue(lines, QStringLiteral("Window"), QStringLiteral("x"), QStringLiteral("0.0"));
-    setIniValue(lines, QStringLiteral("Window"), QStringLiteral("y"), QStringLiteral("0.0"));
-    setIniValue(lines, QStringLiteral("Window"), QStringLiteral("width"), QString::number(areaWidth) + QStringLiteral(".0"));
-    setIniValue(lines, QStringLiteral("Window"), QStringLiteral("height"), QString::number(areaHeight) + QStringLiteral(".0"));
-    setIniValue(lines, QStringLiteral("Window"), QStringLiteral("Autohide"), QStringLiteral("0"));
-    setIniValue(lines, QStringLiteral("System"), QStringLiteral("HideStartEn"), QStringLiteral("0"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    file.write(lines.join(QLatin1Char('\n')).toLatin1());
-    return true;
+    const QString window = QStringLiteral("Window");
+    return setIniValues(path, {{window, QStringLiteral("x"), QStringLiteral("0.0")},
+                               {window, QStringLiteral("y"), QStringLiteral("0.0")},
+                               {window, QStringLiteral("width"), QString::number(areaWidth) + QStringLiteral(".0")},
+                               {window, QStringLiteral("height"), QString::number(areaHeight) + QStringLiteral(".0")},
+                               {window, QStringLiteral("Autohide"), QStringLiteral("0")},
+                               {QStringLiteral("System"), QStringLiteral("HideStartEn"), QStringLiteral("0")}});
 }
 
 std::unique_ptr<QProcess> startSimulator(const benchOptions &options, const QString &iniPath, const QString &logPath)
 {
-    auto simulator = std::make_unique<QProcess>();
-    simulator->setProgram(QStringLiteral(DXSIM_PATH));
     const int duration = 60 + 2 * options.seconds + 120;
-    simulator->setArguments({QStringLiteral("--cameras"), QString::number(cameraCount), QStringLiteral("--fps"),
-                             QString::number(picturesPerSecond), QStringLiteral("--size"), options.size,
-                             QStringLiteral("--replay"), options.folder + QLatin1Char('/') + options.size,
-                             QStringLiteral("--grid"), QStringLiteral("%1x%2").arg(gridColumns).arg(gridRows),
-                             QStringLiteral("--write-ini"), iniPath, QStringLiteral("--serve"),
-                             QStringLiteral("--duration"), QString::number(duration)});
-    simulator->setStandardInputFile(QProcess::nullDevice());
-    simulator->setProcessChannelMode(QProcess::MergedChannels);
-    simulator->setStandardOutputFile(logPath);
-    simulator->start();
-    if (!simulator->waitForStarted() || !waitUntil([&] { return QFile::exists(iniPath); }, 20000)) {
-        QFile log(logPath);
-        log.open(QIODevice::ReadOnly);
-        std::fprintf(stderr, "dxsim did not come up:\n%s\n", log.readAll().constData());
-        return nullptr;
-    }
-    return simulator;
-}
-
-void stopProcess(QProcess &process)
-{
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(3000)) {
-        process.kill();
-        process.waitForFinished(3000);
-    }
+    return benchSimulator::startSimulator(
+        QStringLiteral(DXSIM_PATH),
+        {QStringLiteral("--cameras"), QString::number(cameraCount), QStringLiteral("--fps"),
+         QString::number(picturesPerSecond), QStringLiteral("--size"), options.size, QStringLiteral("--replay"),
+         options.folder + QLatin1Char('/') + options.size, QStringLiteral("--grid"),
+         QStringLiteral("%1x%2").arg(gridColumns).arg(gridRows), QStringLiteral("--duration"),
+         QString::number(duration)},
+        iniPath, logPath);
 }
 
 // ---- the viewer run ---------------------------------------------------------------------------
