@@ -841,7 +841,11 @@ bool ownCam::serveRequests()
         requests.toggleMaximised = true;
     }
     popup.evaluate();
-    const bool settingsActive = serveSettingsRequests();
+    // Creating a module or refusing a page ends the request handling of this tick.
+    const settingsService::outcome modules = settingsWork.serveModuleRequests();
+    if (modules == settingsService::outcome::endRequests)
+        return true;
+    const bool settingsActive = serveSettingsRequests() || modules == settingsService::outcome::served;
     const bool selectionActive = serveCameraSelection();
     const bool dispatched = dispatch->camMsgHand(currentCam);
     return settingsActive || selectionActive || dispatched;
@@ -849,10 +853,7 @@ bool ownCam::serveRequests()
 
 bool ownCam::serveSettingsRequests()
 {
-    const settingsService::outcome modules = settingsWork.serveModuleRequests();
-    if (modules == settingsService::outcome::endRequests)
-        return true;
-    bool active = modules == settingsService::outcome::served;
+    bool active = false;
     if (requests.startCurrentCamera) {
         requests.startCurrentCamera = false;
         qDebug() << "**** START CAM ****";

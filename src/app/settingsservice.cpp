@@ -6,6 +6,7 @@
 #include "gridlayout.h"
 #include "owncam.h"
 #include "settingsmodel.h"
+#include "statusreceiver.h"
 #include "ui_owncam.h"
 
 #include <QDebug>
@@ -99,6 +100,7 @@ settingsService::outcome settingsService::createStandardModule()
     }
     // The camera is made as at start-up, from a section of the store; binding it moves every
     // entry of the section from the local records to the camera's own.
+    const bool firstModule = owner.cameras.isEmpty();
     const QString section = settingsModel::sectionName(cam);
     settingsModel::registerModule(owner.ini, section, cam, sip, owner.settings.FaVers);
     if (!owner.createCamera(section)) {
@@ -108,6 +110,8 @@ settingsService::outcome settingsService::createStandardModule()
     camData *created = owner.cameras.last();
     takeSettings(created->camModule, cam);
     takeSettings(created->sipModuleRec, sip);
+    if (firstModule)
+        bindStatusPorts();
     dialog->adoptCamera(created);
     owner.requests.applyButtonLabels = true;
     owner.requests.applyPage = true;
@@ -150,8 +154,20 @@ settingsService::outcome settingsService::applyPage()
     }
     writeOrSay();
     owner.requests.applyButtonLabels = true;
+    owner.requests.pictureLayout = true;
     rebuildOrderList();
     return outcome::served;
+}
+
+// The status sockets listen on the first module's ports. Without a module at the start they
+// listen nowhere useful; the first module added must not wait for a restart to be heard.
+void settingsService::bindStatusPorts()
+{
+    using kind = statusReceiver::moduleKind;
+    owner.camStatusPort = statusReceiver::firstStatusPort(owner.cameras, kind::cameraIo);
+    owner.camStatus->bind(owner.camStatusPort);
+    owner.sipStatusPort = statusReceiver::firstStatusPort(owner.cameras, kind::intercom);
+    owner.sipStatus->bind(owner.sipStatusPort);
 }
 
 // New connection settings take effect on a new connection; the intercom address follows too.

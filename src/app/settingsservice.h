@@ -37,6 +37,7 @@ private:
     outcome applyPage();
     bool removeModule();
     void reconnect(camData *camera, bool addressChanged);
+    void bindStatusPorts();
     void applyOrder();
     void applyGeometry();
     void writeOrSay(const QString &removedSection = QString());

@@ -20,6 +20,9 @@ int statusReceiver::firstStatusPort(const QList<camData *> &cameras, moduleKind 
 
 bool statusReceiver::bind(int port)
 {
+    // Bound again when the first module comes later than the start.
+    if (socket.state() != QAbstractSocket::UnconnectedState)
+        socket.close();
     // A socket bound to Any reports IPv4 senders as "::ffff:a.b.c.d", which never equals a
     // configured address.
     if (!socket.bind(QHostAddress::AnyIPv4, quint16(port), QUdpSocket::ShareAddress))

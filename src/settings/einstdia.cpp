@@ -187,9 +187,13 @@ QString EinstDia::storePage()
     videoTab->store();
     systemTab->store();
     if (shown) {
+        const bool recordingBefore = shown->camModule.CAMautoSaveEn;
         camTab->store(shown->camModule);
         sipTab->store(shown->sipModuleRec);
         shown->sectionName = settingsModel::sectionName(shown->camModule);
+        // A camera that records continuously streams whether shown or not.
+        if (shown->camModule.CAMautoSaveEn && !recordingBefore)
+            shown->connectRequest = true;
     }
     return QString();
 }

@@ -4,6 +4,7 @@
 #include "camhandel.h"
 #include "einstdia.h"
 #include "owngraphscene.h"
+#include "statusreceiver.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,6 +24,7 @@ class tst_EinstDia : public QObject {
 private slots:
     void addModule_data();
     void addModule();
+    void firstModuleIsHeard();
     void rename_data();
     void rename();
     void applyWritesSections();
@@ -45,6 +47,7 @@ private slots:
     void emptiedComboChangesNothing();
     void ownPopupWindowRules();
     void okWithoutApplyKeepsFile();
+    void continuousRecordingStartsCamera();
     void buttonLabels_data();
     void buttonLabels();
     void hidingKeepsRequests_data();
@@ -182,6 +185,27 @@ void tst_EinstDia::addModule()
     QCOMPARE(s.answer(QMessageBox::Ok), QStringLiteral("Das Standard-Modul konnte nicht angelegt werden.\n"
                                                        "Ein Modul mit gleichem Namen existiert bereits."));
     QCOMPARE(s.viewer->cameras.size(), modules + 1);
+}
+
+// Without modules at the start the status sockets listen on no module's port; the first module
+// added must be heard at once, not after a restart.
+void tst_EinstDia::firstModuleIsHeard()
+{
+    session s;
+    open(s, 0);
+    const auto ports = [&] {
+        QList<int> bound;
+        for (const statusReceiver *receiver : s.viewer->findChildren<statusReceiver *>())
+            bound.append(receiver->localPort());
+        std::sort(bound.begin(), bound.end());
+        return bound;
+    };
+    QCOMPARE(ports(), (QList<int>{65535, 65535}));
+    s.click("neuPB");
+    s.answer(QMessageBox::Ok);
+    s.tick();
+    QCOMPARE(s.viewer->cameras.size(), 1);
+    QCOMPARE(ports(), (QList<int>{5000, 8112}));
 }
 
 void tst_EinstDia::rename_data()
@@ -616,6 +640,16 @@ void tst_EinstDia::okWithoutApplyKeepsFile()
     QCOMPARE(s.viewer->settings.nPicCol, 1);
     QCOMPARE(s.viewer->currentCam->camModule.camName, QStringLiteral("Pforte"));
     QCOMPARE(s.fixture.readIni(), fileBefore);
+}
+
+void tst_EinstDia::continuousRecordingStartsCamera()
+{
+    session s;
+    open(s, 1, {}, QStringLiteral("BildAllSaveEn=1\n"));
+    s.click("autoSpeichEnCB");
+    s.click("okPB");
+    QVERIFY(s.cam(0)->camModule.CAMautoSaveEn);
+    QVERIFY(s.cam(0)->connectRequest);
 }
 
 void tst_EinstDia::buttonLabels_data()
