@@ -5,16 +5,11 @@
 #include "fillblocker.h"
 #include "pagerules.h"
 
-#include <QRegularExpressionValidator>
 
 namespace {
 
 // Camera combo boxes: "kein", "IO.1", "IO.2" stand for the outputs 0, 3 and 4.
 constexpr int cameraOutputs[] = {0, 3, 4};
-constexpr int pulseMin = 1;
-constexpr int pulseMax = 255;  // the command frame carries two hex digits
-constexpr int portMin = 1;
-constexpr int portMax = 65535;
 
 } // namespace
 
@@ -23,9 +18,7 @@ camPage::camPage(int FaVers, const QStringList &cameraTypes, QWidget *parent)
 {
     ui->setupUi(this);
     ui->camTipCB->addItems(cameraTypes);
-    ui->ipAdrE->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("^(([01]?\\d{1,2}|2[0-4]\\d|25[0-5])?\\.){3}([01]?\\d{1,2}|2[0-4]\\d|25[0-5])?$")),
-        ui->ipAdrE));
+    ui->ipAdrE->setValidator(pageRules::ipv4Typing(ui->ipAdrE));
     applyEdition(FaVers);
     connectChoices();
     connect(ui->neuPB, &QPushButton::clicked, this, &camPage::addClicked);
@@ -198,15 +191,15 @@ void camPage::store(cameraModule &into)
     }
     into.CAM_User = ui->UsNameE->text();
     into.CAM_Password = ui->paswE->text();
-    into.UDP_Status_CAM = pageRules::storeInt(ui->dxUdpStE, portMin, portMax, into.UDP_Status_CAM);
-    into.UDP_Contrl_CAM = pageRules::storeInt(ui->dxUdpSteuE, portMin, portMax, into.UDP_Contrl_CAM);
+    into.UDP_Status_CAM = pageRules::storePort(ui->dxUdpStE, into.UDP_Status_CAM);
+    into.UDP_Contrl_CAM = pageRules::storePort(ui->dxUdpSteuE, into.UDP_Contrl_CAM);
     if (ui->camTipCB->currentIndex() >= 0)
         into.camTip = ui->camTipCB->currentIndex();
     into.CAM_popup = ui->io1RB->isChecked() ? 3 : ui->io2RB->isChecked() ? 4 : 0;
     outputChosen(ui->turAufCamCB->currentIndex(), &into.CAM_tuer);
     outputChosen(ui->LichtEinCamCB->currentIndex(), &into.CAM_light);
-    into.Relais_timeCAM = pageRules::storeInt(ui->relTimeE, pulseMin, pulseMax, into.Relais_timeCAM);
-    into.Relais_timeCAMI = pageRules::storeInt(ui->relTimeIE, pulseMin, pulseMax, into.Relais_timeCAMI);
+    into.Relais_timeCAM = pageRules::storePulse(ui->relTimeE, into.Relais_timeCAM);
+    into.Relais_timeCAMI = pageRules::storePulse(ui->relTimeIE, into.Relais_timeCAMI);
     // A rate of 0 would never record a picture.
     into.n_Bild_Freq = pageRules::storeInt(ui->n_speichE, 1, 1000, into.n_Bild_Freq);
     if (!ui->n_minRB->isChecked() && !ui->n_StuRB->isChecked())

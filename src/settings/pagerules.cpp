@@ -2,9 +2,22 @@
 
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 #include <QStringList>
 
 namespace {
+
+template <typename number>
+number takeNumber(number value, bool ok, number min, number max, number current, bool *replaced)
+{
+    *replaced = false;
+    if (!ok)
+        return current;
+    if (value >= min && value <= max)
+        return value;
+    *replaced = true;
+    return min;
+}
 
 bool hasControlCharacter(const QString &text)
 {
@@ -72,30 +85,25 @@ QString pageRules::addressProblem(const QString &field, const QString &text)
         .arg(field, text);
 }
 
+QValidator *pageRules::ipv4Typing(QObject *parent)
+{
+    return new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("^(([01]?\\d{1,2}|2[0-4]\\d|25[0-5])?\\.){3}([01]?\\d{1,2}|2[0-4]\\d|25[0-5])?$")),
+        parent);
+}
+
 int pageRules::takeInt(const QString &text, int min, int max, int current, bool *replaced)
 {
-    *replaced = false;
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
-    if (!ok)
-        return current;
-    if (value >= min && value <= max)
-        return value;
-    *replaced = true;
-    return min;
+    return takeNumber(value, ok, min, max, current, replaced);
 }
 
 double pageRules::takeReal(const QString &text, double min, double max, double current, bool *replaced)
 {
-    *replaced = false;
     bool ok = false;
     const double value = text.trimmed().toDouble(&ok);
-    if (!ok)
-        return current;
-    if (value >= min && value <= max)
-        return value;
-    *replaced = true;
-    return min;
+    return takeNumber(value, ok, min, max, current, replaced);
 }
 
 int pageRules::storeInt(QLineEdit *field, int min, int max, int current)

@@ -5,22 +5,12 @@
 #include "pagerules.h"
 #include "sipmodule.h"
 
-#include <QRegularExpressionValidator>
-
-namespace {
-constexpr int pulseMin = 1;
-constexpr int pulseMax = 255;  // the command frame carries two hex digits
-constexpr int portMin = 1;
-constexpr int portMax = 65535;
-} // namespace
 
 sipPage::sipPage(int FaVers, QWidget *parent)
     : QWidget(parent), ui(new Ui::sipPage)
 {
     ui->setupUi(this);
-    ui->ipSipAdrE->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("^(([01]?\\d{1,2}|2[0-4]\\d|25[0-5])?\\.){3}([01]?\\d{1,2}|2[0-4]\\d|25[0-5])?$")),
-        ui->ipSipAdrE));
+    ui->ipSipAdrE->setValidator(pageRules::ipv4Typing(ui->ipSipAdrE));
     if (FaVers == 1) {
         ui->SipGB->setTitle(tr("HSM-410 Modul"));
         ui->paswSipE->setEchoMode(QLineEdit::Password);
@@ -135,8 +125,8 @@ void sipPage::store(sipModule &into)
     }
     into.SIP_User = ui->UsSipNameE->text();
     into.SIP_Password = ui->paswSipE->text();
-    into.UDP_Status_SIP = pageRules::storeInt(ui->dxSipUdpStE, portMin, portMax, into.UDP_Status_SIP);
-    into.UDP_Contrl_SIP = pageRules::storeInt(ui->dxSipUdpSteuE, portMin, portMax, into.UDP_Contrl_SIP);
+    into.UDP_Status_SIP = pageRules::storePort(ui->dxSipUdpStE, into.UDP_Status_SIP);
+    into.UDP_Contrl_SIP = pageRules::storePort(ui->dxSipUdpSteuE, into.UDP_Contrl_SIP);
     into.SIP_Callee = ui->nrRufzielE->text();
     into.allRufNr = ui->alleVerwendCB->isChecked();
     into.SIP_popup = popupBits();
@@ -146,6 +136,6 @@ void sipPage::store(sipModule &into)
     }
     into.SIP_tuer = ui->turAufSipCB->currentIndex();
     into.SIP_light = ui->LichtEinSipCB->currentIndex();
-    into.Relais_timeSIP = pageRules::storeInt(ui->relSipTimeE, pulseMin, pulseMax, into.Relais_timeSIP);
-    into.Relais_timeSIPI = pageRules::storeInt(ui->relSipTimeIE, pulseMin, pulseMax, into.Relais_timeSIPI);
+    into.Relais_timeSIP = pageRules::storePulse(ui->relSipTimeE, into.Relais_timeSIP);
+    into.Relais_timeSIPI = pageRules::storePulse(ui->relSipTimeIE, into.Relais_timeSIPI);
 }
