@@ -84,9 +84,11 @@ public:
     QObject *viewer = nullptr;
     qint64 longestTickNs = 0;
     qint64 longestTickCpuNs = 0;  // the thread's CPU time: what the tick costs however busy the machine
+    qint64 tickCpuNs = 0;
+    int ticks = 0;
     qint64 longestOtherNs = 0;
 
-    void resetCounters() { longestTickNs = longestTickCpuNs = longestOtherNs = 0; }
+    void resetCounters() { longestTickNs = longestTickCpuNs = tickCpuNs = longestOtherNs = ticks = 0; }
 
     bool notify(QObject *receiver, QEvent *event) override
     {
@@ -99,7 +101,10 @@ public:
         const bool result = QApplication::notify(receiver, event);
         if (receiver == viewer && event->type() == QEvent::Timer) {
             longestTickNs = std::max(longestTickNs, wall.nsecsElapsed());
-            longestTickCpuNs = std::max(longestTickCpuNs, threadCpuNs() - cpuBefore);
+            const qint64 cpu = threadCpuNs() - cpuBefore;
+            longestTickCpuNs = std::max(longestTickCpuNs, cpu);
+            tickCpuNs += cpu;
+            ++ticks;
         } else {
             longestOtherNs = std::max(longestOtherNs, wall.nsecsElapsed());
         }
@@ -160,10 +165,26 @@ struct tickFigures {
     int late = 0;
     qint64 longestTickNs = 0;
     qint64 longestTickCpuNs = 0;
+    qint64 tickCpuNs = 0;
+    int ticks = 0;
     qint64 longestOtherNs = 0;
+    qint64 shown = 0;  // pictures displayed by all cameras
+    qint64 wallMs = 0;
 
-    void add(const tickTiming &timing, const timedApplication &app)
+    // Pictures displayed so far, by all cameras.
+    static qint64 displayed(const ownCam &viewer)
     {
+        qint64 sum = 0;
+        for (const camData *cam : viewer.cameras)
+            sum += cam->framesDisplayed;
+        return sum;
+    }
+    void add(const tickTiming &timing, const timedApplication &app, qint64 shownSince, qint64 msSince)
+    {
+        shown += shownSince;
+        wallMs += msSince;
+        tickCpuNs += app.tickCpuNs;
+        ticks += app.ticks;
         longestUs = std::max(longestUs, timing.longestUs());
         intervals += timing.intervals();
         late += timing.lateIntervals();
@@ -174,17 +195,32 @@ struct tickFigures {
     void print(const char *what) const
     {
         std::printf("%s\n    longest interval %.1f ms, %d of %d outside 40 +- 10 ms; longest tick %.1f ms "
-                    "(%.1f ms CPU); longest other event %.1f ms\n",
+                    "(CPU: longest %.1f ms, mean %.2f ms); longest other event %.1f ms; %.0f pictures/s shown\n",
                     what, longestUs / 1000.0, late, intervals, longestTickNs / 1e6, longestTickCpuNs / 1e6,
-                    longestOtherNs / 1e6);
+                    ticks ? tickCpuNs / 1e6 / ticks : 0.0, longestOtherNs / 1e6,
+                    wallMs ? shown * 1000.0 / wallMs : 0.0);
     }
 };
 
-void startMeasuring(ownCam &viewer, timedApplication &app)
-{
-    viewer.tickTimes.reset();
-    app.resetCounters();
-}
+// A stretch of measuring: ticks, events and pictures shown from now on.
+struct measuring {
+    ownCam &viewer;
+    timedApplication &app;
+    qint64 shownBefore;
+    QElapsedTimer clock;
+
+    measuring(ownCam &viewer, timedApplication &app)
+        : viewer(viewer), app(app), shownBefore(tickFigures::displayed(viewer))
+    {
+        viewer.tickTimes.reset();
+        app.resetCounters();
+        clock.start();
+    }
+    void into(tickFigures &figures) const
+    {
+        figures.add(viewer.tickTimes, app, tickFigures::displayed(viewer) - shownBefore, clock.elapsed());
+    }
+};
 
 double median(std::vector<double> values)
 {
@@ -252,27 +288,30 @@ int run(const benchOptions &options, timedApplication &app)
     }
     app.viewer = viewer.get();
     runFor(2000);
+    // As long closed as it will be open, so that both see as many ticks.
     tickFigures closed;
-    startMeasuring(*viewer, app);
-    runFor(options.openSeconds * 1000);
-    closed.add(viewer->tickTimes, app);
+    for (int i = 0; i < options.runs; ++i) {
+        const measuring stretch(*viewer, app);
+        runFor(options.openSeconds * 1000);
+        stretch.into(closed);
+    }
 
     EinstDia *dialog = viewer->settingsDialog;
     paintWatch watch;
     dialog->installEventFilter(&watch);
     QPushButton *apply = dialog->findChild<QPushButton *>(QStringLiteral("anwPB"));
 
-    std::vector<double> firstOpen, againOpen, applied;
+    std::vector<double> firstOpen, againOpen, toFile;
     tickFigures open, applying;
     for (int i = 0; i < options.runs; ++i) {
-        startMeasuring(*viewer, app);
+        const measuring opened(*viewer, app);
         const double shownMs = openDialog(*viewer, watch);
         (i == 0 ? firstOpen : againOpen).push_back(shownMs);
         runFor(options.openSeconds * 1000);
-        open.add(viewer->tickTimes, app);
+        opened.into(open);
 
         const fileStamp before = stampOf(iniPath);
-        startMeasuring(*viewer, app);
+        const measuring applied(*viewer, app);
         QElapsedTimer clock;
         clock.start();
         apply->click();
@@ -280,9 +319,9 @@ int run(const benchOptions &options, timedApplication &app)
             std::fprintf(stderr, "Apply did not write the file\n");
             return 1;
         }
-        applied.push_back(clock.nsecsElapsed() / 1e6);
+        toFile.push_back(clock.nsecsElapsed() / 1e6);
         runFor(400);
-        applying.add(viewer->tickTimes, app);
+        applied.into(applying);
         dialog->hide();
         runFor(1000);
     }
@@ -291,7 +330,7 @@ int run(const benchOptions &options, timedApplication &app)
                 qPrintable(options.size), options.fps, options.runs);
     printTimes("tray entry to dialog shown, first", firstOpen);
     printTimes("tray entry to dialog shown, again", againOpen);
-    printTimes("Apply to file written", applied);
+    printTimes("Apply to file written", toFile);
     closed.print("dialog closed (baseline):");
     open.print("dialog open:");
     applying.print("from Apply to 0.4 s after the file was written:");
