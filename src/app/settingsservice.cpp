@@ -70,24 +70,28 @@ settingsService::outcome settingsService::serveModuleRequests()
     return result;
 }
 
+QString settingsService::standardModuleRefusal(const QString &name) const
+{
+    for (const camData *camera : std::as_const(owner.cameras)) {
+        if (camera->camModule.camName == name)
+            return tr("Das Standard-Modul konnte nicht angelegt werden.\nEin Modul mit gleichem Namen existiert bereits.");
+    }
+    // More would run until the next start and then be left out of the file.
+    if (owner.cameras.size() >= ownCam::moduleMax)
+        return tr("Es können höchstens %1 Module angelegt werden.").arg(ownCam::moduleMax);
+    return QString();
+}
+
 settingsService::outcome settingsService::createStandardModule()
 {
     owner.requests.newModule = false;
     EinstDia *dialog = owner.settingsDialog;
     const standardModule standard = standardModuleFor(owner.settings.FaVers);
-    for (const camData *camera : std::as_const(owner.cameras)) {
-        if (camera->camModule.camName == standard.camName) {
-            dialog->inform(tr("Das Standard-Modul konnte nicht angelegt werden.\n"
-                              "Ein Modul mit gleichem Namen existiert bereits."));
-            return outcome::endRequests;
-        }
-    }
-    // More would run until the next start and then be left out of the file.
-    if (owner.cameras.size() >= ownCam::moduleMax) {
-        dialog->inform(tr("Es können höchstens %1 Module angelegt werden.").arg(ownCam::moduleMax));
+    const QString refusal = standardModuleRefusal(standard.camName);
+    if (!refusal.isEmpty()) {
+        dialog->inform(refusal);
         return outcome::endRequests;
     }
-
     dialog->fillNewModule(standard.camName, standard.camAddress, standard.sipName, standard.sipAddress);
     cameraModule cam;
     cam.Picture_User = QStringLiteral("admin");
@@ -142,10 +146,8 @@ settingsService::outcome settingsService::applyPage()
         return outcome::endRequests;
     }
     const int einzelBild = owner.settings.einzelBild ? 1 : 0;
-    if (appliedEinzelBild >= 0 && einzelBild != appliedEinzelBild) {
+    if (appliedEinzelBild >= 0 && einzelBild != appliedEinzelBild)
         qDebug() << " ******** OK --- Change BildForm ******* ";
-        owner.requests.pictureLayout = true;
-    }
     appliedEinzelBild = einzelBild;
     if (camera) {
         const QStringList after = camera->settingsList();

@@ -33,6 +33,7 @@ public:
 private:
     // Section names follow the records; every module is registered again and the file written.
     bool rebuildAndWrite(const QString &removedSection);
+    QString standardModuleRefusal(const QString &name) const;
     outcome createStandardModule();
     outcome applyPage();
     bool removeModule();
