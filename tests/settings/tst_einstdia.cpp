@@ -28,6 +28,7 @@ private slots:
     void rename_data();
     void rename();
     void applyWritesSections();
+    void applySaysWhenNotWritten();
     void removeAfterOkRename();
     void addressChangeReconnects();
     void urlStaysWhileUnchanged();
@@ -211,15 +212,19 @@ void tst_EinstDia::firstModuleIsHeard()
 void tst_EinstDia::rename_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("refused");
-    QTest::newRow("own name") << "Cam 0" << false;
-    QTest::newRow("new name") << "Einfahrt" << false;
-    QTest::newRow("name of another module") << "Cam 1" << true;
+    QTest::newRow("own name") << "Cam 0" << "anwPB" << false;
+    QTest::newRow("new name") << "Einfahrt" << "anwPB" << false;
+    QTest::newRow("name of another module") << "Cam 1" << "anwPB" << true;
+    // Two sections of one name would lose the second module at the next start.
+    QTest::newRow("name of another module, OK") << "Cam 1" << "okPB" << true;
 }
 
 void tst_EinstDia::rename()
 {
     QFETCH(QString, name);
+    QFETCH(QString, button);
     QFETCH(bool, refused);
     session s;
     open(s, 2);
@@ -229,12 +234,13 @@ void tst_EinstDia::rename()
     const QString fileBefore = s.fixture.readIni();
 
     s.type("modNameE", name);
-    s.click("anwPB");
+    s.click(button.toLatin1().constData());
     s.tick();
     if (refused) {
         QCOMPARE(s.answer(QMessageBox::Ok), QStringLiteral("Das Modul konnte nicht umbenannt werden.\n"
                                                            "Ein Modul mit gleichem Namen existiert bereits."));
-        QCOMPARE(s.text("modNameE"), QStringLiteral("Cam 0"));
+        // Apply shows the stored values again; OK leaves the page for the user to mend.
+        QCOMPARE(s.text("modNameE"), button == QLatin1String("okPB") ? name : QStringLiteral("Cam 0"));
         QCOMPARE(s.cam(0)->camModule.camName, QStringLiteral("Cam 0"));
         QCOMPARE(s.fixture.readIni(), fileBefore);
         return;
@@ -276,6 +282,19 @@ void tst_EinstDia::applyWritesSections()
     QTest::keyClick(s.box(), Qt::Key_Escape);
     s.tick();
     QCOMPARE(s.viewer->cameras.size(), 2);
+}
+
+// Apply that cannot write the file says so instead of failing silently.
+void tst_EinstDia::applySaysWhenNotWritten()
+{
+    session s;
+    open(s, 1);
+    QVERIFY(s.fixture.dir.remove());
+    s.click("anwPB");
+    s.tick();
+    QCOMPARE(s.answer(QMessageBox::Ok), QStringLiteral("Die Einstellungen konnten nicht in die Datei\n\"%1\"\n"
+                                                       "geschrieben werden.")
+                                            .arg(s.fixture.iniPath()));
 }
 
 // OK renames in memory only; the module's section in the store still carries the old name. The
