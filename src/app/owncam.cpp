@@ -1016,6 +1016,7 @@ void ownCam::retranslateWindows()
     translateWindowTexts();
     retranslatePanel();
     dialogs.retranslate();
+    settingsDialog->retranslate();
 }
 
 void ownCam::retranslatePanel()

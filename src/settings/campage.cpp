@@ -38,8 +38,6 @@ void camPage::applyEdition(int FaVers)
 {
     ui->neuGenPB->hide();
     if (FaVers == 1) {
-        ui->PaswPortsGB->setTitle(tr("HRM-410 Modul"));
-        ui->popupCamGB->setTitle(tr("PopUp durch HRM-410 IO-Interface"));
         ui->saveBildPB->hide();
         ui->paswE->setEchoMode(QLineEdit::Password);
     }
@@ -48,12 +46,31 @@ void camPage::applyEdition(int FaVers)
         ui->autoSpeichEnCB->hide();
         ui->steuerGB->hide();
         ui->io2RB->hide();
-        ui->io1RB->setText(tr("aktiv"));
-        ui->startSpeichBewChB->setText(tr("Starten bei Gesprächsbeginn und stoppen nach"));
     } else {
         ui->dxUdpStE->setReadOnly(true);
         ui->dxUdpSteuE->setReadOnly(true);
     }
+    editionTexts();
+}
+
+void camPage::editionTexts()
+{
+    if (edition == 1) {
+        ui->PaswPortsGB->setTitle(tr("HRM-410 Modul"));
+        ui->popupCamGB->setTitle(tr("PopUp durch HRM-410 IO-Interface"));
+    }
+    if (edition == 2) {
+        ui->io1RB->setText(tr("aktiv"));
+        ui->startSpeichBewChB->setText(tr("Starten bei Gesprächsbeginn und stoppen nach"));
+    }
+}
+
+void camPage::retranslate(const QStringList &cameraTypes)
+{
+    ui->retranslateUi(this);
+    for (int i = 0; i < cameraTypes.size() && i < ui->camTipCB->count(); ++i)
+        ui->camTipCB->setItemText(i, cameraTypes.at(i));
+    editionTexts();
 }
 
 void camPage::connectChoices()

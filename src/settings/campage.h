@@ -32,6 +32,8 @@ public:
 
     void setPopupAllowed(bool allowed);      // "Auto-PopUp aktivieren"
     void setRecordingAllowed(bool allowed);  // automatic recording switched on globally
+    // Texts in the current language; what the user typed stays.
+    void retranslate(const QStringList &cameraTypes);
 
 signals:
     void addClicked();
@@ -41,6 +43,7 @@ signals:
 
 private:
     void applyEdition(int FaVers);
+    void editionTexts();
     void showValues(const cameraModule &values);
     void connectChoices();
     void popupChosen(int value);

@@ -24,24 +24,24 @@ EinstDia::EinstDia(shellSettings &settings, const QList<camData *> &cameras, set
     ui->setupUi(this);
     const int FaVers = settings.FaVers;
     const edition ed = edition::forVersion(FaVers);
-    setWindowTitle(ed.translatedTitle() + QLatin1Char(' ') + tr("Einstellungen"));
     setWindowIcon(QIcon(ed.iconPath));
 
     camTab = new camPage(FaVers, ed.translatedCameraTypes());
     sipTab = new sipPage(FaVers);
     videoTab = new videoPage(FaVers, settings, overlayPixelSize, requests);
     systemTab = new systemPage(FaVers, settings, traceSwitch, requests);
-    ui->SipTW->addTab(camTab, tr("Kamera"));
+    ui->SipTW->addTab(camTab, QString());
     if (FaVers == 2) {
         // This edition has no intercom page; the module keeps its intercom values as they are.
         sipTab->setParent(this);
         sipTab->hide();
         ui->sipZuCamL->hide();
     } else {
-        ui->SipTW->addTab(sipTab, tr("Sprechstelle"));
+        ui->SipTW->addTab(sipTab, QString());
     }
-    ui->SysTW->addTab(videoTab, tr("Videobild"));
-    ui->SysTW->addTab(systemTab, tr("System"));
+    ui->SysTW->addTab(videoTab, QString());
+    ui->SysTW->addTab(systemTab, QString());
+    texts();
 
     connect(camTab, &camPage::addClicked, this, &EinstDia::askAdd);
     connect(camTab, &camPage::generateClicked, this, &EinstDia::askGenerate);
@@ -58,6 +58,26 @@ EinstDia::EinstDia(shellSettings &settings, const QList<camData *> &cameras, set
 EinstDia::~EinstDia()
 {
     delete ui;
+}
+
+void EinstDia::texts()
+{
+    setWindowTitle(edition::forVersion(settings.FaVers).translatedTitle() + QLatin1Char(' ') + tr("Einstellungen"));
+    ui->SipTW->setTabText(ui->SipTW->indexOf(camTab), tr("Kamera"));
+    ui->SipTW->setTabText(ui->SipTW->indexOf(sipTab), tr("Sprechstelle"));
+    ui->SysTW->setTabText(ui->SysTW->indexOf(videoTab), tr("Videobild"));
+    ui->SysTW->setTabText(ui->SysTW->indexOf(systemTab), tr("System"));
+    ui->sipZuCamL->setText(shown ? tr("Sprechstelle: %1").arg(shown->sipModuleRec.sipName) : QString());
+}
+
+void EinstDia::retranslate()
+{
+    ui->retranslateUi(this);
+    camTab->retranslate(edition::forVersion(settings.FaVers).translatedCameraTypes());
+    sipTab->retranslate();
+    videoTab->retranslate();
+    systemTab->retranslate();
+    texts();
 }
 
 // ---------------------------------------------------------------- filling
@@ -84,7 +104,7 @@ void EinstDia::fillFrom(camData *camera)
         camTab->fill(cameraModule(), nullptr);
         sipTab->fill(sipModule(), nullptr);
     }
-    ui->sipZuCamL->setText(camera ? tr("Sprechstelle: %1").arg(camera->sipModuleRec.sipName) : QString());
+    texts();
 }
 
 void EinstDia::fillNewModule(const QString &camName, const QString &camAddress, const QString &sipName,

@@ -61,6 +61,8 @@ public:
 
     // A message that does not block: the viewer keeps ticking while it is shown.
     void inform(const QString &text);
+    // Texts in the current language; what the pages show stays.
+    void retranslate();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -74,6 +76,7 @@ private slots:
     void on_camCBox_activated(int index);
 
 private:
+    void texts();
     void fillFrom(camData *camera);
     QString checkPage() const;
     QString duplicateNameProblem() const;

@@ -7,14 +7,13 @@
 
 
 sipPage::sipPage(int FaVers, QWidget *parent)
-    : QWidget(parent), ui(new Ui::sipPage)
+    : QWidget(parent), ui(new Ui::sipPage), edition(FaVers)
 {
     ui->setupUi(this);
     ui->ipSipAdrE->setValidator(pageRules::ipv4Typing(ui->ipSipAdrE));
-    if (FaVers == 1) {
-        ui->SipGB->setTitle(tr("HSM-410 Modul"));
+    if (FaVers == 1)
         ui->paswSipE->setEchoMode(QLineEdit::Password);
-    }
+    editionTexts();
     // Every choice recomputes all of them, so that no box is left out of the stored value.
     for (QCheckBox *box : {ui->rufAufbauCB, ui->RufEinCB, ui->rufAktivCB, ui->alleVerwendCB})
         connect(box, &QCheckBox::clicked, this, &sipPage::choicesChanged);
@@ -25,6 +24,18 @@ sipPage::sipPage(int FaVers, QWidget *parent)
 sipPage::~sipPage()
 {
     delete ui;
+}
+
+void sipPage::editionTexts()
+{
+    if (edition == 1)
+        ui->SipGB->setTitle(tr("HSM-410 Modul"));
+}
+
+void sipPage::retranslate()
+{
+    ui->retranslateUi(this);
+    editionTexts();
 }
 
 int sipPage::popupBits() const

@@ -28,15 +28,19 @@ public:
     void store(sipModule &into);
 
     void setPopupAllowed(bool allowed);  // "Auto-PopUp aktivieren"
+    // Texts in the current language; what the user typed stays.
+    void retranslate();
 
     // Intercom outputs are 0..4; anything else (or an emptied box) is 0.
     static int clampedOutput(int index) { return index >= 0 && index <= 4 ? index : 0; }
 
 private:
+    void editionTexts();
     void showValues(const sipModule &values);
     void choicesChanged();
     int popupBits() const;
 
     Ui::sipPage *ui;
     sipModule *record = nullptr;
+    int edition = 0;
 };

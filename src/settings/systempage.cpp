@@ -31,6 +31,11 @@ systemPage::~systemPage()
     delete ui;
 }
 
+void systemPage::retranslate()
+{
+    ui->retranslateUi(this);
+}
+
 void systemPage::connectImmediate()
 {
     // The password dialogs are opened by the main window; the page only asks for them.

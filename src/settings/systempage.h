@@ -20,6 +20,8 @@ public:
     ~systemPage() override;
 
     void fill();
+    // Texts in the current language; what the user typed stays.
+    void retranslate();
     QString check() const;
     void store();
     // "Übernehmen" takes the button labels over at once.

@@ -16,23 +16,35 @@ constexpr double geometryMax = 2000;
 videoPage::videoPage(int FaVers, shellSettings &settings, int &overlayPixelSize, settingsRequests &requests,
                      QWidget *parent)
     : QWidget(parent), ui(new Ui::videoPage), settings(settings), overlayPixelSize(overlayPixelSize),
-      requests(requests)
+      requests(requests), edition(FaVers)
 {
     ui->setupUi(this);
     for (QCheckBox *box : {ui->funLeisteCB, ui->statusUntenCB, ui->stopCAMinHideChB, ui->closeEnCB,
                            ui->allePopupCB, ui->alleMinCB})
         box->hide();
     if (FaVers == 1) {
-        ui->getrentePopupChB->setText(tr("Videostream-Einzelanzeige"));
         ui->FlankeRB->hide();
         ui->einzelBildPopupCB->hide();
     }
     if (FaVers == 2)
         ui->einzelBildPopupCB->hide();
     ui->sortTW->setColumnCount(3);
-    ui->sortTW->setHorizontalHeaderLabels({tr("Pos."), tr("Kamera"), tr("Sprechstelle")});
     ui->sortTW->verticalHeader()->hide();
+    texts();
     connectImmediate();
+}
+
+void videoPage::texts()
+{
+    if (edition == 1)
+        ui->getrentePopupChB->setText(tr("Videostream-Einzelanzeige"));
+    ui->sortTW->setHorizontalHeaderLabels({tr("Pos."), tr("Kamera"), tr("Sprechstelle")});
+}
+
+void videoPage::retranslate()
+{
+    ui->retranslateUi(this);
+    texts();
 }
 
 videoPage::~videoPage()

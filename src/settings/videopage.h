@@ -23,6 +23,8 @@ public:
     ~videoPage() override;
 
     void fill();
+    // Texts in the current language; what the user typed stays.
+    void retranslate();
     // The picture area of the main window, as the resize handler measures it.
     void showGeometry(double x, double y, double width, double height);
     void store();
@@ -39,6 +41,7 @@ signals:
     void autoPopupToggled(bool on);
 
 private:
+    void texts();
     void connectImmediate();
     void ownWindowChosen(bool on);
     void applyOwnWindowRules(bool own);
@@ -49,4 +52,5 @@ private:
     shellSettings &settings;
     int &overlayPixelSize;
     settingsRequests &requests;
+    int edition;
 };

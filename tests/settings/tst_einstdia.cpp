@@ -7,6 +7,11 @@
 #include "statusreceiver.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTranslator>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -53,6 +58,7 @@ private slots:
     void buttonLabels();
     void hidingKeepsRequests_data();
     void hidingKeepsRequests();
+    void languageSwitch();
 
 private:
     struct session {
@@ -723,6 +729,36 @@ void tst_EinstDia::hidingKeepsRequests()
     QCOMPARE(s.cam(0)->camModule.Relais_timeCAM, 7);
     QVERIFY(s.fixture.readIni().contains(QStringLiteral("\nRelais_timeCAM=7\n")));
     QCOMPARE(s.viewer->settingsDialog, s.dialog);
+}
+
+// A language switch gives every text of the dialog, the edition's own ones too, in the new
+// language and leaves what the user typed.
+void tst_EinstDia::languageSwitch()
+{
+    session s;
+    open(s, 1, {}, QStringLiteral("FaVers=1\n"));
+    s.type("modNameE", QStringLiteral("Halb getippt"));
+    const auto texts = [&] {
+        return QStringList{s.w<QGroupBox>("PaswPortsGB")->title(), s.w<QLabel>("modNameL")->text(),
+                           s.w<QTabWidget>("SipTW")->tabText(1), s.w<QTableWidget>("sortTW")->horizontalHeaderItem(1)->text(),
+                           s.w<QAbstractButton>("getrentePopupChB")->text(), s.w<QAbstractButton>("anwPB")->text()};
+    };
+    const QStringList german{"HRM-410 Modul", "Modul-Name", "Sprechstelle", "Kamera", "Videostream-Einzelanzeige",
+                             "Übernehmen"};
+    QCOMPARE(texts(), german);
+
+    QTranslator english;
+    QVERIFY(english.load(QFileInfo(QStringLiteral(DXCAMVIEWER_PATH)).absolutePath() + QStringLiteral("/cam_en.qm")));
+    QCoreApplication::installTranslator(&english);
+    s.dialog->retranslate();
+    QCoreApplication::removeTranslator(&english);
+    QCOMPARE(texts(), (QStringList{"HRM-410 module", "Module name", "Door station", "Camera",
+                                   "Single video stream display", "Apply"}));
+    QVERIFY(s.dialog->windowTitle().endsWith(QStringLiteral(" Settings")));
+    QCOMPARE(s.text("modNameE"), QStringLiteral("Halb getippt"));
+
+    s.dialog->retranslate();
+    QCOMPARE(texts(), german);
 }
 
 QTEST_MAIN(tst_EinstDia)

@@ -2,6 +2,71 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="de">
 <context>
+    <name>EinstDia</name>
+    <message>
+        <source>Einstellungen</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>aktuelle Kamera</source>
+        <translation>current camera</translation>
+    </message>
+    <message>
+        <source>Übernehmen</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Abbrechen</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Kamera</source>
+        <translation>Camera</translation>
+    </message>
+    <message>
+        <source>Sprechstelle</source>
+        <translation>Door station</translation>
+    </message>
+    <message>
+        <source>Videobild</source>
+        <translation>Video picture</translation>
+    </message>
+    <message>
+        <source>System</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <source>Sprechstelle: %1</source>
+        <translation>Door station: %1</translation>
+    </message>
+    <message>
+        <source>Das Modul konnte nicht umbenannt werden.
+Ein Modul mit gleichem Namen existiert bereits.</source>
+        <translation>The module could not be renamed.
+A module with the same name already exists.</translation>
+    </message>
+    <message>
+        <source>Standard-Modul wird angelegt.
+Bitte die Standard-Werte anpassen und übernehmen</source>
+        <translation>A standard module is being created.
+Please adjust the standard values and apply them</translation>
+    </message>
+    <message>
+        <source>Bitte mit &apos;CAM hinzufügen&apos;
+default Daten laden und editieren</source>
+        <translation>Please load the default data with &apos;Add CAM&apos;
+and edit it</translation>
+    </message>
+    <message>
+        <source>Wollen Sie die Kamera wirklich entfernen?</source>
+        <translation>Do you really want to remove the camera?</translation>
+    </message>
+</context>
+<context>
     <name>camData</name>
     <message>
         <source>Eingehender Ruf von </source>
@@ -57,6 +122,161 @@
     <message>
         <source>Stop Kamera</source>
         <translation>Stop camera</translation>
+    </message>
+</context>
+<context>
+    <name>camPage</name>
+    <message>
+        <source>DX-CAM-Modul</source>
+        <translation>DX-CAM module</translation>
+    </message>
+    <message>
+        <source>Modul-Name</source>
+        <translation>Module name</translation>
+    </message>
+    <message>
+        <source>Kamera-Typ</source>
+        <translation>Camera type</translation>
+    </message>
+    <message>
+        <source>IP-Adresse (URL)</source>
+        <translation>IP address (URL)</translation>
+    </message>
+    <message>
+        <source>Benutzername</source>
+        <translation>User name</translation>
+    </message>
+    <message>
+        <source>Passwort</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>Statusport (Senden)</source>
+        <translation>Status port (sending)</translation>
+    </message>
+    <message>
+        <source>Steuerport (Empf.)</source>
+        <translation>Control port (receiving)</translation>
+    </message>
+    <message>
+        <source>PopUp durch DX-CAM IO-Interface</source>
+        <translation>Pop-up by the DX-CAM IO interface</translation>
+    </message>
+    <message>
+        <source>nicht aktiv</source>
+        <translation>not active</translation>
+    </message>
+    <message>
+        <source>IO.1</source>
+        <translation>IO.1</translation>
+    </message>
+    <message>
+        <source>IO.2</source>
+        <translation>IO.2</translation>
+    </message>
+    <message>
+        <source>Steuer-Parameter</source>
+        <translation>Control parameters</translation>
+    </message>
+    <message>
+        <source>IO.1 (Tür)</source>
+        <translation>IO.1 (door)</translation>
+    </message>
+    <message>
+        <source>kein</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>Dauer</source>
+        <translation>Duration</translation>
+    </message>
+    <message>
+        <source>Sek.</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>IO.2 (Licht)</source>
+        <translation>IO.2 (light)</translation>
+    </message>
+    <message>
+        <source>Video speichern</source>
+        <translation>Record video</translation>
+    </message>
+    <message>
+        <source>Bildrate:</source>
+        <translation>Picture rate:</translation>
+    </message>
+    <message>
+        <source>Bilder pro</source>
+        <translation>pictures per</translation>
+    </message>
+    <message>
+        <source>Sekunde</source>
+        <translation>second</translation>
+    </message>
+    <message>
+        <source>Minute</source>
+        <translation>minute</translation>
+    </message>
+    <message>
+        <source>Stunde</source>
+        <translation>hour</translation>
+    </message>
+    <message>
+        <source>Daueraufzeichnung</source>
+        <translation>Continuous recording</translation>
+    </message>
+    <message>
+        <source>Starten bei Bewegung und stoppen nach</source>
+        <translation>Start on motion and stop after</translation>
+    </message>
+    <message>
+        <source>Sekunden</source>
+        <translation>seconds</translation>
+    </message>
+    <message>
+        <source>Verzeichnis:</source>
+        <translation>Folder:</translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <source>CAM entfernen</source>
+        <translation>Remove CAM</translation>
+    </message>
+    <message>
+        <source>CAM hinzufügen</source>
+        <translation>Add CAM</translation>
+    </message>
+    <message>
+        <source>generieren</source>
+        <translation>generate</translation>
+    </message>
+    <message>
+        <source>Bild speichern</source>
+        <translation>Save picture</translation>
+    </message>
+    <message>
+        <source>Verzeichnis auswählen ...</source>
+        <translation>Choose a folder ...</translation>
+    </message>
+    <message>
+        <source>HRM-410 Modul</source>
+        <translation>HRM-410 module</translation>
+    </message>
+    <message>
+        <source>PopUp durch HRM-410 IO-Interface</source>
+        <translation>Pop-up by the HRM-410 IO interface</translation>
+    </message>
+    <message>
+        <source>aktiv</source>
+        <translation>active</translation>
+    </message>
+    <message>
+        <source>Starten bei Gesprächsbeginn und stoppen nach</source>
+        <translation>Start when a call begins and stop after</translation>
     </message>
 </context>
 <context>
@@ -171,6 +391,29 @@
 wählen Sie bitte im System Tray Menü den Eintrag &lt;Beenden&gt;.</source>
         <translation>The program stays active in the system tray. To leave it, 
 choose &lt;Quit&gt; in the system tray menu.</translation>
+    </message>
+</context>
+<context>
+    <name>pageRules</name>
+    <message>
+        <source>&quot;%1&quot; darf nicht leer sein.</source>
+        <translation>&quot;%1&quot; must not be empty.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; darf keines der Zeichen [ ] = / \ und keine Steuerzeichen enthalten.</source>
+        <translation>&quot;%1&quot; must not contain any of the characters [ ] = / \ nor control characters.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; darf keine Steuerzeichen (z. B. Zeilenumbrüche) enthalten.</source>
+        <translation>&quot;%1&quot; must not contain control characters (such as line breaks).</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; darf nur Buchstaben ohne Umlaute, Ziffern, Leerzeichen und die Zeichen !&quot;#$%&amp;&apos;()*+,-./:;&lt;=&gt;?@[\]^_`{|} enthalten.</source>
+        <translation>&quot;%1&quot; may only contain letters without accents, digits, blanks and the characters !&quot;#$%&amp;&apos;()*+,-./:;&lt;=&gt;?@[\]^_`{|}.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;: &quot;%2&quot; ist keine gültige IPv4-Adresse. Die bisherige Adresse bleibt erhalten.</source>
+        <translation>&quot;%1&quot;: &quot;%2&quot; is not a valid IPv4 address. The previous address is kept.</translation>
     </message>
 </context>
 <context>
@@ -334,6 +577,131 @@ choose &lt;Quit&gt; in the system tray menu.</translation>
     </message>
 </context>
 <context>
+    <name>settingsService</name>
+    <message>
+        <source>Das Standard-Modul konnte nicht angelegt werden.
+Ein Modul mit gleichem Namen existiert bereits.</source>
+        <translation>The standard module could not be created.
+A module with the same name already exists.</translation>
+    </message>
+    <message>
+        <source>Es können höchstens %1 Module angelegt werden.</source>
+        <translation>At most %1 modules can be set up.</translation>
+    </message>
+    <message>
+        <source>Das Modul konnte nicht umbenannt werden.
+Ein Modul mit gleichem Namen existiert bereits.</source>
+        <translation>The module could not be renamed.
+A module with the same name already exists.</translation>
+    </message>
+    <message>
+        <source>Die Einstellungen konnten nicht in die Datei
+&quot;%1&quot;
+geschrieben werden.</source>
+        <translation>The settings could not be written to the file
+&quot;%1&quot;.</translation>
+    </message>
+</context>
+<context>
+    <name>sipPage</name>
+    <message>
+        <source>SIP-Modul</source>
+        <translation>SIP module</translation>
+    </message>
+    <message>
+        <source>Modul-Name</source>
+        <translation>Module name</translation>
+    </message>
+    <message>
+        <source>Benutzername</source>
+        <translation>User name</translation>
+    </message>
+    <message>
+        <source>IP-Adresse</source>
+        <translation>IP address</translation>
+    </message>
+    <message>
+        <source>Statusport (Senden)</source>
+        <translation>Status port (sending)</translation>
+    </message>
+    <message>
+        <source>Authentifizierungscode</source>
+        <translation>Authentication code</translation>
+    </message>
+    <message>
+        <source>Fernsteuerport (Empfangen)</source>
+        <translation>Remote control port (receiving)</translation>
+    </message>
+    <message>
+        <source>PopUp bei Zielrufnummer</source>
+        <translation>Pop-up for callee numbers</translation>
+    </message>
+    <message>
+        <source>PopUp bei allen Zielrufnummern</source>
+        <translation>Pop-up for all callee numbers</translation>
+    </message>
+    <message>
+        <source>PopUp durch SIP-Modul</source>
+        <translation>Pop-up by the SIP module</translation>
+    </message>
+    <message>
+        <source>Sprechstelle ruft an</source>
+        <translation>Door station calls</translation>
+    </message>
+    <message>
+        <source>Sprechstelle wird gerufen</source>
+        <translation>Door station is being called</translation>
+    </message>
+    <message>
+        <source>Gesprächszustand</source>
+        <translation>Call in progress</translation>
+    </message>
+    <message>
+        <source>Steuer-Parameter</source>
+        <translation>Control parameters</translation>
+    </message>
+    <message>
+        <source>Relais 1 (Tür)</source>
+        <translation>Relay 1 (door)</translation>
+    </message>
+    <message>
+        <source>kein</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>Türöffner Relais</source>
+        <translation>Door opener relay</translation>
+    </message>
+    <message>
+        <source>Licht Relais</source>
+        <translation>Light relay</translation>
+    </message>
+    <message>
+        <source>IO.1</source>
+        <translation>IO.1</translation>
+    </message>
+    <message>
+        <source>IO.2</source>
+        <translation>IO.2</translation>
+    </message>
+    <message>
+        <source>Dauer</source>
+        <translation>Duration</translation>
+    </message>
+    <message>
+        <source>Sek.</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>Relais 2 (Licht)</source>
+        <translation>Relay 2 (light)</translation>
+    </message>
+    <message>
+        <source>HSM-410 Modul</source>
+        <translation>HSM-410 module</translation>
+    </message>
+</context>
+<context>
     <name>spracheDia</name>
     <message>
         <source>Sprache wählen</source>
@@ -354,6 +722,228 @@ choose &lt;Quit&gt; in the system tray menu.</translation>
     <message>
         <source>Abbrechen</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>systemPage</name>
+    <message>
+        <source>Allgemeine Einstellungen</source>
+        <translation>General settings</translation>
+    </message>
+    <message>
+        <source>Videobild schützen</source>
+        <translation>Protect the video picture</translation>
+    </message>
+    <message>
+        <source>Passwort einstellen</source>
+        <translation>Set password</translation>
+    </message>
+    <message>
+        <source>Einstellungen schützen</source>
+        <translation>Protect the settings</translation>
+    </message>
+    <message>
+        <source>IP-Adresse (eigene)</source>
+        <translation>IP address (own)</translation>
+    </message>
+    <message>
+        <source>Fernsteuerung freigeben (UDP-Tx)</source>
+        <translation>Enable remote control (UDP-Tx)</translation>
+    </message>
+    <message>
+        <source>Beschriftung Steuertasten:</source>
+        <translation>Labels of the control buttons:</translation>
+    </message>
+    <message>
+        <source>Globaler Pfad für Bilder und Videos:</source>
+        <translation>Global folder for pictures and videos:</translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <source>Globale Freigabe für die manuelle Aufzeichnung von Bild und Video</source>
+        <translation>Allow manual recording of pictures and videos globally</translation>
+    </message>
+    <message>
+        <source>Bild speichern bei PopUp durch IO-Interface der Kamera</source>
+        <translation>Save a picture on a pop-up by the camera&apos;s IO interface</translation>
+    </message>
+    <message>
+        <source>Globale Freigabe der automatischen Aufnahme</source>
+        <translation>Allow automatic recording globally</translation>
+    </message>
+    <message>
+        <source>Audio-Effekte</source>
+        <translation>Audio effects</translation>
+    </message>
+    <message>
+        <source>Log-Datei aktiv</source>
+        <translation>Log file active</translation>
+    </message>
+    <message>
+        <source>Test</source>
+        <translation>Test</translation>
+    </message>
+    <message>
+        <source>Verzeichnis auswählen ...</source>
+        <translation>Choose a folder ...</translation>
+    </message>
+    <message>
+        <source>Datei auswählen ...</source>
+        <translation>Choose a file ...</translation>
+    </message>
+</context>
+<context>
+    <name>videoPage</name>
+    <message>
+        <source>Fenster</source>
+        <translation>Window</translation>
+    </message>
+    <message>
+        <source>Position (X,Y)</source>
+        <translation>Position (X,Y)</translation>
+    </message>
+    <message>
+        <source>Größe (Breite,Höhe)</source>
+        <translation>Size (width,height)</translation>
+    </message>
+    <message>
+        <source>Bildrahmen Ein</source>
+        <translation>Picture frame on</translation>
+    </message>
+    <message>
+        <source>Schriftgröße</source>
+        <translation>Font size</translation>
+    </message>
+    <message>
+        <source>klein</source>
+        <translation>small</translation>
+    </message>
+    <message>
+        <source>mittel</source>
+        <translation>medium</translation>
+    </message>
+    <message>
+        <source>groß</source>
+        <translation>large</translation>
+    </message>
+    <message>
+        <source>Close Button Ein</source>
+        <translation>Close button on</translation>
+    </message>
+    <message>
+        <source>Stop Kamera im passive Zustand</source>
+        <translation>Stop cameras while passive</translation>
+    </message>
+    <message>
+        <source>Status Unten Ein</source>
+        <translation>Status at the bottom</translation>
+    </message>
+    <message>
+        <source>Funktionsleiste</source>
+        <translation>Toolbar</translation>
+    </message>
+    <message>
+        <source>PopUp</source>
+        <translation>Pop-up</translation>
+    </message>
+    <message>
+        <source>Auto-PopUp aktivieren</source>
+        <translation>Enable auto pop-up</translation>
+    </message>
+    <message>
+        <source>Alle</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>Auto-Minimieren</source>
+        <translation>Auto minimise</translation>
+    </message>
+    <message>
+        <source>nach</source>
+        <translation>after</translation>
+    </message>
+    <message>
+        <source>Sekunden</source>
+        <translation>seconds</translation>
+    </message>
+    <message>
+        <source>DX-CAM IO</source>
+        <translation>DX-CAM IO</translation>
+    </message>
+    <message>
+        <source>PopUp als Einzelbild im Einzelfenster</source>
+        <translation>Pop-up as a single picture in a single window</translation>
+    </message>
+    <message>
+        <source>Multi-PopUp als Einzelbild im Einzelfenster</source>
+        <translation>Multi pop-up as single pictures in a separate window</translation>
+    </message>
+    <message>
+        <source>Videobild-Größe anpassen</source>
+        <translation>Fit the video picture size</translation>
+    </message>
+    <message>
+        <source>Frei</source>
+        <translation>Free</translation>
+    </message>
+    <message>
+        <source>Breite</source>
+        <translation>Width</translation>
+    </message>
+    <message>
+        <source>Höhe</source>
+        <translation>Height</translation>
+    </message>
+    <message>
+        <source>Reihe(n)</source>
+        <translation>Row(s)</translation>
+    </message>
+    <message>
+        <source>Spalte(n)</source>
+        <translation>Column(s)</translation>
+    </message>
+    <message>
+        <source>Statistik</source>
+        <translation>Statistics</translation>
+    </message>
+    <message>
+        <source>Videobilder ein</source>
+        <translation>Video pictures on</translation>
+    </message>
+    <message>
+        <source>Reihenfolge festlegen</source>
+        <translation>Set the order</translation>
+    </message>
+    <message>
+        <source>Hoch</source>
+        <translation>Up</translation>
+    </message>
+    <message>
+        <source>ABC..</source>
+        <translation>ABC..</translation>
+    </message>
+    <message>
+        <source>Runter</source>
+        <translation>Down</translation>
+    </message>
+    <message>
+        <source>Videostream-Einzelanzeige</source>
+        <translation>Single video stream display</translation>
+    </message>
+    <message>
+        <source>Pos.</source>
+        <translation>Pos.</translation>
+    </message>
+    <message>
+        <source>Kamera</source>
+        <translation>Camera</translation>
+    </message>
+    <message>
+        <source>Sprechstelle</source>
+        <translation>Door station</translation>
     </message>
 </context>
 </TS>
