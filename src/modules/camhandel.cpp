@@ -1,5 +1,6 @@
 #include "camhandel.h"
 
+#include "camdata.h"
 #include "shellsettings.h"
 #include "ui_camhandel.h"
 
@@ -92,16 +93,48 @@ int camHandel::pendingButton() const
     static constexpr int priority[] = {doorAndHangUp, door, light, callStation, savePicture, print,
                                        saveVideo, startStop};
     for (const int b : priority) {
-        if (requests[b])
+        if (requests[b].pending)
             return b;
     }
     return none;
 }
 
+void camHandel::setCamera(camData *camera)
+{
+    panelCamera = camera;
+}
+
+camData *camHandel::camera() const
+{
+    return panelCamera;
+}
+
+bool camHandel::isBound(int button) const
+{
+    return button > none && button <= startStop && requests[button].bound;
+}
+
+camData *camHandel::requestCamera(int button) const
+{
+    return isBound(button) ? requests[button].camera.data() : nullptr;
+}
+
 void camHandel::clearRequest(int button)
 {
     if (button > none && button <= startStop)
-        requests[button] = false;
+        requests[button] = press();
+}
+
+void camHandel::releaseCamera(const camData *camera)
+{
+    for (press &p : requests) {
+        if (p.bound && p.camera == camera)
+            p = press();
+    }
+    if (panelCamera == camera) {
+        panelCamera = nullptr;
+        hide();
+    }
 }
 
 void camHandel::retranslate()
@@ -112,7 +145,7 @@ void camHandel::retranslate()
 
 void camHandel::request(int button)
 {
-    requests[button] = true;
+    requests[button] = {true, panelCamera != nullptr, panelCamera};
     close();
 }
 

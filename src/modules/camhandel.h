@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 
+class camData;
 struct shellSettings;
 
 namespace Ui {
@@ -32,9 +34,19 @@ public:
     // 0: manual saving usable (when allowed at all); 1: automatic recording owns saving.
     void setAvailability(int mode);
 
+    // The camera the panel is opened for: every press is bound to it, so that a later change of
+    // the current camera cannot redirect it.
+    void setCamera(camData *camera);
+    camData *camera() const;
+
     // The first pending request in priority order, none when nothing is pending.
     int pendingButton() const;
+    // Whether the press was made with a camera bound, and that camera (null once it is gone).
+    bool isBound(int button) const;
+    camData *requestCamera(int button) const;
     void clearRequest(int button);
+    // Drops the presses for a camera about to be deleted, and the panel's hold on it.
+    void releaseCamera(const camData *camera);
 
     void retranslate();
 
@@ -55,6 +67,12 @@ private:
 
     Ui::camHandel *ui;
     const shellSettings &settings;
-    bool requests[startStop + 1] = {};
+    struct press {
+        bool pending = false;
+        bool bound = false;
+        QPointer<camData> camera;
+    };
+    press requests[startStop + 1];
+    QPointer<camData> panelCamera;
     bool *viewToggleRequest = nullptr;
 };

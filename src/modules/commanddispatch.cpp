@@ -29,40 +29,50 @@ commandDispatch::commandDispatch(dispatchHost &host, commandSender &sender, cons
 
 void commandDispatch::processButtons(camHandel &panel, camData *current)
 {
-    if (!current)
-        return;
     const int button = panel.pendingButton();
+    if (button == camHandel::none)
+        return;
+    // A press belongs to the camera whose panel it came from, whatever is current by now; the
+    // current camera is only the fallback of a panel opened without one.
+    camData *target = panel.isBound(button) ? panel.requestCamera(button) : current;
+    if (panel.isBound(button) && !cameras.contains(target)) {
+        trace(QStringLiteral("-----> discarded: the camera of the panel is gone"));
+        panel.clearRequest(button);
+        return;
+    }
+    if (!target)
+        return;
     panel.clearRequest(button);
     switch (button) {
     case camHandel::door:
-        trace(QStringLiteral("-----> TUER OEFFNEN \"%1\"").arg(current->sipModuleRec.sipName));
-        current->forceMsgToCamTuer = true;
+        trace(QStringLiteral("-----> TUER OEFFNEN \"%1\"").arg(target->sipModuleRec.sipName));
+        target->forceMsgToCamTuer = true;
         break;
     case camHandel::doorAndHangUp:
         trace(QStringLiteral("-----> TUER OEFFNEN UND TRENNEN"));
-        current->forceMsgToCamTuer = true;
-        current->hangUpWait = 1;
-        current->forceMsgVerbTrenen = true;
+        target->forceMsgToCamTuer = true;
+        target->hangUpWait = 1;
+        target->forceMsgVerbTrenen = true;
         break;
     case camHandel::light:
         trace(QStringLiteral("-----> BELEUCHTUNG EIN"));
-        current->lightRequest = true;
+        target->lightRequest = true;
         break;
     case camHandel::callStation:
         trace(QStringLiteral("-----> SPRECHSTELLE ANRUFEN"));
-        current->callRequest = true;
+        target->callRequest = true;
         break;
     case camHandel::savePicture:
         trace(QStringLiteral("-----> BILD SPEICHERN"));
-        current->saveCommand = true;
+        target->saveCommand = true;
         break;
     case camHandel::print:
         trace(QStringLiteral("-----> BILD DRUCKEN"));
-        current->printCommand = true;
+        target->printCommand = true;
         break;
     case camHandel::saveVideo:
         trace(QStringLiteral("-----> VIDEO SPEICHERN"));
-        current->videoCommand = true;
+        target->videoCommand = true;
         break;
     case camHandel::startStop:
         trace(QStringLiteral("-----> KAMERA STARTEN"));

@@ -18,8 +18,9 @@ public:
     commandDispatch(dispatchHost &host, commandSender &sender, const shellSettings &settings,
                     const QList<camData *> &cameras, bool &startAllRequest, bool &startStopRequest);
 
-    // The panel's first pending button becomes a request of the current camera. Without a current
-    // camera the button stays pending.
+    // The panel's first pending button becomes a request of the camera the panel was opened for
+    // (discarded when that camera is gone); a press without one goes to the current camera, and
+    // without a current camera it stays pending.
     void processButtons(camHandel &panel, camData *current);
 
     // Carries out at most one request; true when it did something (the tick then ends).

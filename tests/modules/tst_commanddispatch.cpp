@@ -147,6 +147,8 @@ class tst_commandDispatch : public QObject {
 
 private slots:
     void buttonWaitsForCurrentCamera();
+    void pressBoundToPanelCamera_data();
+    void pressBoundToPanelCamera();
     void order_data();
     void order();
     void outputChoice_data();
@@ -165,6 +167,46 @@ void tst_commandDispatch::buttonWaitsForCurrentCamera()
     QCOMPARE(panel.pendingButton(), int(camHandel::door));
     world.dispatch.processButtons(panel, world.camera('A'));
     QVERIFY(world.camera('A')->forceMsgToCamTuer);
+}
+
+void tst_commandDispatch::pressBoundToPanelCamera_data()
+{
+    QTest::addColumn<QString>("afterPress");  // what happens between the press and the tick
+    QTest::addColumn<QString>("flagged");     // cameras whose door request is set afterwards
+
+    QTest::newRow("another camera became current") << "current B" << "A";
+    QTest::newRow("panel reopened for another camera") << "reopen B" << "A";
+    QTest::newRow("camera released") << "release A" << "";
+    QTest::newRow("camera left the list") << "remove A" << "";
+}
+
+// A press applies to the camera whose panel it came from, never to what is current by the tick.
+void tst_commandDispatch::pressBoundToPanelCamera()
+{
+    QFETCH(QString, afterPress);
+    rig world(2);
+    camData *a = world.camera('A');
+    camData *b = world.camera('B');
+    camHandel panel(world.settings);
+    panel.setCamera(a);
+    panel.findChild<QPushButton *>("TuerOfnenPB")->click();
+    if (afterPress == "reopen B")
+        panel.setCamera(b);
+    else if (afterPress == "release A")
+        panel.releaseCamera(a);
+    else if (afterPress == "remove A")
+        world.cameras.removeOne(a);
+
+    world.dispatch.processButtons(panel, b);
+    QString flagged;
+    if (a->forceMsgToCamTuer)
+        flagged += 'A';
+    if (b->forceMsgToCamTuer)
+        flagged += 'B';
+    QTEST(flagged, "flagged");
+    QCOMPARE(panel.pendingButton(), int(camHandel::none));
+    if (!world.cameras.contains(a))
+        world.cameras.prepend(a);
 }
 
 void tst_commandDispatch::order_data()
