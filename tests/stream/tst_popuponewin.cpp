@@ -1,0 +1,348 @@
+#include "popuponewin.h"
+
+#include "camhandel.h"
+#include "testcamera.h"
+
+#include <QGraphicsView>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QtTest>
+
+#include <memory>
+
+// The separate popup window on its own: tabs, geometry kept in hx/hy/hwidth/hheight, the fit to
+// the picture, its panel, and pictures that cannot be shown.
+class tst_popupOneWin : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fiveTabsAtMost();
+    void userTabChoice();
+    void frameMargins_data();
+    void frameMargins();
+    void storedSizeLimitedToScreen_data();
+    void storedSizeLimitedToScreen();
+    void geometrySurvivesRestart();
+    void resizeFitsPicture_data();
+    void resizeFitsPicture();
+    void faultyPictureKeepsWindowStill_data();
+    void faultyPictureKeepsWindowStill();
+    void panelInsideWindow();
+    void closeOnlyHides();
+    void newPicturesOnly();
+    void releaseCamera();
+};
+
+namespace {
+
+const QByteArray widePicture = solidJpeg(QSize(1280, 720), Qt::blue);
+
+// A popup window wired as the main window wires it, with cameras "Cam 0", "Cam 1", ...
+struct popupRig {
+    shellSettings settings;
+    bool frame = true;
+    int pixelSize = 20;
+    QList<camData *> cameras;
+    std::unique_ptr<popupOneWin> window;
+
+    explicit popupRig(bool frameOn = true, const QRectF &area = QRectF(100, 100, 400, 300), int scaleMode = 0)
+        : frame(frameOn)
+    {
+        settings.hx = area.x();
+        settings.hy = area.y();
+        settings.hwidth = area.width();
+        settings.hheight = area.height();
+        settings.scaleMode = scaleMode;
+        settings.closeEn = true;
+        window = std::make_unique<popupOneWin>(settings, frame, pixelSize);
+        QPixmap placeholder(320, 240);
+        placeholder.fill(Qt::gray);
+        window->initialise(placeholder);
+    }
+    ~popupRig()
+    {
+        window.reset();
+        qDeleteAll(cameras);
+    }
+
+    camData *camera(int i)
+    {
+        while (cameras.size() <= i) {
+            auto *cam = new camData(QPixmap(), nullptr);
+            cam->camModule.camName = QStringLiteral("Cam %1").arg(cameras.size());
+            cameras.append(cam);
+        }
+        return cameras[i];
+    }
+
+    bool showUp()
+    {
+        window->show();
+        return QTest::qWaitForWindowExposed(window.get());
+    }
+
+    // One tick's worth of picture: fed and rendered.
+    void feed(const QByteArray &picture)
+    {
+        window->feedPicture(picture);
+        window->renderPopup();
+        window->placeItem();
+    }
+
+    QRectF stored() const { return QRectF(settings.hx, settings.hy, settings.hwidth, settings.hheight); }
+};
+
+}  // namespace
+
+void tst_popupOneWin::fiveTabsAtMost()
+{
+    popupRig rig;
+    for (int i = 0; i < 5; ++i)
+        QVERIFY(rig.window->showCamera(rig.camera(i)));
+    QVERIFY(!rig.window->showCamera(rig.camera(5)));
+    QCOMPARE(rig.window->tabCount(), 5);
+    QCOMPARE(rig.window->currentCamera(), rig.camera(4));
+    // A camera shown before gets its own tab again, not a new one.
+    QVERIFY(rig.window->showCamera(rig.camera(1)));
+    QCOMPARE(rig.window->tabCount(), 5);
+    auto *tabs = rig.window->findChild<QTabWidget *>(QStringLiteral("popTW"));
+    QCOMPARE(tabs->currentIndex(), 1);
+    QCOMPARE(tabs->tabText(4), QStringLiteral("Cam 4"));
+}
+
+// Tabs the program adds or selects are no choice of the user; every click on the tab bar is,
+// also after several tabs were added.
+void tst_popupOneWin::userTabChoice()
+{
+    popupRig rig;
+    QVERIFY(rig.showUp());
+    for (int i = 0; i < 3; ++i)
+        rig.window->showCamera(rig.camera(i));
+    rig.window->followCamera(rig.camera(1));
+    QCOMPARE(rig.window->takeChosenCamera(), nullptr);
+
+    QTabBar *bar = rig.window->findChild<QTabWidget *>(QStringLiteral("popTW"))->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(0).center());
+    QCOMPARE(rig.window->takeChosenCamera(), rig.camera(0));
+    QCOMPARE(rig.window->takeChosenCamera(), nullptr);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(2).center());
+    QCOMPARE(rig.window->takeChosenCamera(), rig.camera(2));
+}
+
+void tst_popupOneWin::frameMargins_data()
+{
+    QTest::addColumn<bool>("frame");
+    QTest::addColumn<int>("margin");
+    QTest::newRow("frameless: window is the stored size") << false << 0;
+    QTest::newRow("framed: 10 pixels larger") << true << 10;
+}
+
+void tst_popupOneWin::frameMargins()
+{
+    QFETCH(bool, frame);
+    QFETCH(int, margin);
+    popupRig rig(frame);
+    QVERIFY(rig.showUp());
+    QCOMPARE(rig.window->windowFlags().testFlag(Qt::FramelessWindowHint), !frame);
+    QVERIFY(rig.window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QCOMPARE(rig.window->geometry(), QRect(100, 100, 400 + margin, 300 + margin));
+
+    rig.window->resize(500, 400);
+    QTRY_COMPARE(rig.stored(), QRectF(100, 100, 500 - margin, 400 - margin));
+}
+
+void tst_popupOneWin::storedSizeLimitedToScreen_data()
+{
+    QTest::addColumn<QRectF>("stored");
+    QTest::newRow("hand-edited 100000") << QRectF(100, 100, 100000, 100000);
+    QTest::newRow("off the screen") << QRectF(-3000, 90000, 400, 300);
+}
+
+void tst_popupOneWin::storedSizeLimitedToScreen()
+{
+    QFETCH(QRectF, stored);
+    popupRig rig(true, stored);
+    const QRect available = rig.window->screen()->availableGeometry();
+    QVERIFY(available.contains(rig.window->geometry()));
+    QVERIFY(rig.settings.hwidth >= 50 && rig.settings.hwidth <= available.width() - 10);
+    QVERIFY(rig.settings.hheight >= 50 && rig.settings.hheight <= available.height() - 10);
+    QVERIFY(rig.showUp());
+    rig.window->showCamera(rig.camera(0));
+    rig.feed(widePicture);
+    QVERIFY(rig.window->displayPixmap().width() <= available.width());
+    QVERIFY(rig.window->displayPixmap().height() <= available.height());
+}
+
+// The stored size is the picture area, whatever the window went through: a start with the saved
+// values gives the same window, not one 10 pixels larger each time.
+void tst_popupOneWin::geometrySurvivesRestart()
+{
+    popupRig rig(true);
+    QVERIFY(rig.showUp());
+    rig.window->showCamera(rig.camera(0));
+    rig.feed(widePicture);
+    rig.feed(widePicture);
+    rig.window->hide();
+    const QRect first = rig.window->geometry();
+    QCOMPARE(rig.settings.hwidth, 400.0);
+    QCOMPARE(rig.settings.hheight, 300.0);
+
+    popupOneWin again(rig.settings, rig.frame, rig.pixelSize);
+    again.initialise(QPixmap());
+    QCOMPARE(again.geometry().size(), first.size());
+}
+
+void tst_popupOneWin::resizeFitsPicture_data()
+{
+    QTest::addColumn<int>("scaleMode");
+    QTest::addColumn<QSize>("window");   // the size the user gives the window
+    QTest::addColumn<QSizeF>("stored");   // hwidth, hheight after the fit
+    QTest::addColumn<QSizeF>("picture");  // the picture shown, to a pixel
+    // 1280 x 720 at width 500: 281.25 high; 20 x 20 is raised to 50 x 50.
+    QTest::newRow("mode 1 keeps the width, snaps the height")
+        << 1 << QSize(510, 410) << QSizeF(500, 282) << QSizeF(500, 281.25);
+    QTest::newRow("smaller than 50 x 50 is enlarged") << 0 << QSize(30, 30) << QSizeF(50, 50) << QSizeF(50, 50);
+}
+
+void tst_popupOneWin::resizeFitsPicture()
+{
+    QFETCH(int, scaleMode);
+    QFETCH(QSize, window);
+    QFETCH(QSizeF, stored);
+    QFETCH(QSizeF, picture);
+    popupRig rig(true, QRectF(100, 100, 400, 300), scaleMode);
+    QVERIFY(rig.showUp());
+    rig.window->showCamera(rig.camera(0));
+    rig.feed(widePicture);
+
+    rig.window->resize(window);
+    QTRY_COMPARE(QSizeF(rig.settings.hwidth, rig.settings.hheight), stored);
+    const QSize expected = (stored + QSizeF(10, 10)).toSize();
+    QTRY_COMPARE((rig.feed(widePicture), rig.window->size()), expected);
+    QCOMPARE(QSizeF(rig.settings.hwidth, rig.settings.hheight), stored);
+    const QSize shown = rig.window->displayPixmap().size();
+    QVERIFY(qAbs(shown.width() - picture.width()) < 1 && qAbs(shown.height() - picture.height()) < 1);
+}
+
+void tst_popupOneWin::faultyPictureKeepsWindowStill_data()
+{
+    QTest::addColumn<QByteArray>("picture");
+    QByteArray garbage(600, 'x');
+    garbage[0] = char(0xFF);
+    garbage[1] = char(0xD8);
+    QTest::newRow("does not decode") << garbage;
+    QTest::newRow("500 bytes") << widePicture.left(500);
+}
+
+// A picture that cannot be shown puts the placeholder up with the fault; the window neither
+// moves nor resizes for it, however long such pictures come.
+void tst_popupOneWin::faultyPictureKeepsWindowStill()
+{
+    QFETCH(QByteArray, picture);
+    popupRig rig(true, QRectF(100, 100, 400, 300), 1);
+    QVERIFY(rig.showUp());
+    rig.window->showCamera(rig.camera(0));
+    const QRect before = rig.window->geometry();
+    for (int tick = 0; tick < 10; ++tick) {
+        rig.feed(picture);
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(rig.window->caption(), QStringLiteral("!BILD Fehler! : Cam 0"));
+    QCOMPARE(rig.window->geometry(), before);
+    QCOMPARE(rig.settings.hx, 100.0);
+
+    // The first good picture fits the window once (mode 1: 400 wide, 16:9), then it stays.
+    rig.feed(widePicture);
+    QTRY_COMPARE(rig.window->size(), QSize(410, 235));
+    const QRect fitted = rig.window->geometry();
+    for (int tick = 0; tick < 5; ++tick)
+        rig.feed(widePicture);
+    QCOMPARE(rig.window->geometry(), fitted);
+    QCOMPARE(rig.window->caption(), QStringLiteral("> Cam 0"));
+}
+
+void tst_popupOneWin::panelInsideWindow()
+{
+    popupRig rig;
+    QVERIFY(rig.showUp());
+    rig.window->showCamera(rig.camera(0));
+    rig.feed(widePicture);
+    // A click on the picture goes through the view to the window.
+    QWidget *viewport = rig.window->findChild<QGraphicsView *>(QStringLiteral("grGW"))->viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(viewport->width() - 2, viewport->height() - 2));
+    camHandel *panel = rig.window->panel();
+    QTRY_VERIFY(panel->isVisible());
+    const QRect window = rig.window->frameGeometry();
+    const QRect placed = panel->frameGeometry();
+    QVERIFY2(window.contains(placed), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(placed.x()).arg(placed.y())
+                                                     .arg(placed.width()).arg(placed.height())));
+    QCOMPARE(window.right() - placed.right(), 9);
+    QCOMPARE(window.bottom() - placed.bottom(), 9);
+    QCOMPARE(panel->windowTitle(), QStringLiteral("Cam 0"));
+    QVERIFY(panel->findChild<QPushButton *>(QStringLiteral("StartStopVideoPB"))->isHidden());
+}
+
+void tst_popupOneWin::closeOnlyHides()
+{
+    popupRig rig;
+    QVERIFY(rig.showUp());
+    rig.window->showCamera(rig.camera(0));
+    QTest::mousePress(rig.window.get(), Qt::LeftButton, {}, QPoint(20, 20));
+    QVERIFY(rig.window->panel()->isVisible());
+
+    QVERIFY(!rig.window->close());
+    QVERIFY(rig.window->isHidden());
+    QVERIFY(rig.window->panel()->isHidden());
+    QCOMPARE(rig.window->tabCount(), 1);
+    rig.window->show();
+    QVERIFY(rig.window->isVisible());
+}
+
+// The same newest picture is shown once, not decoded and scaled again on every tick.
+void tst_popupOneWin::newPicturesOnly()
+{
+    cameraStub stub;
+    stub.picture = widePicture;
+    stub.copies = 3;
+    QVERIFY(stub.listen(QHostAddress::LocalHost));
+    wiredCamera wired;
+    wired.start(stub.url("/stream"));
+    QTRY_VERIFY(wired.tickShown());
+    QTRY_VERIFY((wired.tickShown(), wired.camera.framesExtracted == stub.copies - 1));
+
+    popupRig rig;
+    QVERIFY(rig.showUp());
+    rig.window->showCamera(&wired.camera);
+    rig.window->feedFrom(&wired.camera, true);
+    QCOMPARE(rig.window->caption(), QStringLiteral("> Eingang"));
+    const qint64 shown = rig.window->displayPixmap().cacheKey();
+    for (int tick = 0; tick < 3; ++tick) {
+        wired.tickShown();
+        rig.window->feedFrom(&wired.camera, true);
+    }
+    QCOMPARE(rig.window->displayPixmap().cacheKey(), shown);
+    rig.window->removeAllTabs();
+}
+
+void tst_popupOneWin::releaseCamera()
+{
+    popupRig rig;
+    QVERIFY(rig.showUp());
+    for (int i = 0; i < 3; ++i)
+        rig.window->showCamera(rig.camera(i));
+    rig.window->followCamera(rig.camera(1));
+    QTest::mousePress(rig.window.get(), Qt::LeftButton, {}, QPoint(20, 20));
+    rig.window->panel()->findChild<QPushButton *>(QStringLiteral("TuerOfnenPB"))->click();
+
+    rig.window->releaseCamera(rig.camera(1));
+    QCOMPARE(rig.window->tabCount(), 2);
+    QCOMPARE(rig.window->findCameraTab(rig.camera(2)), 1);
+    QCOMPARE(rig.window->currentCamera(), nullptr);
+    QCOMPARE(rig.window->panel()->pendingButton(), int(camHandel::none));
+    rig.feed(QByteArray());
+    QCOMPARE(rig.window->caption(), QStringLiteral("!UNCONNECTED! : "));
+}
+
+QTEST_MAIN(tst_popupOneWin)
+#include "tst_popuponewin.moc"
