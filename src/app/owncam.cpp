@@ -9,6 +9,7 @@
 #include "gridlayout.h"
 #include "owngraphscene.h"
 #include "ownmsgbox.h"
+#include "popuponewin.h"
 #include "settingsmodel.h"
 #include "statusreceiver.h"
 
@@ -79,6 +80,7 @@ ownCam::ownCam(const appOptions &options, bool desktopHasTray, QWidget *parent)
     dialogs.createPasswordPrompt();
     createCommandPanel();
     windowFrameShown = settings.BildRahmeEin;
+    createPopupWindow();
     startRecordingCameras();
     timerBusy = 0;
     startTimer(tickMs);
@@ -86,6 +88,7 @@ ownCam::ownCam(const appOptions &options, bool desktopHasTray, QWidget *parent)
 
 ownCam::~ownCam()
 {
+    delete popupWin;
     // Stop cleanly: connections aborted, workers deleted before the sockets they use.
     for (camData *cam : std::as_const(cameras)) {
         cam->closeSockets();
@@ -266,6 +269,15 @@ void ownCam::createCommandPanel()
     commandPanel->setViewLabel(isGridView());
 }
 
+// Parentless: it pops up on its own while the main window stays hidden.
+void ownCam::createPopupWindow()
+{
+    popupWin = new popupOneWin(settings, windowFrameShown, overlayPixelSize);
+    popupWin->setWindowTitle(windowTitle());
+    popupWin->setWindowIcon(windowIcon());
+    popupWin->initialise(notConnected);
+}
+
 void ownCam::startRecordingCameras()
 {
     for (camData *cam : std::as_const(cameras)) {
@@ -290,14 +302,13 @@ void ownCam::releaseCamera(camData *cam)
     dialogs.releaseCamera(cam);
     if (settingsDialog)
         settingsDialog->releaseCamera(cam);
+    // Pending panel presses for this camera are dropped; those for other cameras stay theirs.
+    if (commandPanel)
+        commandPanel->releaseCamera(cam, cam == currentCam);
+    if (popupWin)
+        popupWin->releaseCamera(cam);
     if (cam != currentCam)
         return;
-    // Pending panel presses were meant for this camera.
-    if (commandPanel) {
-        commandPanel->hide();
-        for (int b = camHandel::door; b <= camHandel::startStop; ++b)
-            commandPanel->clearRequest(b);
-    }
     currentCam = nullptr;
     currentIndex = -1;
 }
@@ -310,6 +321,9 @@ bool ownCam::Start_CAM(camData *pCD)
     if (pCD->running && !pCD->streamError)
         return true;
     pCD->reservedFlag = false;
+    // A new connection gets the whole stall time; the count of a stopped camera runs on and would
+    // abort the new one at once when it happens to be near its end.
+    pCD->noDataMs = 0;
     pCD->abortedOnce = false;
     pCD->receiving = true;
     pCD->userStopped = false;
@@ -488,6 +502,7 @@ void ownCam::openCommandPanel()
     at.setX(std::min(at.x(), window.right() - 8 - commandPanel->width()));
     at.setY(std::min(at.y(), window.bottom() - 8 - commandPanel->height()));
     commandPanel->move(at);
+    commandPanel->setCamera(currentCam);
     commandPanel->setWindowTitle(currentCam->camModule.camName);
     qDebug().noquote() << "TITEL: " << ('"' + currentCam->camModule.camName + '"');
     commandPanel->show();
@@ -527,6 +542,8 @@ void ownCam::applyFrameRule()
         flags |= Qt::FramelessWindowHint;
     }
     windowFrameShown = settings.BildRahmeEin;
+    if (popupWin)
+        popupWin->applyWindowFlags(settings.closeEn);
     if (flags == windowFlags())
         return;
     const QRect keep = geometry();
@@ -735,6 +752,7 @@ void ownCam::runTick()
     settingsWork.serveOrderList();
     handOverFrames();
     writeTraceLines();
+    popupWindowFollows();
     finishStartup();
 }
 
@@ -931,8 +949,10 @@ void ownCam::servePanelButtons()
         viewToggleRequest = false;
         toggleView();
     }
-    if (commandPanel && currentCam)
+    if (commandPanel)
         dispatch->processButtons(*commandPanel, currentCam);
+    if (popupWin)
+        dispatch->processButtons(*popupWin->panel(), currentCam);
 }
 
 void ownCam::updateClock()
@@ -969,19 +989,23 @@ void ownCam::handOverFrames()
         if (currentCam) {
             currentCam->tick(true);
             currentCam->finishRender();
+            if (popupWin)
+                popupWin->feedFrom(currentCam, false);
             currentCam->updateSceneItem();
         }
         return;
     }
     for (camData *cam : std::as_const(cameras)) {
         const bool stalledTwice = cam->tick(cam == currentCam);
-        if (cam->stallCheck(stalledTwice, isVisible())) {
+        if (cam->stallCheck(stalledTwice, isVisible() || (popupWin && popupWin->isShowing(cam)))) {
             Start_CAM(cam);
             qDebug() << "StartCAM_1";
             cam->noDataMs = 0;
         }
     }
     camData::finishRenders(cameras);
+    if (popupWin)
+        popupWin->feedFrom(currentCam, true);
     for (camData *cam : std::as_const(cameras))
         cam->updateSceneItem();
 }
@@ -995,6 +1019,12 @@ void ownCam::writeTraceLines()
         for (const QString &line : lines)
             ini.writeLog(line + QLatin1Char('\n'));
     }
+}
+
+void ownCam::popupWindowFollows()
+{
+    if (popupWin)
+        popupWin->followCamera(currentCam);
 }
 
 void ownCam::finishStartup()

@@ -32,6 +32,7 @@ class camHandel;
 class commandSender;
 class ownGraphScene;
 class ownMsgBox;
+class popupOneWin;
 class statusReceiver;
 
 // The main window: owns the configuration, the cameras, the grid scene, the module sockets, the
@@ -72,6 +73,7 @@ public:
     void toggleView();
     ownGraphScene *scene() const { return graphScene; }
     camHandel *panel() const { return commandPanel; }
+    popupOneWin *popupWindow() const { return popupWin; }
 
     // One 40 ms tick; the timer calls it, tests may too.
     void tick();
@@ -153,6 +155,7 @@ private:
     void createModuleSockets();
     void translateWindowTexts();
     void createCommandPanel();
+    void createPopupWindow();
     void startRecordingCameras();
 
     // One tick, step by step
@@ -173,6 +176,7 @@ private:
     void serveConnectRequests();
     void handOverFrames();
     void writeTraceLines();
+    void popupWindowFollows();
     void finishStartup();
     void retranslateWindows();
     void retranslatePanel();
@@ -204,6 +208,7 @@ private:
     commandSender *sender = nullptr;
     commandDispatch *dispatch = nullptr;
     camHandel *commandPanel = nullptr;
+    popupOneWin *popupWin = nullptr;
     int camStatusPort = -1;
     int sipStatusPort = -1;
     QRectF targetGeometry;

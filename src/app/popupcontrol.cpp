@@ -2,7 +2,9 @@
 
 #include "camdata.h"
 #include "owncam.h"
+#include "owngraphscene.h"
 #include "pasw1dia.h"
+#include "popuponewin.h"
 
 #include <QDebug>
 #include <QSoundEffect>
@@ -39,6 +41,7 @@ void popupControl::expireTimeout()
 void popupControl::statusEvents()
 {
     const shellSettings &s = owner.settings;
+    takeTabChoice();
     int remembered = -1;
     for (int i = 0; i < owner.cameras.size(); ++i) {
         camData *cam = owner.cameras[i];
@@ -88,19 +91,23 @@ bool popupControl::showEvaluation(camData *camera)
         return false;
     qDebug() << "***** fwS_1";
     camera->showRequest = false;
-    return owner.settings.Auto_Popup;
+    if (!owner.settings.Auto_Popup)
+        return false;
+    if (separateWindow() && owner.makeCurrent(int(owner.cameras.indexOf(camera))))
+        owner.scene()->currentChanged = true;
+    return true;
 }
 
-bool popupControl::evaluateAll()
+QList<camData *> popupControl::evaluateAll()
 {
-    bool any = false;
+    QList<camData *> shown;
     for (camData *cam : owner.cameras) {
         if (showEvaluation(cam)) {
             qDebug() << "##### schowWin=true";
-            any = true;
+            shown.append(cam);
         }
     }
-    return any;
+    return shown;
 }
 
 void popupControl::evaluate()
@@ -134,6 +141,8 @@ void popupControl::evaluate()
         }
     }
 
+    const bool popupRefreshed = refreshPopupWindow();
+
     if (owner.requests.showNormal) {
         owner.requests.showNormal = false;
         owner.ShowNormGrWin();
@@ -143,25 +152,50 @@ void popupControl::evaluate()
         owner.HideGrWin();
     }
 
+    decide(due, popupRefreshed);
+    popupOneWin *window = owner.popupWindow();
+    if (window && window->isVisible() && !s.OwnPopWin)
+        hidePopupWindow();
+}
+
+void popupControl::decide(bool due, bool popupRefreshed)
+{
+    const shellSettings &s = owner.settings;
     if (hideArmed) {
-        if (evaluateAll()) {
+        if (const QList<camData *> shown = evaluateAll(); !shown.isEmpty()) {
             popUp(7);
+            showPopupWindowIfHidden(shown);
             hideArmed = false;
             return;
         }
         if (owner.isVisible())
             owner.hideMainWindow();
+        hidePopupWindow();
         if (s.Autohide)
             hideArmed = false;
         return;
     }
-
-    const bool showing = owner.isVisible() && !holdHide;
-    if (s.Autohide && !showing) {
-        if (evaluateAll())
-            popUp(4);
+    if (popupRefreshed) {
         restartTimeout();
         return;
+    }
+
+    popupOneWin *window = separateWindow();
+    const bool mainShowing = owner.isVisible() && !holdHide;
+    const bool showing = window ? window->isVisible() : mainShowing;
+    if (s.Autohide && !showing) {
+        if (const QList<camData *> shown = evaluateAll(); !shown.isEmpty()) {
+            popUp(4);
+            showPopupWindowIfHidden(shown);
+            restartTimeout();
+            return;
+        }
+        // A main window that is up without the popup window (at start, or left by a pop_Alle
+        // popup) hides by the same rule as without the popup window, or it would stay for good.
+        if (!window || !mainShowing) {
+            restartTimeout();
+            return;
+        }
     }
     if (s.Autohide) {
         if (s.Flanke) {
@@ -177,6 +211,12 @@ void popupControl::evaluate()
     }
 
     restartTimeout();
+    if (window && window->isHidden()) {
+        if (window->tabCount() == 0)
+            showInPopupWindow(owner.currentCam);
+        window->selectTab(0);
+        window->show();
+    }
     if (owner.isHidden()) {
         owner.showMainWindow();
         owner.startAllRequest = true;
@@ -189,6 +229,19 @@ void popupControl::popUp(int tag)
     qDebug() << "##### Here schowWin";
     if (!owner.isHidden())
         return;
+    if (separateWindow()) {
+        if (!owner.settings.pop_Alle) {
+            // The main window stays hidden; the calling camera's stream is started for the popup
+            // window (showInPopupWindow) rather than stopped.
+            qDebug() << "##### Show_None";
+            return;
+        }
+        owner.startAllRequest = true;
+        qDebug().noquote() << QStringLiteral("forceCD_StartVideoAll -> %1").arg(tag);
+        owner.showMainWindow();
+        qDebug() << "##### Show_1";
+        return;
+    }
     owner.startAllRequest = true;
     qDebug().noquote() << QStringLiteral("forceCD_StartVideoAll -> %1").arg(tag);
     owner.showMainWindow();
@@ -200,6 +253,7 @@ void popupControl::hideNow()
     qDebug() << "***** HERE HIDE";
     if (!holdHide)
         owner.hideMainWindow();
+    hidePopupWindow();
     owner.requests.selectCameraIndex = -1;
     if (!anyRecordingCamera() && !holdHide) {
         owner.requests.stopCameras = true;
@@ -212,6 +266,68 @@ void popupControl::hideNow()
         cam->camModule.status.statusEvent = false;
         clearPopupState(cam);
     }
+}
+
+popupOneWin *popupControl::separateWindow() const
+{
+    return owner.settings.OwnPopWin ? owner.popupWindow() : nullptr;
+}
+
+// The camera the user picked on the popup window's tab bar becomes current.
+void popupControl::takeTabChoice()
+{
+    popupOneWin *window = owner.popupWindow();
+    camData *chosen = window ? window->takeChosenCamera() : nullptr;
+    if (chosen && owner.makeCurrent(int(owner.cameras.indexOf(chosen))))
+        owner.scene()->currentChanged = true;
+}
+
+// Further door events while the popup window is up each bring their camera to its tab.
+bool popupControl::refreshPopupWindow()
+{
+    popupOneWin *window = separateWindow();
+    if (!window || !window->isVisible())
+        return false;
+    bool refreshed = false;
+    for (camData *cam : owner.cameras) {
+        if (showEvaluation(cam)) {
+            showInPopupWindow(cam);
+            refreshed = true;
+        }
+    }
+    return refreshed;
+}
+
+// A camera shown in the popup window must stream even while the main window stays hidden.
+void popupControl::showInPopupWindow(camData *camera)
+{
+    popupOneWin *window = owner.popupWindow();
+    if (!camera || !window || !window->showCamera(camera))
+        return;
+    if (camera->state() == camData::connectionState::unconnected)
+        camera->connectRequest = true;
+}
+
+// Every camera that popped up at once gets its tab; the last in list order, the current one,
+// ends up selected.
+void popupControl::showPopupWindowIfHidden(const QList<camData *> &shown)
+{
+    popupOneWin *window = separateWindow();
+    if (!window || !window->isHidden())
+        return;
+    for (camData *cam : shown)
+        showInPopupWindow(cam);
+    showInPopupWindow(owner.currentCam);
+    window->show();
+}
+
+void popupControl::hidePopupWindow()
+{
+    popupOneWin *window = owner.popupWindow();
+    if (!window || !window->isVisible())
+        return;
+    window->hide();
+    window->removeAllTabs();
 }
 
 void popupControl::clearPopupState(camData *camera)

@@ -1,15 +1,17 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QList>
 #include <QString>
 
 class ownCam;
 class camData;
 class QSoundEffect;
+class popupOneWin;
 
-// Turns the cameras' door events into showing and hiding the main window: the status events
-// taken over every tick, the popup evaluation with its time-out or edge rule, and the tray's
-// minimise, maximise and restore.
+// Turns the cameras' door events into showing and hiding the main window, or with OwnPopWin the
+// separate popup window: the status events taken over every tick, the popup evaluation with its
+// time-out or edge rule, and the tray's minimise, maximise and restore.
 class popupControl {
 public:
     explicit popupControl(ownCam &owner);
@@ -36,8 +38,16 @@ public:
 
 private:
     bool showEvaluation(camData *camera);
-    bool evaluateAll();
+    QList<camData *> evaluateAll();  // the cameras whose show evaluation said yes
+    void decide(bool due, bool popupRefreshed);
     void popUp(int tag);
+    // The popup window when popups go there (OwnPopWin), else none.
+    popupOneWin *separateWindow() const;
+    void takeTabChoice();
+    bool refreshPopupWindow();
+    void showInPopupWindow(camData *camera);
+    void showPopupWindowIfHidden(const QList<camData *> &shown);
+    void hidePopupWindow();
     void hideNow();
     void showNormal();
     void showMaximised();

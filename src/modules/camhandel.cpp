@@ -125,10 +125,10 @@ void camHandel::clearRequest(int button)
         requests[button] = press();
 }
 
-void camHandel::releaseCamera(const camData *camera)
+void camHandel::releaseCamera(const camData *camera, bool current)
 {
     for (press &p : requests) {
-        if (p.bound && p.camera == camera)
+        if (p.bound ? p.camera == camera : current)
             p = press();
     }
     if (panelCamera == camera) {

@@ -45,8 +45,9 @@ public:
     bool isBound(int button) const;
     camData *requestCamera(int button) const;
     void clearRequest(int button);
-    // Drops the presses for a camera about to be deleted, and the panel's hold on it.
-    void releaseCamera(const camData *camera);
+    // Drops the presses for a camera about to be deleted, and the panel's hold on it. current:
+    // it is the current camera, which presses made without a camera would go to.
+    void releaseCamera(const camData *camera, bool current = false);
 
     void retranslate();
 
