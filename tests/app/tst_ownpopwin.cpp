@@ -26,7 +26,6 @@ private slots:
     void tabChoiceMakesCameraCurrent();
     void doorFrameForPanelCamera_data();
     void doorFrameForPanelCamera();
-    void releaseCamera();
 
 private:
     void startViewer(const QString &window, const QString &system = {}, const QString &cameraUrl = {});
@@ -202,26 +201,6 @@ void tst_ownPopWin::doorFrameForPanelCamera()
     QVERIFY(station0.receiveDatagram().data().startsWith("BSREM"));
     viewerFixture::tick(*viewer, 5);
     QVERIFY(!station1.hasPendingDatagrams());
-}
-
-// A camera about to be deleted: its popup tab goes and a pending press for it is dropped.
-void tst_ownPopWin::releaseCamera()
-{
-    startViewer(QStringLiteral("Autohide=1\nTimeout=100\n"), QStringLiteral("HideStartEn=1\n"));
-    QTRY_VERIFY(viewer->isHidden());
-    popupOneWin *popup = viewer->popupWindow();
-    call(0);
-    call(1);
-    QTRY_COMPARE(popup->tabCount(), 2);
-    QTest::mousePress(popup, Qt::LeftButton, {}, QPoint(20, 20));
-    viewer->timerBusy = 1;
-    popup->panel()->findChild<QPushButton *>(QStringLiteral("switchLightPB"))->click();
-
-    viewer->releaseCamera(viewer->cameras[1]);
-    viewer->timerBusy = 0;
-    QCOMPARE(popup->tabCount(), 1);
-    QCOMPARE(popup->findCameraTab(viewer->cameras[0]), 0);
-    QCOMPARE(popup->panel()->pendingButton(), int(camHandel::none));
 }
 
 QTEST_MAIN(tst_ownPopWin)
