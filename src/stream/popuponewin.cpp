@@ -178,10 +178,7 @@ bool popupOneWin::showCamera(camData *camera)
         index = addCameraTab(camera);
     if (index < 0)
         return false;
-    if (current != camera) {
-        current = camera;
-        renderDue = true;
-    }
+    setCurrent(camera);
     selectTab(index);
     return true;
 }
@@ -190,8 +187,7 @@ void popupOneWin::followCamera(camData *camera)
 {
     if (!camera || current == camera)
         return;
-    current = camera;
-    renderDue = true;
+    setCurrent(camera);
     selectTab(findCameraTab(camera));
 }
 
@@ -221,13 +217,8 @@ void popupOneWin::releaseCamera(camData *camera)
     commandPanel->releaseCamera(camera);
     if (chosen == camera)
         chosen = nullptr;
-    if (fedCamera == camera)
-        fedCamera = nullptr;
-    if (current == camera) {
-        current = nullptr;
-        unconnected = true;
-        renderDue = true;
-    }
+    if (current == camera)
+        setCurrent(nullptr);
     if (findCameraTab(camera) < 0)
         return;
     const int selected = ui->popTW->currentIndex();
@@ -247,6 +238,22 @@ void popupOneWin::releaseCamera(camData *camera)
 
 // ---- pictures --------------------------------------------------------------------------------
 
+// Another camera's pictures are never shown under this one's name: until its own picture comes,
+// the window shows it as not connected.
+void popupOneWin::setCurrent(camData *camera)
+{
+    if (current == camera)
+        return;
+    current = camera;
+    fedCamera = nullptr;
+    unconnected = true;
+    {
+        QMutexLocker lock(&pictureLock);
+        pictures.clear();
+    }
+    renderDue = true;
+}
+
 void popupOneWin::feedFrom(camData *camera, bool gridView)
 {
     if (!camera)
@@ -259,10 +266,7 @@ void popupOneWin::feedFrom(camData *camera, bool gridView)
         if (gridView)
             feedPicture(QByteArray());
     } else {
-        if (camera != current) {
-            current = camera;
-            renderDue = true;
-        }
+        setCurrent(camera);
         // The same newest picture is not taken, decoded and scaled again on every tick.
         if (camera != fedCamera || camera->framesExtracted != fedCount) {
             fedCamera = camera;

@@ -95,6 +95,7 @@ private:
     };
 
     void prepareScene();
+    void setCurrent(camData *camera);
     bool preparePicture(QByteArray &jpeg);
     void fitToPicture(const QRectF &area);
     QRectF storedArea() const;

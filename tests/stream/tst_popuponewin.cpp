@@ -29,6 +29,7 @@ private slots:
     void faultyPictureKeepsWindowStill();
     void panelInsideWindowCloseOnlyHides();
     void newPicturesOnly();
+    void otherCameraPictureNotShown();
     void releaseCamera();
 };
 
@@ -294,6 +295,19 @@ void tst_popupOneWin::newPicturesOnly()
     }
     QCOMPARE(rig.window->displayPixmap().cacheKey(), shown);
     rig.window->removeAllTabs();
+}
+
+// Switching to another camera never shows the previous camera's picture under the new name.
+void tst_popupOneWin::otherCameraPictureNotShown()
+{
+    popupRig rig;
+    QVERIFY(rig.showUp());
+    rig.window->showCamera(rig.camera(0));
+    rig.feed(widePicture);
+    QCOMPARE(rig.window->caption(), QStringLiteral("> Cam 0"));
+    rig.window->showCamera(rig.camera(1));
+    rig.window->renderPopup();
+    QCOMPARE(rig.window->caption(), QStringLiteral("!UNCONNECTED! : Cam 1"));
 }
 
 void tst_popupOneWin::releaseCamera()
