@@ -38,20 +38,11 @@ private:
     quint16 controlPort = 0;
 };
 
-namespace {
-quint16 freeUdpPort()
-{
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    return probe.localPort();
-}
-}  // namespace
-
 void tst_ownPopWin::init()
 {
     fixture = std::make_unique<viewerFixture>();
-    sipPort = freeUdpPort();
-    controlPort = freeUdpPort();
+    sipPort = viewerFixture::freeUdpPort();
+    controlPort = viewerFixture::freeUdpPort();
 }
 
 void tst_ownPopWin::cleanup()

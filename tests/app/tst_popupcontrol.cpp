@@ -41,20 +41,11 @@ private:
     quint16 sipPort = 0;
 };
 
-namespace {
-quint16 freeUdpPort()
-{
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    return probe.localPort();
-}
-} // namespace
-
 void tst_popupControl::init()
 {
     fixture = std::make_unique<viewerFixture>();
-    camPort = freeUdpPort();
-    sipPort = freeUdpPort();
+    camPort = viewerFixture::freeUdpPort();
+    sipPort = viewerFixture::freeUdpPort();
 }
 
 void tst_popupControl::cleanup()

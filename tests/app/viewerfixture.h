@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QUdpSocket>
 #include <memory>
 
 // A viewer on an INI file of the test's own, with modules on loopback addresses only.
@@ -64,6 +65,14 @@ struct viewerFixture {
         options.configFile = iniPath();
         options.logOn = log;
         return std::make_unique<ownCam>(options, desktopHasTray);
+    }
+
+    // A UDP port free on loopback right now, for a status port of the test's own.
+    static quint16 freeUdpPort()
+    {
+        QUdpSocket probe;
+        probe.bind(QHostAddress::LocalHost, 0);
+        return probe.localPort();
     }
 
     // One tick, without the event loop, so the test decides when time passes.
