@@ -7,8 +7,8 @@
 #   popup   OwnPopWin=1, pop_Alle=0, HideStartEn=1: hidden until a door call, then the popup window
 #   both    OwnPopWin=1, pop_Alle=1, Autohide=0: the tile and the popup window at once
 # Usage: bench/run-popup-bench.sh [BUILD_DIR] [--seconds N] [--size WxH] [--cases "grid popup both"]
-# Reference pictures: BUILD_DIR/bench-data/<size>/ (made with /work/shared/bench-data/make-pictures.sh
-# when missing). Needs Xvfb and xwininfo (Debian: xvfb, x11-utils).
+# Reference pictures: BUILD_DIR/bench-data/<size>/, made by the reference-picture script
+# make-pictures.sh (bench/README.md). Needs Xvfb and xwininfo (Debian: xvfb, x11-utils).
 set -euo pipefail
 build=build
 if [ $# -gt 0 ] && [ -x "$1/dxcamviewer" ]; then build=$1; shift; fi
@@ -26,8 +26,8 @@ done
 build=$(realpath "$build")
 pictures=$build/bench-data/$size
 if [ ! -d "$pictures" ]; then
-  bash "$(dirname "$0")/../../shared/bench-data/make-pictures.sh" "$build/bench-data" "$size" 2>/dev/null \
-    || bash /work/shared/bench-data/make-pictures.sh "$build/bench-data" "$size"
+  echo "no reference pictures in $pictures: make-pictures.sh $build/bench-data $size" >&2
+  exit 2
 fi
 for tool in "$build/dxcamviewer" "$build/dxsim"; do
   [ -x "$tool" ] || { echo "no $tool: cmake --build $build --target dxcamviewer dxsim" >&2; exit 2; }
