@@ -144,6 +144,13 @@ void tst_ownPopWin::tabChoiceMakesCameraCurrent()
     QTRY_COMPARE(popup->currentCamera(), viewer->cameras[0]);
     QCOMPARE(tabBar()->currentIndex(), 0);
 
+    // The frame follows the main window's frame rule; the picture area stays, the window stays up.
+    viewer->settings.BildRahmeEin = false;
+    viewer->requests.refreshWindowFlags = true;
+    QTRY_VERIFY(popup->windowFlags().testFlag(Qt::FramelessWindowHint));
+    QTRY_COMPARE(popup->size(), QSize(400, 300));
+    QVERIFY(popup->isVisible());
+
     // Popups switched off: the window goes at once.
     viewer->settings.OwnPopWin = false;
     QTRY_VERIFY(popup->isHidden());
