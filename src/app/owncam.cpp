@@ -1045,6 +1045,8 @@ void ownCam::retranslateWindows()
 {
     translateWindowTexts();
     retranslatePanel();
+    if (popupWin)
+        popupWin->retranslate(windowTitle());
     dialogs.retranslate();
     settingsDialog->retranslate();
 }

@@ -112,6 +112,15 @@ void popupOneWin::applyWindowFlags(bool closeButton)
         show();
 }
 
+void popupOneWin::retranslate(const QString &title)
+{
+    setWindowTitle(title);
+    commandPanel->retranslate();
+    commandPanel->setButtonLabels(settings.ButtonText);
+    if (const camData *camera = commandPanel->camera())
+        commandPanel->setWindowTitle(camera->camModule.camName);
+}
+
 // ---- tabs ------------------------------------------------------------------------------------
 
 camData *popupOneWin::currentCamera() const

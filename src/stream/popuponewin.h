@@ -45,6 +45,8 @@ public:
     void initialise(const QPixmap &placeholder);
     // Frame and stays-on-top flags after the main window's frame state; the margins follow.
     void applyWindowFlags(bool closeButton);
+    // After a language change: the edition title and the panel's texts.
+    void retranslate(const QString &title);
 
     // Tabs
     int findCameraTab(const camData *camera) const;

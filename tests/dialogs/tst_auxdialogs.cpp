@@ -6,6 +6,7 @@
 #include "owngraphscene.h"
 #include "ownmsgbox.h"
 #include "pasw1dia.h"
+#include "popuponewin.h"
 #include "paswdia.h"
 #include "paswsettings.h"
 #include "service.h"
@@ -414,6 +415,9 @@ void tst_auxDialogs::languageSwitchRetranslatesOpenWindows()
     viewer->dialogs.changePassword(accessProtection::viewerMode);
     viewer->dialogs.askViewerPassword(pasw1Dia::showNormal);
     viewerFixture::tick(*viewer);
+    // Shown by hand after the evaluation, which hides it without OwnPopWin.
+    viewer->popupWindow()->show();
+    viewer->popupWindow()->panel()->show();
     viewer->trayMenu()->actions().at(4)->trigger();  // "&Sprache"
     QVERIFY(language->isVisible());
     const auto germanLeft = [&] {
