@@ -10,6 +10,8 @@
 #include "owngraphscene.h"
 #include "ownmsgbox.h"
 #include "popuponewin.h"
+#include "pictureprinter.h"
+#include "saveavi.h"
 #include "settingsmodel.h"
 #include "statusreceiver.h"
 
@@ -81,6 +83,7 @@ ownCam::ownCam(const appOptions &options, bool desktopHasTray, QWidget *parent)
     createCommandPanel();
     windowFrameShown = settings.BildRahmeEin;
     createPopupWindow();
+    picturePrint = new picturePrinter(this, this);
     startRecordingCameras();
     timerBusy = 0;
     startTimer(tickMs);
@@ -89,12 +92,16 @@ ownCam::ownCam(const appOptions &options, bool desktopHasTray, QWidget *parent)
 ownCam::~ownCam()
 {
     delete popupWin;
-    // Stop cleanly: connections aborted, workers deleted before the sockets they use.
+    // Stop cleanly: recordings closed, connections aborted, workers deleted before the sockets
+    // they use.
+    closeRecordings();
     for (camData *cam : std::as_const(cameras)) {
+        releaseCamera(cam);
         cam->closeSockets();
         delete cam;
     }
     cameras.clear();
+    delete videoRecorder;
     delete dispatch;
     delete notice;
     delete ui;
@@ -299,6 +306,11 @@ bool ownCam::makeCurrent(int index)
 
 void ownCam::releaseCamera(camData *cam)
 {
+    // Its recordings are closed first.
+    if (videoRecorder)
+        videoRecorder->releaseCamera(cam);
+    cam->closeRecording();
+    pictures.forget(cam);
     dialogs.releaseCamera(cam);
     if (settingsDialog)
         settingsDialog->releaseCamera(cam);
@@ -363,6 +375,37 @@ void ownCam::startCam(camData *camera)
 void ownCam::startAllCams()
 {
     StartAll_CAM();
+}
+
+bool ownCam::savePictures()
+{
+    return pictures.savePictures(cameras, settings);
+}
+
+bool ownCam::savePictures(camData *)
+{
+    return savePictures();
+}
+
+bool ownCam::printPicture(camData *camera)
+{
+    camera->printSnapshot = camera->newestFrame();
+    return picturePrint->printPicture(camera);
+}
+
+void ownCam::startVideo(camData *camera)
+{
+    if (!videoRecorder)
+        videoRecorder = new saveAVI(windowTitle(), windowIcon());
+    videoRecorder->startVideo(camera, settings.ImageFolder, settings.FaVers == 2);
+}
+
+void ownCam::closeRecordings()
+{
+    if (videoRecorder)
+        videoRecorder->stopRecording();
+    for (camData *cam : std::as_const(cameras))
+        cam->closeRecording();
 }
 
 void ownCam::refreshStartStopLabel()
@@ -625,7 +668,9 @@ void ownCam::udpSipRecPending()
 
 void ownCam::on_bildSpeichPB_clicked()
 {
-    // Saving pictures arrives with the recorder.
+    if (currentCam)
+        currentCam->savePictureRequest = true;
+    savePictures();
 }
 
 void ownCam::on_stopPB_clicked()
@@ -672,6 +717,7 @@ void ownCam::ShowNormGrWin()
 
 void ownCam::Raus()
 {
+    closeRecordings();
     rebuildConfiguration();
     ini.writeFile();
     quitting = true;
@@ -741,6 +787,8 @@ void ownCam::runTick()
         qDebug() << "Active";
         return;
     }
+    if (savePictures())
+        return;
     serveLeftClick();
     servePanelButtons();
     dialogs.servePasswordResult();
@@ -815,8 +863,20 @@ void ownCam::superviseCameras()
         }
     }
     settingsWork.serveOrderMove();
-    // Recording housekeeping (motion and interval control) arrives with the recorder.
+    recordingHousekeeping();
     popup.statusEvents();
+}
+
+void ownCam::recordingHousekeeping()
+{
+    for (camData *cam : std::as_const(cameras))
+        cam->motionTick();
+    housekeepingMs += tickMs;
+    if (housekeepingMs <= housekeepingIntervalMs)
+        return;
+    housekeepingMs = 0;
+    for (camData *cam : std::as_const(cameras))
+        cam->controlRecording();
 }
 
 void ownCam::firstTickInit()
@@ -958,6 +1018,8 @@ void ownCam::servePanelButtons()
 void ownCam::updateClock()
 {
     now = QTime::currentTime();
+    if (videoRecorder)
+        videoRecorder->showRunningTime();
     const int second = now.second();
     periodClosed = false;
     if (second < lastPeriodSecond) {
@@ -985,7 +1047,11 @@ void ownCam::serveConnectRequests()
 
 void ownCam::handOverFrames()
 {
+    const bool shown = isVisible() && !isMinimized();
+    for (camData *cam : std::as_const(cameras))
+        cam->setShown(shown);
     if (!isGridView()) {
+        collectRecordedPictures();
         if (currentCam) {
             currentCam->tick(true);
             currentCam->finishRender();
@@ -997,7 +1063,9 @@ void ownCam::handOverFrames()
     }
     for (camData *cam : std::as_const(cameras)) {
         const bool stalledTwice = cam->tick(cam == currentCam);
-        if (cam->stallCheck(stalledTwice, isVisible() || (popupWin && popupWin->isShowing(cam)))) {
+        // A camera that records continuously is brought back even while the window is hidden.
+        const bool wanted = isVisible() || (popupWin && popupWin->isShowing(cam)) || cam->recordsAutomatically();
+        if (cam->stallCheck(stalledTwice, wanted)) {
             Start_CAM(cam);
             qDebug() << "StartCAM_1";
             cam->noDataMs = 0;
@@ -1008,6 +1076,16 @@ void ownCam::handOverFrames()
         popupWin->feedFrom(currentCam, true);
     for (camData *cam : std::as_const(cameras))
         cam->updateSceneItem();
+}
+
+// The single view ticks only the current camera; the others that record still need their
+// pictures cut.
+void ownCam::collectRecordedPictures()
+{
+    for (camData *cam : std::as_const(cameras)) {
+        if (cam != currentCam && (cam->recorder().recordingActive() || cam->videoRecording))
+            cam->collectPictures();
+    }
 }
 
 void ownCam::writeTraceLines()

@@ -10,6 +10,7 @@
 #include "ticktiming.h"
 #include "commanddispatch.h"
 #include "dispatchhost.h"
+#include "picturesaver.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>
@@ -33,6 +34,8 @@ class commandSender;
 class ownGraphScene;
 class ownMsgBox;
 class popupOneWin;
+class picturePrinter;
+class saveAVI;
 class statusReceiver;
 
 // The main window: owns the configuration, the cameras, the grid scene, the module sockets, the
@@ -115,6 +118,17 @@ public:
     void startCam(camData *camera) override;
     void startAllCams() override;
     void refreshStartStopLabel() override;
+    bool savePictures(camData *camera) override;
+    bool printPicture(camData *camera) override;
+    void startVideo(camData *camera) override;
+
+    // Pictures and recording
+    bool savePictures();
+    pictureSaver pictures;
+    saveAVI *videoDialog() const { return videoRecorder; }
+    picturePrinter *printer() const { return picturePrint; }
+    int housekeepingMs = 0;
+    static constexpr int housekeepingIntervalMs = 3000;
 
 public slots:
     void udpCamRecPending();
@@ -165,6 +179,7 @@ private:
     void followPanelToWindow();
     bool restoreGeometryDue();
     void superviseCameras();
+    void recordingHousekeeping();
     void firstTickInit();
     void serveMoveRequest();
     bool serveRequests();
@@ -175,6 +190,8 @@ private:
     void updateClock();
     void serveConnectRequests();
     void handOverFrames();
+    void collectRecordedPictures();
+    void closeRecordings();
     void writeTraceLines();
     void popupWindowFollows();
     void finishStartup();
@@ -209,6 +226,8 @@ private:
     commandDispatch *dispatch = nullptr;
     camHandel *commandPanel = nullptr;
     popupOneWin *popupWin = nullptr;
+    saveAVI *videoRecorder = nullptr;
+    picturePrinter *picturePrint = nullptr;
     int camStatusPort = -1;
     int sipStatusPort = -1;
     QRectF targetGeometry;

@@ -13,9 +13,9 @@ public:
     // Sets the panel's start/stop label from the current camera's stream state.
     virtual void refreshStartStopLabel() = 0;
 
-    // Picture and video recording. Each returns whether it did work that ends the tick; until
-    // recording is wired in, the requests are only consumed.
-    virtual bool savePictures(camData *cam) { (void)cam; return false; }
-    virtual bool printPicture(camData *cam) { (void)cam; return false; }
-    virtual void startVideo(camData *cam) { (void)cam; }
+    // Picture and video recording. The first two return whether they did work that ends the
+    // tick.
+    virtual bool savePictures(camData *cam) = 0;
+    virtual bool printPicture(camData *cam) = 0;
+    virtual void startVideo(camData *cam) = 0;
 };

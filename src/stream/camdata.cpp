@@ -1,6 +1,7 @@
 #include "camdata.h"
 
 #include "httpstream.h"
+#include "manualrecorder.h"
 #include "tiledecoder.h"
 
 #include <QAuthenticator>
@@ -31,6 +32,7 @@ camData::camData(const QPixmap &placeholderPicture, QObject *httpParentObject, Q
     pen.setWidth(5);
     font.setFixedPitch(true);
     font.setWeight(QFont::Bold);
+    cutter.setPictureSink([this](const QByteArray &picture) { recordPicture(picture); });
 }
 
 camData::~camData()
@@ -330,13 +332,49 @@ void camData::scanPending()
 
 void camData::extractFrames()
 {
-    // Cut pictures are not handed to a recorder yet; frameCutter::setPictureSink is the place.
     const int cut = cutter.extractFrames();
     framesExtracted += cut;
     framesChanged += cut;
     framesSinceGet += cut;
     for (int i = 0; i < cut; ++i)
         traceStamp("F:%2d,%2d,%3d ;");
+}
+
+void camData::collectPictures()
+{
+    htppRD();
+    if (receiving)
+        scanPending();
+}
+
+// The automatic file takes the pictures while it writes; only otherwise does a manual
+// recording of the same camera get them.
+void camData::recordPicture(const QByteArray &picture)
+{
+    if (automatic.takePicture(picture))
+        return;
+    if (videoRecording && videoSink)
+        videoSink->append(picture);
+}
+
+void camData::controlRecording()
+{
+    automatic.controlRecording(settings && settings->BildAllSaveEn);
+}
+
+void camData::motionTick()
+{
+    automatic.motionTick(motionEvent);
+}
+
+void camData::closeRecording()
+{
+    automatic.close();
+}
+
+bool camData::recordsAutomatically() const
+{
+    return settings && settings->BildAllSaveEn && camModule.CAMautoSaveEn;
 }
 
 void camData::resetScanner()
@@ -396,7 +434,9 @@ void camData::renderTile()
     }
     const bool usePlaceholder = picture.isEmpty();
 
-    if (newData || usePlaceholder) {
+    if (!shown) {
+        pending.from = pendingRender::source::none;
+    } else if (newData || usePlaceholder) {
         const QRectF rect = tileRect();
         pending.tile = QSize(int(rect.width()), int(rect.height()));
         pending.scaleMode = settings ? settings->scaleMode : 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "autorecorder.h"
 #include "cameramodule.h"
 #include "sipmodule.h"
 #include "shellsettings.h"
@@ -26,6 +27,7 @@ class QGraphicsPixmapItem;
 class QHostAddress;
 class QAuthenticator;
 class httpStream;
+class manualRecorder;
 
 // One camera: its module record (camera/IO half and intercom half), its stream connection,
 // receive buffer and frame queue, the tile it draws, and the request flags that the main
@@ -110,6 +112,19 @@ public:
     void resetStatistics(const QTime &now);
     QStringList takeTraceLines();
 
+    // While the window is hidden pictures are still read, cut and recorded, but neither decoded
+    // nor painted.
+    void setShown(bool isShown) { shown = isShown; }
+    // Reads and cuts without rendering (a recording camera outside the single view).
+    void collectPictures();
+
+    // Recording (the automatic recorder is set up from the module record)
+    void controlRecording();
+    void motionTick();
+    void closeRecording();
+    autoRecorder &recorder() { return automatic; }
+    bool recordsAutomatically() const;
+
     // Module record
     cameraModule camModule;
     sipModule sipModuleRec;
@@ -151,6 +166,14 @@ public:
     int hangUpWait = 0;
     bool callRequest = false;
 
+    // Manual recording (the video dialog's recorder) and printing
+    bool videoAttached = false;
+    bool videoRecording = false;
+    manualRecorder *videoSink = nullptr;
+    qint64 videoBytesWritten = 0;
+    QByteArray printSnapshot;
+    bool printing = false;
+
     // Counters (statistics)
     int framesChanged = 0;
     int framesSinceGet = 0;
@@ -185,6 +208,7 @@ private:
     };
 
     void renderTile();
+    void recordPicture(const QByteArray &picture);
     void decodePending();
     void paintPending();
     QPixmap scaledPlaceholder(const QSize &tile, int scaleMode);
@@ -201,6 +225,9 @@ private:
     httpStream *http = nullptr;
     int requestId = -1;
     frameCutter cutter;
+
+    autoRecorder automatic{camModule};
+    bool shown = true;
 
     QPixmap placeholder;
     QPixmap placeholderScaled;

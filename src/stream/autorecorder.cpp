@@ -1,0 +1,161 @@
+#include "autorecorder.h"
+
+#include "recordfiles.h"
+
+#include <QDebug>
+#include <QFileInfo>
+
+namespace {
+constexpr int minFolderLength = 5;  // a folder of four characters or fewer switches recording off
+}
+
+autoRecorder::autoRecorder(cameraModule &recordedModule) : module(recordedModule)
+{
+    monotonic.start();
+    clock = [this] { return monotonic.elapsed(); };
+}
+
+autoRecorder::~autoRecorder()
+{
+    close();
+}
+
+void autoRecorder::setClock(std::function<qint64()> source)
+{
+    clock = std::move(source);
+}
+
+void autoRecorder::computeSaveInterval()
+{
+    int base = 1000;
+    if (module.selFreqTip == 1)
+        base = 60000;
+    else if (module.selFreqTip == 2)
+        base = 3600000;
+    else
+        module.selFreqTip = 0;
+    // More than 1000 a second would give an interval of 0, which records nothing at all.
+    module.n_Bild_Freq = qBound(1, module.n_Bild_Freq, maxFrequency);
+    module.stopTimeBeweg = qBound(0, module.stopTimeBeweg, maxStopSeconds);
+    interval = base / module.n_Bild_Freq;
+}
+
+bool autoRecorder::wanted(bool enabled) const
+{
+    const bool motionInput = module.status.statusChars[3] == '0';
+    return enabled && (module.CAMautoSaveEn || (module.CAMsaveBeweg && motionInput));
+}
+
+void autoRecorder::controlRecording(bool enabled)
+{
+    computeSaveInterval();
+    const bool want = wanted(enabled);
+    if (bytes > maxSize) {
+        // The next file starts at once, so that no pictures fall between the two files.
+        closeFile();
+        if (want)
+            openRecordingFile();
+        return;
+    }
+    if (!want) {
+        closeFile();
+        return;
+    }
+    if (file.isOpen() && !QFileInfo::exists(path)) {
+        // The folder went away (or the file was deleted): what is written now would be lost.
+        qDebug().noquote() << QStringLiteral("##### Aufzeichnung verschwunden: %1").arg(path);
+        closeFile();
+    }
+    if (!file.isOpen())
+        openRecordingFile();
+}
+
+void autoRecorder::openRecordingFile()
+{
+    active = false;
+    if (module.dirCamBild.size() < minFolderLength)
+        return;
+    if (!recordFiles::createNew(file, module.dirCamBild,
+                                recordFiles::timeStamp(QDateTime::currentDateTime())
+                                    + recordFiles::automaticName(module.camName),
+                                recordFiles::videoExtension)) {
+        if (!openFailed)
+            qDebug().noquote() << QStringLiteral("##### Aufzeichnung nicht möglich: %1: %2")
+                                      .arg(module.dirCamBild, file.errorString());
+        openFailed = true;
+        return;
+    }
+    openFailed = false;
+    path = file.fileName();
+    bytes = 0;
+    active = true;
+}
+
+void autoRecorder::closeFile()
+{
+    if (file.isOpen())
+        file.close();
+    bytes = 0;
+    active = false;
+}
+
+void autoRecorder::close()
+{
+    closeFile();
+    writing = false;
+}
+
+void autoRecorder::motionTick(bool &motionEvent)
+{
+    if (!active)
+        return;
+    if (!module.CAMsaveBeweg) {
+        writing = true;
+        return;
+    }
+    if (!motionEvent) {
+        motionStopMs += tickMs;
+        if (qint64(qBound(0, module.stopTimeBeweg, maxStopSeconds)) * 1000 < motionStopMs) {
+            motionStopMs = 0;
+            writing = false;
+        }
+        return;
+    }
+    qDebug().noquote() << QStringLiteral("***** %1").arg(module.addressText());
+    motionStopMs = 0;
+    writing = true;
+    motionEvent = false;
+}
+
+bool autoRecorder::takePicture(const QByteArray &picture)
+{
+    if (!active || !writing)
+        return false;
+    if (!file.isOpen() || interval <= 0)
+        return true;
+    // Slots follow one another at the interval, so the set rate holds on average even though
+    // pictures are cut only at ticks; a picture before its slot is thinned out.
+    const qint64 now = clock();
+    if (dueSet && now < nextDueMs)
+        return true;
+    if (!dueSet || now - nextDueMs > maxLagMs)
+        nextDueMs = now;
+    dueSet = true;
+    nextDueMs += interval;
+    if (file.write(picture) != picture.size()) {
+        writeFailed();
+        return true;
+    }
+    bytes += picture.size();
+    ++pictures;
+    return true;
+}
+
+void autoRecorder::writeFailed()
+{
+    qDebug().noquote() << QStringLiteral("##### Aufzeichnung beendet, Schreibfehler: %1: %2")
+                              .arg(path, file.errorString());
+    // A picture written in part would break the file for a reader: cut it off again.
+    file.resize(bytes);
+    closeFile();
+}

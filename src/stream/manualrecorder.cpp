@@ -1,0 +1,147 @@
+#include "manualrecorder.h"
+
+#include "camdata.h"
+#include "recordfiles.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+manualRecorder::~manualRecorder()
+{
+    stopRecording();
+}
+
+manualRecorder::folderResult manualRecorder::prepareFolder(const QString &folder)
+{
+    if (folder.size() < minFolderLength || attached)
+        return folderResult::unusable;
+    folderText = folder;
+    return probeWrite() ? folderResult::ready : folderResult::probeFailed;
+}
+
+// A temporary file of its own: no recording of that name is ever touched.
+bool manualRecorder::probeWrite() const
+{
+    QTemporaryFile probe(QDir(folderText).filePath(QStringLiteral("probe_XXXXXX") + recordFiles::videoExtension));
+    return probe.open();
+}
+
+bool manualRecorder::attach(camData *camera, bool startAtOnce)
+{
+    if (attached || !camera || folderText.size() < minFolderLength)
+        return false;
+    attached = camera;
+    if (!openFile()) {
+        attached = nullptr;
+        return false;
+    }
+    camera->videoAttached = true;
+    camera->videoBytesWritten = 0;
+    recordedMs = 0;
+    if (startAtOnce)
+        startRecording();
+    return true;
+}
+
+bool manualRecorder::openFile()
+{
+    if (!recordFiles::createNew(file, folderText,
+                                recordFiles::timeStamp(QDateTime::currentDateTime())
+                                    + recordFiles::safeName(attached->camModule.camName),
+                                recordFiles::videoExtension))
+        return false;
+    bytesInFile = 0;
+    return true;
+}
+
+void manualRecorder::startRecording()
+{
+    if (!attached || !attached->videoAttached || !file.isOpen())
+        return;
+    attached->videoRecording = true;
+    attached->videoBytesWritten = 0;
+    attached->videoSink = this;
+    if (!recording)
+        runningFor.start();
+    recording = true;
+}
+
+void manualRecorder::pauseRecording()
+{
+    if (attached)
+        attached->videoRecording = false;
+    if (recording)
+        recordedMs += runningFor.elapsed();
+    recording = false;
+}
+
+void manualRecorder::stopRecording()
+{
+    pauseRecording();
+    if (attached) {
+        attached->videoAttached = false;
+        attached->videoSink = nullptr;
+    }
+    attached = nullptr;
+    if (!file.isOpen())
+        return;
+    file.close();
+    // A recording stopped before its first picture leaves no empty file behind.
+    if (bytesInFile == 0)
+        file.remove();
+}
+
+qint64 manualRecorder::runningSeconds() const
+{
+    return (recordedMs + (recording ? runningFor.elapsed() : 0)) / 1000;
+}
+
+bool manualRecorder::append(const QByteArray &picture)
+{
+    if (!recording || !file.isOpen())
+        return false;
+    if (file.write(picture) != picture.size()) {
+        fail(file.errorString());
+        return false;
+    }
+    bytesInFile += picture.size();
+    if (attached)
+        attached->videoBytesWritten += picture.size();
+    if (bytesInFile <= maxSize)
+        return true;
+    file.close();
+    if (!openFile())
+        fail(file.errorString());
+    return true;
+}
+
+void manualRecorder::verifyFile()
+{
+    if (file.isOpen() && !QFileInfo::exists(file.fileName()))
+        fail(QCoreApplication::translate("manualRecorder", "Datei oder Ordner nicht mehr vorhanden"));
+}
+
+void manualRecorder::fail(const QString &what)
+{
+    qDebug().noquote() << QStringLiteral("##### Videoaufnahme beendet, Schreibfehler: %1: %2")
+                              .arg(file.fileName(), what);
+    error = file.fileName() + QStringLiteral(": ") + what;
+    if (file.isOpen()) {
+        // A picture written in part would break the file for a reader: cut it off again.
+        file.resize(bytesInFile);
+        file.close();
+    }
+    pauseRecording();
+    if (attached)
+        attached->videoSink = nullptr;
+}
+
+QString manualRecorder::takeError()
+{
+    QString taken;
+    taken.swap(error);
+    return taken;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPointer>
+#include <QString>
+
+class camData;
+
+// Recording by hand: every picture of one camera into one ".MJPEG" file in the picture folder,
+// with start, pause and stop. Past the size limit the recording goes on in a new file. A write
+// error closes the file and ends the recording; the owner learns of it through takeError().
+class manualRecorder {
+public:
+    static constexpr qint64 defaultMaxSize = 1000000000;
+    static constexpr int minFolderLength = 4;
+
+    enum class folderResult { ready, unusable, probeFailed };
+
+    ~manualRecorder();
+
+    // Takes the folder when no camera is attached and a file can be created in it.
+    folderResult prepareFolder(const QString &folder);
+    bool probeWrite() const;
+    // Creates the camera's file; false when a camera is attached already or the file cannot be
+    // created.
+    bool attach(camData *camera, bool startAtOnce);
+    void startRecording();
+    void pauseRecording();
+    void stopRecording();
+    // From the camera's frame sink. False when the picture could not be written.
+    bool append(const QByteArray &picture);
+    // Ends the recording as after a write error when its file is gone (folder removed or
+    // unmounted): what would be written now would be lost.
+    void verifyFile();
+
+    // The message of a write error since the last call, empty when none.
+    QString takeError();
+    void setMaxSize(qint64 bytes) { maxSize = bytes; }
+
+    camData *camera() const { return attached; }
+    bool isRecording() const { return recording; }
+    QString folder() const { return folderText; }
+    QString currentPath() const { return file.fileName(); }
+    qint64 fileBytes() const { return bytesInFile; }
+    // Seconds recorded since the camera was attached, pauses left out.
+    qint64 runningSeconds() const;
+
+private:
+    bool openFile();
+    void fail(const QString &what);
+
+    QString folderText;
+    QPointer<camData> attached;
+    QFile file;
+    qint64 bytesInFile = 0;
+    qint64 maxSize = defaultMaxSize;
+    bool recording = false;
+    qint64 recordedMs = 0;
+    QElapsedTimer runningFor;
+    QString error;
+};

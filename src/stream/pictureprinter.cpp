@@ -1,0 +1,74 @@
+#include "pictureprinter.h"
+
+#include "camdata.h"
+#include "usermessage.h"
+
+#include <QDebug>
+#include <QImage>
+#include <QPainter>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+
+picturePrinter::picturePrinter(QWidget *parentWidget, QObject *parent)
+    : QObject(parent), dialogParent(parentWidget)
+{
+}
+
+QRect picturePrinter::pictureArea(const QRect &viewport, const QSize &picture)
+{
+    const QSize fitted = picture.scaled(viewport.size(), Qt::KeepAspectRatio);
+    return QRect(viewport.topLeft(), fitted);
+}
+
+bool picturePrinter::paint(QPrinter &printer, const QByteArray &picture)
+{
+    const QImage image = QImage::fromData(picture);
+    if (image.isNull())
+        return false;
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    painter.setViewport(pictureArea(painter.viewport(), image.size()));
+    painter.setWindow(image.rect());
+    painter.drawImage(0, 0, image);
+    return painter.end();
+}
+
+bool picturePrinter::printPicture(camData *camera)
+{
+    if (!camera || camera->printSnapshot.isEmpty() || camera->printing)
+        return false;
+    const QByteArray picture = camera->printSnapshot;
+    if (QImage::fromData(picture).isNull()) {
+        qDebug() << "##### Drucken: Bild fehlerhaft";
+        report(tr("Das Bild ist fehlerhaft und kann nicht gedruckt werden."));
+        return false;
+    }
+    camera->printing = true;
+    auto *printer = new QPrinter;
+    auto *dialog = new QPrintDialog(printer, dialogParent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    const QPointer<camData> printed(camera);
+    connect(dialog, &QDialog::finished, this, [this, dialog, printer, printed, picture](int result) {
+        bool done = false;
+        if (result != QDialog::Accepted) {
+            qDebug() << "##### Drucken abgebrochen";
+        } else if (!(done = paint(*dialog->printer(), picture))) {
+            qDebug() << "##### Drucken fehlgeschlagen";
+            report(tr("Der Drucker hat den Auftrag nicht angenommen."));
+        }
+        if (printed)
+            printed->printing = false;
+        emit finished(done);
+    });
+    connect(dialog, &QObject::destroyed, [printer] { delete printer; });
+    dialog->open();
+    return true;
+}
+
+void picturePrinter::report(const QString &text)
+{
+    userMessage::open(dialogParent, dialogParent ? dialogParent->windowTitle() : QString(),
+                      dialogParent ? dialogParent->windowIcon() : QIcon(), text);
+}

@@ -1,0 +1,75 @@
+#include "picturesaver.h"
+
+#include "camdata.h"
+#include "recordfiles.h"
+#include "shellsettings.h"
+
+#include <QDateTime>
+#include <QDebug>
+
+pictureSaver::pictureSaver()
+{
+    monotonic.start();
+    clock = [this] { return monotonic.elapsed(); };
+}
+
+void pictureSaver::setClock(std::function<qint64()> source)
+{
+    clock = std::move(source);
+}
+
+bool pictureSaver::savePictures(const QList<camData *> &cameras, const shellSettings &settings)
+{
+    const qint64 now = clock();
+    const QString stamp = recordFiles::timeStamp(QDateTime::currentDateTime());
+    QHash<camData *, qint64> stillPending;
+    bool any = false;
+    for (camData *cam : cameras) {
+        if (!cam || !cam->savePictureRequest)
+            continue;
+        // Each camera on its own: a request that may not be served must not hold up the others.
+        if (!settings.Autosave && !cam->saveAlways) {
+            dropRequest(cam, "Speichern nicht freigegeben");
+            continue;
+        }
+        if (saveNewest(cam, settings.ImageFolder, stamp)) {
+            any = true;
+            continue;
+        }
+        const qint64 since = pendingSince.value(cam, now);
+        if (now - since >= giveUpMs) {
+            dropRequest(cam, "aufgegeben");
+            continue;
+        }
+        stillPending.insert(cam, since);
+    }
+    pendingSince.swap(stillPending);
+    return any;
+}
+
+bool pictureSaver::saveNewest(camData *cam, const QString &folder, const QString &stamp)
+{
+    if (folder.isEmpty() || cam->state() != camData::connectionState::connected || !cam->hasFrame())
+        return false;
+    const QByteArray picture = cam->newestFrame();
+    if (picture.size() < minPictureBytes)
+        return false;
+    const QString path = recordFiles::writeNew(folder, stamp + recordFiles::safeName(cam->camModule.camName),
+                                               recordFiles::jpgExtension, picture);
+    if (path.isEmpty())
+        return false;
+    qDebug().noquote() << QStringLiteral("##### Bild = %1").arg(path);
+    ++saved;
+    lastPath = path;
+    cam->savePictureRequest = false;
+    cam->saveAlways = false;
+    return true;
+}
+
+void pictureSaver::dropRequest(camData *cam, const char *why)
+{
+    qDebug().noquote() << QStringLiteral("##### Bild nicht gespeichert (%1): %2")
+                              .arg(QLatin1String(why), cam->camModule.camName);
+    cam->savePictureRequest = false;
+    cam->saveAlways = false;
+}
