@@ -1,0 +1,316 @@
+#include "autorecorder.h"
+#include "filesizelimit.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// A picture as the cutter hands it on: start-of-image marker, then bytes telling it apart.
+QByteArray picture(int index, int size = 1000)
+{
+    QByteArray bytes("\xFF\xD8");
+    bytes += QByteArray::number(index);
+    bytes.append(size - bytes.size(), char('a' + index % 26));
+    return bytes;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Files of a folder in name order (the time stamp, then "_1", "_2", ...).
+QStringList recordings(const QString &folder)
+{
+    QStringList paths;
+    for (const QString &name : QDir(folder).entryList({QStringLiteral("*.MJPEG")}, QDir::Files, QDir::Name))
+        paths << QDir(folder).filePath(name);
+    return paths;
+}
+
+// One camera's recorder in a folder of its own, with a clock the test moves.
+struct rig {
+    QTemporaryDir dir;
+    cameraModule module;
+    autoRecorder recorder{module};
+    qint64 nowMs = 0;
+    bool motionEvent = false;
+
+    rig()
+    {
+        module.camName = QStringLiteral("Tor-1 Ost");
+        module.dirCamBild = dir.path();
+        module.CAMautoSaveEn = true;
+        recorder.setClock([this] { return nowMs; });
+    }
+    // Opens the file and lets writing start, as the tick does.
+    void start()
+    {
+        recorder.controlRecording(true);
+        recorder.motionTick(motionEvent);
+    }
+};
+
+} // namespace
+
+class tst_autoRecorder : public QObject {
+    Q_OBJECT
+
+private slots:
+    void saveInterval_data();
+    void saveInterval();
+    void thinning_data();
+    void thinning();
+    void oneEveryThirtySeconds();
+    void wanted_data();
+    void wanted();
+    void automaticNameReplacesBlanks();
+    void rollover();
+    void motionWindow_data();
+    void motionWindow();
+    void writeErrorEndsTheFile();
+    void vanishedFolder();
+};
+
+void tst_autoRecorder::saveInterval_data()
+{
+    QTest::addColumn<int>("frequency");
+    QTest::addColumn<int>("unit");
+    QTest::addColumn<int>("stopTime");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<int>("frequencyAfter");
+    QTest::addColumn<int>("unitAfter");
+    QTest::addColumn<int>("stopTimeAfter");
+    QTest::newRow("default 15 a second") << 15 << 0 << 3 << 66 << 15 << 0 << 3;
+    QTest::newRow("2 a minute") << 2 << 1 << 0 << 30000 << 2 << 1 << 0;
+    QTest::newRow("60 an hour") << 60 << 2 << 0 << 60000 << 60 << 2 << 0;
+    QTest::newRow("3600 an hour is taken as 1000") << 3600 << 2 << 0 << 3600 << 1000 << 2 << 0;
+    QTest::newRow("unit 5 is per second") << 10 << 5 << 0 << 100 << 10 << 0 << 0;
+    QTest::newRow("0 is taken as 1") << 0 << 0 << 0 << 1000 << 1 << 0 << 0;
+    QTest::newRow("above 1000 a second gives 1000, not 0 ms") << 5000 << 0 << 0 << 1 << 1000 << 0 << 0;
+    QTest::newRow("stop time above 5000 s") << 1 << 0 << 3000000 << 1000 << 1 << 0 << 5000;
+    QTest::newRow("negative stop time") << 1 << 0 << -4 << 1000 << 1 << 0 << 0;
+}
+
+void tst_autoRecorder::saveInterval()
+{
+    QFETCH(int, frequency);
+    QFETCH(int, unit);
+    QFETCH(int, stopTime);
+    cameraModule module;
+    module.n_Bild_Freq = frequency;
+    module.selFreqTip = unit;
+    module.stopTimeBeweg = stopTime;
+    autoRecorder recorder(module);
+    recorder.computeSaveInterval();
+    QTEST(recorder.saveInterval(), "interval");
+    QTEST(module.n_Bild_Freq, "frequencyAfter");
+    QTEST(module.selFreqTip, "unitAfter");
+    QTEST(module.stopTimeBeweg, "stopTimeAfter");
+}
+
+void tst_autoRecorder::thinning_data()
+{
+    QTest::addColumn<int>("frequency");
+    QTest::addColumn<int>("unit");
+    QTest::addColumn<int>("spanMs");
+    QTest::addColumn<int>("written");
+    // Pictures arrive every 40 ms (25 a second) for the span.
+    QTest::newRow("25 a second keeps every picture") << 25 << 0 << 10000 << 250;
+    QTest::newRow("15 a second: one per 66 ms slot") << 15 << 0 << 10000 << 151;
+    QTest::newRow("10 a second, unit 5 taken as seconds") << 10 << 5 << 10000 << 100;
+    QTest::newRow("1000 an hour: one per 3.6 s") << 1000 << 2 << 10000 << 3;
+    QTest::newRow("1000 a second keeps every picture") << 1000 << 0 << 2000 << 50;
+    QTest::newRow("0 a second taken as 1") << 0 << 0 << 10000 << 10;
+}
+
+void tst_autoRecorder::thinning()
+{
+    QFETCH(int, frequency);
+    QFETCH(int, unit);
+    QFETCH(int, spanMs);
+    QFETCH(int, written);
+    rig r;
+    r.module.n_Bild_Freq = frequency;
+    r.module.selFreqTip = unit;
+    r.start();
+    QVERIFY(r.recorder.recordingActive());
+    for (r.nowMs = 0; r.nowMs < spanMs; r.nowMs += 40)
+        QVERIFY(r.recorder.takePicture(picture(int(r.nowMs / 40))));
+    QCOMPARE(r.recorder.picturesWritten(), qint64(written));
+    QCOMPARE(r.recorder.bytesWritten(), qint64(written) * 1000);
+}
+
+void tst_autoRecorder::oneEveryThirtySeconds()
+{
+    rig r;
+    r.module.n_Bild_Freq = 2;
+    r.module.selFreqTip = 1;
+    r.start();
+    for (r.nowMs = 0; r.nowMs < 90000; r.nowMs += 40)
+        r.recorder.takePicture(picture(int(r.nowMs / 40)));
+    // The pictures of 0 s, 30 s and 60 s, nothing before, between or after them.
+    QCOMPARE(contents(r.recorder.recordingPath()), picture(0) + picture(750) + picture(1500));
+}
+
+void tst_autoRecorder::wanted_data()
+{
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("continuous");
+    QTest::addColumn<bool>("motion");
+    QTest::addColumn<char>("input2");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("active");
+    QTest::newRow("continuous") << true << true << false << '1' << "" << true;
+    QTest::newRow("automatic recording off as a whole") << false << true << false << '0' << "" << false;
+    QTest::newRow("motion input active") << true << false << true << '0' << "" << true;
+    QTest::newRow("motion input idle") << true << false << true << '1' << "" << false;
+    QTest::newRow("neither") << true << false << false << '0' << "" << false;
+    QTest::newRow("folder of four characters") << true << true << false << '1' << "C:/a" << false;
+    QTest::newRow("no folder") << true << true << false << '1' << "none" << false;
+}
+
+void tst_autoRecorder::wanted()
+{
+    QFETCH(bool, enabled);
+    QFETCH(bool, continuous);
+    QFETCH(bool, motion);
+    QFETCH(char, input2);
+    QFETCH(QString, folder);
+    rig r;
+    r.module.CAMautoSaveEn = continuous;
+    r.module.CAMsaveBeweg = motion;
+    r.module.status.statusChars[3] = input2;
+    if (folder == QLatin1String("none"))
+        r.module.dirCamBild.clear();
+    else if (!folder.isEmpty())
+        r.module.dirCamBild = folder;
+    r.recorder.controlRecording(enabled);
+    QTEST(r.recorder.recordingActive(), "active");
+    QCOMPARE(recordings(r.dir.path()).size(), r.recorder.recordingActive() ? 1 : 0);
+    // No longer wanted: the file is closed.
+    r.recorder.controlRecording(false);
+    QVERIFY(!r.recorder.recordingActive());
+    QVERIFY(!r.recorder.fileOpen());
+}
+
+void tst_autoRecorder::automaticNameReplacesBlanks()
+{
+    rig r;
+    r.start();
+    QVERIFY(QFileInfo(r.recorder.recordingPath()).fileName().endsWith(QLatin1String("_Tor_1_Ost.MJPEG")));
+    QCOMPARE(QFileInfo(r.recorder.recordingPath()).absolutePath(), QDir(r.dir.path()).absolutePath());
+}
+
+void tst_autoRecorder::rollover()
+{
+    rig r;
+    r.module.n_Bild_Freq = 25;
+    r.recorder.setMaxSize(3000);
+    r.start();
+    QByteArray all;
+    int index = 0;
+    // 4, 4 and 2 pictures of 1000 bytes, a control step after each group.
+    for (int group : {4, 4, 2}) {
+        for (int i = 0; i < group; ++i, r.nowMs += 40) {
+            all += picture(index);
+            r.recorder.takePicture(picture(index++));
+        }
+        r.recorder.controlRecording(true);
+    }
+    const QStringList files = recordings(r.dir.path());
+    QCOMPARE(files.size(), 3);
+    QCOMPARE(QFileInfo(files[0]).size(), 4000);
+    QCOMPARE(QFileInfo(files[1]).size(), 4000);
+    QByteArray joined;
+    for (const QString &path : files)
+        joined += contents(path);
+    QCOMPARE(joined, all);
+}
+
+void tst_autoRecorder::motionWindow_data()
+{
+    QTest::addColumn<int>("stopSeconds");
+    QTest::addColumn<int>("quietTicks");
+    QTest::addColumn<bool>("writing");
+    QTest::newRow("1 s: 25 quiet ticks keep writing") << 1 << 25 << true;
+    QTest::newRow("1 s: 26 quiet ticks stop") << 1 << 26 << false;
+    QTest::newRow("0 s: the first quiet tick stops") << 0 << 1 << false;
+    QTest::newRow("5000 s is the most") << 9999 << 125001 << false;
+}
+
+void tst_autoRecorder::motionWindow()
+{
+    QFETCH(int, stopSeconds);
+    QFETCH(int, quietTicks);
+    rig r;
+    r.module.CAMautoSaveEn = false;
+    r.module.CAMsaveBeweg = true;
+    r.module.stopTimeBeweg = stopSeconds;
+    r.module.status.statusChars[3] = '0';
+    r.recorder.controlRecording(true);
+    r.recorder.motionTick(r.motionEvent);
+    QVERIFY(!r.recorder.writeEnabled());
+    r.motionEvent = true;
+    r.recorder.motionTick(r.motionEvent);
+    QVERIFY(r.recorder.writeEnabled());
+    QVERIFY(!r.motionEvent);
+    for (int i = 0; i < quietTicks; ++i)
+        r.recorder.motionTick(r.motionEvent);
+    QTEST(r.recorder.writeEnabled(), "writing");
+    QCOMPARE(r.recorder.takePicture(picture(1)), r.recorder.writeEnabled());
+}
+
+void tst_autoRecorder::writeErrorEndsTheFile()
+{
+    rig r;
+    r.module.n_Bild_Freq = 25;
+    r.start();
+    const QString first = r.recorder.recordingPath();
+    {
+        fileSizeLimit limit(2500);
+        QVERIFY(limit.active);
+        for (int i = 0; i < 5; ++i, r.nowMs += 40)
+            r.recorder.takePicture(picture(i));
+    }
+    // Two pictures fitted; the third was cut off again and the file closed.
+    QVERIFY(!r.recorder.recordingActive());
+    QVERIFY(!r.recorder.fileOpen());
+    QCOMPARE(r.recorder.picturesWritten(), qint64(2));
+    QCOMPARE(contents(first), picture(0) + picture(1));
+    // The next control step starts a new file.
+    r.recorder.controlRecording(true);
+    QVERIFY(r.recorder.recordingActive());
+    QVERIFY(r.recorder.recordingPath() != first);
+    r.recorder.takePicture(picture(7));
+    QCOMPARE(contents(r.recorder.recordingPath()), picture(7));
+}
+
+void tst_autoRecorder::vanishedFolder()
+{
+    rig r;
+    r.module.n_Bild_Freq = 25;
+    r.module.dirCamBild = r.dir.filePath(QStringLiteral("pictures"));
+    QVERIFY(QDir().mkpath(r.module.dirCamBild));
+    r.start();
+    r.recorder.takePicture(picture(0));
+    QVERIFY(QDir(r.module.dirCamBild).removeRecursively());
+    r.recorder.controlRecording(true);
+    QVERIFY(!r.recorder.recordingActive());
+    r.nowMs += 40;
+    QVERIFY(!r.recorder.takePicture(picture(1)));
+    QCOMPARE(r.recorder.bytesWritten(), qint64(0));
+    // The folder is back: the next control step records again.
+    QVERIFY(QDir().mkpath(r.module.dirCamBild));
+    r.recorder.controlRecording(true);
+    QVERIFY(r.recorder.recordingActive());
+    r.nowMs += 40;
+    r.recorder.takePicture(picture(2));
+    QCOMPARE(contents(r.recorder.recordingPath()), picture(2));
+}
+
+QTEST_GUILESS_MAIN(tst_autoRecorder)
+#include "tst_autorecorder.moc"
