@@ -12,7 +12,6 @@ constexpr int minFolderLength = 5;  // a folder of four characters or fewer swit
 autoRecorder::autoRecorder(cameraModule &recordedModule) : module(recordedModule)
 {
     monotonic.start();
-    clock = [this] { return monotonic.elapsed(); };
 }
 
 autoRecorder::~autoRecorder()
@@ -135,7 +134,7 @@ bool autoRecorder::takePicture(const QByteArray &picture)
         return true;
     // Slots follow one another at the interval, so the set rate holds on average even though
     // pictures are cut only at ticks; a picture before its slot is thinned out.
-    const qint64 now = clock();
+    const qint64 now = clock ? clock() : monotonic.elapsed();
     if (dueSet && now < nextDueMs)
         return true;
     if (!dueSet || now - nextDueMs > maxLagMs)

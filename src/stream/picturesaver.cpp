@@ -10,7 +10,6 @@
 pictureSaver::pictureSaver()
 {
     monotonic.start();
-    clock = [this] { return monotonic.elapsed(); };
 }
 
 void pictureSaver::setClock(std::function<qint64()> source)
@@ -20,7 +19,7 @@ void pictureSaver::setClock(std::function<qint64()> source)
 
 bool pictureSaver::savePictures(const QList<camData *> &cameras, const shellSettings &settings)
 {
-    const qint64 now = clock();
+    const qint64 now = clock ? clock() : monotonic.elapsed();
     const QString stamp = recordFiles::timeStamp(QDateTime::currentDateTime());
     QHash<camData *, qint64> stillPending;
     bool any = false;

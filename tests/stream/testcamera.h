@@ -13,7 +13,8 @@
 #include <QTcpSocket>
 
 // A camera on 127.0.0.1 for the tests: answers by path.
-//   /stream...  200 and a multipart body with `copies` copies of `picture`
+//   /stream...  200 and a multipart body with `copies` copies of `picture`, or with `pictures`
+//               in order when that list is not empty
 //   /auth       Basic authentication with user/password, then as /stream
 //   /missing    404
 //   /moved      302 to /stream
@@ -22,6 +23,7 @@ class cameraStub : public QTcpServer {
 public:
     QByteArray picture;
     int copies = 10;
+    QList<QByteArray> pictures;
     QByteArray user = "viewer";
     QByteArray password = "secret";
     QList<QByteArray> paths;         // request targets in arrival order
@@ -92,12 +94,25 @@ private:
     void sendStream(QTcpSocket *socket)
     {
         socket->write("HTTP/1.1 200 OK\r\nContent-Type: multipart/x-mixed-replace; boundary=b\r\n\r\n");
-        for (int i = 0; i < copies; ++i) {
-            socket->write("--b\r\nContent-Type: image/jpeg\r\nContent-Length: "
-                          + QByteArray::number(picture.size()) + "\r\n\r\n");
-            socket->write(picture);
-            socket->write("\r\n");
-        }
+        const QList<QByteArray> sent = pictures.isEmpty() ? QList<QByteArray>(copies, picture) : pictures;
+        for (const QByteArray &jpeg : sent)
+            socket->write(partHeader(jpeg) + jpeg + "\r\n");
+    }
+
+public:
+    static QByteArray partHeader(const QByteArray &jpeg)
+    {
+        return "--b\r\nContent-Type: image/jpeg\r\nContent-Length: " + QByteArray::number(jpeg.size()) + "\r\n\r\n";
+    }
+
+    // The pictures a cutter takes from a stream of `sent`: each runs from its start-of-image
+    // marker to the next one, so the line end and the next part's headers stay at its end.
+    static QList<QByteArray> cutPictures(const QList<QByteArray> &sent)
+    {
+        QList<QByteArray> cut;
+        for (int i = 0; i + 1 < sent.size(); ++i)
+            cut << sent[i] + "\r\n" + partHeader(sent[i + 1]);
+        return cut;
     }
 };
 
@@ -108,6 +123,19 @@ inline QByteArray encodeJpeg(const QImage &image)
     device.open(QIODevice::WriteOnly);
     image.save(&device, "JPEG", 90);
     return bytes;
+}
+
+// A picture that compresses badly, different for every seed.
+inline QByteArray noiseJpeg(const QSize &size, int seed)
+{
+    QImage image(size, QImage::Format_RGB32);
+    quint32 state = 2654435761u * quint32(seed + 1);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            state = state * 1664525u + 1013904223u;
+            image.setPixel(x, y, state >> 8);
+        }
+    return encodeJpeg(image);
 }
 
 inline QByteArray solidJpeg(const QSize &size, const QColor &colour)
