@@ -1,0 +1,297 @@
+#include "viewerfixture.h"
+
+#include "pictureprinter.h"
+#include "saveavi.h"
+#include "../stream/filesizelimit.h"
+#include "../stream/testcamera.h"
+
+#include <QDir>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList filesIn(const QString &folder, const QString &pattern)
+{
+    QStringList paths;
+    for (const QString &name : QDir(folder).entryList({pattern}, QDir::Files, QDir::Name))
+        paths << QDir(folder).filePath(name);
+    return paths;
+}
+
+QByteArray joined(const QList<QByteArray> &parts, int count)
+{
+    QByteArray all;
+    for (int i = 0; i < count && i < parts.size(); ++i)
+        all += parts[i];
+    return all;
+}
+
+} // namespace
+
+// The viewer with its cameras on a loopback camera: pictures saved, printed and recorded through
+// the tick, as a user meets them.
+class tst_recording : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void alarmPictureWithoutAutosave();
+    void saveButtonWithoutAutosave();
+    void panelCommands();
+    void printDialogKeepsTheTickGoing();
+    void hiddenRecordsWithoutDecoding();
+    void singleViewRecordsTheOthers();
+    void fullDiskKeepsTheViewerRunning();
+    void releaseAndQuitCloseRecordings();
+    void recordingCameraRestartedWhileHidden_data();
+    void recordingCameraRestartedWhileHidden();
+
+private:
+    // A viewer with `modules` cameras streaming from the loopback camera; pictures into `folder`.
+    std::unique_ptr<ownCam> startViewer(int modules, const QString &window, const QString &system,
+                                        const QString &moduleExtra = {});
+    bool connectAll(ownCam &viewer);
+    // A module with an IP address would stream from it; these stream from their URL.
+    void dropIpLines() { fixture.writeText(fixture.readIni().remove(QRegularExpression(QStringLiteral("\nIP=[^\n]*")))); }
+
+    viewerFixture fixture;
+    QTemporaryDir pictures;
+    cameraStub server;
+};
+
+void tst_recording::initTestCase()
+{
+    for (int i = 0; i < 10; ++i)
+        server.pictures << noiseJpeg(QSize(160, 120), i);
+    QVERIFY(server.listen(QHostAddress(QStringLiteral("127.0.0.1"))));
+}
+
+std::unique_ptr<ownCam> tst_recording::startViewer(int modules, const QString &window, const QString &system,
+                                                   const QString &moduleExtra)
+{
+    QDir(pictures.path()).removeRecursively();
+    QDir().mkpath(pictures.path());
+    fixture.writeIni(modules, window, QStringLiteral("ImageFolder=%1\n").arg(pictures.path()) + system,
+                     QStringLiteral("URL=%1\n").arg(server.url("/stream")) + moduleExtra);
+    dropIpLines();
+    return fixture.start();
+}
+
+bool tst_recording::connectAll(ownCam &viewer)
+{
+    for (camData *cam : std::as_const(viewer.cameras))
+        viewer.Start_CAM(cam);
+    return QTest::qWaitFor([&] {
+        viewerFixture::tick(viewer);
+        return std::all_of(viewer.cameras.cbegin(), viewer.cameras.cend(), [](const camData *cam) {
+            return cam->framesExtracted >= 8 && cam->state() == camData::connectionState::connected;
+        });
+    });
+}
+
+void tst_recording::alarmPictureWithoutAutosave()
+{
+    auto viewer = startViewer(2, QStringLiteral("Auto_Popup=1\n"), QStringLiteral("Autosave=0\nAlarmBildSaveEn=1\n"));
+    QVERIFY(connectAll(*viewer));
+    camData *cam = viewer->cameras[1];
+    // Input 1 of the camera's module becomes active, as the status parser reports it.
+    cam->camModule.status.popupRequest = cam->camModule.status.input1Active = true;
+    QTRY_VERIFY((viewerFixture::tick(*viewer), !filesIn(pictures.path(), QStringLiteral("*.jpg")).isEmpty()));
+    const QStringList saved = filesIn(pictures.path(), QStringLiteral("*.jpg"));
+    QCOMPARE(saved.size(), 1);
+    QVERIFY(saved.first().endsWith(QLatin1String("_Cam 1.jpg")));
+    QVERIFY(cameraStub::cutPictures(server.pictures).contains(contents(saved.first())));
+    QCOMPARE(viewer->pictures.savedCount(), qint64(1));
+}
+
+void tst_recording::saveButtonWithoutAutosave()
+{
+    auto viewer = startViewer(1, {}, QStringLiteral("Autosave=0\n"));
+    QVERIFY(connectAll(*viewer));
+    viewer->on_bildSpeichPB_clicked();
+    viewer->requests.savePicture = true;
+    viewerFixture::tick(*viewer, 5);
+    QVERIFY(QDir(pictures.path()).isEmpty());
+    QVERIFY(!viewer->currentCam->savePictureRequest);
+}
+
+void tst_recording::panelCommands()
+{
+    auto viewer = startViewer(2, {}, QStringLiteral("Autosave=1\n"));
+    QVERIFY(connectAll(*viewer));
+    camData *first = viewer->cameras[0];
+    camData *second = viewer->cameras[1];
+
+    // "Bild speichern" of the panel: the camera's newest picture as a JPG.
+    second->saveCommand = true;
+    viewerFixture::tick(*viewer);
+    QCOMPARE(filesIn(pictures.path(), QStringLiteral("*_Cam 1.jpg")).size(), 1);
+
+    // "Video speichern": the dialog records that camera; with automatic recording on it is refused.
+    viewer->settings.BildAllSaveEn = true;
+    first->videoCommand = true;
+    viewerFixture::tick(*viewer);
+    QVERIFY(!viewer->videoDialog());
+    viewer->settings.BildAllSaveEn = false;
+    first->videoCommand = true;
+    viewerFixture::tick(*viewer);
+    QVERIFY(viewer->videoDialog() && viewer->videoDialog()->isVisible());
+    QVERIFY(first->videoAttached);
+    QCOMPARE(viewer->videoDialog()->recorder().camera(), first);
+    QVERIFY(viewer->videoDialog()->recorder().currentPath().endsWith(QLatin1String("_Cam 0.MJPEG")));
+    viewer->videoDialog()->stopRecording();
+}
+
+void tst_recording::printDialogKeepsTheTickGoing()
+{
+    auto viewer = startViewer(1, QStringLiteral("Autohide=1\nAuto_Popup=1\n"), {});
+    QVERIFY(connectAll(*viewer));
+    camData *cam = viewer->cameras[0];
+    QSignalSpy finished(viewer->printer(), &picturePrinter::finished);
+    cam->printCommand = true;
+    viewerFixture::tick(*viewer);
+    auto *dialog = viewer->findChild<QPrintDialog *>();
+    QVERIFY(dialog && dialog->isVisible());
+    QVERIFY(cam->printing);
+    QCOMPARE(cam->printSnapshot, cam->frames().last());
+    // While the dialog waits, a door call still pops the window up.
+    QVERIFY(viewer->isHidden());
+    cam->camModule.status.popupRequest = cam->camModule.status.input1Active = true;
+    viewerFixture::tick(*viewer, 3);
+    QVERIFY(viewer->isVisible());
+    dialog->done(QDialog::Rejected);
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(!finished.first().first().toBool());
+    QVERIFY(!cam->printing);
+}
+
+void tst_recording::hiddenRecordsWithoutDecoding()
+{
+    auto viewer = startViewer(1, QStringLiteral("Autohide=1\n"), QStringLiteral("BildAllSaveEn=1\n"),
+                              QStringLiteral("CAMautoSaveEn=1\nn_Bild_Freq=1000\ndirCamBild=%1\n").arg(pictures.path()));
+    camData *cam = viewer->cameras[0];
+    qint64 clockMs = 0;
+    cam->recorder().setClock([&] { return clockMs += 40; });
+    // The first housekeeping run opens the file before any picture arrives.
+    viewerFixture::tick(*viewer, ownCam::housekeepingIntervalMs / ownCam::tickMs + 2);
+    QVERIFY(cam->recorder().recordingActive());
+    QVERIFY(viewer->isHidden());
+    QVERIFY(connectAll(*viewer));
+    QCOMPARE(cam->framesDisplayed, 0);
+    const QString path = cam->recorder().recordingPath();
+    QVERIFY(path.endsWith(QLatin1String("_Cam_0.MJPEG")));
+    QCOMPARE(contents(path), joined(cameraStub::cutPictures(server.pictures), cam->framesExtracted));
+    // Shown again, the newest picture is decoded on the next tick.
+    viewer->show();
+    viewerFixture::tick(*viewer);
+    QCOMPARE(cam->framesDisplayed, 1);
+}
+
+void tst_recording::singleViewRecordsTheOthers()
+{
+    auto viewer = startViewer(2, QStringLiteral("Autohide=1\n"), QStringLiteral("BildAllSaveEn=1\n"),
+                              QStringLiteral("CAMautoSaveEn=1\nn_Bild_Freq=1000\ndirCamBild=%1\n").arg(pictures.path()));
+    viewerFixture::tick(*viewer, ownCam::housekeepingIntervalMs / ownCam::tickMs + 2);
+    viewer->makeCurrent(0);
+    viewer->settings.dispForm = 0;
+    camData *other = viewer->cameras[1];
+    qint64 clockMs = 0;
+    other->recorder().setClock([&] { return clockMs += 40; });
+    viewer->Start_CAM(other);
+    QTRY_VERIFY((viewerFixture::tick(*viewer), other->framesExtracted >= 8));
+    QCOMPARE(contents(other->recorder().recordingPath()),
+             joined(cameraStub::cutPictures(server.pictures), other->framesExtracted));
+}
+
+void tst_recording::fullDiskKeepsTheViewerRunning()
+{
+    auto viewer = startViewer(1, QStringLiteral("Autohide=1\n"), QStringLiteral("BildAllSaveEn=1\n"),
+                              QStringLiteral("CAMautoSaveEn=1\nn_Bild_Freq=1000\ndirCamBild=%1\n").arg(pictures.path()));
+    camData *cam = viewer->cameras[0];
+    qint64 clockMs = 0;
+    cam->recorder().setClock([&] { return clockMs += 40; });
+    const int housekeeping = ownCam::housekeepingIntervalMs / ownCam::tickMs + 2;
+    viewerFixture::tick(*viewer, housekeeping);
+    const QString first = cam->recorder().recordingPath();
+    const QList<QByteArray> cut = cameraStub::cutPictures(server.pictures);
+    {
+        fileSizeLimit limit(cut[0].size() + cut[1].size() + cut[2].size() / 2);
+        QVERIFY(limit.active);
+        QVERIFY(connectAll(*viewer));
+        // The tick goes on; the file holds only whole pictures and is closed.
+        const qint64 ms = viewer->msCounter;
+        viewerFixture::tick(*viewer, 3);
+        QCOMPARE(viewer->msCounter, ms + 3 * ownCam::tickMs);
+        QVERIFY(!cam->recorder().recordingActive());
+    }
+    QCOMPARE(contents(first), cut[0] + cut[1]);
+    // With room again, the next housekeeping run starts a new file.
+    viewerFixture::tick(*viewer, housekeeping);
+    QVERIFY(cam->recorder().recordingActive());
+    QVERIFY(cam->recorder().recordingPath() != first);
+}
+
+void tst_recording::releaseAndQuitCloseRecordings()
+{
+    auto viewer = startViewer(2, QStringLiteral("Autohide=1\n"), QStringLiteral("BildAllSaveEn=1\n"),
+                              QStringLiteral("CAMautoSaveEn=1\ndirCamBild=%1\n").arg(pictures.path()));
+    viewerFixture::tick(*viewer, ownCam::housekeepingIntervalMs / ownCam::tickMs + 2);
+    camData *first = viewer->cameras[0];
+    camData *second = viewer->cameras[1];
+    QVERIFY(first->recorder().fileOpen() && second->recorder().fileOpen());
+    viewer->settings.BildAllSaveEn = false;
+    viewer->startVideo(first);
+    QVERIFY(first->videoAttached);
+
+    viewer->releaseCamera(first);
+    QVERIFY(!first->recorder().fileOpen());
+    QVERIFY(!first->videoAttached);
+    QVERIFY(!viewer->videoDialog()->recorder().camera());
+    QVERIFY(!viewer->videoDialog()->isVisible());
+
+    viewer->startVideo(second);
+    QVERIFY(second->videoAttached);
+    viewer->Raus();
+    QVERIFY(!second->recorder().fileOpen());
+    QVERIFY(!second->videoAttached);
+}
+
+void tst_recording::recordingCameraRestartedWhileHidden_data()
+{
+    QTest::addColumn<bool>("continuous");
+    QTest::newRow("continuous recording") << true;
+    QTest::newRow("no recording") << false;
+}
+
+void tst_recording::recordingCameraRestartedWhileHidden()
+{
+    QFETCH(bool, continuous);
+    // Nothing listens at this address: the camera stays silent.
+    fixture.writeIni(1, QStringLiteral("Autohide=1\n"), QStringLiteral("BildAllSaveEn=1\n"),
+                     QStringLiteral("URL=http://127.0.0.1:1/stream\nCAMautoSaveEn=%1\ndirCamBild=%2\n")
+                         .arg(continuous ? 1 : 0)
+                         .arg(pictures.path()));
+    dropIpLines();
+    auto viewer = fixture.start();
+    camData *cam = viewer->cameras[0];
+    viewerFixture::tick(*viewer, 3);
+    const int request = cam->requestIdValue();
+    const httpStream *stream = cam->stream();
+    // Two stall periods of 5 s without a picture.
+    viewerFixture::tick(*viewer, 2 * 5000 / ownCam::tickMs + 10);
+    QVERIFY(viewer->isHidden());
+    QCOMPARE(cam->stream() != stream || cam->requestIdValue() != request, continuous);
+}
+
+QTEST_MAIN(tst_recording)
+#include "tst_recording.moc"
