@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QSystemTrayIcon>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -41,6 +42,11 @@ int switchAutostart(const appOptions &options)
 
 int main(int argc, char *argv[])
 {
+#ifdef SIGXFSZ
+    // Past a file size limit a write fails instead of ending the program: the recorders close
+    // that file and the viewer carries on.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     preferX11OnWayland(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("dxcamviewer"));
