@@ -35,6 +35,8 @@
 
 namespace {
 
+using benchSimulator::percentOfCore;
+using benchSimulator::processCpuSeconds;
 using benchSimulator::runFor;
 using benchSimulator::setIniValues;
 using benchSimulator::stopProcess;
@@ -102,20 +104,6 @@ double threadCpuSeconds()
     return now.tv_sec + now.tv_nsec / 1e9;
 }
 
-// utime + stime of a running child, read before it ends (its rusage would come only with wait).
-double processCpuSeconds(qint64 pid, const QString &statPath = QStringLiteral("/proc/%1/stat"))
-{
-    QFile stat(statPath.arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = stat.readAll();
-    // Fields after the command name in parentheses; utime and stime are fields 14 and 15.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return 0;
-    return (fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
-}
-
 // CPU time of this process's threads, summed by thread name (the toolkit names its pooled
 // threads and its network threads), to tell decoding from HTTP reception.
 QMap<QByteArray, double> threadCpuByName()
@@ -130,11 +118,6 @@ QMap<QByteArray, double> threadCpuByName()
         byName[name] += processCpuSeconds(task.toLongLong(), QStringLiteral("/proc/self/task/%1/stat"));
     }
     return byName;
-}
-
-double percentOfCore(double cpuSeconds, double wallSeconds)
-{
-    return wallSeconds > 0 ? 100.0 * cpuSeconds / wallSeconds : 0;
 }
 
 // ---- event loop helpers -----------------------------------------------------------------------

@@ -11,11 +11,32 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <functional>
 #include <memory>
 
 namespace benchSimulator {
+
+// utime + stime of a running child, read before it ends (its rusage would come only with wait).
+inline double processCpuSeconds(qint64 pid, const QString &statPath = QStringLiteral("/proc/%1/stat"))
+{
+    QFile stat(statPath.arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.readAll();
+    // Fields after the command name in parentheses; utime and stime are fields 14 and 15.
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0;
+    return (fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+}
+
+inline double percentOfCore(double cpuSeconds, double wallSeconds)
+{
+    return wallSeconds > 0 ? 100.0 * cpuSeconds / wallSeconds : 0;
+}
 
 // Runs the event loop until the condition holds or the time is up, looking every 50 ms.
 inline bool waitUntil(const std::function<bool()> &condition, int timeoutMs)

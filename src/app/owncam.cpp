@@ -288,6 +288,8 @@ void ownCam::createPopupWindow()
 void ownCam::startRecordingCameras()
 {
     for (camData *cam : std::as_const(cameras)) {
+        // The file is open before the first picture comes, so the recording starts with it.
+        cam->controlRecording();
         if (cam->camModule.CAMautoSaveEn)
             Start_CAM(cam);
     }

@@ -88,6 +88,11 @@ void autoRecorder::openRecordingFile()
     path = file.fileName();
     bytes = 0;
     active = true;
+    credit = -1;
+    writingSinceMs = now();
+    // Continuous recording writes from the first picture on, not from the next tick.
+    if (!module.CAMsaveBeweg)
+        writing = true;
 }
 
 void autoRecorder::closeFile()
@@ -109,7 +114,8 @@ void autoRecorder::motionTick(bool &motionEvent)
     if (!active)
         return;
     if (!module.CAMsaveBeweg) {
-        writing = true;
+        if (!writing)
+            startWriting();
         return;
     }
     if (!motionEvent) {
@@ -122,7 +128,8 @@ void autoRecorder::motionTick(bool &motionEvent)
     }
     qDebug().noquote() << QStringLiteral("***** %1").arg(module.addressText());
     motionStopMs = 0;
-    writing = true;
+    if (!writing)
+        startWriting();
     motionEvent = false;
 }
 
@@ -132,21 +139,41 @@ bool autoRecorder::takePicture(const QByteArray &picture)
         return false;
     if (!file.isOpen() || interval <= 0)
         return true;
-    // Slots follow one another at the interval, so the set rate holds on average even though
-    // pictures are cut only at ticks; a picture before its slot is thinned out.
-    const qint64 now = clock ? clock() : monotonic.elapsed();
-    if (dueSet && now < nextDueMs)
+    if (!due())
         return true;
-    if (!dueSet || now - nextDueMs > maxLagMs)
-        nextDueMs = now;
-    dueSet = true;
-    nextDueMs += interval;
     if (file.write(picture) != picture.size()) {
         writeFailed();
         return true;
     }
     bytes += picture.size();
     ++pictures;
+    return true;
+}
+
+qint64 autoRecorder::now() const
+{
+    return clock ? clock() : monotonic.elapsed();
+}
+
+void autoRecorder::startWriting()
+{
+    writing = true;
+    credit = -1;
+    writingSinceMs = now();
+}
+
+bool autoRecorder::due()
+{
+    const qint64 at = now();
+    const qint64 cap = qMax<qint64>(interval, creditCapMs);
+    if (credit < 0)
+        credit = qMax<qint64>(interval, startCreditMs) + qMax<qint64>(0, at - writingSinceMs);
+    else if (credit < cap)
+        credit = qMin(cap, credit + (at - lastPictureMs));
+    lastPictureMs = at;
+    if (credit < interval)
+        return false;
+    credit -= interval;
     return true;
 }
 

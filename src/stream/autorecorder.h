@@ -19,9 +19,15 @@ public:
     static constexpr int maxFrequency = 1000;
     static constexpr int maxStopSeconds = 5000;
     static constexpr int tickMs = 40;
-    // A picture may come this late against its slot and still keep the rate; after a longer
-    // pause (start, motion, a silent camera) the rate starts afresh instead of catching up.
-    static constexpr qint64 maxLagMs = 250;
+    // Thinning by time: every millisecond adds one to a credit and every picture written costs
+    // the save interval. Writing starts with one second of credit (one interval, when that is
+    // longer) plus the time since it began, and the credit grows to at most creditCapMs (one
+    // interval, when that is longer). So a camera at the set rate whose pictures are cut
+    // unevenly loses none, not even those read in a burst after the tick was held up for
+    // seconds; a faster camera is thinned to the set rate; a rate of one a second or slower
+    // starts strictly with its interval.
+    static constexpr qint64 startCreditMs = 1000;
+    static constexpr qint64 creditCapMs = 5000;
 
     explicit autoRecorder(cameraModule &module);
     ~autoRecorder();
@@ -52,6 +58,9 @@ public:
 
 private:
     bool wanted(bool enabled) const;
+    qint64 now() const;
+    void startWriting();
+    bool due();
     void openRecordingFile();
     void closeFile();
     void writeFailed();
@@ -62,8 +71,9 @@ private:
     QFile file;
     QString path;
     int interval = 0;
-    qint64 nextDueMs = 0;
-    bool dueSet = false;
+    qint64 credit = -1;  // -1: writing (re)started at writingSinceMs
+    qint64 writingSinceMs = 0;
+    qint64 lastPictureMs = 0;
     qint64 motionStopMs = 0;
     bool writing = false;
     bool active = false;
