@@ -1,9 +1,14 @@
 // Recording under load: the real program (an X11 window, run under Xvfb by
 // bench/run-recording-bench.sh) with 20 simulated cameras at 25 pictures/s, the INI as dxsim
-// writes it, edited for the recording keys. Three runs on the same cameras:
-//   shown            the grid on screen, no recording (the yardstick)
+// writes it, edited for the recording keys. Four runs on the same cameras, each camera started
+// with the program (`CAMautoSaveEn`) and automatic recording switched on as a whole
+// (`BildAllSaveEn`) or not:
+//   shown            the grid on screen, no recording
 //   shown+recording  every camera recording continuously at 25 pictures/s
-//   hidden+recording the window hidden (as in the tray), every camera recording
+//   hidden           the window hidden (as in the tray), no recording
+//   hidden+recording the window hidden, every camera recording
+// A recording run is compared with its run without recording; the hidden one also with the
+// shown one.
 // Each run measures the viewer's CPU time from /proc and the bytes written, then checks every
 // recorded file against the pictures the simulator serves: each picture exactly as cut from the
 // stream (its line end and the next part's headers at its end), nothing before, between or after
@@ -40,7 +45,8 @@ struct benchOptions {
     QString size = QStringLiteral("640x480");
     int seconds = 60;
     int warmUp = 15;
-    QStringList runs{QStringLiteral("shown"), QStringLiteral("shown+recording"), QStringLiteral("hidden+recording")};
+    QStringList runs{QStringLiteral("shown"), QStringLiteral("shown+recording"), QStringLiteral("hidden"),
+                     QStringLiteral("hidden+recording")};
 };
 
 bool parseOptions(const QStringList &arguments, benchOptions &options)
@@ -69,7 +75,8 @@ bool parseOptions(const QStringList &arguments, benchOptions &options)
     options.size = parser.value(size);
     options.runs = parser.value(runs).split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (const QString &run : std::as_const(options.runs)) {
-        if (run != QLatin1String("shown") && !run.endsWith(QLatin1String("+recording"))) {
+        static const QRegularExpression known(QStringLiteral("^(shown|hidden)(\\+recording)?$"));
+        if (!known.match(run).hasMatch()) {
             std::fprintf(stderr, "unknown run %s\n", qPrintable(run));
             return false;
         }
@@ -108,7 +115,8 @@ QStringList moduleSections(const QString &path)
 }
 
 // The simulator's INI, set for one run: a 1600×960 picture area, the window shown or hidden at
-// start, and every module recording continuously at 25 pictures/s when asked to.
+// start, every camera started with the program, recording continuously at 25 pictures/s when
+// asked to.
 bool writeRunIni(const QString &from, const QString &to, bool hidden, bool recording, const QString &folder)
 {
     QFile::remove(to);
@@ -125,7 +133,7 @@ bool writeRunIni(const QString &from, const QString &to, bool hidden, bool recor
                            {system, QStringLiteral("HideStartEn"), hiddenFlag},
                            {system, QStringLiteral("BildAllSaveEn"), recording ? QStringLiteral("1") : QStringLiteral("0")}};
     for (const QString &section : moduleSections(to)) {
-        values << iniValue{section, QStringLiteral("CAMautoSaveEn"), recording ? QStringLiteral("1") : QStringLiteral("0")}
+        values << iniValue{section, QStringLiteral("CAMautoSaveEn"), QStringLiteral("1")}
                << iniValue{section, QStringLiteral("n_Bild_Freq"), QString::number(picturesPerSecond)}
                << iniValue{section, QStringLiteral("selFreqTip"), QStringLiteral("0")}
                << iniValue{section, QStringLiteral("dirCamBild"), folder};
@@ -283,13 +291,16 @@ bool runViewer(const benchOptions &options, const QString &name, const QString &
     return true;
 }
 
-void printRun(const runFigures &run, const runFigures *yardstick)
+void printRun(const runFigures &run, const QList<runFigures> &earlier)
 {
     const double percent = percentOfCore(run.cpu, run.wall);
     std::printf("%-17s viewer %5.1f %% of one core", qPrintable(run.name), percent);
-    if (yardstick)
-        std::printf(" (%+.1f against %s)", percent - percentOfCore(yardstick->cpu, yardstick->wall),
-                    qPrintable(yardstick->name));
+    QString without = run.name;
+    without.remove(QStringLiteral("+recording"));
+    for (const runFigures &other : earlier) {
+        if (other.name == without || (run.name.startsWith(QLatin1String("hidden")) && other.name == QLatin1String("shown")))
+            std::printf(" (%+.1f against %s)", percent - percentOfCore(other.cpu, other.wall), qPrintable(other.name));
+    }
     std::printf("; simulator %.1f %%\n", percentOfCore(run.simulatorCpu, run.wall));
     if (run.cameras.isEmpty())
         return;
@@ -344,7 +355,7 @@ int main(int argc, char **argv)
             stopProcess(*simulator);
             return 1;
         }
-        printRun(figures, runs.isEmpty() ? nullptr : &runs.first());
+        printRun(figures, runs);
         std::fflush(stdout);
         runs << figures;
     }

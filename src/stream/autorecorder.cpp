@@ -133,21 +133,16 @@ void autoRecorder::motionTick(bool &motionEvent)
     motionEvent = false;
 }
 
-bool autoRecorder::takePicture(const QByteArray &picture)
+void autoRecorder::takePicture(const QByteArray &picture)
 {
-    if (!active || !writing)
-        return false;
-    if (!file.isOpen() || interval <= 0)
-        return true;
-    if (!due())
-        return true;
+    if (!active || !writing || !file.isOpen() || interval <= 0 || !due())
+        return;
     if (file.write(picture) != picture.size()) {
         writeFailed();
-        return true;
+        return;
     }
     bytes += picture.size();
     ++pictures;
-    return true;
 }
 
 qint64 autoRecorder::now() const

@@ -43,9 +43,8 @@ public:
     void controlRecording(bool enabled);
     // Every tick: opens and closes the motion window. motionEvent is the camera's flag.
     void motionTick(bool &motionEvent);
-    // Every picture cut: true when the automatic recording owns it (written or thinned out);
-    // false leaves it to a manual recording.
-    bool takePicture(const QByteArray &picture);
+    // Every picture cut: writes it when recording and its time has come.
+    void takePicture(const QByteArray &picture);
     void close();
 
     bool recordingActive() const { return active; }

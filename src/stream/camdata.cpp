@@ -347,12 +347,11 @@ void camData::collectPictures()
         scanPending();
 }
 
-// The automatic file takes the pictures while it writes; only otherwise does a manual
-// recording of the same camera get them.
+// A manual recording gets every picture, also while the camera records automatically (that
+// recording may be switched on while the manual one runs).
 void camData::recordPicture(const QByteArray &picture)
 {
-    if (automatic.takePicture(picture))
-        return;
+    automatic.takePicture(picture);
     if (videoRecording && videoSink)
         videoSink->append(picture);
 }
