@@ -3,6 +3,7 @@
 #include "pictureprinter.h"
 #include "saveavi.h"
 #include "../stream/filesizelimit.h"
+#include "../stream/recordingsamples.h"
 #include "../stream/testcamera.h"
 
 #include <QDir>
@@ -13,12 +14,6 @@
 #include <QtTest>
 
 namespace {
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QStringList filesIn(const QString &folder, const QString &pattern)
 {
@@ -110,7 +105,7 @@ void tst_recording::alarmPictureWithoutAutosave()
     const QStringList saved = filesIn(pictures.path(), QStringLiteral("*.jpg"));
     QCOMPARE(saved.size(), 1);
     QVERIFY(saved.first().endsWith(QLatin1String("_Cam 1.jpg")));
-    QVERIFY(cameraStub::cutPictures(server.pictures).contains(contents(saved.first())));
+    QVERIFY(cameraStub::cutPictures(server.pictures).contains(fileContents(saved.first())));
     QCOMPARE(viewer->pictures.savedCount(), qint64(1));
 }
 
@@ -190,7 +185,7 @@ void tst_recording::hiddenRecordsWithoutDecoding()
     QCOMPARE(cam->framesDisplayed, 0);
     const QString path = cam->recorder().recordingPath();
     QVERIFY(path.endsWith(QLatin1String("_Cam_0.MJPEG")));
-    QCOMPARE(contents(path), joined(cameraStub::cutPictures(server.pictures), cam->framesExtracted));
+    QCOMPARE(fileContents(path), joined(cameraStub::cutPictures(server.pictures), cam->framesExtracted));
     // Shown again, the newest picture is decoded on the next tick.
     viewer->show();
     viewerFixture::tick(*viewer);
@@ -209,7 +204,7 @@ void tst_recording::singleViewRecordsTheOthers()
     other->recorder().setClock([&] { return clockMs += 40; });
     viewer->Start_CAM(other);
     QTRY_VERIFY((viewerFixture::tick(*viewer), other->framesExtracted >= 8));
-    QCOMPARE(contents(other->recorder().recordingPath()),
+    QCOMPARE(fileContents(other->recorder().recordingPath()),
              joined(cameraStub::cutPictures(server.pictures), other->framesExtracted));
 }
 
@@ -234,7 +229,7 @@ void tst_recording::fullDiskKeepsTheViewerRunning()
         QCOMPARE(viewer->msCounter, ms + 3 * ownCam::tickMs);
         QVERIFY(!cam->recorder().recordingActive());
     }
-    QCOMPARE(contents(first), cut[0] + cut[1]);
+    QCOMPARE(fileContents(first), cut[0] + cut[1]);
     // With room again, the next housekeeping run starts a new file.
     viewerFixture::tick(*viewer, housekeeping);
     QVERIFY(cam->recorder().recordingActive());

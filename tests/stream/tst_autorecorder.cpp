@@ -1,26 +1,12 @@
 #include "autorecorder.h"
 #include "filesizelimit.h"
+#include "recordingsamples.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-
-// A picture as the cutter hands it on: start-of-image marker, then bytes telling it apart.
-QByteArray picture(int index, int size = 1000)
-{
-    QByteArray bytes("\xFF\xD8");
-    bytes += QByteArray::number(index);
-    bytes.append(size - bytes.size(), char('a' + index % 26));
-    return bytes;
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Files of a folder in name order (the time stamp, then "_1", "_2", ...).
 QStringList recordings(const QString &folder)
@@ -145,7 +131,7 @@ void tst_autoRecorder::thinning()
     r.start();
     QVERIFY(r.recorder.recordingActive());
     for (r.nowMs = 0; r.nowMs < spanMs; r.nowMs += 40)
-        r.recorder.takePicture(picture(int(r.nowMs / 40)));
+        r.recorder.takePicture(samplePicture(int(r.nowMs / 40)));
     QVERIFY2(r.recorder.picturesWritten() >= fewest && r.recorder.picturesWritten() <= most,
              qPrintable(QString::number(r.recorder.picturesWritten())));
     QCOMPARE(r.recorder.bytesWritten(), r.recorder.picturesWritten() * 1000);
@@ -161,22 +147,22 @@ void tst_autoRecorder::tickJitterKeepsEveryPicture()
     int sent = 0;
     r.nowMs = 1500;
     while (sent < 1500 / 40)
-        r.recorder.takePicture(picture(sent++));
+        r.recorder.takePicture(samplePicture(sent++));
     const int perTick[] = {1, 1, 2, 0, 1, 0, 2, 1, 3, 0, 0, 1};
     for (int round = 0; round < 20; ++round) {
         for (int pictures : perTick) {
             for (int i = 0; i < pictures; ++i)
-                r.recorder.takePicture(picture(sent++));
+                r.recorder.takePicture(samplePicture(sent++));
             r.nowMs += 40;
         }
     }
     r.nowMs += 300;
     for (int i = 0; i < 8; ++i)
-        r.recorder.takePicture(picture(sent++));
+        r.recorder.takePicture(samplePicture(sent++));
     // A tick held up for 3 s: the pictures of those seconds come at once.
     r.nowMs += 3000;
     for (int i = 0; i < 3000 / 40; ++i)
-        r.recorder.takePicture(picture(sent++));
+        r.recorder.takePicture(samplePicture(sent++));
     QCOMPARE(r.recorder.picturesWritten(), qint64(sent));
 }
 
@@ -187,9 +173,9 @@ void tst_autoRecorder::oneEveryThirtySeconds()
     r.module.selFreqTip = 1;
     r.start();
     for (r.nowMs = 0; r.nowMs < 90000; r.nowMs += 40)
-        r.recorder.takePicture(picture(int(r.nowMs / 40)));
+        r.recorder.takePicture(samplePicture(int(r.nowMs / 40)));
     // The pictures of 0 s, 30 s and 60 s, nothing before, between or after them.
-    QCOMPARE(contents(r.recorder.recordingPath()), picture(0) + picture(750) + picture(1500));
+    QCOMPARE(fileContents(r.recorder.recordingPath()), samplePicture(0) + samplePicture(750) + samplePicture(1500));
 }
 
 void tst_autoRecorder::wanted_data()
@@ -252,8 +238,8 @@ void tst_autoRecorder::rollover()
     // 4, 4 and 2 pictures of 1000 bytes, a control step after each group.
     for (int group : {4, 4, 2}) {
         for (int i = 0; i < group; ++i, r.nowMs += 40) {
-            all += picture(index);
-            r.recorder.takePicture(picture(index++));
+            all += samplePicture(index);
+            r.recorder.takePicture(samplePicture(index++));
         }
         r.recorder.controlRecording(true);
     }
@@ -263,7 +249,7 @@ void tst_autoRecorder::rollover()
     QCOMPARE(QFileInfo(files[1]).size(), 4000);
     QByteArray joined;
     for (const QString &path : files)
-        joined += contents(path);
+        joined += fileContents(path);
     QCOMPARE(joined, all);
 }
 
@@ -297,7 +283,7 @@ void tst_autoRecorder::motionWindow()
     for (int i = 0; i < quietTicks; ++i)
         r.recorder.motionTick(r.motionEvent);
     QTEST(r.recorder.writeEnabled(), "writing");
-    r.recorder.takePicture(picture(1));
+    r.recorder.takePicture(samplePicture(1));
     QCOMPARE(r.recorder.picturesWritten(), r.recorder.writeEnabled() ? 1 : 0);
 }
 
@@ -311,19 +297,19 @@ void tst_autoRecorder::writeErrorEndsTheFile()
         fileSizeLimit limit(2500);
         QVERIFY(limit.active);
         for (int i = 0; i < 5; ++i, r.nowMs += 40)
-            r.recorder.takePicture(picture(i));
+            r.recorder.takePicture(samplePicture(i));
     }
     // Two pictures fitted; the third was cut off again and the file closed.
     QVERIFY(!r.recorder.recordingActive());
     QVERIFY(!r.recorder.fileOpen());
     QCOMPARE(r.recorder.picturesWritten(), qint64(2));
-    QCOMPARE(contents(first), picture(0) + picture(1));
+    QCOMPARE(fileContents(first), samplePicture(0) + samplePicture(1));
     // The next control step starts a new file.
     r.recorder.controlRecording(true);
     QVERIFY(r.recorder.recordingActive());
     QVERIFY(r.recorder.recordingPath() != first);
-    r.recorder.takePicture(picture(7));
-    QCOMPARE(contents(r.recorder.recordingPath()), picture(7));
+    r.recorder.takePicture(samplePicture(7));
+    QCOMPARE(fileContents(r.recorder.recordingPath()), samplePicture(7));
 }
 
 void tst_autoRecorder::vanishedFolder()
@@ -333,12 +319,12 @@ void tst_autoRecorder::vanishedFolder()
     r.module.dirCamBild = r.dir.filePath(QStringLiteral("pictures"));
     QVERIFY(QDir().mkpath(r.module.dirCamBild));
     r.start();
-    r.recorder.takePicture(picture(0));
+    r.recorder.takePicture(samplePicture(0));
     QVERIFY(QDir(r.module.dirCamBild).removeRecursively());
     r.recorder.controlRecording(true);
     QVERIFY(!r.recorder.recordingActive());
     r.nowMs += 40;
-    r.recorder.takePicture(picture(1));
+    r.recorder.takePicture(samplePicture(1));
     QCOMPARE(r.recorder.picturesWritten(), qint64(1));
     QCOMPARE(r.recorder.bytesWritten(), qint64(0));
     // The folder is back: the next control step records again.
@@ -346,8 +332,8 @@ void tst_autoRecorder::vanishedFolder()
     r.recorder.controlRecording(true);
     QVERIFY(r.recorder.recordingActive());
     r.nowMs += 40;
-    r.recorder.takePicture(picture(2));
-    QCOMPARE(contents(r.recorder.recordingPath()), picture(2));
+    r.recorder.takePicture(samplePicture(2));
+    QCOMPARE(fileContents(r.recorder.recordingPath()), samplePicture(2));
 }
 
 QTEST_GUILESS_MAIN(tst_autoRecorder)

@@ -1,5 +1,6 @@
 #include "picturesaver.h"
 #include "filesizelimit.h"
+#include "recordingsamples.h"
 #include "testcamera.h"
 #include "../modules/tracecapture.h"
 
@@ -14,12 +15,6 @@ namespace {
 QByteArray filler(int size, char fill)
 {
     return QByteArray("\xFF\xD8") + QByteArray(size - 2, fill);
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // A camera connected to a loopback camera that sent `pictures`, its frame queue filled.
@@ -105,7 +100,7 @@ void tst_pictureSaver::savesTheNewestPictureAsCut()
     const QString path = saver.lastSavedPath();
     QVERIFY(QRegularExpression(QStringLiteral("^\\d{8}_\\d{6}_Tor-1 Ost\\.jpg$")).match(QFileInfo(path).fileName()).hasMatch());
     QCOMPARE(QFileInfo(path).absolutePath(), QDir(dir.path()).absolutePath());
-    QCOMPARE(contents(path), c.newestCut());
+    QCOMPARE(fileContents(path), c.newestCut());
     // Nothing more to do without a new request.
     QVERIFY(!saver.savePictures({&c.cam.camera}, settings));
 }
@@ -150,7 +145,7 @@ void tst_pictureSaver::staleRequestBlocksNoAlarm()
     const QStringList saved = QDir(dir.path()).entryList(QDir::Files);
     QCOMPARE(saved.size(), 1);
     QVERIFY(saved.first().endsWith(QLatin1String("_Hof.jpg")));
-    QCOMPARE(contents(dir.filePath(saved.first())), second.newestCut());
+    QCOMPARE(fileContents(dir.filePath(saved.first())), second.newestCut());
 }
 
 void tst_pictureSaver::smallPictures_data()
@@ -225,8 +220,8 @@ void tst_pictureSaver::sameSecondKeepsBoth()
         paths << saver.lastSavedPath();
     }
     QVERIFY(paths[0] != paths[1]);
-    QCOMPARE(contents(paths[0]), c.newestCut());
-    QCOMPARE(contents(paths[1]), c.newestCut());
+    QCOMPARE(fileContents(paths[0]), c.newestCut());
+    QCOMPARE(fileContents(paths[1]), c.newestCut());
 }
 
 void tst_pictureSaver::fullDiskSavesNothing()

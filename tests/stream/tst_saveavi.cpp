@@ -1,5 +1,6 @@
 #include "saveavi.h"
 #include "filesizelimit.h"
+#include "recordingsamples.h"
 #include "testcamera.h"
 
 #include <QApplication>
@@ -11,20 +12,6 @@
 #include <QtTest>
 
 namespace {
-
-QByteArray picture(int index, int size = 1000)
-{
-    QByteArray bytes("\xFF\xD8");
-    bytes += QByteArray::number(index);
-    bytes.append(size - bytes.size(), char('a' + index % 26));
-    return bytes;
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QStringList files(const QString &folder)
 {
@@ -116,7 +103,7 @@ void tst_saveAVI::recordsEveryPictureCut()
     const QList<QByteArray> cut = cameraStub::cutPictures(server.pictures);
     for (int i = 0; i < cam.camera.framesExtracted; ++i)
         expected += cut[i];
-    QCOMPARE(contents(path), expected);
+    QCOMPARE(fileContents(path), expected);
     QCOMPARE(cam.camera.videoBytesWritten, qint64(expected.size()));
 }
 
@@ -130,21 +117,21 @@ void tst_saveAVI::startTwiceAppends()
     auto *pause = dialog.findChild<QToolButton *>(QStringLiteral("StopTB"));
     QTest::mouseClick(start, Qt::LeftButton);
     QVERIFY(cam.camera.videoRecording);
-    dialog.recorder().append(picture(1));
+    dialog.recorder().append(samplePicture(1));
     QTest::mouseClick(start, Qt::LeftButton);
     QCOMPARE(cam.camera.videoBytesWritten, qint64(0));
-    dialog.recorder().append(picture(2, 1500));
+    dialog.recorder().append(samplePicture(2, 1500));
     QCOMPARE(cam.camera.videoBytesWritten, qint64(1500));
     QTest::mouseClick(pause, Qt::LeftButton);
     QVERIFY(!cam.camera.videoRecording);
-    QVERIFY(!dialog.recorder().append(picture(3)));
+    QVERIFY(!dialog.recorder().append(samplePicture(3)));
     QTest::mouseClick(start, Qt::LeftButton);
-    dialog.recorder().append(picture(4));
+    dialog.recorder().append(samplePicture(4));
     const QString path = dialog.recorder().currentPath();
     QTest::mouseClick(dialog.findChild<QToolButton *>(QStringLiteral("cancPB")), Qt::LeftButton);
     QVERIFY(!cam.camera.videoAttached);
     QCOMPARE(files(dir.path()).size(), 1);
-    QCOMPARE(contents(path), picture(1) + picture(2, 1500) + picture(4));
+    QCOMPARE(fileContents(path), samplePicture(1) + samplePicture(2, 1500) + samplePicture(4));
 }
 
 void tst_saveAVI::nameKeepsBlanks()
@@ -184,7 +171,7 @@ void tst_saveAVI::leaveStopsRecording()
     wiredCamera cam;
     saveAVI dialog{QString(), QIcon()};
     dialog.startVideo(&cam.camera, dir.path(), true);
-    dialog.recorder().append(picture(1));
+    dialog.recorder().append(samplePicture(1));
     const QString path = dialog.recorder().currentPath();
     if (escape)
         QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -193,7 +180,7 @@ void tst_saveAVI::leaveStopsRecording()
     QVERIFY(!dialog.isVisible());
     QVERIFY(!cam.camera.videoRecording);
     QVERIFY(!cam.camera.videoAttached);
-    QCOMPARE(contents(path), picture(1));
+    QCOMPARE(fileContents(path), samplePicture(1));
     // The camera can be recorded again.
     dialog.startVideo(&cam.camera, dir.path(), true);
     QVERIFY(dialog.isVisible());
@@ -224,7 +211,7 @@ void tst_saveAVI::probeTouchesNoRecording()
     saveAVI dialog{QString(), QIcon()};
     QVERIFY(dialog.prepareFolder(dir.path()));
     QCOMPARE(files(dir.path()), QStringList{QFileInfo(earlier).fileName()});
-    QCOMPARE(contents(earlier), QByteArray("recorded before"));
+    QCOMPARE(fileContents(earlier), QByteArray("recorded before"));
 }
 
 void tst_saveAVI::unusableFolder_data()
@@ -260,14 +247,14 @@ void tst_saveAVI::rollover()
     dialog.startVideo(&cam.camera, dir.path(), true);
     QByteArray all;
     for (int i = 0; i < 5; ++i) {
-        all += picture(i);
-        QVERIFY(dialog.recorder().append(picture(i)));
+        all += samplePicture(i);
+        QVERIFY(dialog.recorder().append(samplePicture(i)));
     }
     dialog.stopRecording();
     const QStringList names = files(dir.path());
     QCOMPARE(names.size(), 2);
     QCOMPARE(QFileInfo(QDir(dir.path()).filePath(names[0])).size(), 3000);
-    QCOMPARE(contents(QDir(dir.path()).filePath(names[0])) + contents(QDir(dir.path()).filePath(names[1])), all);
+    QCOMPARE(fileContents(QDir(dir.path()).filePath(names[0])) + fileContents(QDir(dir.path()).filePath(names[1])), all);
     QCOMPARE(cam.camera.videoBytesWritten, qint64(5000));
 }
 
@@ -280,9 +267,9 @@ void tst_saveAVI::writeErrorTellsTheUser()
     {
         fileSizeLimit limit(2500);
         QVERIFY(limit.active);
-        QVERIFY(dialog.recorder().append(picture(1)));
-        QVERIFY(dialog.recorder().append(picture(2)));
-        QVERIFY(!dialog.recorder().append(picture(3)));
+        QVERIFY(dialog.recorder().append(samplePicture(1)));
+        QVERIFY(dialog.recorder().append(samplePicture(2)));
+        QVERIFY(!dialog.recorder().append(samplePicture(3)));
     }
     QVERIFY(!cam.camera.videoRecording);
     QCOMPARE(cam.camera.videoBytesWritten, qint64(2000));
@@ -292,7 +279,7 @@ void tst_saveAVI::writeErrorTellsTheUser()
     const QStringList shown = takeMessages();
     QCOMPARE(shown.size(), 1);
     QVERIFY(shown.first().startsWith(QLatin1String("Fehler beim File schreiben !! ")));
-    QCOMPARE(contents(path), picture(1) + picture(2));
+    QCOMPARE(fileContents(path), samplePicture(1) + samplePicture(2));
 }
 
 void tst_saveAVI::vanishedFolderTellsTheUser()
