@@ -95,13 +95,12 @@ ownCam::~ownCam()
     // Stop cleanly: recordings closed, connections aborted, workers deleted before the sockets
     // they use.
     closeRecordings();
+    delete videoRecorder;
     for (camData *cam : std::as_const(cameras)) {
-        releaseCamera(cam);
         cam->closeSockets();
         delete cam;
     }
     cameras.clear();
-    delete videoRecorder;
     delete dispatch;
     delete notice;
     delete ui;
