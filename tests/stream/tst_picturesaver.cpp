@@ -67,7 +67,6 @@ private slots:
     void smallPictures();
     void requestGivenUp_data();
     void requestGivenUp();
-    void sameSecondKeepsBoth();
     void fullDiskSavesNothing();
 
 private:
@@ -209,20 +208,6 @@ void tst_pictureSaver::requestGivenUp()
     QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }
 
-void tst_pictureSaver::sameSecondKeepsBoth()
-{
-    connectedCamera c(noisePictures(4));
-    QVERIFY(c.connect());
-    QStringList paths;
-    for (int i = 0; i < 2; ++i) {
-        c.cam.camera.savePictureRequest = true;
-        QVERIFY(saver.savePictures({&c.cam.camera}, settings));
-        paths << saver.lastSavedPath();
-    }
-    QVERIFY(paths[0] != paths[1]);
-    QCOMPARE(fileContents(paths[0]), c.newestCut());
-    QCOMPARE(fileContents(paths[1]), c.newestCut());
-}
 
 void tst_pictureSaver::fullDiskSavesNothing()
 {
