@@ -104,6 +104,17 @@ void saveAVI::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+void saveAVI::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::LanguageChange)
+        return;
+    ui->retranslateUi(this);
+    setWindowTitle(title);
+    if (video.isRecording())
+        ui->dimL->setText(runningTimeText());
+}
+
 void saveAVI::showRunningTime()
 {
     const QString error = video.takeError();

@@ -45,6 +45,7 @@ public slots:
 protected:
     void reject() override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     Ui::saveAVI *ui;

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -53,6 +54,7 @@ private slots:
     void writeErrorTellsTheUser();
     void releasedCamera();
     void runningTime();
+    void followsLanguageChange();
 
 private:
     QTemporaryDir dir;
@@ -306,6 +308,21 @@ void tst_saveAVI::runningTime()
     dialog.showRunningTime();
     QCOMPARE(label->text(), QStringLiteral("Laufzeit: 0 Sekunden"));
     QTRY_COMPARE((dialog.showRunningTime(), label->text()), QStringLiteral("Laufzeit: 1 Sekunden"));
+}
+
+void tst_saveAVI::followsLanguageChange()
+{
+    wiredCamera cam;
+    saveAVI dialog{QStringLiteral("Viewer"), QIcon()};
+    dialog.startVideo(&cam.camera, dir.path(), true);
+    QTranslator english;
+    QVERIFY(english.load(QFileInfo(QStringLiteral(DXCAMVIEWER_PATH)).absolutePath() + QStringLiteral("/cam_en.qm")));
+    QCoreApplication::installTranslator(&english);
+    QTRY_COMPARE(dialog.findChild<QToolButton *>(QStringLiteral("StartTB"))->text(),
+                 QStringLiteral("Start recording\nContinue recording"));
+    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("dimL"))->text(), QStringLiteral("Running time: 0 seconds"));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Viewer"));
+    QCoreApplication::removeTranslator(&english);
 }
 
 QTEST_MAIN(tst_saveAVI)

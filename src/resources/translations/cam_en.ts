@@ -946,4 +946,65 @@ geschrieben werden.</source>
         <translation>Door station</translation>
     </message>
 </context>
+<context>
+    <name>manualRecorder</name>
+    <message>
+        <source>Datei oder Ordner nicht mehr vorhanden</source>
+        <translation>File or folder no longer there</translation>
+    </message>
+</context>
+<context>
+    <name>picturePrinter</name>
+    <message>
+        <source>Das Bild ist fehlerhaft und kann nicht gedruckt werden.</source>
+        <translation>The picture is damaged and cannot be printed.</translation>
+    </message>
+    <message>
+        <source>Der Drucker hat den Auftrag nicht angenommen.</source>
+        <translation>The printer did not accept the job.</translation>
+    </message>
+</context>
+<context>
+    <name>saveAVI</name>
+    <message>
+        <source>Dialog</source>
+        <translation>Dialog</translation>
+    </message>
+    <message>
+        <source>Aufnahme starten
+Aufnahme fortsetzen</source>
+        <translation>Start recording
+Continue recording</translation>
+    </message>
+    <message>
+        <source>Aufnahme unterbrechen</source>
+        <translation>Pause recording</translation>
+    </message>
+    <message>
+        <source>Aufnahme beenden
+Dialog verlassen</source>
+        <translation>Stop recording
+Leave dialog</translation>
+    </message>
+    <message>
+        <source> Fehler beim File anlegen !! </source>
+        <translation> Error creating the file !! </translation>
+    </message>
+    <message>
+        <source>Fehler beim File öffnen !! </source>
+        <translation>Error opening the file !! </translation>
+    </message>
+    <message>
+        <source>Fehler beim File schreiben !! </source>
+        <translation>Error writing the file !! </translation>
+    </message>
+    <message>
+        <source>Laufzeit: </source>
+        <translation>Running time: </translation>
+    </message>
+    <message>
+        <source> Sekunden</source>
+        <translation> seconds</translation>
+    </message>
+</context>
 </TS>
