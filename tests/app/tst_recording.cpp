@@ -46,6 +46,7 @@ private slots:
     void hiddenRecordsWithoutDecoding();
     void singleViewRecordsTheOthers();
     void fullDiskKeepsTheViewerRunning();
+    void unwritableFolderKeepsTheViewerRunning();
     void releaseAndQuitCloseRecordings();
     void recordingCameraRestartedWhileHidden_data();
     void recordingCameraRestartedWhileHidden();
@@ -229,6 +230,28 @@ void tst_recording::fullDiskKeepsTheViewerRunning()
     viewerFixture::tick(*viewer, housekeeping);
     QVERIFY(cam->recorder().recordingActive());
     QVERIFY(cam->recorder().recordingPath() != first);
+}
+
+void tst_recording::unwritableFolderKeepsTheViewerRunning()
+{
+    const QString folder = QDir(pictures.path()).filePath(QStringLiteral("blocked"));
+    auto viewer = startViewer(1, QStringLiteral("Autohide=1\n"), QStringLiteral("BildAllSaveEn=1\n"),
+                              QStringLiteral("CAMautoSaveEn=1\ndirCamBild=%1\n").arg(folder));
+    // A file where the folder should be: nothing can be created in it.
+    QFile blocking(folder);
+    QVERIFY(blocking.open(QIODevice::WriteOnly));
+    blocking.close();
+    camData *cam = viewer->cameras[0];
+    const int housekeeping = ownCam::housekeepingIntervalMs / ownCam::tickMs + 2;
+    QVERIFY(connectAll(*viewer));
+    viewerFixture::tick(*viewer, housekeeping);
+    QVERIFY(!cam->recorder().recordingActive());
+    QCOMPARE(cam->recorder().picturesWritten(), qint64(0));
+    // Once the folder can be written, the next housekeeping run records.
+    QVERIFY(QFile::remove(folder) && QDir().mkpath(folder));
+    viewerFixture::tick(*viewer, housekeeping);
+    QVERIFY(cam->recorder().recordingActive());
+    QVERIFY(cam->recorder().recordingPath().startsWith(folder + QLatin1Char('/')));
 }
 
 void tst_recording::releaseAndQuitCloseRecordings()
