@@ -168,10 +168,10 @@ std::optional<bool> commandDispatch::recordingCommand(camData *cam)
     if (cam->saveCommand) {
         trace(QStringLiteral("#### -> camMsgHand -> '%1'").arg(cam->camModule.camName));
         cam->savePictureRequest = true;
-        const bool saved = host.savePictures(cam);
+        host.savePictures(cam);
         cam->savePictureRequest = false;
         cam->saveCommand = false;
-        return saved;
+        return true;
     }
     if (cam->printCommand) {
         cam->printCommand = false;

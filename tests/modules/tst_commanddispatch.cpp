@@ -20,13 +20,14 @@ constexpr int sipLight = 2;
 class fakeHost : public dispatchHost {
 public:
     QStringList calls;
+    bool pictureWritten = true;
     void startCam(camData *cam) override { calls << "start " + cam->camModule.camName; }
     void startAllCams() override { calls << "start all"; }
     void refreshStartStopLabel() override { calls << "label"; }
     bool savePictures(camData *cam) override
     {
         calls << "save " + cam->camModule.camName + (cam->savePictureRequest ? "" : " without request");
-        return true;
+        return pictureWritten;
     }
     bool printPicture(camData *cam) override
     {
@@ -214,22 +215,26 @@ void tst_commandDispatch::order_data()
     QTest::addColumn<bool>("remote");
     QTest::addColumn<QStringList>("requests");  // per camera, letters as in setRequests
     QTest::addColumn<QStringList>("ticks");
+    QTest::addColumn<bool>("pictureWritten");   // what saving the picture reports
 
     QTest::newRow("one request per tick: door, light, save")
         << true << QStringList{"dls"}
-        << QStringList{"1:A output 1 intercom", "1:A output 2 intercom", "1:save A", "0:"};
+        << QStringList{"1:A output 1 intercom", "1:A output 2 intercom", "1:save A", "0:"} << true;
     QTest::newRow("list order")
-        << true << QStringList{"l", "d"} << QStringList{"1:A output 2 intercom", "1:B output 1 intercom", "0:"};
+        << true << QStringList{"l", "d"} << QStringList{"1:A output 2 intercom", "1:B output 1 intercom", "0:"}
+        << true;
     QTest::newRow("call request consumed, later cameras wait a tick")
-        << true << QStringList{"c", "d"} << QStringList{"0:", "1:B output 1 intercom", "0:"};
+        << true << QStringList{"c", "d"} << QStringList{"0:", "1:B output 1 intercom", "0:"} << true;
     QTest::newRow("call request keeps save of its camera waiting")
-        << true << QStringList{"cs"} << QStringList{"0:", "1:save A", "0:"};
+        << true << QStringList{"cs"} << QStringList{"0:", "1:save A", "0:"} << true;
     QTest::newRow("print with empty queue does nothing")
-        << true << QStringList{"p", "d"} << QStringList{"0:", "1:B output 1 intercom", "0:"};
+        << true << QStringList{"p", "d"} << QStringList{"0:", "1:B output 1 intercom", "0:"} << true;
     QTest::newRow("video does not end the tick's work")
-        << true << QStringList{"v", "s"} << QStringList{"0:video A", "1:save B", "0:"};
+        << true << QStringList{"v", "s"} << QStringList{"0:video A", "1:save B", "0:"} << true;
     QTest::newRow("remote control off discards door, light and call")
-        << false << QStringList{"dlcs", "d"} << QStringList{"1:save A", "0:", "0:"};
+        << false << QStringList{"dlcs", "d"} << QStringList{"1:save A", "0:", "0:"} << true;
+    QTest::newRow("save ends the tick even when nothing was written")
+        << true << QStringList{"s", "d"} << QStringList{"1:save A", "1:B output 1 intercom", "0:"} << false;
 }
 
 void tst_commandDispatch::order()
@@ -237,10 +242,12 @@ void tst_commandDispatch::order()
     QFETCH(bool, remote);
     QFETCH(QStringList, requests);
     QFETCH(QStringList, ticks);
+    QFETCH(bool, pictureWritten);
 
     rig world(requests.size());
     QVERIFY(world.bound);
     world.settings.RemoteCtrl = remote;
+    world.host.pictureWritten = pictureWritten;
     for (int i = 0; i < requests.size(); ++i)
         setRequests(world.cameras.at(i), requests.at(i));
     QStringList done;
