@@ -10,8 +10,8 @@ public:
     void record();
     void reset();
 
-    int intervals() const { return count; }
-    int lateIntervals() const { return late; }       // more than 10 ms late
+    qint64 intervals() const { return count; }
+    qint64 lateIntervals() const { return late; }    // more than 10 ms late
     qint64 shortestUs() const { return shortest; }
     qint64 longestUs() const { return longest; }
     double meanUs() const { return count ? double(total) / count : 0.0; }
@@ -22,8 +22,8 @@ public:
 private:
     QElapsedTimer clock;
     qint64 last = -1;
-    int count = 0;
-    int late = 0;
+    qint64 count = 0;
+    qint64 late = 0;
     qint64 shortest = 0;
     qint64 longest = 0;
     qint64 total = 0;

@@ -312,8 +312,9 @@ bool camData::htppRD()
     if (tracing()) {
         const QTime now = QTime::currentTime();
         traceLine = camModule.camName.leftJustified(20, QLatin1Char(' '), true) + QStringLiteral("  ")
-            + QString::asprintf(" :: n[v=%3d,rd=%3d,ok=%3d] (Rd-> %2d,%2d,%3d .", framesPerRate,
-                                framesExtracted, framesDisplayed, now.minute(), now.second(), now.msec());
+            + QString::asprintf(" :: n[v=%3lld,rd=%3lld,ok=%3lld] (Rd-> %2d,%2d,%3d .", qlonglong(framesPerRate),
+                                qlonglong(framesExtracted), qlonglong(framesDisplayed), now.minute(),
+                                now.second(), now.msec());
     }
     const qint64 wanted = cutter.prepareRead(available);
     cutter.commitRead(http->read(cutter.writePosition(), wanted));
@@ -561,7 +562,7 @@ void camData::updateRates(const QTime &now)
         extractedRate = 10.0 * (framesExtracted - prevExtracted) / seconds;
         displayedRate = 10.0 * (framesDisplayed - prevDisplayed) / seconds;
         ++rateSamples;
-        rateSum = int(rateSum + extractedRate);
+        rateSum = qint64(double(rateSum) + extractedRate);
     }
     prevSampleMs = sampleMs;
     prevExtracted = framesExtracted;

@@ -140,8 +140,8 @@ public:
     bool scannedOnce = false;
     bool newData = false;
     int noDataMs = 0;
-    int runningTicks = 0;
-    int checkCounter = 0;
+    qint64 runningTicks = 0;
+    qint64 checkCounter = 0;
     QString streamUrl;
 
     // Display event flags (show request, input-state copies) and popup state
@@ -174,16 +174,17 @@ public:
     QByteArray printSnapshot;
     bool printing = false;
 
-    // Counters (statistics)
-    int framesChanged = 0;
-    int framesSinceGet = 0;
-    int framesPerRate = 0;
-    int framesExtracted = 0;
-    int framesDisplayed = 0;
+    // Counters (statistics). Those that count pictures or ticks are 64-bit: at 25 a second a
+    // 32-bit one runs out after about 2.7 years.
+    qint64 framesChanged = 0;
+    qint64 framesSinceGet = 0;
+    qint64 framesPerRate = 0;
+    qint64 framesExtracted = 0;
+    qint64 framesDisplayed = 0;
     double extractedRate = 0;
     double displayedRate = 0;
     int rateSamples = 0;
-    int rateSum = 0;
+    qint64 rateSum = 0;
     int authRefusals = 0;  // connections refused with 401 in a row
 
     static qint64 nnRead;  // reads of all cameras; 500 a second would overflow an int in 50 days
@@ -248,8 +249,8 @@ private:
     QRectF secondRect;
     bool selected = false;
 
-    int prevExtracted = 0;
-    int prevDisplayed = 0;
+    qint64 prevExtracted = 0;
+    qint64 prevDisplayed = 0;
     int prevSampleMs = 0;
 
     QString traceLine;

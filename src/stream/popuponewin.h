@@ -146,6 +146,6 @@ private:
     bool geometryDue = false;
     QRect lastRequested;
     QPointer<camData> fedCamera;
-    int fedCount = -1;
+    qint64 fedCount = -1;
     QString lastCaption;
 };

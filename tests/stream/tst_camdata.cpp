@@ -20,6 +20,7 @@ private slots:
     void stall_data();
     void stall();
     void rateSkipsMinuteWrap();
+    void countersPastThirtyOneBits();
     void traceLines();
 
 private:
@@ -199,6 +200,28 @@ void tst_camData::rateSkipsMinuteWrap()
     camera.updateRates(QTime(10, 1, 5, 0));
     QCOMPARE(camera.extractedRate, 50.0);
     QCOMPARE(camera.rateSamples, samples);
+}
+
+// At 25 pictures a second a 32-bit counter runs out after about 2.7 years of running.
+void tst_camData::countersPastThirtyOneBits()
+{
+    const qint64 large = std::numeric_limits<int>::max();
+    wiredCamera wired;
+    camData &camera = wired.camera;
+    camera.framesExtracted = camera.framesDisplayed = large;
+    camera.updateRates(QTime(10, 0, 10, 0));
+    wired.start(server.url("/stream"));
+    QTRY_VERIFY(wired.tickShown() && camera.framesExtracted > large + 2);
+    QVERIFY(camera.framesDisplayed > large);
+
+    camera.framesExtracted = large + 500;
+    camera.framesDisplayed = large + 250;
+    camera.updateRates(QTime(10, 0, 10, 0));
+    camera.framesExtracted += 100;
+    camera.framesDisplayed += 50;
+    camera.updateRates(QTime(10, 0, 20, 0));
+    QCOMPARE(camera.extractedRate, 100.0);
+    QCOMPARE(camera.displayedRate, 50.0);
 }
 
 void tst_camData::traceLines()
