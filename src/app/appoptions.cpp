@@ -20,9 +20,33 @@ struct optionSet {
     void addTo(QCommandLineParser &parser) const
     {
         parser.setApplicationDescription(QStringLiteral("Door-intercom camera viewer"));
+        // "-minimized" is one unknown word, not nine unknown letters.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.addOptions({config, log, autostart, help, version});
     }
 };
+
+QString optionName(const QString &argument)
+{
+    QString name = argument;
+    while (name.startsWith(QLatin1Char('-')))
+        name.remove(0, 1);
+    return name.section(QLatin1Char('='), 0, 0);
+}
+
+// The arguments that name an unknown option, as they were written.
+QStringList unknownOptions(const QStringList &arguments, const QStringList &unknownNames)
+{
+    QStringList found;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--"))
+            break;
+        if (argument.size() > 1 && argument.startsWith(QLatin1Char('-')) && unknownNames.contains(optionName(argument)))
+            found.append(argument);
+    }
+    return found;
+}
 
 } // namespace
 
@@ -32,14 +56,25 @@ appOptions appOptions::parse(const QStringList &arguments)
     QCommandLineParser parser;
     set.addTo(parser);
     appOptions result;
+    QStringList ignored;
     if (!parser.parse(arguments)) {
-        result.error = parser.errorText();
-        return result;
+        // Unknown options are dropped and the rest read again; what fails then is a known
+        // option used wrongly.
+        ignored = unknownOptions(arguments, parser.unknownOptionNames());
+        QStringList known = arguments;
+        for (const QString &argument : std::as_const(ignored))
+            known.removeOne(argument);
+        if (!parser.parse(known)) {
+            result.error = parser.errorText();
+            return result;
+        }
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        result.error = QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().first());
-        return result;
+    for (const QString &argument : parser.positionalArguments()) {
+        if (!argument.isEmpty())
+            ignored.append(argument);
     }
+    if (!ignored.isEmpty())
+        result.warning = QStringLiteral("Ignoring unknown arguments: %1").arg(ignored.join(QLatin1Char(' ')));
     result.configFile = parser.value(set.config);
     result.logOn = parser.isSet(set.log);
     result.autostart = parser.value(set.autostart);

@@ -11,7 +11,8 @@ struct appOptions {
     QString autostart;    // --autostart on|off: "on", "off", or empty when not given
     bool showHelp = false;
     bool showVersion = false;
-    QString error;        // not empty: the command line could not be understood
+    QString error;        // not empty: a known option was used wrongly; nothing is started
+    QString warning;      // not empty: arguments that were ignored (desktop launchers add some)
 
     static appOptions parse(const QStringList &arguments);
     static QString helpText();

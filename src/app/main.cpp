@@ -6,6 +6,7 @@
 #include "sprachedia.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QSystemTrayIcon>
 #include <csignal>
 #include <cstdio>
@@ -59,6 +60,8 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n\n%s", qPrintable(options.error), qPrintable(appOptions::helpText()));
         return 2;
     }
+    if (!options.warning.isEmpty())
+        qWarning().noquote() << options.warning;
     if (options.showHelp) {
         std::printf("%s", qPrintable(appOptions::helpText()));
         return 0;
