@@ -43,6 +43,12 @@ bool readHeader(tjhandle handle, const QByteArray &jpeg, header &out)
         && out.width > 0 && out.height > 0;
 }
 
+bool saneSize(const header &h)
+{
+    return h.width <= tileDecoder::maxSide && h.height <= tileDecoder::maxSide
+        && qint64(h.width) * h.height <= tileDecoder::maxPixels;
+}
+
 // Largest reduction 1/8, 1/4, 1/2 whose result still covers the target in both directions.
 QSize decodeSize(const header &h, const QSize &target)
 {
@@ -82,7 +88,7 @@ QImage tileDecoder::decode(const QByteArray &jpeg, const QSize &tile, int scaleM
 {
     tjhandle handle = threadHandle();
     header h;
-    if (!handle || !readHeader(handle, jpeg, h))
+    if (!handle || !readHeader(handle, jpeg, h) || !saneSize(h))
         return QImage();
     const QSize target = targetSize(QSize(h.width, h.height), tile, scaleMode);
     if (target.isEmpty())
@@ -93,7 +99,7 @@ QImage tileDecoder::decode(const QByteArray &jpeg, const QSize &tile, int scaleM
         return QImage();
     if (tjDecompress2(handle, reinterpret_cast<const unsigned char *>(jpeg.constData()),
                       static_cast<unsigned long>(jpeg.size()), image.bits(), size.width(),
-                      int(image.bytesPerLine()), size.height(), pixelFormat, 0) != 0
+                      int(image.bytesPerLine()), size.height(), pixelFormat, TJFLAG_LIMITSCANS) != 0
         && tjGetErrorCode(handle) == TJERR_FATAL) {
         return QImage();
     }

@@ -15,8 +15,13 @@ public:
     // the tile exactly.
     static QSize targetSize(const QSize &picture, const QSize &tile, int scaleMode);
 
-    // A null image when the data is no decodable JPEG or the tile is empty.
+    // A null image when the data is no decodable JPEG or the tile is empty. A picture larger
+    // than maxSide on a side or maxPixels in all, or a progressive one of more than 500 scans,
+    // counts as undecodable: anyone answering in a camera's place could send one, and each would
+    // cost hundreds of megabytes or seconds of decoding.
     static QImage decode(const QByteArray &jpeg, const QSize &tile, int scaleMode);
+    static constexpr int maxSide = 8192;
+    static constexpr qint64 maxPixels = 40000000;
 
     // Full size of the picture, or an invalid size when the header cannot be read.
     static QSize pictureSize(const QByteArray &jpeg);

@@ -2,9 +2,58 @@
 #include "testcamera.h"
 #include "tiledecoder.h"
 
+#include <QImageWriter>
 #include <QtTest>
 
 namespace {
+
+int markerAt(const QByteArray &jpeg, char marker, int from = 0)
+{
+    for (int i = from; i + 1 < jpeg.size(); ++i) {
+        if (jpeg.at(i) == char(0xFF) && jpeg.at(i + 1) == marker)
+            return i;
+    }
+    return -1;
+}
+
+// A small picture whose frame header claims another size, as a hostile sender could send it.
+QByteArray claimingSize(const QSize &claimed)
+{
+    QByteArray jpeg = solidJpeg(QSize(64, 48), QColor(90, 90, 90));
+    const int frame = markerAt(jpeg, char(0xC0));
+    const auto put = [&jpeg](int at, int value) {
+        jpeg[at] = char(value >> 8);
+        jpeg[at + 1] = char(value & 0xFF);
+    };
+    put(frame + 5, claimed.height());
+    put(frame + 7, claimed.width());
+    return jpeg;
+}
+
+// A progressive picture whose last scan repeats until the picture has `scans` of them: each is
+// a full pass over the picture.
+QByteArray progressiveWithScans(int scans)
+{
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(QColor(10, 120, 200));
+    QByteArray jpeg;
+    QBuffer device(&jpeg);
+    device.open(QIODevice::WriteOnly);
+    QImageWriter writer(&device, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(image);
+    int last = -1;
+    int count = 0;
+    for (int at = markerAt(jpeg, char(0xDA)); at >= 0; at = markerAt(jpeg, char(0xDA), at + 2)) {
+        last = at;
+        ++count;
+    }
+    const int end = markerAt(jpeg, char(0xD9), last);
+    if (last < 0 || end < 0)
+        return {};
+    const QByteArray scan = jpeg.mid(last, end - last);
+    return jpeg.left(end) + scan.repeated(scans - count) + jpeg.mid(end);
+}
 
 QPixmap solidPixmap(const QSize &size, const QColor &colour)
 {
@@ -36,6 +85,8 @@ class tst_tileRender : public QObject {
 private slots:
     void decodeSizes_data();
     void decodeSizes();
+    void hostilePictures_data();
+    void hostilePictures();
     void streamedPicture_data();
     void streamedPicture();
     void caption_data();
@@ -73,6 +124,28 @@ void tst_tileRender::decodeSizes()
     QCOMPARE(qAlpha(centre), 255);
 }
 
+void tst_tileRender::hostilePictures_data()
+{
+    QTest::addColumn<QByteArray>("picture");
+    QTest::addColumn<bool>("decoded");
+    QTest::newRow("65500 x 65500") << claimingSize(QSize(65500, 65500)) << false;
+    QTest::newRow("8193 wide") << claimingSize(QSize(8193, 100)) << false;
+    QTest::newRow("8193 high") << claimingSize(QSize(100, 8193)) << false;
+    QTest::newRow("40 megapixels and a row") << claimingSize(QSize(8000, 5001)) << false;
+    QTest::newRow("8192 x 4800 is taken") << claimingSize(QSize(8192, 4800)) << true;
+    QTest::newRow("progressive, 500 scans taken") << progressiveWithScans(500) << true;
+    QTest::newRow("progressive, 501 scans") << progressiveWithScans(501) << false;
+}
+
+// Such pictures count as undecodable: each would cost hundreds of megabytes or seconds.
+void tst_tileRender::hostilePictures()
+{
+    QFETCH(QByteArray, picture);
+    QFETCH(bool, decoded);
+    QVERIFY(picture.size() < 100000);
+    QCOMPARE(!tileDecoder::decode(picture, QSize(80, 60), 0).isNull(), decoded);
+}
+
 void tst_tileRender::streamedPicture_data()
 {
     QTest::addColumn<QByteArray>("picture");
@@ -83,6 +156,9 @@ void tst_tileRender::streamedPicture_data()
     garbage[1] = char(0xD8);
     QTest::newRow("picture to width") << solidJpeg(QSize(640, 480), QColor(30, 60, 220)) << QSize(320, 240);
     QTest::newRow("undecodable gives an empty tile") << garbage << QSize(0, 0);
+    // Padded: a camera is read in chunks of more than 8190 bytes.
+    QTest::newRow("oversized frame header gives an empty tile")
+        << claimingSize(QSize(65500, 65500)) + QByteArray(2000, '\0') << QSize(0, 0);
 }
 
 void tst_tileRender::streamedPicture()
