@@ -66,8 +66,10 @@ ownCam::ownCam(const appOptions &options, bool desktopHasTray, QWidget *parent)
     loadModules();
     settings.dispForm = 2;
     ini.applyValues();
-    for (camData *cam : cameras)
+    for (camData *cam : cameras) {
         settingsModel::finishModuleLoad(cam->camModule, cam->sipModuleRec, ini.usedDefaults());
+        cam->applyAddressRules();
+    }
     ownAddress = QHostAddress(settings.ownIP);
     traceSwitch = options.logOn;
     settingsDialog = new EinstDia(settings, cameras, requests, overlayPixelSize, traceSwitch, this);

@@ -89,15 +89,26 @@ void camData::applyAddressRule(cameraModule &module, const QString &text)
     module.hostAddress = isUrl ? QHostAddress() : QHostAddress(module.IP);
 }
 
+void camData::applyAddressRule(sipModule &module, const QString &text)
+{
+    const bool isUrl = text.contains(QLatin1String("http"), Qt::CaseInsensitive);
+    module.URL = isUrl ? text : QString();
+    module.SIP_IP = isUrl ? QString() : text;
+    module.addressIsIp = !isUrl;
+    module.hostAddress = isUrl ? QHostAddress() : QHostAddress(module.SIP_IP);
+}
+
+void camData::applyAddressRules()
+{
+    applyAddressRule(camModule, camModule.addressText());
+    applyAddressRule(sipModuleRec, sipModuleRec.addressText());
+}
+
 void camData::setAddresses(const QString &cameraText, const QString &sipText, const QHostAddress *own)
 {
     ownAddress = own;
     applyAddressRule(camModule, cameraText);
-    const bool sipIsUrl = sipText.contains(QLatin1String("http"), Qt::CaseInsensitive);
-    sipModuleRec.URL = sipIsUrl ? sipText : QString();
-    sipModuleRec.SIP_IP = sipIsUrl ? QString() : sipText;
-    sipModuleRec.addressIsIp = !sipIsUrl;
-    sipModuleRec.hostAddress = sipIsUrl ? QHostAddress() : QHostAddress(sipModuleRec.SIP_IP);
+    applyAddressRule(sipModuleRec, sipText);
     createHttp();
     running = true;
     receiving = true;

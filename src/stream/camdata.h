@@ -49,6 +49,9 @@ public:
                       const int *overlayPixelSize);
     void setDefaults();
     void setAddresses(const QString &cameraText, const QString &sipText, const QHostAddress *ownAddress);
+    // The address rule applied again to each record's effective address (URL before IP), so
+    // that exactly one of them is set and stream, status matching and commands use the same.
+    void applyAddressRules();
     QString setAddressText(const QString &text);
     QStringList settingsList() const;
 
@@ -216,6 +219,7 @@ private:
     bool tracing() const { return traceSwitch && *traceSwitch; }
     void traceStamp(const char *format);
     static void applyAddressRule(cameraModule &module, const QString &text);
+    static void applyAddressRule(sipModule &module, const QString &text);
 
     const shellSettings *settings = nullptr;
     const bool *traceSwitch = nullptr;

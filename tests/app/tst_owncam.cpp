@@ -20,6 +20,8 @@ class tst_ownCam : public QObject {
 private slots:
     void modulesLoaded_data();
     void modulesLoaded();
+    void addressRule_data();
+    void addressRule();
     void edition_data();
     void edition();
     void trayMenu();
@@ -71,6 +73,38 @@ void tst_ownCam::modulesLoaded()
     // With no camera the first-tick start-up waits: no log file is opened.
     viewerFixture::tick(*viewer, 2);
     QCOMPARE(viewer->firstTick, cameras == 0);
+}
+
+void tst_ownCam::addressRule_data()
+{
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("streamUrl");
+    QTest::addColumn<QString>("address");  // what status datagrams are matched against
+    QTest::newRow("IP only") << "127.0.0.7" << "" << "http://127.0.0.7/mjpg/video.mjpg" << "127.0.0.7";
+    QTest::newRow("URL only") << "" << "http://127.0.0.2:8080/s" << "http://127.0.0.2:8080/s"
+                              << "http://127.0.0.2:8080/s";
+    // Edited by hand: the URL is the address, as it names the section; the IP goes.
+    QTest::newRow("both") << "127.0.0.7" << "http://127.0.0.2:8080/s" << "http://127.0.0.2:8080/s"
+                          << "http://127.0.0.2:8080/s";
+}
+
+void tst_ownCam::addressRule()
+{
+    QFETCH(QString, ip);
+    QFETCH(QString, url);
+    QFETCH(QString, streamUrl);
+    QFETCH(QString, address);
+    viewerFixture f;
+    f.writeText(QStringLiteral("\n[Window]\nAutohide=0\n\n[System]\nHideStartEn=0\n\n[M]\ncamName=M\nIP=%1\n"
+                               "URL=%2\nsipName=S\nSIP_IP=127.0.1.2\nCAMautoSaveEn=1\n")
+                    .arg(ip, url));
+    auto viewer = f.start();
+    camData *cam = viewer->cameras.first();
+    QCOMPARE(cam->streamUrl, streamUrl);
+    QCOMPARE(cam->camModule.addressText(), address);
+    QVERIFY(cam->camModule.IP.isEmpty() || cam->camModule.URL.isEmpty());
+    QCOMPARE(cam->camModule.hostAddress, url.isEmpty() ? QHostAddress(ip) : QHostAddress());
 }
 
 void tst_ownCam::edition_data()
