@@ -64,25 +64,31 @@ void popupControl::statusEvents()
             if (s.einzelBild && owner.isHidden())
                 remembered = i;
         }
-        if (io.popupRequest) {
-            qDebug().noquote() << "##### fWS_3 -> " + cam->camModule.addressText();
-            cam->motionEvent = true;
-            qDebug() << "##### fWS_4";
-            cam->showRequest = io.popupRequest;
-            io.popupRequest = false;
-            cam->input1Copy = io.input1Active;
-            cam->input2Copy = io.input2Active;
-            cam->soundRequest = io.statusEvent;
-            io.statusEvent = false;
-            if (s.einzelBild && owner.isHidden() && cam->showRequest)
-                remembered = i;
-        }
+        if (takeOverCameraIo(cam) && s.einzelBild && owner.isHidden() && cam->showRequest)
+            remembered = i;
     }
     if (remembered < 0)
         return;
     owner.settings.dispForm = 2;
     owner.requests.selectCameraIndex = remembered;
     owner.requests.singleViewAfterSelect = true;
+}
+
+bool popupControl::takeOverCameraIo(camData *camera)
+{
+    moduleStatus &io = camera->camModule.status;
+    if (!io.popupRequest)
+        return false;
+    qDebug().noquote() << "##### fWS_3 -> " + camera->camModule.addressText();
+    camera->motionEvent = true;
+    qDebug() << "##### fWS_4";
+    camera->showRequest = io.popupRequest;
+    io.popupRequest = false;
+    camera->input1Copy = io.input1Active;
+    camera->input2Copy = io.input2Active;
+    camera->soundRequest = io.statusEvent;
+    io.statusEvent = false;
+    return true;
 }
 
 bool popupControl::showEvaluation(camData *camera)
@@ -365,11 +371,13 @@ bool popupControl::anyDoorStateActive(bool takeOver)
     return active;
 }
 
+// Only the camera/IO record's pending event is taken over here; an intercom call that is pending
+// stays for the status events, which give it its sound and let it hold the time-out.
 bool popupControl::anyInputActive()
 {
     bool active = false;
     for (camData *cam : owner.cameras) {
-        takeOverPending(cam);
+        takeOverCameraIo(cam);
         if (cam->input1Copy || cam->input2Copy)
             active = true;
     }

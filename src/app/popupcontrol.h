@@ -57,6 +57,7 @@ private:
     bool anyRecordingCamera() const;
     void clearPopupState(camData *camera);
     void takeOverPending(camData *camera);
+    bool takeOverCameraIo(camData *camera);
     void playSound();
 
     ownCam &owner;

@@ -25,6 +25,8 @@ private slots:
     void doorCallPopsUpAndHidesAfterTimeout();
     void soundWithoutAudioDeviceCarriesOn();
     void edgeModeHidesWhenInputEnds();
+    void edgeModeTrayShowKeepsDoorCall_data();
+    void edgeModeTrayShowKeepsDoorCall();
     void autoPopupOffDiscardsShowRequests();
     void singlePictureOfCallingCamera();
     void minimiseArmsHide();
@@ -158,6 +160,35 @@ void tst_popupControl::edgeModeHidesWhenInputEnds()
     // No waiting for the 100 s time-out: the falling edge hides.
     send(QStringLiteral("127.0.0.2"), camPort, "17#A1@1010Dx");
     QTRY_VERIFY(viewer->isHidden());
+}
+
+void tst_popupControl::edgeModeTrayShowKeepsDoorCall_data()
+{
+    QTest::addColumn<bool>("maximise");
+    QTest::newRow("Wiederherstellen") << false;
+    QTest::newRow("Maximieren") << true;
+}
+
+// A door call that arrived in the 40 ms before the user opens the window from the tray is still
+// the status events' to take: it keeps its sound and holds the time-out.
+void tst_popupControl::edgeModeTrayShowKeepsDoorCall()
+{
+    QFETCH(bool, maximise);
+    startViewer(1, QStringLiteral("Autohide=1\nFlanke=1\nTimeout=100\nAuto_Popup=1\n"),
+                QStringLiteral("HideStartEn=1\n"));
+    QTRY_VERIFY(viewer->isHidden());
+    camData *cam = viewer->cameras.first();
+    moduleStatus &sip = cam->sipModuleRec.status;
+    sip.popupRequest = sip.statusEvent = sip.callForced = sip.callActive = true;  // as a call sets them
+    if (maximise)
+        viewer->ShowMaxGrWin();
+    else
+        viewer->ShowNormGrWin();
+    QVERIFY(sip.popupRequest);
+    viewerFixture::tick(*viewer);
+    QVERIFY(cam->popupRequest);
+    QVERIFY(!sip.statusEvent);
+    QVERIFY(viewer->isVisible());
 }
 
 void tst_popupControl::autoPopupOffDiscardsShowRequests()
