@@ -114,7 +114,7 @@ struct viewerUnderTest {
         file.close();
         appOptions options;
         options.configFile = iniPath;
-        viewer = std::make_unique<ownCam>(options, true);
+        viewer = std::make_unique<ownCam>(options, [] { return true; });
         viewer->show();
         return true;
     }

@@ -257,7 +257,7 @@ bool runViewer(timedApplication &app, const benchOptions &options, const QString
 {
     appOptions viewerOptions;
     viewerOptions.configFile = iniPath;
-    auto viewer = std::make_unique<ownCam>(viewerOptions, true);
+    auto viewer = std::make_unique<ownCam>(viewerOptions, [] { return true; });
     app.viewer = viewer.get();
     viewer->show();
     // With the window visible the cameras would connect by themselves after the stall time;

@@ -84,7 +84,7 @@ int main(int argc, char *argv[])
         return 0;
     instance.listen();
 
-    auto *window = new ownCam(options, QSystemTrayIcon::isSystemTrayAvailable());
+    auto *window = new ownCam(options, &QSystemTrayIcon::isSystemTrayAvailable);
     QObject::connect(&instance, &singleInstance::showRequested, window, &ownCam::showOnRequest);
     auto *language = new spracheDia(window->settings.FaVers, window);
     language->scan(QStringLiteral("cam"));

@@ -29,14 +29,14 @@ const char *notConnectedMessage = QT_TRANSLATE_NOOP("ownCam", "kein Fehlerbild f
 const char *builtInNotConnected = ":/iconMarvitons/images/notconnected.jpg";
 }
 
-ownCam::ownCam(const appOptions &options, bool desktopHasTray, QWidget *parent)
+ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *parent)
     : QMainWindow(parent)
     , ini(this)
     , popup(*this)
     , dialogs(*this)
     , settingsWork(*this)
     , ui(new Ui::ownCam)
-    , desktopHasTray(desktopHasTray)
+    , trayAvailable(std::move(trayAvailable))
 {
     QApplication::setQuitOnLastWindowClosed(false);
     ui->setupUi(this);
@@ -644,7 +644,7 @@ void ownCam::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    if (!desktopHasTray) {
+    if (!trayAvailable || !trayAvailable()) {
         // Hiding would leave no way back to the window or to "Beenden".
         Raus();
         event->accept();

@@ -22,6 +22,8 @@
 #include <QSystemTrayIcon>
 #include <QTime>
 
+#include <functional>
+
 namespace Ui {
 class ownCam;
 }
@@ -44,9 +46,10 @@ class ownCam : public QMainWindow, public dispatchHost {
     Q_OBJECT
 
 public:
-    // desktopHasTray: whether the desktop offers a system tray (without one, closing the window
-    // leaves the program, as there would be no way back to it).
-    explicit ownCam(const appOptions &options, bool desktopHasTray, QWidget *parent = nullptr);
+    // Whether the desktop offers a system tray now. It is asked when the window is closed:
+    // without a tray, closing leaves the program, as there would be no way back to it.
+    using trayProbe = std::function<bool()>;
+    explicit ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *parent = nullptr);
     ~ownCam() override;
 
     static constexpr int moduleMax = 20;
@@ -217,7 +220,7 @@ private:
     QMenu *menu = nullptr;
     QList<QAction *> actions;
     QAction *hideCtrlAction = nullptr;
-    bool desktopHasTray;
+    trayProbe trayAvailable;
     bool quitting = false;
     QPixmap notConnected;
     statusReceiver *camStatus = nullptr;

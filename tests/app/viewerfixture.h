@@ -61,10 +61,16 @@ struct viewerFixture {
 
     std::unique_ptr<ownCam> start(bool desktopHasTray = true, bool log = false) const
     {
+        return start([desktopHasTray] { return desktopHasTray; }, log);
+    }
+
+    // trayAvailable is asked whenever the viewer needs to know whether the desktop has a tray.
+    std::unique_ptr<ownCam> start(const ownCam::trayProbe &trayAvailable, bool log = false) const
+    {
         appOptions options;
         options.configFile = iniPath();
         options.logOn = log;
-        return std::make_unique<ownCam>(options, desktopHasTray);
+        return std::make_unique<ownCam>(options, trayAvailable);
     }
 
     // A UDP port free on loopback right now, for a status port of the test's own.
