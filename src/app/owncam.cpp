@@ -456,6 +456,7 @@ void ownCam::layoutGrid(bool setSceneRect)
     }
     if (!isVisible() || cameras.isEmpty())
         return;
+    layoutPending = false;
     qDebug() << "SHOW MULTICAM ...";
     const QSizeF margins = measurePictureArea();
     const gridLayout::tileResult tiles =
@@ -636,6 +637,12 @@ void ownCam::relayoutOnGeometryChange()
     lastDispForm = settings.dispForm;
     ++relayoutCount;
     layoutGrid(true);
+}
+
+void ownCam::showEvent(QShowEvent *)
+{
+    if (layoutPending)
+        relayout();
 }
 
 void ownCam::closeEvent(QCloseEvent *event)
@@ -1116,7 +1123,14 @@ void ownCam::finishStartup()
         cam->running = false;
         cam->camModule.startupMark = true;
     }
+    // The file may have held the single view: the grid shown from now on must be laid out.
+    const bool wasSingleView = !isGridView();
     settings.dispForm = 2;
+    if (wasSingleView) {
+        applyViewVisibility();
+        layoutPending = true;
+        relayout();
+    }
     startupPending = false;
     dialogs.applyStoredLanguage();
     applyFrameRule();

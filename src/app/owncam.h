@@ -155,6 +155,7 @@ protected:
     void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
 
 private:
@@ -236,6 +237,7 @@ private:
     QRectF targetGeometry;
     QRectF lastGeometry;
     int lastDispForm = -1;
+    bool layoutPending = false;  // the grid view came while the window was hidden: lay out on show
     QTime now;
     int lastPeriodSecond = 0;
     bool periodClosed = false;

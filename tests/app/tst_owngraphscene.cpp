@@ -14,6 +14,8 @@ private slots:
     void init();
     void cleanup();
     void tilesOfFiveCamerasInTwoByTwo();
+    void gridAfterStoredSingleView_data();
+    void gridAfterStoredSingleView();
     void drag_data();
     void drag();
     void rightClickTogglesMaximised();
@@ -87,6 +89,40 @@ void tst_ownGraphScene::tilesOfFiveCamerasInTwoByTwo()
     QCOMPARE(viewer->tileAt(QPointF(-5, 10)), -1);
     viewerFixture::tick(*viewer);
     QCOMPARE(viewer->cameras[3]->item()->pos(), QPointF(320, 240));
+}
+
+void tst_ownGraphScene::gridAfterStoredSingleView_data()
+{
+    QTest::addColumn<bool>("startHidden");
+    QTest::newRow("shown at start") << false;
+    QTest::newRow("hidden at start, shown later") << true;
+}
+
+// Quitting in single view stores dispForm=0; the next start shows the grid, laid out.
+void tst_ownGraphScene::gridAfterStoredSingleView()
+{
+    QFETCH(bool, startHidden);
+    fixture->writeIni(4, QStringLiteral("nPicCol=2\nnPicRow=2\ndispForm=0\nAutohide=%1\nTimeout=100\n")
+                             .arg(int(startHidden)),
+                      QStringLiteral("HideStartEn=%1\n").arg(int(startHidden)));
+    viewer = fixture->start();
+    viewer->show();
+    QVERIFY(QTest::qWaitForWindowExposed(viewer.get()));
+    viewerFixture::tick(*viewer, 4);
+    QVERIFY(!viewer->startupPending);
+    QCOMPARE(viewer->isHidden(), startHidden);
+    if (startHidden) {
+        viewer->showMainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(viewer.get()));
+    }
+    viewerFixture::tick(*viewer);
+    QCOMPARE(viewer->settings.dispForm, 2);
+    const QList<QPointF> corners{{0, 0}, {320, 0}, {0, 240}, {320, 240}};
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(viewer->cameras[i]->tileRect(), QRectF(corners[i], QSizeF(320, 240)));
+        QCOMPARE(viewer->cameras[i]->item()->pos(), corners[i]);
+        QVERIFY(viewer->cameras[i]->item()->isVisible());
+    }
 }
 
 void tst_ownGraphScene::drag_data()
