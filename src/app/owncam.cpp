@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
+#include <QDir>
 #include <QGraphicsPixmapItem>
 #include <QMenu>
 #include <QMessageBox>
@@ -66,6 +67,7 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
     loadModules();
     settings.dispForm = 2;
     ini.applyValues();
+    settingsModel::sanitizeGeometry(settings);
     for (camData *cam : cameras) {
         settingsModel::finishModuleLoad(cam->camModule, cam->sipModuleRec, ini.usedDefaults());
         cam->applyAddressRules();
@@ -82,6 +84,8 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
     settingsWork.rebuildOrderList();
     applyEdition();
     dialogs.createPasswordPrompt();
+    if (ini.fileUnreadable())
+        reportUnreadableConfiguration();
     createCommandPanel();
     windowFrameShown = settings.BildRahmeEin;
     createPopupWindow();
@@ -192,16 +196,28 @@ void ownCam::readConfiguration(const appOptions &options)
     ini.parseLines(lines);
     settingsModel::bindGlobals(ini, settings);
     ini.applyValues();
+    settingsModel::sanitizeGeometry(settings);
     ini.setUsedSections({QStringLiteral("Window"), QStringLiteral("System")});
+}
+
+// The store has said so in the log and the debug channel; the user learns it here, without a
+// modal box holding up the start.
+void ownCam::reportUnreadableConfiguration()
+{
+    auto *box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                tr("Die Einstellungsdatei \"%1\" kann nicht gelesen werden.\n"
+                                   "Der Viewer arbeitet mit dem Standardmodul und überschreibt die Datei nicht.")
+                                    .arg(QDir::toNativeSeparators(ini.iniPath())),
+                                QMessageBox::Ok, this);
+    box->setWindowIcon(windowIcon());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
 }
 
 void ownCam::loadModules()
 {
-    QString section;
-    while (cameras.size() < moduleMax && ini.nextModuleSection(section)) {
-        if (!createCamera(section))
-            break;
-    }
+    settingsModel::loadModules(ini, moduleMax, [this](const QString &section) { return createCamera(section); });
 }
 
 bool ownCam::createCamera(const QString &section)
@@ -214,8 +230,7 @@ bool ownCam::createCamera(const QString &section)
     cam->camModule.URL = ini.valueOf(section, QStringLiteral("URL"));
     cam->sipModuleRec.sipName = ini.valueOf(section, QStringLiteral("sipName"));
     cam->sipModuleRec.SIP_IP = ini.valueOf(section, QStringLiteral("SIP_IP"));
-    if (cam->camModule.camName.isEmpty() || cam->sipModuleRec.sipName.isEmpty()
-        || cam->sipModuleRec.SIP_IP.isEmpty()) {
+    if (!settingsModel::missingModuleKey(ini, section).isEmpty()) {
         delete cam;
         return false;
     }
@@ -522,8 +537,10 @@ void ownCam::rebuildConfiguration()
 {
     QList<settingsModel::moduleRef> modules;
     for (camData *cam : std::as_const(cameras))
-        modules.append({cam->sectionName, &cam->camModule, &cam->sipModuleRec});
-    settingsModel::rebuild(ini, settings, modules);
+        modules.append({&cam->camModule, &cam->sipModuleRec});
+    const QStringList sections = settingsModel::rebuild(ini, settings, modules);
+    for (int i = 0; i < cameras.size(); ++i)
+        cameras[i]->sectionName = sections.at(i);
 }
 
 void ownCam::showCurrentCameraText()

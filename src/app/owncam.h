@@ -76,6 +76,10 @@ public:
     int selectCameraUnder(const QPointF &scenePos);
     bool isGridView() const { return settings.dispForm != 0; }
     void layoutGrid(bool setSceneRect);
+
+    // Configuration entries rebuilt from the settings and the modules in list order, each
+    // module in the section its name and address give; iniData::writeFile() then saves them.
+    void rebuildConfiguration();
     void toggleView();
     ownGraphScene *scene() const { return graphScene; }
     camHandel *panel() const { return commandPanel; }
@@ -168,6 +172,7 @@ private:
     void applyEdition();
     void createTray();
     void readConfiguration(const appOptions &options);
+    void reportUnreadableConfiguration();
     void loadModules();
     bool createCamera(const QString &section);
     void createModuleSockets();
@@ -209,7 +214,6 @@ private:
     void applyFrameRule();
     void toggleMaximised();
     void moveCamera(int from, int to);
-    void rebuildConfiguration();
     void showCurrentCameraText();
     void openCommandPanel();
     void applyViewVisibility();

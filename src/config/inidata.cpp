@@ -8,6 +8,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace {
 
 const QString moduleSection = QStringLiteral("***");
@@ -136,9 +138,16 @@ void iniData::loadLines(QStringList &lines, int edition)
 {
     defaultsUsed = false;
     lines.clear();
-    if (iniFile.fileName().isEmpty() || !iniFile.exists() || !iniFile.open(QIODevice::ReadOnly)) {
+    const bool exists = !iniFile.fileName().isEmpty() && iniFile.exists();
+    if (!exists || !iniFile.open(QIODevice::ReadOnly)) {
         lines = buildDefaultLines(edition);
         defaultsUsed = true;
+        if (exists && unreadablePath != iniFile.fileName()) {
+            unreadablePath = iniFile.fileName();
+            warn(tr("Die Einstellungsdatei \"%1\" kann nicht gelesen werden (%2); es gilt das Standardmodul, "
+                    "und die Datei wird nicht überschrieben.")
+                     .arg(QDir::toNativeSeparators(unreadablePath), iniFile.errorString()));
+        }
         return;
     }
     // A device that keeps returning nothing must not hold up start-up.
@@ -189,6 +198,7 @@ void iniData::parseLines(QStringList lines)
     // CR goes as well as LF so that a file saved with DOS line ends still loads.
     for (QString &line : lines)
         line = withoutLineBreaks(line);
+    linesRead = lines;
     const QStringList names = sectionNames(lines);
     QStringList parsed;
     for (const QString &name : names) {
@@ -393,9 +403,38 @@ bool iniData::nextModuleSection(QString &name) const
     return false;
 }
 
+void iniData::keepUnloadedSections(const std::function<QString(const QString &)> &reason)
+{
+    // Blank lines before a header belong to the layout, which writeFile makes anew.
+    const auto dropTrailingBlanks = [this] {
+        while (!kept.isEmpty() && kept.last().trimmed().isEmpty())
+            kept.removeLast();
+    };
+    kept.clear();
+    QStringList reported;
+    bool keeping = false;
+    for (const QString &line : std::as_const(linesRead)) {
+        if (line.startsWith(QLatin1Char('['))) {
+            dropTrailingBlanks();
+            const QString name = line.mid(1, line.size() - 2);
+            keeping = !usedSectionList.contains(name);
+            if (keeping && !reported.contains(name)) {
+                reported.append(name);
+                const bool known = std::any_of(entryList.cbegin(), entryList.cend(),
+                                               [&name](const entry &item) { return item.section == name; });
+                warn(tr("Abschnitt [%1] nicht geladen: %2. Er bleibt unverändert in der Datei.")
+                         .arg(name, known ? reason(name) : tr("kein bekannter Schlüssel")));
+            }
+        }
+        if (keeping)
+            kept.append(line);
+    }
+    dropTrailingBlanks();
+}
+
 bool iniData::writeFile()
 {
-    if (entryList.isEmpty() || iniFile.fileName().isEmpty())
+    if (entryList.isEmpty() || iniFile.fileName().isEmpty() || fileUnreadable())
         return false;
     QStringList sections;
     for (const entry &item : entryList) {
@@ -403,7 +442,10 @@ bool iniData::writeFile()
             sections.append(item.section);
     }
     // Written to a temporary file and renamed: a failed save never leaves a truncated file.
+    // Where the folder allows no new file (an installer put the file there), the file itself
+    // is written rather than every save lost.
     QSaveFile file(iniFile.fileName());
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     // The file holds the module passwords: only the owner may read it.
@@ -420,6 +462,8 @@ bool iniData::writeFile()
                         + QLatin1Char('\n');
         }
     }
+    for (const QString &line : std::as_const(kept))
+        text += (line.startsWith(QLatin1Char('[')) ? QStringLiteral("\n") : QString()) + line + QLatin1Char('\n');
     // QSaveFile::commit() alone does not notice a write that failed while flushing (disk
     // full, file size limit) and would replace the old file by a truncated one.
     const QByteArray bytes = text.toLatin1();
@@ -458,7 +502,21 @@ bool iniData::openLog()
     if (!logFile.open(QIODevice::WriteOnly))
         return false;
     logFile.close();
-    return logFile.open(QIODevice::WriteOnly | QIODevice::Append);
+    if (!logFile.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    for (const QString &text : std::as_const(pendingWarnings))
+        writeLog(text + QLatin1Char('\n'));
+    pendingWarnings.clear();
+    return true;
+}
+
+void iniData::warn(const QString &text)
+{
+    qDebug().noquote() << "#####" << text;
+    if (logFile.isOpen())
+        writeLog(text + QLatin1Char('\n'));
+    else
+        pendingWarnings.append(text);
 }
 
 void iniData::writeLog(const QString &text)

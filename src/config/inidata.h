@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <variant>
 
 // The configuration store: one INI-style text file beside the program (an installed program keeps
@@ -45,8 +46,11 @@ public:
     QString iniPath() const { return iniFile.fileName(); }
     QString logPath() const { return logFilePath; }
 
+    // A file that exists but cannot be read gives the default lines too, and is never written
+    // over (writeFile refuses), so that a save cannot replace an installation by the default.
     void loadLines(QStringList &lines, int edition = 0);
     bool usedDefaults() const { return defaultsUsed; }
+    bool fileUnreadable() const { return !unreadablePath.isEmpty() && unreadablePath == iniFile.fileName(); }
     QStringList buildDefaultLines(int edition) const;
 
     void parseLines(QStringList lines);
@@ -76,6 +80,12 @@ public:
     QStringList usedSections() const { return usedSectionList; }
     bool nextModuleSection(QString &name) const;
 
+    // After loading: every section of the file that was not used is kept, its lines as read,
+    // and written after the entries by every later writeFile, so that nothing that was not
+    // loaded is ever deleted. Each is reported once (warn) with reason(section).
+    void keepUnloadedSections(const std::function<QString(const QString &section)> &reason);
+    const QStringList &keptLines() const { return kept; }
+
     bool writeFile();
 
     static QString scrambleText(const QString &text, const QString &address, bool unscramble);
@@ -83,6 +93,9 @@ public:
     bool openLog();
     void writeLog(const QString &text);
     bool logIsOpen() const { return logFile.isOpen(); }
+    // A problem the installer should learn of: to the debug channel at once and to the log
+    // file, where it waits until the log is opened.
+    void warn(const QString &text);
 
 private:
     bool bindTarget(const target &var, const QString &section, const QString &key);
@@ -97,4 +110,8 @@ private:
     QList<entry> entryList;
     QStringList usedSectionList;
     bool defaultsUsed = false;
+    QString unreadablePath;
+    QStringList linesRead;  // as parsed, line ends removed
+    QStringList kept;
+    QStringList pendingWarnings;
 };

@@ -2,7 +2,10 @@
 
 #include "inidata.h"
 
+#include <QCoreApplication>
 #include <QHash>
+
+#include <cmath>
 
 namespace settingsModel {
 
@@ -102,6 +105,58 @@ void bindModule(iniData &ini, const QString &section, cameraModule &cam, sipModu
     bindFields(ini, section, moduleFields(cam, sip));
 }
 
+QString missingModuleKey(const iniData &ini, const QString &section)
+{
+    for (const char *key : {"camName", "sipName", "SIP_IP"}) {
+        if (ini.valueOf(section, QLatin1String(key)).isEmpty())
+            return QLatin1String(key);
+    }
+    return QString();
+}
+
+void loadModules(iniData &ini, int moduleMax, const std::function<bool(const QString &)> &create)
+{
+    const auto translate = [](const char *text) { return QCoreApplication::translate("settingsModel", text); };
+    QString section;
+    QString stoppedAt;
+    QString laterReason;
+    int loaded = 0;
+    while (ini.nextModuleSection(section)) {
+        if (loaded == moduleMax) {
+            laterReason = translate("mehr als %1 Module").arg(moduleMax);
+            break;
+        }
+        if (!create(section)) {
+            stoppedAt = section;
+            laterReason = translate("folgt auf den unvollständigen Abschnitt [%1]").arg(section);
+            break;
+        }
+        ++loaded;
+    }
+    ini.keepUnloadedSections([&](const QString &name) {
+        if (name != stoppedAt)
+            return laterReason;
+        const QString missing = missingModuleKey(ini, name);
+        return missing.isEmpty() ? translate("Modul nicht angelegt") : translate("%1 fehlt").arg(missing);
+    });
+}
+
+void sanitizeGeometry(shellSettings &shell)
+{
+    // Positions may be negative (a screen left of the primary one); sizes below 50 leave no picture.
+    const auto sane = [](double &value, double low, double high, double fallback) {
+        if (!std::isfinite(value) || value < low || value > high)
+            value = fallback;
+    };
+    constexpr double farthest = 32000;
+    for (double *position : {&shell.x, &shell.y, &shell.hx, &shell.hy})
+        sane(*position, -farthest, farthest, 100);
+    sane(shell.width, 50, farthest, 400);
+    sane(shell.hwidth, 50, farthest, 400);
+    sane(shell.height, 50, farthest, 300);
+    sane(shell.hheight, 50, farthest, 300);
+}
+
 void finishModuleLoad(cameraModule &cam, sipModule &sip, bool fromDefaults)
 {
     // The built-in default file carries its passwords in clear text.
@@ -131,16 +186,17 @@ QString sectionName(const cameraModule &cam)
     return cam.camName + QLatin1Char('_') + cam.addressText();
 }
 
-void rebuild(iniData &ini, shellSettings &shell, const QList<moduleRef> &modules)
+QStringList rebuild(iniData &ini, shellSettings &shell, const QList<moduleRef> &modules)
 {
     ini.clearEntries();
     registerGlobals(ini, shell);
+    QStringList sections;
     for (const moduleRef &module : modules) {
-        if (!module.cam || !module.sip)
-            continue;
-        const QString section = module.section.isEmpty() ? sectionName(*module.cam) : module.section;
-        registerModule(ini, section, *module.cam, *module.sip, shell.FaVers);
+        sections.append(module.cam ? sectionName(*module.cam) : QString());
+        if (module.cam && module.sip)
+            registerModule(ini, sections.last(), *module.cam, *module.sip, shell.FaVers);
     }
+    return sections;
 }
 
 } // namespace settingsModel

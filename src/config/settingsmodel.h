@@ -6,6 +6,9 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 class iniData;
 
@@ -15,7 +18,6 @@ namespace settingsModel {
 
 // One module of the camera list as the full rebuild needs it.
 struct moduleRef {
-    QString section;  // empty: derived with sectionName()
     cameraModule *cam = nullptr;
     sipModule *sip = nullptr;
 };
@@ -26,6 +28,18 @@ extern const QString systemSection;
 // Loading: bind, then iniData::applyValues() fills the fields.
 void bindGlobals(iniData &ini, shellSettings &shell);
 void bindModule(iniData &ini, const QString &section, cameraModule &cam, sipModule &sip);
+
+// The first of camName, sipName and SIP_IP that the section leaves empty, or "" when none.
+QString missingModuleKey(const iniData &ini, const QString &section);
+
+// Start-up's module loading: module sections in file order, each made a module by `create`,
+// until one cannot be (a key missing), or moduleMax are loaded. The store keeps the sections
+// not loaded, with their lines as read, and says which and why (iniData::keepUnloadedSections).
+void loadModules(iniData &ini, int moduleMax, const std::function<bool(const QString &section)> &create);
+
+// Window geometry read from the file that is no finite number in a sane range is replaced by
+// its default before use: x, y, hx, hy 100; width, hwidth 400; height, hheight 300.
+void sanitizeGeometry(shellSettings &shell);
 // After the last applyValues: derives the clear passwords from the stored ones. The built-in
 // default lines (iniData::usedDefaults()) hold clear text and are taken as they are.
 void finishModuleLoad(cameraModule &cam, sipModule &sip, bool fromDefaults);
@@ -34,8 +48,9 @@ void finishModuleLoad(cameraModule &cam, sipModule &sip, bool fromDefaults);
 // passwords scrambled, the fixed module ports unless edition 2 lets the user edit them.
 void registerGlobals(iniData &ini, shellSettings &shell);
 void registerModule(iniData &ini, const QString &section, cameraModule &cam, sipModule &sip, int FaVers);
-// Full rebuild before iniData::writeFile(): globals, then the modules in list order.
-void rebuild(iniData &ini, shellSettings &shell, const QList<moduleRef> &modules);
+// Full rebuild before iniData::writeFile(): globals, then the modules in list order, each in
+// the section sectionName() names. Returns those section names, in module order.
+QStringList rebuild(iniData &ini, shellSettings &shell, const QList<moduleRef> &modules);
 
 // Module name, underscore, URL or else IP address.
 QString sectionName(const cameraModule &cam);

@@ -1,5 +1,6 @@
 #include "viewerfixture.h"
 
+#include "../config/unprivileged.h"
 #include "inidata.h"
 #include "ownmsgbox.h"
 #include "singleinstance.h"
@@ -7,6 +8,7 @@
 
 #include <QBuffer>
 #include <QMenu>
+#include <QMessageBox>
 #include <QImage>
 #include <QMoveEvent>
 #include <QProcess>
@@ -22,6 +24,8 @@ private slots:
     void modulesLoaded();
     void addressRule_data();
     void addressRule();
+    void unreadableIni();
+    void incompleteSectionKept();
     void edition_data();
     void edition();
     void trayMenu();
@@ -105,6 +109,47 @@ void tst_ownCam::addressRule()
     QCOMPARE(cam->camModule.addressText(), address);
     QVERIFY(cam->camModule.IP.isEmpty() || cam->camModule.URL.isEmpty());
     QCOMPARE(cam->camModule.hostAddress, url.isEmpty() ? QHostAddress(ip) : QHostAddress());
+}
+
+// An installation must not be replaced by the default module because its file could not be read.
+void tst_ownCam::unreadableIni()
+{
+    RUN_BOUND_BY_PERMISSIONS();
+    viewerFixture f;
+    f.writeIni(2);
+    const QString written = f.readIni();
+    QFile::setPermissions(f.iniPath(), QFileDevice::WriteOwner);
+    auto viewer = f.start();
+    QCOMPARE(viewer->cameras.size(), 1);
+    QCOMPARE(viewer->cameras.first()->camModule.camName, QStringLiteral("DX-CAM Default"));
+    const QList<QMessageBox *> boxes = viewer->findChildren<QMessageBox *>();
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes.first()->isVisible() && !boxes.first()->isModal());
+    QCOMPARE(boxes.first()->windowTitle(), QStringLiteral("Marviton.DX-CAM-Viewer V2.2.6"));
+    QVERIFY(boxes.first()->text().contains(f.iniPath()));
+    viewerFixture::tick(*viewer);  // opens the log
+    viewer->Raus();
+    QFile::setPermissions(f.iniPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QCOMPARE(f.readIni(), written);
+    QFile log(f.logPath());
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QVERIFY(log.readAll().contains("kann nicht gelesen werden"));
+}
+
+void tst_ownCam::incompleteSectionKept()
+{
+    viewerFixture f;
+    f.writeIni(3);
+    const QString broken = viewerFixture::moduleSection(1).replace(QStringLiteral("sipName=Door 1\n"), QString());
+    f.writeText(f.readIni().replace(viewerFixture::moduleSection(1), broken));
+    {
+        auto viewer = f.start();
+        QCOMPARE(viewer->cameras.size(), 1);
+        viewer->Raus();
+    }
+    const QString saved = f.readIni();
+    QVERIFY(saved.contains(QLatin1String("[Cam 0_127.0.0.2]\ncamName=Cam 0\n")));
+    QVERIFY2(saved.endsWith(broken + viewerFixture::moduleSection(2)), qPrintable(saved));
 }
 
 void tst_ownCam::edition_data()

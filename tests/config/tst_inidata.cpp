@@ -1,4 +1,6 @@
 #include "inidata.h"
+#include "unprivileged.h"
+#include "../modules/tracecapture.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +10,6 @@
 
 #include <csignal>
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
@@ -85,8 +86,7 @@ private slots:
         QTemporaryDir dir;
         QString folder = dir.path();
         if (program.startsWith("@ro")) {
-            if (geteuid() == 0)
-                QSKIP("permission bits do not stop root from writing");
+            RUN_BOUND_BY_PERMISSIONS();
             folder += "/ro";
             QVERIFY(QDir().mkdir(folder));
             QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
@@ -370,6 +370,59 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"v.ini"});
     }
 
+    void permissions_data()
+    {
+        QTest::addColumn<QFileDevice::Permissions>("folder");
+        QTest::addColumn<QFileDevice::Permissions>("file");
+        QTest::addColumn<bool>("readable");
+        QTest::addColumn<bool>("saved");
+        const QFileDevice::Permissions rw = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        const QFileDevice::Permissions rx = QFileDevice::ReadOwner | QFileDevice::ExeOwner;
+        QTest::newRow("folder read-only: the file is written in place")
+            << rx << (rw | QFileDevice::ReadOther) << true << true;
+        QTest::newRow("file unreadable: defaults, never written over") << (rx | QFileDevice::WriteOwner)
+                                                                       << QFileDevice::Permissions(QFileDevice::WriteOwner)
+                                                                       << false << false;
+    }
+
+    void permissions()
+    {
+        QFETCH(QFileDevice::Permissions, folder);
+        QFETCH(QFileDevice::Permissions, file);
+        QFETCH(bool, readable);
+        QFETCH(bool, saved);
+        RUN_BOUND_BY_PERMISSIONS();
+        QTemporaryDir dir;
+        const QString path = dir.filePath("v.ini");
+        writeBytes(path, "\n[Window]\nTimeout=7\n");
+        QFile::setPermissions(path, file);
+        QFile::setPermissions(dir.path(), folder);
+        iniData ini;
+        ini.useIniPath(path);
+        QStringList lines;
+        traceCapture trace;
+        ini.loadLines(lines, 0);
+        ini.loadLines(lines, 0);
+        QCOMPARE(ini.usedDefaults(), !readable);
+        QCOMPARE(ini.fileUnreadable(), !readable);
+        // Said once, however often the file is tried.
+        QCOMPARE(trace.taken().filter("kann nicht gelesen werden").size(), readable ? 0 : 1);
+        ini.registerEntry(iniData::target(), iniData::typeText, "Window", "Timeout", "9");
+        QCOMPARE(ini.writeFile(), saved);
+
+        QFile::setPermissions(dir.path(), folder | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"v.ini"});
+        if (saved) {
+            // Still for the owner only: the file holds the module passwords.
+            QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+                     QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            QCOMPARE(readBytes(path), QByteArray("\n[Window]\nTimeout=9\n"));
+        } else {
+            QFile::setPermissions(path, file | QFileDevice::ReadOwner);
+            QCOMPARE(readBytes(path), QByteArray("\n[Window]\nTimeout=7\n"));
+        }
+    }
+
     void scramble_data()
     {
         QTest::addColumn<QString>("text");
@@ -417,6 +470,19 @@ private slots:
         QVERIFY(!ini.openLog());
         QVERIFY(!ini.logIsOpen());
         ini.writeLog("dropped\n");
+    }
+
+    void warningsWaitForTheLog()
+    {
+        QTemporaryDir dir;
+        iniData ini;
+        ini.useIniPath(dir.filePath("v.ini"));
+        traceCapture trace;
+        ini.warn("first");
+        QVERIFY(trace.contains("##### first"));
+        QVERIFY(ini.openLog());
+        ini.warn("second");
+        QCOMPARE(readBytes(ini.logPath()), QByteArray("first\nsecond\n"));
     }
 };
 

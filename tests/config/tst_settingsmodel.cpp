@@ -3,6 +3,7 @@
 #include "settingsmodel.h"
 
 #include <QFile>
+#include <QHash>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,7 +29,7 @@ struct loadedSettings {
     {
         QList<settingsModel::moduleRef> list;
         for (size_t i = 0; i < cams.size(); ++i)
-            list.append({sections.at(int(i)), &cams[i], &sips[i]});
+            list.append({&cams[i], &sips[i]});
         return list;
     }
 };
@@ -42,14 +43,16 @@ void load(iniData &ini, loadedSettings &s)
     settingsModel::bindGlobals(ini, s.shell);
     ini.applyValues();
     ini.setUsedSections({settingsModel::windowSection, settingsModel::systemSection});
-    QString section;
-    while (s.cams.size() < 20 && ini.nextModuleSection(section)) {
+    settingsModel::loadModules(ini, 20, [&](const QString &section) {
+        if (!settingsModel::missingModuleKey(ini, section).isEmpty())
+            return false;
         s.cams.emplace_back();
         s.sips.emplace_back();
         settingsModel::bindModule(ini, section, s.cams.back(), s.sips.back());
         ini.addUsedSection(section);
         s.sections << section;
-    }
+        return true;
+    });
     ini.applyValues();
     for (size_t i = 0; i < s.cams.size(); ++i)
         settingsModel::finishModuleLoad(s.cams[i], s.sips[i], ini.usedDefaults());
@@ -138,6 +141,9 @@ private slots:
                                                   << "A_cam.local" << "SIP_Password" << "geheim";
         QTest::newRow("URL names section") << QString(moduleA) + "URL=http://cam/x" << "A_http://cam/x"
                                            << "URL" << "http://cam/x";
+        // The section is named from the values whatever the file called it.
+        QTest::newRow("name and address name section") << "[old name]\ncamName=B\nIP=10.0.0.9\nsipName=S\nSIP_IP=h"
+                                                       << "B_10.0.0.9" << "IP" << "10.0.0.9";
     }
 
     void loadAndRebuild()
@@ -155,10 +161,110 @@ private slots:
         ini.useIniPath(out.fileName());
         loadedSettings s;
         load(ini, s);
-        for (size_t i = 0; i < s.cams.size(); ++i)
-            s.sections[int(i)] = settingsModel::sectionName(s.cams[i]);
         settingsModel::rebuild(ini, s.shell, s.modules());
         QCOMPARE(ini.valueOf(section, key), saved);
+    }
+
+    void unloadedSectionsKept_data()
+    {
+        QTest::addColumn<QString>("modules");    // the module sections of the file
+        QTest::addColumn<QStringList>("loaded");
+        QTest::addColumn<QString>("keptTail");   // what the saved file ends with
+        QTest::addColumn<QStringList>("warnings");
+        const QString a = "\n[A_10.0.0.1]\ncamName=A\nIP=10.0.0.1\nsipName=S\nSIP_IP=10.0.1.1\n";
+        const QString b = "\n[B]\nIP=10.0.0.2\n; fitter's note\nfoo=1\nsipName=S\nSIP_IP=10.0.1.2\n";
+        const QString c = "\n[C_10.0.0.3]\ncamName=C\nIP=10.0.0.3\nsipName=S\nSIP_IP=10.0.1.3\n";
+        QTest::newRow("incomplete section and the ones after it")
+            << a + b + "\n\n" + c << QStringList{"A_10.0.0.1"} << b + c
+            << QStringList{"Abschnitt [B] nicht geladen: camName fehlt. Er bleibt unverändert in der Datei.",
+                           "Abschnitt [C_10.0.0.3] nicht geladen: folgt auf den unvollständigen Abschnitt [B]. "
+                           "Er bleibt unverändert in der Datei."};
+        QTest::newRow("section of no known key") << a + "\n[Notes]\nrebuilt 2024\n" << QStringList{"A_10.0.0.1"}
+                                                 << "\n[Notes]\nrebuilt 2024\n"
+                                                 << QStringList{"Abschnitt [Notes] nicht geladen: kein bekannter "
+                                                                "Schlüssel. Er bleibt unverändert in der Datei."};
+        QTest::newRow("second block of a loaded section goes") << a + "\n[A_10.0.0.1]\ncamName=X\n"
+                                                               << QStringList{"A_10.0.0.1"} << "" << QStringList{};
+        QString twentyOne;
+        QStringList twenty;
+        for (int i = 1; i <= 21; ++i) {
+            twentyOne += QString("\n[M%1_10.0.0.%1]\ncamName=M%1\nIP=10.0.0.%1\nsipName=S\nSIP_IP=10.0.1.1\n").arg(i);
+            if (i <= 20)
+                twenty << QString("M%1_10.0.0.%1").arg(i);
+        }
+        QTest::newRow("21st module") << twentyOne << twenty
+                                     << "\n[M21_10.0.0.21]\ncamName=M21\nIP=10.0.0.21\nsipName=S\nSIP_IP=10.0.1.1\n"
+                                     << QStringList{"Abschnitt [M21_10.0.0.21] nicht geladen: mehr als 20 Module. "
+                                                    "Er bleibt unverändert in der Datei."};
+    }
+
+    // A section that is not loaded is never deleted: every save writes it back as it was read.
+    void unloadedSectionsKept()
+    {
+        QFETCH(QString, modules);
+        QFETCH(QStringList, loaded);
+        QFETCH(QString, keptTail);
+        QFETCH(QStringList, warnings);
+        QTemporaryDir dir;
+        QFile out(dir.filePath("v.ini"));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(("\n[Window]\nTimeout=5\n\n[System]\nFaVers=0\n" + modules).toLatin1());
+        out.close();
+
+        iniData ini;
+        ini.useIniPath(out.fileName());
+        loadedSettings s;
+        load(ini, s);
+        QCOMPARE(s.sections, loaded);
+        QByteArray saved = saveAndRead(ini, s);
+        QVERIFY2(saved.endsWith(keptTail.toLatin1()), saved.constData());
+        QCOMPARE(saved.count("[A_10.0.0.1]"), qsizetype(modules.contains("[A_") ? 1 : 0));
+
+        // The log, opened later, has each warning once; a second start and save change nothing.
+        QVERIFY(ini.openLog());
+        QFile log(ini.logPath());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString logged = QString::fromLatin1(log.readAll());
+        QCOMPARE(logged, warnings.isEmpty() ? QString() : warnings.join('\n') + '\n');
+        iniData again;
+        again.useIniPath(ini.iniPath());
+        loadedSettings second;
+        load(again, second);
+        QCOMPARE(second.sections, loaded);
+        QCOMPARE(saveAndRead(again, second), saved);
+    }
+
+    void geometrySanity_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<double>("value");
+        QTest::newRow("width kept") << "width=1600.0" << 1600.0;
+        QTest::newRow("left screen kept") << "x=-1280.0" << -1280.0;
+        QTest::newRow("width not a number") << "width=nan" << 400.0;
+        QTest::newRow("height infinite") << "height=inf" << 300.0;
+        QTest::newRow("width zero") << "width=0.0" << 400.0;
+        QTest::newRow("height huge") << "height=100000.0" << 300.0;
+        QTest::newRow("x far off") << "x=1e12" << 100.0;
+        QTest::newRow("popup width negative") << "hwidth=-5" << 400.0;
+        QTest::newRow("popup y infinite") << "hy=-inf" << 100.0;
+        QTest::newRow("popup height kept") << "hheight=480.0" << 480.0;
+    }
+
+    void geometrySanity()
+    {
+        QFETCH(QString, line);
+        QFETCH(double, value);
+        iniData ini;
+        ini.parseLines({"[Window]", line});
+        shellSettings shell;
+        settingsModel::bindGlobals(ini, shell);
+        ini.applyValues();
+        settingsModel::sanitizeGeometry(shell);
+        const QString key = line.section('=', 0, 0);
+        const QHash<QString, double> fields{{"x", shell.x}, {"y", shell.y}, {"width", shell.width},
+                                            {"height", shell.height}, {"hx", shell.hx}, {"hy", shell.hy},
+                                            {"hwidth", shell.hwidth}, {"hheight", shell.hheight}};
+        QCOMPARE(fields.value(key), value);
     }
 
     void handEditedPortUsedUntilSave()
