@@ -7,18 +7,11 @@
 #include "popuponewin.h"
 
 #include <QDebug>
-#include <QSoundEffect>
-#include <QUrl>
 
 popupControl::popupControl(ownCam &owner)
-    : owner(owner)
+    : owner(owner), sound([&owner](const QString &text) { owner.ini.warn(text); })
 {
     clock.start();
-}
-
-popupControl::~popupControl()
-{
-    delete sound;
 }
 
 // A monotonic clock, so that a time-out is neither cut short nor stretched at a minute boundary
@@ -482,18 +475,9 @@ void popupControl::showMaximised()
     owner.showMaximized();
 }
 
-// A sound effect rather than a media player: it needs no decoder plugins (a media player crashes
-// where they are missing), and without an audio device it stays silent and the viewer carries on.
 void popupControl::playSound()
 {
     const shellSettings &s = owner.settings;
-    if (!s.SoundEn || s.Soundfile.isEmpty())
-        return;
-    if (!sound || soundFile != s.Soundfile) {
-        delete sound;
-        sound = new QSoundEffect;
-        sound->setSource(QUrl::fromLocalFile(s.Soundfile));
-        soundFile = s.Soundfile;
-    }
-    sound->play();
+    if (s.SoundEn && !s.Soundfile.isEmpty())
+        sound.play(s.Soundfile);
 }

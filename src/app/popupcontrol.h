@@ -1,12 +1,13 @@
 #pragma once
 
+#include "doorsound.h"
+
 #include <QElapsedTimer>
 #include <QList>
 #include <QString>
 
 class ownCam;
 class camData;
-class QSoundEffect;
 class popupOneWin;
 
 // Turns the cameras' door events into showing and hiding the main window, or with OwnPopWin the
@@ -15,7 +16,6 @@ class popupOneWin;
 class popupControl {
 public:
     explicit popupControl(ownCam &owner);
-    ~popupControl();
 
     void statusEvents();
     void evaluate();
@@ -63,6 +63,5 @@ private:
     ownCam &owner;
     QElapsedTimer clock;
     qint64 referenceMs = 0;
-    QSoundEffect *sound = nullptr;
-    QString soundFile;
+    doorSound sound;
 };
