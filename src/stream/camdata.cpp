@@ -177,16 +177,20 @@ void camData::setSecondRect(const QRectF &rect)
 void camData::showPlaceholder()
 {
     display = placeholder;
+    shown = shownState();
     if (tileItem)
         tileItem->setPixmap(display);
 }
 
+// A pixmap set again repaints the tile in the view even when it is the same one.
 void camData::updateSceneItem()
 {
     if (!tileItem)
         return;
     const QRectF rect = tileRect();
-    tileItem->setPixmap(display);
+    if (displayChanged)
+        tileItem->setPixmap(display);
+    displayChanged = false;
     tileItem->setPos(rect.x(), rect.y());
 }
 
@@ -504,8 +508,24 @@ QPixmap camData::scaledPlaceholder(const QSize &size, int scaleMode)
     return placeholderScaled;
 }
 
+// The same caption over the same pixels: drawing it again would change nothing but cost a copy
+// of the pixmap (the tile item shares it) and a repaint of the tile.
+bool camData::pendingAlreadyShown() const
+{
+    using source = pendingRender::source;
+    if (pending.from != source::keep && pending.from != source::placeholder)
+        return false;
+    if (pending.caption != shown.caption || pending.callCaption != shown.callCaption
+        || pending.pixelSize != shown.pixelSize)
+        return false;
+    return pending.from == source::keep
+        || (shown.from == source::placeholder && shown.tile == pending.tile && shown.scaleMode == pending.scaleMode);
+}
+
 void camData::paintPending()
 {
+    if (pendingAlreadyShown())
+        pending.from = pendingRender::source::none;
     switch (pending.from) {
     case pendingRender::source::none:
         return;
@@ -521,11 +541,22 @@ void camData::paintPending()
     const pendingRender::source from = pending.from;
     pending.from = pendingRender::source::none;
     pending.jpeg.clear();
+    if (from != pendingRender::source::keep) {
+        shown = shownState();
+        shown.from = from;
+        shown.tile = pending.tile;
+        shown.scaleMode = pending.scaleMode;
+        displayChanged = true;
+    }
+    shown.caption = pending.caption;
+    shown.callCaption = pending.callCaption;
+    shown.pixelSize = pending.pixelSize;
     if (display.isNull()) {
         if (from != pendingRender::source::keep)
             lastDrawnRect = QRect();
         return;
     }
+    displayChanged = true;
 
     QPainter painter(&display);
     lastDrawnRect = display.rect();

@@ -211,10 +211,21 @@ private:
         QImage decoded;
     };
 
+    // What the display pixmap shows, so that a tick that would draw the same again does not.
+    struct shownState {
+        pendingRender::source from = pendingRender::source::none;
+        QSize tile;
+        int scaleMode = -1;
+        QString caption;
+        bool callCaption = false;
+        int pixelSize = 0;
+    };
+
     void renderTile();
     void recordPicture(const QByteArray &picture);
     void decodePending();
     void paintPending();
+    bool pendingAlreadyShown() const;
     QPixmap scaledPlaceholder(const QSize &tile, int scaleMode);
     bool tracing() const { return traceSwitch && *traceSwitch; }
     void traceStamp(const char *format);
@@ -243,6 +254,8 @@ private:
     QFont font;
     QRect lastDrawnRect;
     pendingRender pending;
+    shownState shown;
+    bool displayChanged = false;  // the tile item still shows an older display pixmap
 
     QPointer<QGraphicsScene> scene;
     QGraphicsPixmapItem *tileItem = nullptr;

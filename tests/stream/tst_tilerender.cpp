@@ -92,6 +92,7 @@ private slots:
     void caption_data();
     void caption();
     void placeholderWhileUnconnected();
+    void unchangedTileDrawnOnce();
     void parallelFinish();
 };
 
@@ -247,6 +248,30 @@ void tst_tileRender::placeholderWhileUnconnected()
     wiredCamera bare;
     bare.tickShown();
     QVERIFY(bare.camera.displayPixmap().isNull());
+}
+
+// A tick that would draw the same caption over the same pixels leaves the pixmap alone (no copy,
+// no repaint of the tile); a change of the caption is still drawn at once.
+void tst_tileRender::unchangedTileDrawnOnce()
+{
+    wiredCamera wired(solidPixmap(QSize(400, 300), Qt::white));
+    camData &camera = wired.camera;
+    camera.setTileRect(QRectF(0, 0, 400, 300));
+    wired.tickShown();
+    const qint64 first = camera.displayPixmap().cacheKey();
+    wired.tickShown();
+    wired.tickShown();
+    QCOMPARE(camera.displayPixmap().cacheKey(), first);
+
+    camera.sipModuleRec.status.callForced = true;
+    wired.tickShown();
+    QVERIFY(camera.displayPixmap().cacheKey() != first);
+    QVERIFY(pixelsNear(camera.displayPixmap().toImage(), QRect(10, 10, 350, 30), Qt::green) > 20);
+
+    // Another tile size shows the placeholder anew.
+    camera.setTileRect(QRectF(0, 0, 200, 150));
+    wired.tickShown();
+    QCOMPARE(camera.displayPixmap().size(), QSize(200, 150));
 }
 
 void tst_tileRender::parallelFinish()
