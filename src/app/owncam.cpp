@@ -1117,13 +1117,17 @@ void ownCam::collectRecordedPictures()
 
 void ownCam::writeTraceLines()
 {
+    // One write for the tick rather than one per line: there is a line per read of every camera.
+    QString text;
     for (camData *cam : std::as_const(cameras)) {
         const QStringList lines = cam->takeTraceLines();
         if (!traceSwitch)
             continue;
         for (const QString &line : lines)
-            ini.writeLog(line + QLatin1Char('\n'));
+            text += line + QLatin1Char('\n');
     }
+    if (!text.isEmpty())
+        ini.writeLog(text);
 }
 
 void ownCam::popupWindowFollows()

@@ -6,6 +6,7 @@
 
 #include <QAuthenticator>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QGraphicsPixmapItem>
 #include <QHostAddress>
 #include <QMutexLocker>
@@ -22,6 +23,21 @@ constexpr int captionOffset = 10;
 constexpr int captionWidth = 350;
 constexpr int axisCamTip = 1;
 const char *const unencodedPathChars = "!$&'()*+,;=:@/";
+
+// The timing trace stamps every read and picture. QTime::currentTime() looks the time zone up
+// anew on every call, a file system call each time; the zone's offset is taken once a minute.
+QTime traceClock()
+{
+    constexpr qint64 dayMs = 24 * 3600 * 1000;
+    static qint64 offsetMs = 0;
+    static qint64 nextLookUp = std::numeric_limits<qint64>::min();
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now >= nextLookUp) {
+        offsetMs = qint64(QDateTime::currentDateTime().offsetFromUtc()) * 1000;
+        nextLookUp = now + 60 * 1000;
+    }
+    return QTime::fromMSecsSinceStartOfDay(int(((now + offsetMs) % dayMs + dayMs) % dayMs));
+}
 }  // namespace
 
 camData::camData(const QPixmap &placeholderPicture, QObject *httpParentObject, QObject *parent)
@@ -325,7 +341,7 @@ bool camData::htppRD()
     noDataMs = 0;
     receiving = true;
     if (tracing()) {
-        const QTime now = QTime::currentTime();
+        const QTime now = traceClock();
         traceLine = camModule.camName.leftJustified(20, QLatin1Char(' '), true) + QStringLiteral("  ")
             + QString::asprintf(" :: n[v=%3lld,rd=%3lld,ok=%3lld] (Rd-> %2d,%2d,%3d .", qlonglong(framesPerRate),
                                 qlonglong(framesExtracted), qlonglong(framesDisplayed), now.minute(),
@@ -431,7 +447,7 @@ void camData::traceStamp(const char *format)
     // Stamps belong to the line a read started; a tick without a read adds no line.
     if (!tracing() || traceLine.isEmpty())
         return;
-    const QTime now = QTime::currentTime();
+    const QTime now = traceClock();
     traceLine += QString::asprintf(format, now.minute(), now.second(), now.msec());
 }
 

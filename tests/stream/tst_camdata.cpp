@@ -29,6 +29,7 @@ private:
 
 void tst_camData::initTestCase()
 {
+    qputenv("TZ", "Asia/Kolkata");
     QImage image(320, 240, QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -246,6 +247,14 @@ void tst_camData::traceLines()
     for (const QString &line : std::as_const(lines))
         QVERIFY2(format.match(line).hasMatch(), qPrintable(line));
     QVERIFY(lines.join(QString()).contains(QLatin1String(") Conv: F:")));
+
+    // Stamps are local time, also in a zone half an hour off UTC.
+    const QRegularExpression stamp(QStringLiteral("\\( L=([ \\d]{2}),([ \\d]{2}),"));
+    const QRegularExpressionMatch last = stamp.match(lines.last());
+    QVERIFY(last.hasMatch());
+    const int stampMinute = last.captured(1).trimmed().toInt();
+    const QTime local = QTime::currentTime();
+    QVERIFY2(stampMinute == local.minute() || stampMinute == local.addSecs(-60).minute(), qPrintable(lines.last()));
 }
 
 QTEST_MAIN(tst_camData)
