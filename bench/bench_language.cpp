@@ -208,7 +208,7 @@ int main(int argc, char **argv)
 
     appOptions viewerOptions;
     viewerOptions.configFile = iniPath;
-    auto viewer = std::make_unique<ownCam>(viewerOptions, true);
+    auto viewer = std::make_unique<ownCam>(viewerOptions, [] { return true; });
     const QString programDir = QFileInfo(QStringLiteral(DXCAMVIEWER_PATH)).absolutePath();
     auto *language = new spracheDia(viewer->settings.FaVers, viewer.get(), {programDir});
     language->scan(QStringLiteral("cam"));

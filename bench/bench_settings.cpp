@@ -273,7 +273,7 @@ int run(const benchOptions &options, timedApplication &app)
 
     appOptions viewerOptions;
     viewerOptions.configFile = iniPath;
-    auto viewer = std::make_unique<ownCam>(viewerOptions, true);
+    auto viewer = std::make_unique<ownCam>(viewerOptions, [] { return true; });
     viewer->show();
     const bool delivering = waitUntil(
         [&] {

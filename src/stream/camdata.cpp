@@ -193,7 +193,7 @@ void camData::setSecondRect(const QRectF &rect)
 void camData::showPlaceholder()
 {
     display = placeholder;
-    shown = shownState();
+    drawn = drawnState();
     if (tileItem)
         tileItem->setPixmap(display);
 }
@@ -531,11 +531,11 @@ bool camData::pendingAlreadyShown() const
     using source = pendingRender::source;
     if (pending.from != source::keep && pending.from != source::placeholder)
         return false;
-    if (pending.caption != shown.caption || pending.callCaption != shown.callCaption
-        || pending.pixelSize != shown.pixelSize)
+    if (pending.caption != drawn.caption || pending.callCaption != drawn.callCaption
+        || pending.pixelSize != drawn.pixelSize)
         return false;
     return pending.from == source::keep
-        || (shown.from == source::placeholder && shown.tile == pending.tile && shown.scaleMode == pending.scaleMode);
+        || (drawn.from == source::placeholder && drawn.tile == pending.tile && drawn.scaleMode == pending.scaleMode);
 }
 
 void camData::paintPending()
@@ -558,15 +558,15 @@ void camData::paintPending()
     pending.from = pendingRender::source::none;
     pending.jpeg.clear();
     if (from != pendingRender::source::keep) {
-        shown = shownState();
-        shown.from = from;
-        shown.tile = pending.tile;
-        shown.scaleMode = pending.scaleMode;
+        drawn = drawnState();
+        drawn.from = from;
+        drawn.tile = pending.tile;
+        drawn.scaleMode = pending.scaleMode;
         displayChanged = true;
     }
-    shown.caption = pending.caption;
-    shown.callCaption = pending.callCaption;
-    shown.pixelSize = pending.pixelSize;
+    drawn.caption = pending.caption;
+    drawn.callCaption = pending.callCaption;
+    drawn.pixelSize = pending.pixelSize;
     if (display.isNull()) {
         if (from != pendingRender::source::keep)
             lastDrawnRect = QRect();

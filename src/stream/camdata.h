@@ -212,7 +212,7 @@ private:
     };
 
     // What the display pixmap shows, so that a tick that would draw the same again does not.
-    struct shownState {
+    struct drawnState {
         pendingRender::source from = pendingRender::source::none;
         QSize tile;
         int scaleMode = -1;
@@ -254,7 +254,7 @@ private:
     QFont font;
     QRect lastDrawnRect;
     pendingRender pending;
-    shownState shown;
+    drawnState drawn;
     bool displayChanged = false;  // the tile item still shows an older display pixmap
 
     QPointer<QGraphicsScene> scene;
