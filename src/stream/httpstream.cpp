@@ -1,20 +1,40 @@
 #include "httpstream.h"
 
 #include <QAuthenticator>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include <QRandomGenerator>
+#include <QSslSocket>
+#include <QTcpSocket>
 #include <QUrl>
 
-httpStream::httpStream(QObject *parent) : QObject(parent), manager(new QNetworkAccessManager(this))
+namespace {
+
+QByteArray withoutLineEnd(QByteArray line)
 {
-    connect(manager, &QNetworkAccessManager::authenticationRequired, this,
-            &httpStream::onAuthenticationRequired);
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return line;
 }
+
+// -1 for a value that is no length.
+qint64 contentLength(const QByteArray &value)
+{
+    bool valid = false;
+    const qint64 length = value.toLongLong(&valid);
+    return valid && length >= 0 ? length : -1;
+}
+
+QByteArray clientNonce()
+{
+    return QByteArray::number(QRandomGenerator::global()->generate64(), 16);
+}
+
+} // namespace
+
+httpStream::httpStream(QObject *parent) : QObject(parent) {}
 
 httpStream::~httpStream()
 {
-    dropReply();
+    dropSocket();
 }
 
 void httpStream::setHost(const QString &hostName, bool useHttps, quint16 portNumber)
@@ -30,115 +50,274 @@ void httpStream::setUser(const QString &userName, const QString &pass)
     password = pass;
 }
 
-int httpStream::get(const QByteArray &path)
+int httpStream::get(const QByteArray &requestPath)
 {
-    dropReply();
-    QUrl url;
-    url.setScheme(https ? QStringLiteral("https") : QStringLiteral("http"));
-    url.setHost(host);
-    if (port != 0)
-        url.setPort(port);
-    url.setPath(QString::fromLatin1(path.isEmpty() ? QByteArray("/") : path), QUrl::TolerantMode);
-
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-
+    dropSocket();
+    path = requestPath.isEmpty() ? QByteArray("/") : requestPath;
+    authorization.clear();
     userTried = false;
     ownerAsked = false;
-    headerReported = false;
-    reply = manager->get(request);
-    reply->setReadBufferSize(readBufferLimit);
-    connect(reply, &QNetworkReply::metaDataChanged, this, &httpStream::onMetaDataChanged);
-    connect(reply, &QNetworkReply::finished, this, &httpStream::onFinished);
-    connState = connectionState::connecting;
+    connectSocket();
     return ++requestId;
 }
 
-void httpStream::abort()
+void httpStream::connectSocket()
 {
-    if (!reply) {
-        connState = connectionState::unconnected;
+    current = phase::head;
+    headLines.clear();
+    headBytes = 0;
+    chunked = false;
+    bodyLeft = -1;
+    chunkLeft = 0;
+    chunkDataDone = false;
+    QTcpSocket *created = https ? new QSslSocket(this) : new QTcpSocket(this);
+    socket = created;
+    created->setReadBufferSize(readBufferLimit);
+    if (https)
+        connect(static_cast<QSslSocket *>(created), &QSslSocket::encrypted, this, &httpStream::sendRequest);
+    else
+        connect(created, &QTcpSocket::connected, this, &httpStream::sendRequest);
+    connect(created, &QTcpSocket::readyRead, this, &httpStream::onReadyRead);
+    connect(created, &QTcpSocket::disconnected, this, &httpStream::onDisconnected);
+    connect(created, &QTcpSocket::errorOccurred, this, &httpStream::onDisconnected);
+    connState = connectionState::connecting;
+    const quint16 to = port != 0 ? port : (https ? 443 : 80);
+    if (https)
+        static_cast<QSslSocket *>(created)->connectToHostEncrypted(host, to);
+    else
+        created->connectToHost(host, to);
+}
+
+void httpStream::sendRequest()
+{
+    QByteArray hostHeader = QUrl::toAce(host);
+    if (hostHeader.isEmpty())
+        hostHeader = host.toLatin1();
+    if (hostHeader.contains(':'))
+        hostHeader = '[' + hostHeader + ']';
+    if (port != 0)
+        hostHeader += ':' + QByteArray::number(port);
+    QByteArray request = "GET " + path + " HTTP/1.1\r\nHost: " + hostHeader + "\r\nAccept: */*\r\n";
+    if (!authorization.isEmpty())
+        request += "Authorization: " + authorization + "\r\n";
+    request += "Connection: close\r\n\r\n";
+    socket->write(request);
+}
+
+void httpStream::onReadyRead()
+{
+    // Each head may be a 1xx one that another follows.
+    while (current == phase::head && readHead())
+        headComplete();
+}
+
+// Collects the lines of the response head; true once its empty line came.
+bool httpStream::readHead()
+{
+    while (socket && socket->canReadLine()) {
+        const QByteArray raw = socket->readLine(maxLineBytes + 1);
+        headBytes += int(raw.size());
+        if (raw.size() > maxLineBytes || headBytes > maxHeaderBytes) {
+            fail();
+            return false;
+        }
+        const QByteArray line = withoutLineEnd(raw);
+        if (!line.isEmpty())
+            headLines.append(line);
+        else if (!headLines.isEmpty())
+            return true;
+    }
+    // A line that never ends is refused like one that is too long.
+    if (socket && socket->bytesAvailable() > maxLineBytes)
+        fail();
+    return false;
+}
+
+void httpStream::headComplete()
+{
+    const QList<QByteArray> status = headLines.value(0).split(' ');
+    bool ok = false;
+    const int code = status.value(1).toInt(&ok);
+    if (!status.value(0).startsWith("HTTP/") || !ok || code < 100 || code > 999) {
+        fail();
         return;
     }
-    connState = connectionState::closing;
-    dropReply();
+    QList<QByteArray> challenges;
+    qint64 length = -1;
+    for (const QByteArray &line : headLines.mid(1)) {
+        const int colon = line.indexOf(':');
+        const QByteArray name = line.left(colon).trimmed().toLower();
+        const QByteArray value = line.mid(colon + 1).trimmed();
+        if (name == "www-authenticate")
+            challenges.append(value);
+        else if (name == "transfer-encoding")
+            chunked = value.toLower().contains("chunked");
+        else if (name == "content-length")
+            length = contentLength(value);
+    }
+    headLines.clear();
+    headBytes = 0;
+    if (code < 200)
+        return;
+    if (code == 401 && answerChallenge(challenges))
+        return;
+    // A camera's stream has no length; an answer that has one ends there (a refusal, a redirect).
+    bodyLeft = chunked ? -1 : length;
+    current = phase::body;
+    connState = connectionState::connected;
+    emit responseHeaderReceived(code);
+    if (current == phase::body && bodyLeft == 0)
+        finishBody();
+}
+
+void httpStream::finishBody()
+{
+    current = phase::finished;
+    connState = connectionState::unconnected;
+}
+
+// First with the user given by setUser, then once with what the owner supplies; a challenge
+// left unanswered ends the request with its 401 response.
+bool httpStream::answerChallenge(const QList<QByteArray> &challenges)
+{
+    const httpAuth::challenge chosen = httpAuth::choose(httpAuth::parse(challenges));
+    credentials next;
+    if (chosen.scheme.isEmpty() || !nextCredentials(next))
+        return false;
+    authorization = httpAuth::authorization(chosen, next.user, next.password, "GET", path, clientNonce());
+    dropSocket();
+    connectSocket();
+    return true;
+}
+
+bool httpStream::nextCredentials(credentials &next)
+{
+    if (!user.isEmpty() && !userTried) {
+        userTried = true;
+        next = {user, password};
+        return true;
+    }
+    if (ownerAsked)
+        return false;
+    ownerAsked = true;
+    QAuthenticator authenticator;
+    emit authenticationRequired(&authenticator);
+    if (authenticator.user().isEmpty() && authenticator.password().isEmpty())
+        return false;
+    next = {authenticator.user(), authenticator.password()};
+    return true;
+}
+
+// A connection that ends or fails before its head leaves nothing to read; after the head, the
+// body that arrived stays readable until the next get() or abort().
+void httpStream::onDisconnected()
+{
+    if (current == phase::head) {
+        fail();
+        return;
+    }
     connState = connectionState::unconnected;
 }
 
 qint64 httpStream::bytesAvailable() const
 {
-    return reply ? reply->bytesAvailable() : 0;
+    if (!socket || (current != phase::body && current != phase::finished))
+        return 0;
+    return bodyLeft >= 0 ? qMin(bodyLeft, socket->bytesAvailable()) : socket->bytesAvailable();
 }
 
 qint64 httpStream::read(char *data, qint64 maxSize)
 {
-    return reply ? reply->read(data, maxSize) : 0;
+    if (!socket || (current != phase::body && current != phase::finished))
+        return 0;
+    if (chunked)
+        return readChunked(data, maxSize);
+    if (bodyLeft < 0)
+        return socket->read(data, maxSize);
+    const qint64 n = socket->read(data, qMin(maxSize, bodyLeft));
+    bodyLeft -= qMax<qint64>(n, 0);
+    if (bodyLeft == 0 && current == phase::body)
+        finishBody();
+    return n;
 }
 
-void httpStream::onMetaDataChanged()
+qint64 httpStream::readChunked(char *data, qint64 maxSize)
 {
-    if (sender() != reply)
-        return;
-    connState = connectionState::connected;
-    insideReplySignal = true;
-    reportHeader();
-    insideReplySignal = false;
+    qint64 done = 0;
+    while (socket && done < maxSize) {
+        if (chunkLeft == 0) {
+            if (!readChunkSize())
+                break;
+            continue;
+        }
+        const qint64 n = socket->read(data + done, qMin(chunkLeft, maxSize - done));
+        if (n <= 0)
+            break;
+        done += n;
+        chunkLeft -= n;
+        chunkDataDone = chunkLeft == 0;
+    }
+    return done;
 }
 
-void httpStream::onFinished()
+// The line after a chunk's data (empty), or the size line of the next chunk. False when no
+// complete line has come yet, the body has ended, or the line is malformed.
+bool httpStream::readChunkSize()
 {
-    if (sender() != reply)
-        return;
-    insideReplySignal = true;
-    reportHeader();
-    insideReplySignal = false;
-    // The body that arrived before the end stays readable until the next get() or abort().
+    if (current != phase::body)
+        return false;
+    if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() > maxLineBytes)
+            fail();
+        return false;
+    }
+    const QByteArray raw = socket->readLine(maxLineBytes + 1);
+    const QByteArray line = withoutLineEnd(raw);
+    if (chunkDataDone) {
+        chunkDataDone = false;
+        if (line.isEmpty())
+            return true;
+        fail();
+        return false;
+    }
+    bool ok = false;
+    const qint64 extension = line.indexOf(';');
+    const qint64 size = (extension < 0 ? line : line.left(extension)).trimmed().toLongLong(&ok, 16);
+    if (raw.size() > maxLineBytes || !ok || size < 0) {
+        fail();
+        return false;
+    }
+    if (size == 0) {
+        finishBody();
+        return false;
+    }
+    chunkLeft = size;
+    return true;
+}
+
+void httpStream::abort()
+{
+    if (socket)
+        connState = connectionState::closing;
+    dropSocket();
+    current = phase::idle;
     connState = connectionState::unconnected;
 }
 
-void httpStream::reportHeader()
+void httpStream::fail()
 {
-    if (headerReported || !reply)
-        return;
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!status.isValid())
-        return;
-    headerReported = true;
-    emit responseHeaderReceived(status.toInt());
+    dropSocket();
+    current = phase::idle;
+    connState = connectionState::unconnected;
 }
 
-// First answer with the user given by setUser, then once with what the owner supplies; a
-// challenge left unanswered ends the request with its 401 response.
-void httpStream::onAuthenticationRequired(QNetworkReply *challenged, QAuthenticator *authenticator)
+void httpStream::dropSocket()
 {
-    if (challenged != reply)
+    if (!socket)
         return;
-    if (!user.isEmpty() && !userTried) {
-        userTried = true;
-        authenticator->setUser(user);
-        authenticator->setPassword(password);
-        return;
-    }
-    if (ownerAsked)
-        return;
-    ownerAsked = true;
-    emit authenticationRequired(authenticator);
-}
-
-void httpStream::dropReply()
-{
-    if (!reply)
-        return;
-    QNetworkReply *old = reply;
-    reply = nullptr;
+    QTcpSocket *old = socket;
+    socket = nullptr;
     old->disconnect(this);
-    // A reply must not be aborted from inside its own signal; the owner does that when it
-    // refuses a status, so the abort then waits for the event loop.
-    if (insideReplySignal)
-        QMetaObject::invokeMethod(old, &QNetworkReply::abort, Qt::QueuedConnection);
-    else if (!old->isFinished())
-        old->abort();
+    old->abort();
     old->deleteLater();
 }

@@ -1,24 +1,30 @@
 #pragma once
 
+#include "httpauth.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
 class QAuthenticator;
-class QNetworkAccessManager;
-class QNetworkReply;
+class QTcpSocket;
 
 // A streaming HTTP GET whose body is polled: host, mode and port are set first, then get()
 // starts the request and the owner reads the body as it arrives. Redirects are not followed.
-// The reply buffers at most readBufferLimit bytes while nobody reads, so a stalled reader
-// throttles the connection instead of growing memory.
+// Everything happens on the owner's thread, on one socket per request: a camera's bytes are
+// copied once from the socket into the owner's buffer, with no thread in between. The socket
+// buffers at most readBufferLimit bytes while nobody reads, so a stalled reader throttles the
+// connection instead of growing memory.
 class httpStream : public QObject {
     Q_OBJECT
 
 public:
     enum class connectionState { unconnected, connecting, connected, closing };
     static constexpr qint64 readBufferLimit = 4 * 1024 * 1024;
+    static constexpr int maxHeaderBytes = 64 * 1024;   // a response head larger than this is refused
+    static constexpr int maxLineBytes = 8 * 1024;
 
     explicit httpStream(QObject *parent = nullptr);
     ~httpStream() override;
@@ -40,26 +46,46 @@ signals:
     // Emitted at most once per request; fill in the authenticator to answer the challenge.
     void authenticationRequired(QAuthenticator *authenticator);
 
-private slots:
-    void onMetaDataChanged();
-    void onFinished();
-    void onAuthenticationRequired(QNetworkReply *reply, QAuthenticator *authenticator);
-
 private:
-    void reportHeader();
-    void dropReply();
+    enum class phase { idle, head, body, finished };
+    struct credentials {
+        QString user;
+        QString password;
+    };
 
-    QNetworkAccessManager *manager;
-    QPointer<QNetworkReply> reply;
+    void connectSocket();
+    void sendRequest();
+    void onReadyRead();
+    void onDisconnected();
+    bool readHead();
+    void headComplete();
+    bool answerChallenge(const QList<QByteArray> &challenges);
+    bool nextCredentials(credentials &next);
+    qint64 readChunked(char *data, qint64 maxSize);
+    bool readChunkSize();
+    void fail();
+    void dropSocket();
+
+    QPointer<QTcpSocket> socket;
     QString host;
     bool https = false;
     quint16 port = 0;
     QString user;
     QString password;
+    QByteArray path;
+    QByteArray authorization;
     bool userTried = false;
     bool ownerAsked = false;
-    bool headerReported = false;
-    bool insideReplySignal = false;
     int requestId = 0;
     connectionState connState = connectionState::unconnected;
+
+    phase current = phase::idle;
+    QList<QByteArray> headLines;
+    int headBytes = 0;
+    void finishBody();
+
+    bool chunked = false;
+    qint64 bodyLeft = -1;       // after a Content-Length; -1 while the body runs to the end
+    qint64 chunkLeft = 0;       // body bytes left in the current chunk
+    bool chunkDataDone = false; // the CRLF after a chunk's data is due
 };
