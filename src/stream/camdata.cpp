@@ -576,13 +576,21 @@ void camData::paintPending()
 
     QPainter painter(&display);
     lastDrawnRect = display.rect();
-    font.setPixelSize(qMax(1, pending.pixelSize));
+    const int pixelSize = qMax(1, pending.pixelSize);
+    if (font.pixelSize() != pixelSize || captionText.text() != pending.caption) {
+        font.setPixelSize(pixelSize);
+        captionText.setText(pending.caption);
+        captionText.setTextFormat(Qt::PlainText);
+        captionText.prepare(QTransform(), font);
+    }
     pen.setColor(pending.callCaption ? Qt::green : Qt::black);
     painter.setFont(font);
     painter.setPen(pen);
-    painter.drawText(QRect(lastDrawnRect.left() + captionOffset, lastDrawnRect.top() + captionOffset,
-                           captionWidth, pending.pixelSize + captionOffset),
-                     Qt::AlignLeft, pending.caption);
+    // What does not fit the caption's place is cut off.
+    const QRect place(lastDrawnRect.left() + captionOffset, lastDrawnRect.top() + captionOffset, captionWidth,
+                      pending.pixelSize + captionOffset);
+    painter.setClipRect(place);
+    painter.drawStaticText(place.topLeft(), captionText);
     pen.setColor(Qt::black);
 }
 

@@ -19,6 +19,7 @@
 #include <QRect>
 #include <QRectF>
 #include <QSize>
+#include <QStaticText>
 #include <QStringList>
 #include <QTime>
 #include <QUrl>
@@ -252,6 +253,7 @@ private:
     QPixmap display;
     QPen pen;
     QFont font;
+    QStaticText captionText;  // laid out once for the text and font it shows, drawn many times
     QRect lastDrawnRect;
     pendingRender pending;
     drawnState drawn;
