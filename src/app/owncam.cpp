@@ -41,6 +41,10 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
 {
     QApplication::setQuitOnLastWindowClosed(false);
     ui->setupUi(this);
+    // The tiles are opaque pixmaps drawn with no transformation: painter state and
+    // antialiasing margins need no care, and one rectangle around all changed tiles is redrawn.
+    ui->bildGW->setOptimizationFlags(QGraphicsView::DontSavePainterState | QGraphicsView::DontAdjustForAntialiasing);
+    ui->bildGW->setViewportUpdateMode(QGraphicsView::BoundingRectViewportUpdate);
     applyInitialWindowFlags();
     loadNotConnectedPicture();
     applyEdition();

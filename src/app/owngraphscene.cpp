@@ -8,6 +8,9 @@ ownGraphScene::ownGraphScene(ownCam *owner)
     : QGraphicsScene(owner)
     , owner(owner)
 {
+    // Every tile item gets a new pixmap every tick; an index of twenty items would be rebuilt
+    // for each, and finding one of them under the mouse needs none.
+    setItemIndexMethod(QGraphicsScene::NoIndex);
 }
 
 void ownGraphScene::mousePressEvent(QGraphicsSceneMouseEvent *event)

@@ -505,10 +505,20 @@ void camData::renderTile()
     traceLine.clear();
 }
 
+// The picture before last is no longer on the tile item: its memory takes the next picture.
+void camData::prepareDecode()
+{
+    if (pending.from != pendingRender::source::picture)
+        return;
+    pending.reuse = retired.toImage();
+    retired = QPixmap();
+}
+
 void camData::decodePending()
 {
     if (pending.from == pendingRender::source::picture)
-        pending.decoded = tileDecoder::decode(pending.jpeg, pending.tile, pending.scaleMode);
+        pending.decoded = tileDecoder::decode(pending.jpeg, pending.tile, pending.scaleMode, std::move(pending.reuse));
+    pending.reuse = QImage();
 }
 
 QPixmap camData::scaledPlaceholder(const QSize &size, int scaleMode)
@@ -551,6 +561,7 @@ void camData::paintPending()
         display = scaledPlaceholder(pending.tile, pending.scaleMode);
         break;
     case pendingRender::source::picture:
+        retired = std::move(display);
         display = QPixmap::fromImage(std::move(pending.decoded));
         break;
     }
@@ -596,6 +607,7 @@ void camData::paintPending()
 
 void camData::finishRender()
 {
+    prepareDecode();
     decodePending();
     paintPending();
 }
@@ -604,6 +616,7 @@ void camData::finishRenders(const QList<camData *> &cameras)
 {
     QList<camData *> decoding;
     for (camData *camera : cameras) {
+        camera->prepareDecode();
         if (camera->pending.from == pendingRender::source::picture)
             decoding.append(camera);
     }

@@ -209,6 +209,7 @@ private:
         int pixelSize = 20;
         QString caption;
         bool callCaption = false;
+        QImage reuse;    // memory of an earlier picture, for the decoder to write into
         QImage decoded;
     };
 
@@ -224,6 +225,7 @@ private:
 
     void renderTile();
     void recordPicture(const QByteArray &picture);
+    void prepareDecode();
     void decodePending();
     void paintPending();
     bool pendingAlreadyShown() const;
@@ -251,6 +253,7 @@ private:
     QSize placeholderScaledFor;
     int placeholderScaledMode = -1;
     QPixmap display;
+    QPixmap retired;  // the display before the current one, until the tile item has let it go
     QPen pen;
     QFont font;
     QStaticText captionText;  // laid out once for the text and font it shows, drawn many times

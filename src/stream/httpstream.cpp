@@ -6,6 +6,8 @@
 #include <QTcpSocket>
 #include <QUrl>
 
+#include <cstring>
+
 namespace {
 
 QByteArray withoutLineEnd(QByteArray line)
@@ -64,6 +66,8 @@ int httpStream::get(const QByteArray &requestPath)
 void httpStream::connectSocket()
 {
     current = phase::head;
+    readyReadSeen = false;
+    inbox.clear();
     headLines.clear();
     headBytes = 0;
     chunked = false;
@@ -82,10 +86,13 @@ void httpStream::connectSocket()
     connect(created, &QTcpSocket::errorOccurred, this, &httpStream::onDisconnected);
     connState = connectionState::connecting;
     const quint16 to = port != 0 ? port : (https ? 443 : 80);
-    if (https)
+    if (https) {
         static_cast<QSslSocket *>(created)->connectToHostEncrypted(host, to);
-    else
-        created->connectToHost(host, to);
+        return;
+    }
+    // Unbuffered: the body goes from the kernel straight into the reader's buffer, and while
+    // nobody reads, the kernel's window holds the sender back.
+    created->connectToHost(host, to, QIODevice::ReadWrite | QIODevice::Unbuffered);
 }
 
 void httpStream::sendRequest()
@@ -106,31 +113,90 @@ void httpStream::sendRequest()
 
 void httpStream::onReadyRead()
 {
+    if (current != phase::head) {
+        // Looked at by the next bytesAvailable(), which asks the socket anyway.
+        readyReadSeen = true;
+        return;
+    }
     // Each head may be a 1xx one that another follows.
+    fillInbox(maxHeaderBytes + 1);
     while (current == phase::head && readHead())
         headComplete();
+    noteSocketEnd();
 }
 
 // Collects the lines of the response head; true once its empty line came.
 bool httpStream::readHead()
 {
-    while (socket && socket->canReadLine()) {
-        const QByteArray raw = socket->readLine(maxLineBytes + 1);
-        headBytes += int(raw.size());
-        if (raw.size() > maxLineBytes || headBytes > maxHeaderBytes) {
+    QByteArray line;
+    while (takeLine(line)) {
+        headBytes += int(line.size()) + 2;
+        if (headBytes > maxHeaderBytes) {
             fail();
             return false;
         }
-        const QByteArray line = withoutLineEnd(raw);
         if (!line.isEmpty())
             headLines.append(line);
         else if (!headLines.isEmpty())
             return true;
     }
-    // A line that never ends is refused like one that is too long.
-    if (socket && socket->bytesAvailable() > maxLineBytes)
+    if (inbox.size() > maxHeaderBytes)
         fail();
     return false;
+}
+
+// Reads what the socket holds into the inbox, until the inbox has `size` bytes.
+void httpStream::fillInbox(qint64 size)
+{
+    while (socket && inbox.size() < size) {
+        const qint64 wanted = qMin(socket->bytesAvailable(), size - inbox.size());
+        if (wanted <= 0)
+            return;
+        const qsizetype at = inbox.size();
+        inbox.resize(at + wanted);
+        const qint64 got = socket->read(inbox.data() + at, wanted);
+        inbox.resize(at + qMax<qint64>(got, 0));
+        if (got <= 0)
+            return;
+    }
+}
+
+// One line of the inbox without its line end; a line longer than maxLineBytes is refused.
+bool httpStream::takeLine(QByteArray &line)
+{
+    const qsizetype end = inbox.indexOf('\n');
+    if (end < 0 || end > maxLineBytes) {
+        if (end > maxLineBytes || inbox.size() > maxLineBytes)
+            fail();
+        return false;
+    }
+    line = withoutLineEnd(inbox.left(end + 1));
+    inbox.remove(0, end + 1);
+    return true;
+}
+
+// Body bytes: first those the head or the chunk framing left in the inbox, then the socket's.
+qint64 httpStream::takeBody(char *data, qint64 maxSize)
+{
+    const qint64 fromInbox = qMin<qint64>(inbox.size(), maxSize);
+    if (fromInbox > 0) {
+        std::memcpy(data, inbox.constData(), size_t(fromInbox));
+        inbox.remove(0, fromInbox);
+    }
+    qint64 done = fromInbox;
+    if (socket && done < maxSize && socket->bytesAvailable() > 0) {
+        const qint64 got = socket->read(data + done, maxSize - done);
+        done += qMax<qint64>(got, 0);
+        noteSocketEnd();
+    }
+    return done;
+}
+
+// A read of a plain socket that found its end leaves it unconnected without a signal.
+void httpStream::noteSocketEnd()
+{
+    if (socket && socket->state() == QAbstractSocket::UnconnectedState)
+        onDisconnected();
 }
 
 void httpStream::headComplete()
@@ -219,11 +285,26 @@ void httpStream::onDisconnected()
     connState = connectionState::unconnected;
 }
 
-qint64 httpStream::bytesAvailable() const
+qint64 httpStream::bytesAvailable()
 {
     if (!socket || (current != phase::body && current != phase::finished))
         return 0;
-    return bodyLeft >= 0 ? qMin(bodyLeft, socket->bytesAvailable()) : socket->bytesAvailable();
+    const qint64 fromSocket = socket->bytesAvailable();
+    if (fromSocket == 0 && readyReadSeen)
+        probeEnd();
+    readyReadSeen = false;
+    const qint64 available = inbox.size() + fromSocket;
+    return bodyLeft >= 0 ? qMin(bodyLeft, available) : available;
+}
+
+// A plain socket that signalled with nothing to read has come to its end, which only a read
+// finds out.
+void httpStream::probeEnd()
+{
+    char probe;
+    if (socket->read(&probe, 1) == 1)
+        inbox.append(probe);
+    noteSocketEnd();
 }
 
 qint64 httpStream::read(char *data, qint64 maxSize)
@@ -233,9 +314,9 @@ qint64 httpStream::read(char *data, qint64 maxSize)
     if (chunked)
         return readChunked(data, maxSize);
     if (bodyLeft < 0)
-        return socket->read(data, maxSize);
-    const qint64 n = socket->read(data, qMin(maxSize, bodyLeft));
-    bodyLeft -= qMax<qint64>(n, 0);
+        return takeBody(data, maxSize);
+    const qint64 n = takeBody(data, qMin(maxSize, bodyLeft));
+    bodyLeft -= n;
     if (bodyLeft == 0 && current == phase::body)
         finishBody();
     return n;
@@ -250,7 +331,7 @@ qint64 httpStream::readChunked(char *data, qint64 maxSize)
                 break;
             continue;
         }
-        const qint64 n = socket->read(data + done, qMin(chunkLeft, maxSize - done));
+        const qint64 n = takeBody(data + done, qMin(chunkLeft, maxSize - done));
         if (n <= 0)
             break;
         done += n;
@@ -266,13 +347,11 @@ bool httpStream::readChunkSize()
 {
     if (current != phase::body)
         return false;
-    if (!socket->canReadLine()) {
-        if (socket->bytesAvailable() > maxLineBytes)
-            fail();
+    if (!inbox.contains('\n'))
+        fillInbox(inbox.size() + maxLineBytes + 1);
+    QByteArray line;
+    if (!takeLine(line))
         return false;
-    }
-    const QByteArray raw = socket->readLine(maxLineBytes + 1);
-    const QByteArray line = withoutLineEnd(raw);
     if (chunkDataDone) {
         chunkDataDone = false;
         if (line.isEmpty())
@@ -283,7 +362,7 @@ bool httpStream::readChunkSize()
     bool ok = false;
     const qint64 extension = line.indexOf(';');
     const qint64 size = (extension < 0 ? line : line.left(extension)).trimmed().toLongLong(&ok, 16);
-    if (raw.size() > maxLineBytes || !ok || size < 0) {
+    if (!ok || size < 0) {
         fail();
         return false;
     }

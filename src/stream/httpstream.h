@@ -13,10 +13,10 @@ class QTcpSocket;
 
 // A streaming HTTP GET whose body is polled: host, mode and port are set first, then get()
 // starts the request and the owner reads the body as it arrives. Redirects are not followed.
-// Everything happens on the owner's thread, on one socket per request: a camera's bytes are
-// copied once from the socket into the owner's buffer, with no thread in between. The socket
-// buffers at most readBufferLimit bytes while nobody reads, so a stalled reader throttles the
-// connection instead of growing memory.
+// Everything happens on the owner's thread, on one socket per request: a camera's bytes go
+// from the kernel straight into the owner's buffer, with no thread and no buffer in between,
+// and a stalled reader throttles the connection instead of growing memory. (An encrypted
+// socket decrypts into a buffer of its own, of at most readBufferLimit bytes.)
 class httpStream : public QObject {
     Q_OBJECT
 
@@ -36,7 +36,7 @@ public:
     int get(const QByteArray &path);
     void abort();
 
-    qint64 bytesAvailable() const;
+    qint64 bytesAvailable();
     qint64 read(char *data, qint64 maxSize);
     connectionState state() const { return connState; }
     int currentId() const { return requestId; }
@@ -58,6 +58,11 @@ private:
     void onReadyRead();
     void onDisconnected();
     bool readHead();
+    void fillInbox(qint64 size);
+    bool takeLine(QByteArray &line);
+    qint64 takeBody(char *data, qint64 maxSize);
+    void noteSocketEnd();
+    void probeEnd();
     void headComplete();
     bool answerChallenge(const QList<QByteArray> &challenges);
     bool nextCredentials(credentials &next);
@@ -80,6 +85,8 @@ private:
     connectionState connState = connectionState::unconnected;
 
     phase current = phase::idle;
+    QByteArray inbox;  // read from the socket, not yet used: head lines, chunk framing, early body
+    bool readyReadSeen = false;
     QList<QByteArray> headLines;
     int headBytes = 0;
     void finishBody();

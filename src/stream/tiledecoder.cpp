@@ -1,5 +1,8 @@
 #include "tiledecoder.h"
 
+#include <QPainter>
+#include <QTransform>
+
 #include <turbojpeg.h>
 
 namespace {
@@ -86,6 +89,11 @@ QSize tileDecoder::pictureSize(const QByteArray &jpeg)
 
 QImage tileDecoder::decode(const QByteArray &jpeg, const QSize &tile, int scaleMode)
 {
+    return decode(jpeg, tile, scaleMode, QImage());
+}
+
+QImage tileDecoder::decode(const QByteArray &jpeg, const QSize &tile, int scaleMode, QImage &&reuse)
+{
     tjhandle handle = threadHandle();
     header h;
     if (!handle || !readHeader(handle, jpeg, h) || !saneSize(h))
@@ -93,17 +101,28 @@ QImage tileDecoder::decode(const QByteArray &jpeg, const QSize &tile, int scaleM
     const QSize target = targetSize(QSize(h.width, h.height), tile, scaleMode);
     if (target.isEmpty())
         return QImage();
+    const bool reusable = reuse.size() == target && reuse.format() == QImage::Format_RGB32 && reuse.isDetached();
+    QImage result = reusable ? std::move(reuse) : QImage(target, QImage::Format_RGB32);
     const QSize size = decodeSize(h, target);
-    QImage image(size, QImage::Format_RGB32);
-    if (image.isNull())
+    // Decoded at the reduced size into a buffer kept by the thread, unless that is the result.
+    thread_local QImage scratch;
+    if (size != target && scratch.size() != size)
+        scratch = QImage(size, QImage::Format_RGB32);
+    QImage &decoded = size == target ? result : scratch;
+    if (decoded.isNull())
         return QImage();
     if (tjDecompress2(handle, reinterpret_cast<const unsigned char *>(jpeg.constData()),
-                      static_cast<unsigned long>(jpeg.size()), image.bits(), size.width(),
-                      int(image.bytesPerLine()), size.height(), pixelFormat, TJFLAG_LIMITSCANS) != 0
+                      static_cast<unsigned long>(jpeg.size()), decoded.bits(), size.width(),
+                      int(decoded.bytesPerLine()), size.height(), pixelFormat, TJFLAG_LIMITSCANS) != 0
         && tjGetErrorCode(handle) == TJERR_FATAL) {
         return QImage();
     }
     if (size == target)
-        return image;
-    return image.scaled(target, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        return result;
+    // As QImage::scaled() with the fast transformation draws it, into the result in place.
+    QPainter painter(&result);
+    painter.setTransform(QTransform::fromScale(qreal(target.width()) / size.width(),
+                                               qreal(target.height()) / size.height()));
+    painter.drawImage(QPoint(0, 0), scratch);
+    return result;
 }

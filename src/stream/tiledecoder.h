@@ -20,6 +20,9 @@ public:
     // counts as undecodable: anyone answering in a camera's place could send one, and each would
     // cost hundreds of megabytes or seconds of decoding.
     static QImage decode(const QByteArray &jpeg, const QSize &tile, int scaleMode);
+    // The same, written into `reuse` when that is an unshared RGB32 image of the resulting
+    // size (a tile's earlier picture): no memory is taken and given back for every picture.
+    static QImage decode(const QByteArray &jpeg, const QSize &tile, int scaleMode, QImage &&reuse);
     static constexpr int maxSide = 8192;
     static constexpr qint64 maxPixels = 40000000;
 

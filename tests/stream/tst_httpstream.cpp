@@ -13,6 +13,7 @@ namespace {
 class cannedServer : public QTcpServer {
 public:
     QByteArray answer;
+    bool closeAfter = false;  // the connection ends after the answer
     QList<QByteArray> requests;
 
     cannedServer()
@@ -25,6 +26,8 @@ public:
                         return;
                     requests.append(input.take(socket));
                     socket->write(answer);
+                    if (closeAfter)
+                        socket->disconnectFromHost();
                 });
             }
         });
@@ -106,6 +109,7 @@ void tst_httpStream::response_data()
     const QByteArray body = QByteArray(8000, 'a') + solidJpeg(QSize(320, 240), Qt::red) + QByteArray(9000, 'z');
     const QByteArray ok = "HTTP/1.1 200 OK\r\nContent-Type: multipart/x-mixed-replace; boundary=b\r\n";
     QTest::newRow("stream") << ok + "\r\n" + body << 200 << body << false;
+    QTest::newRow("stream the camera ends") << ok + "\r\n" + body + "<end>" << 200 << body + "<end>" << true;
     QTest::newRow("chunked, with an extension") << ok + "Transfer-Encoding: chunked\r\n\r\n" + chunkedBody(body, {1000, 7, 30000})
                                                 << 200 << body << true;
     QTest::newRow("100 Continue first") << "HTTP/1.1 100 Continue\r\n\r\n" + ok + "\r\n" + body << 200 << body << false;
@@ -128,6 +132,7 @@ void tst_httpStream::response()
     QFETCH(bool, ends);
     cannedServer server;
     server.answer = answer;
+    server.closeAfter = answer.endsWith("<end>");
     QVERIFY(server.listen(QHostAddress(QStringLiteral("127.0.0.1"))));
 
     httpStream stream;
@@ -139,10 +144,15 @@ void tst_httpStream::response()
     QVERIFY(server.requests.first().contains("\r\nHost: 127.0.0.1:" + QByteArray::number(server.serverPort()) + "\r\n"));
 
     QByteArray received;
+    // As the camera worker polls: what is available, then a read of it.
     const auto readAll = [&] {
         char buffer[4096];
-        for (qint64 n = stream.read(buffer, sizeof buffer); n > 0; n = stream.read(buffer, sizeof buffer))
+        while (stream.bytesAvailable() > 0) {
+            const qint64 n = stream.read(buffer, sizeof buffer);
+            if (n <= 0)
+                break;
             received.append(buffer, int(n));
+        }
         return received.size() >= body.size() && (status > 0 ? !headers.isEmpty() : stream.state()
                                                                                        == httpStream::connectionState::unconnected);
     };

@@ -5,6 +5,8 @@
 #include <QImageWriter>
 #include <QtTest>
 
+#include <turbojpeg.h>
+
 namespace {
 
 int markerAt(const QByteArray &jpeg, char marker, int from = 0)
@@ -87,6 +89,8 @@ private slots:
     void decodeSizes();
     void hostilePictures_data();
     void hostilePictures();
+    void scaledAsFastTransformation_data();
+    void scaledAsFastTransformation();
     void streamedPicture_data();
     void streamedPicture();
     void caption_data();
@@ -145,6 +149,49 @@ void tst_tileRender::hostilePictures()
     QFETCH(bool, decoded);
     QVERIFY(picture.size() < 100000);
     QCOMPARE(!tileDecoder::decode(picture, QSize(80, 60), 0).isNull(), decoded);
+}
+
+void tst_tileRender::scaledAsFastTransformation_data()
+{
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QSize>("tile");
+    QTest::addColumn<QSize>("reduced");  // the decoder's 1/2^n size that covers the tile
+    QTest::newRow("640x480 to 128x120") << QSize(640, 480) << QSize(128, 120) << QSize(160, 120);
+    QTest::newRow("1280x720 to 426x240") << QSize(1280, 720) << QSize(426, 240) << QSize(640, 360);
+    QTest::newRow("640x480 to 300x200") << QSize(640, 480) << QSize(300, 200) << QSize(320, 240);
+    QTest::newRow("640x480 to 320x240, no scaling") << QSize(640, 480) << QSize(320, 240) << QSize(320, 240);
+}
+
+// The pixels are those of a reduced decode scaled by QImage::scaled() with the fast
+// transformation, also when written into the memory of an earlier picture.
+void tst_tileRender::scaledAsFastTransformation()
+{
+    QFETCH(QSize, picture);
+    QFETCH(QSize, tile);
+    QFETCH(QSize, reduced);
+    QImage source(picture, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            source.setPixel(x, y, qRgb((x * 7) & 0xFF, (y * 3) & 0xFF, ((x ^ y) * 5) & 0xFF));
+    const QByteArray jpeg = encodeJpeg(source);
+
+    tjhandle handle = tjInitDecompress();
+    QImage decoded(reduced, QImage::Format_RGB32);
+    QCOMPARE(tjDecompress2(handle, reinterpret_cast<const unsigned char *>(jpeg.constData()),
+                           static_cast<unsigned long>(jpeg.size()), decoded.bits(), reduced.width(),
+                           int(decoded.bytesPerLine()), reduced.height(),
+                           Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? TJPF_BGRA : TJPF_ARGB, 0),
+             0);
+    tjDestroy(handle);
+    const QImage expected = decoded.scaled(tile, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+
+    QCOMPARE(tileDecoder::decode(jpeg, tile, 0), expected);
+    QImage earlier(tile, QImage::Format_RGB32);
+    earlier.fill(Qt::magenta);
+    const uchar *memory = earlier.constBits();
+    const QImage reused = tileDecoder::decode(jpeg, tile, 0, std::move(earlier));
+    QCOMPARE(reused, expected);
+    QCOMPARE(reused.constBits(), memory);
 }
 
 void tst_tileRender::streamedPicture_data()
