@@ -508,6 +508,8 @@ void camData::renderTile()
 // The picture before last is no longer on the tile item: its memory takes the next picture.
 void camData::prepareDecode()
 {
+    if (pendingAlreadyShown())
+        pending.from = pendingRender::source::none;
     if (pending.from != pendingRender::source::picture)
         return;
     pending.reuse = retired.toImage();
@@ -539,13 +541,18 @@ QPixmap camData::scaledPlaceholder(const QSize &size, int scaleMode)
 bool camData::pendingAlreadyShown() const
 {
     using source = pendingRender::source;
-    if (pending.from != source::keep && pending.from != source::placeholder)
+    if (pending.from == source::none)
         return false;
     if (pending.caption != drawn.caption || pending.callCaption != drawn.callCaption
         || pending.pixelSize != drawn.pixelSize)
         return false;
-    return pending.from == source::keep
-        || (drawn.from == source::placeholder && drawn.tile == pending.tile && drawn.scaleMode == pending.scaleMode);
+    if (pending.from == source::keep)
+        return true;
+    // Bytes that completed no new picture show the newest one again: the same pixels.
+    const bool samePicture = pending.from == source::placeholder
+        || (pending.jpeg.constData() == drawn.picture.constData() && pending.jpeg.size() == drawn.picture.size());
+    return drawn.from == pending.from && samePicture && drawn.tile == pending.tile
+        && drawn.scaleMode == pending.scaleMode;
 }
 
 void camData::paintPending()
@@ -567,10 +574,10 @@ void camData::paintPending()
     }
     const pendingRender::source from = pending.from;
     pending.from = pendingRender::source::none;
-    pending.jpeg.clear();
     if (from != pendingRender::source::keep) {
         drawn = drawnState();
         drawn.from = from;
+        drawn.picture = std::move(pending.jpeg);
         drawn.tile = pending.tile;
         drawn.scaleMode = pending.scaleMode;
         displayChanged = true;

@@ -216,6 +216,7 @@ private:
     // What the display pixmap shows, so that a tick that would draw the same again does not.
     struct drawnState {
         pendingRender::source from = pendingRender::source::none;
+        QByteArray picture;  // held, so that its data cannot be another picture's
         QSize tile;
         int scaleMode = -1;
         QString caption;

@@ -97,6 +97,7 @@ private slots:
     void caption();
     void placeholderWhileUnconnected();
     void unchangedTileDrawnOnce();
+    void samePictureNotDecodedAgain();
     void parallelFinish();
 };
 
@@ -319,6 +320,45 @@ void tst_tileRender::unchangedTileDrawnOnce()
     camera.setTileRect(QRectF(0, 0, 200, 150));
     wired.tickShown();
     QCOMPARE(camera.displayPixmap().size(), QSize(200, 150));
+}
+
+// Bytes that complete no new picture show the newest one again: it counts as displayed, but the
+// same pixels are not decoded and drawn again, unless the caption changed.
+void tst_tileRender::samePictureNotDecodedAgain()
+{
+    QImage noise(640, 480, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, qRgb((x * 37 + y * 11) & 0xFF, (x * y) & 0xFF, (x ^ (y * 3)) & 0xFF));
+    cameraStub server;
+    server.picture = encodeJpeg(noise);
+    server.copies = 2;  // the second is never complete: no marker follows it
+    QVERIFY(server.picture.size() > 20000);
+    QVERIFY(server.listen(QHostAddress(QStringLiteral("127.0.0.1"))));
+    wiredCamera wired;
+    camData &camera = wired.camera;
+    wired.start(server.url("/stream"));
+    // Until everything has come and a tick shows nothing new.
+    const auto settled = [&] {
+        const qint64 before = camera.framesDisplayed;
+        wired.tickShown();
+        return before > 0 && camera.framesDisplayed == before;
+    };
+    QTRY_VERIFY(settled());
+    const qint64 displayed = camera.framesDisplayed;
+    const qint64 shown = camera.displayPixmap().cacheKey();
+
+    camera.newData = true;  // as a scan of bytes without a new picture leaves it
+    wired.tickShown();
+    QCOMPARE(camera.framesDisplayed, displayed + 1);
+    QCOMPARE(camera.displayPixmap().cacheKey(), shown);
+
+    camera.newData = true;
+    camera.sipModuleRec.status.callForced = true;
+    wired.tickShown();
+    QCOMPARE(camera.framesDisplayed, displayed + 2);
+    QVERIFY(camera.displayPixmap().cacheKey() != shown);
+    QVERIFY(pixelsNear(camera.displayPixmap().toImage(), QRect(10, 10, 350, 30), Qt::green) > 20);
 }
 
 void tst_tileRender::parallelFinish()
