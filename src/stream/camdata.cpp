@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QtConcurrent/QtConcurrentMap>
 
+#include <charconv>
+
 qint64 camData::nnRead = 0;
 
 namespace {
@@ -26,6 +28,17 @@ const char *const unencodedPathChars = "!$&'()*+,;=:@/";
 
 // The timing trace stamps every read and picture. QTime::currentTime() looks the time zone up
 // anew on every call, a file system call each time; the zone's offset is taken once a minute.
+// printf's "%*lld": right-aligned in `width` with blanks, wider when it must. Several numbers go
+// into the trace line of every read; QString::asprintf would parse its format each time.
+void appendPadded(QString &text, qint64 value, int width)
+{
+    char digits[24];
+    const int length = int(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+    for (int i = length; i < width; ++i)
+        text += QLatin1Char(' ');
+    text += QLatin1String(digits, length);
+}
+
 QTime traceClock()
 {
     constexpr qint64 dayMs = 24 * 3600 * 1000;
@@ -341,15 +354,18 @@ bool camData::htppRD()
     noDataMs = 0;
     receiving = true;
     if (tracing()) {
-        const QTime now = traceClock();
-        traceLine = camModule.camName.leftJustified(20, QLatin1Char(' '), true) + QStringLiteral("  ")
-            + QString::asprintf(" :: n[v=%3lld,rd=%3lld,ok=%3lld] (Rd-> %2d,%2d,%3d .", qlonglong(framesPerRate),
-                                qlonglong(framesExtracted), qlonglong(framesDisplayed), now.minute(),
-                                now.second(), now.msec());
+        traceLine = camModule.camName.leftJustified(20, QLatin1Char(' '), true) + QStringLiteral("   :: n[v=");
+        appendPadded(traceLine, framesPerRate, 3);
+        traceLine += QLatin1String(",rd=");
+        appendPadded(traceLine, framesExtracted, 3);
+        traceLine += QLatin1String(",ok=");
+        appendPadded(traceLine, framesDisplayed, 3);
+        traceLine += QLatin1String("] (Rd-> ");
+        traceStamp("", " .");
     }
     const qint64 wanted = cutter.prepareRead(available);
     cutter.commitRead(http->read(cutter.writePosition(), wanted));
-    traceStamp("%2d,%2d,%3d) Conv: ");
+    traceStamp("", ") Conv: ");
     return true;
 }
 
@@ -369,7 +385,7 @@ void camData::extractFrames()
     framesChanged += cut;
     framesSinceGet += cut;
     for (int i = 0; i < cut; ++i)
-        traceStamp("F:%2d,%2d,%3d ;");
+        traceStamp("F:", " ;");
 }
 
 void camData::collectPictures()
@@ -442,13 +458,20 @@ bool camData::tick(bool isSelected)
     return !wasReceiving;
 }
 
-void camData::traceStamp(const char *format)
+// "%2d,%2d,%3d" of minute, second and millisecond, between `before` and `after`.
+void camData::traceStamp(const char *before, const char *after)
 {
     // Stamps belong to the line a read started; a tick without a read adds no line.
     if (!tracing() || traceLine.isEmpty())
         return;
     const QTime now = traceClock();
-    traceLine += QString::asprintf(format, now.minute(), now.second(), now.msec());
+    traceLine += QLatin1String(before);
+    appendPadded(traceLine, now.minute(), 2);
+    traceLine += QLatin1Char(',');
+    appendPadded(traceLine, now.second(), 2);
+    traceLine += QLatin1Char(',');
+    appendPadded(traceLine, now.msec(), 3);
+    traceLine += QLatin1String(after);
 }
 
 void camData::renderTile()
@@ -461,7 +484,7 @@ void camData::renderTile()
         scanPending();
         if (hasFrame() && scannedOnce)
             picture = newestFrame();
-        traceStamp("( L=%2d,%2d,%3d; ");
+        traceStamp("( L=", "; ");
     }
     const bool usePlaceholder = picture.isEmpty();
 
@@ -499,7 +522,7 @@ void camData::renderTile()
 
     if (!tracing() || traceLine.isEmpty())
         return;
-    traceStamp("%2d,%2d,%3d)");
+    traceStamp("", ")");
     QMutexLocker lock(&traceMutex);
     traceLines.append(traceLine);
     traceLine.clear();

@@ -232,7 +232,7 @@ private:
     bool pendingAlreadyShown() const;
     QPixmap scaledPlaceholder(const QSize &tile, int scaleMode);
     bool tracing() const { return traceSwitch && *traceSwitch; }
-    void traceStamp(const char *format);
+    void traceStamp(const char *before, const char *after);
     static void applyAddressRule(cameraModule &module, const QString &text);
     static void applyAddressRule(sipModule &module, const QString &text);
 
