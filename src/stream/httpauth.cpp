@@ -84,11 +84,24 @@ QList<httpAuth::challenge> httpAuth::parse(const QList<QByteArray> &headerValues
     return challenges;
 }
 
+namespace {
+
+// A digest of another algorithm (SHA-256, say) answered with MD5 would only be refused.
+bool answerable(const httpAuth::challenge &candidate)
+{
+    if (candidate.scheme != "digest")
+        return true;
+    const QByteArray algorithm = candidate.parameters.value("algorithm").toLower();
+    return algorithm.isEmpty() || algorithm == "md5" || algorithm == "md5-sess";
+}
+
+} // namespace
+
 httpAuth::challenge httpAuth::choose(const QList<challenge> &offered)
 {
     for (const char *scheme : {"digest", "basic"}) {
         for (const challenge &candidate : offered) {
-            if (candidate.scheme == scheme)
+            if (candidate.scheme == scheme && answerable(candidate))
                 return candidate;
         }
     }

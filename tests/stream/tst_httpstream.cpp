@@ -85,6 +85,11 @@ void tst_httpStream::authorization_data()
     QTest::newRow("Digest chosen before Basic, two headers") << QList<QByteArray>{"Basic realm=\"x\"", rfcDigest}
                                                              << "Mufasa" << "Circle Of Life"
                                                              << QByteArray("qop=auth, nc=00000001, cnonce=\"0a4f113b\"");
+    QTest::newRow("SHA-256 digest passed over for Basic")
+        << QList<QByteArray>{"Digest realm=\"r\", nonce=\"n\", algorithm=SHA-256", "Basic realm=\"WallyWorld\""}
+        << "Aladdin" << "open sesame" << QByteArray("Basic QWxhZGRpbjpvcGVuIHNlc2FtZQ==");
+    QTest::newRow("SHA-256 digest alone not answered")
+        << QList<QByteArray>{"Digest realm=\"r\", nonce=\"n\", algorithm=SHA-256"} << "a" << "b" << QByteArray();
     QTest::newRow("nothing answerable") << QList<QByteArray>{"NTLM", "Negotiate"} << "a" << "b" << QByteArray();
 }
 
