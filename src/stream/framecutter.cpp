@@ -9,9 +9,27 @@ qint64 frameCutter::prepareRead(qint64 available)
     if (available <= 0)
         return 0;
     if (fill + available > maxFill)
-        restart();
+        wrapAround();
     // After a restart a very large backlog must still fit: the rest is read next time.
     return qMin<qint64>(available, maxFill - fill);
+}
+
+// Starting the buffer over would lose the picture being received, and in a recording that is a
+// picture missing every few seconds: it moves to the start instead, unless it has grown so large
+// that moving it would not free enough room (then it is no picture worth keeping).
+void frameCutter::wrapAround()
+{
+    const int keepFrom = previous.start;
+    if (keepFrom < 0 || fill - keepFrom > maxFill / 2) {
+        restart();
+        return;
+    }
+    std::memmove(buffer.get(), buffer.get() + keepFrom, size_t(fill - keepFrom));
+    fill -= keepFrom;
+    scanPos -= keepFrom;
+    previous.start = 0;
+    previous.end = -1;
+    current = previous;
 }
 
 void frameCutter::commitRead(qint64 bytes)

@@ -28,7 +28,8 @@ public:
     frameCutter();
 
     // Space for the next read of up to `available` bytes. When the read would pass the end of
-    // the payload area the buffer restarts from its beginning (a picture in progress is lost).
+    // the payload area the picture in progress moves to the start of the buffer (or, when it
+    // fills more than half of it, the buffer restarts empty).
     // Returns the number of bytes the caller may write at writePosition().
     qint64 prepareRead(qint64 available);
     char *writePosition() { return buffer.get() + fill; }
@@ -56,6 +57,7 @@ public:
 
 private:
     bool markerAt(int pos);  // true when it closed a picture
+    void wrapAround();
 
     std::unique_ptr<char[]> buffer;
     int fill = 0;

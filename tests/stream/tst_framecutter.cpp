@@ -77,8 +77,16 @@ public:
             while (arrived - offset > 8190) {
                 qint64 n = arrived - offset;
                 if (fill + n > 8388607) {
-                    fill = scanPos = 0;
-                    prevStart = -1;
+                    // The picture in progress moves to the front unless it fills more than half.
+                    if (prevStart >= 0 && fill - prevStart <= 8388607 / 2) {
+                        std::memmove(data, data + prevStart, size_t(fill - prevStart));
+                        fill -= prevStart;
+                        scanPos -= prevStart;
+                        prevStart = 0;
+                    } else {
+                        fill = scanPos = 0;
+                        prevStart = -1;
+                    }
                 }
                 n = qMin<qint64>(n, 8388607 - fill);
                 std::memcpy(data + fill, stream.constData() + offset, size_t(n));
@@ -161,7 +169,8 @@ private slots:
     void cutsPictures_data();
     void cutsPictures();
     void queueKeepsNewestFive();
-    void restartResetsMarkersAndLimitsRead();
+    void wrapKeepsPictureInProgress_data();
+    void wrapKeepsPictureInProgress();
     void matchesByteLoop_data();
     void matchesByteLoop();
     void camerasDoNotDelayEachOther();
@@ -221,20 +230,43 @@ void tst_frameCutter::queueKeepsNewestFive()
     QCOMPARE(cutter.frames(), cut.mid(2));
 }
 
-void tst_frameCutter::restartResetsMarkersAndLimitsRead()
+void tst_frameCutter::wrapKeepsPictureInProgress_data()
 {
-    const QByteArray stream = multipartStream(frameCutter::maxFill, nullptr);
-    frameCutter cutter;
-    feed(cutter, stream.left(frameCutter::maxFill - 30000), QList<int>{frameCutter::maxFill - 30000});
-    QVERIFY(cutter.previousMarker().start > 0);
+    QTest::addColumn<int>("pictureSize");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("camera picture moves to the front") << 60000 << true;
+    QTest::newRow("over half the buffer: restart empty") << frameCutter::maxFill / 2 + 30000 << false;
+}
 
-    // More than the whole buffer waits: the buffer restarts and takes only what fits.
+void tst_frameCutter::wrapKeepsPictureInProgress()
+{
+    QFETCH(int, pictureSize);
+    QFETCH(bool, kept);
+    // A picture of 40000 bytes, then one still in progress of pictureSize - 20000 bytes when the
+    // buffer is nearly full.
+    const int inProgressFrom = frameCutter::maxFill - 30000 - (pictureSize - 20000);
+    const QByteArray stream = streamWithMarkers({inProgressFrom - 40000, inProgressFrom}, frameCutter::maxFill - 30000);
+    frameCutter cutter;
+    const QList<QByteArray> before = feed(cutter, stream, QList<int>{int(stream.size())});
+    QCOMPARE(before.size(), 1);
+    QCOMPARE(cutter.previousMarker().start, inProgressFrom);
+
+    // More than the whole buffer waits: room is made and only what fits is taken.
     const qint64 backlog = frameCutter::payloadSize + 100000;
-    QCOMPARE(cutter.prepareRead(backlog), qint64(frameCutter::maxFill));
-    QCOMPARE(cutter.filled(), 0);
-    QCOMPARE(cutter.scanPosition(), 0);
-    QCOMPARE(cutter.previousMarker().start, -1);
-    QCOMPARE(cutter.currentMarker().start, -1);
+    const int keptBytes = kept ? int(stream.size()) - inProgressFrom : 0;
+    QCOMPARE(cutter.prepareRead(backlog), qint64(frameCutter::maxFill - keptBytes));
+    QCOMPARE(cutter.filled(), keptBytes);
+    QCOMPARE(cutter.previousMarker().start, kept ? 0 : -1);
+    if (!kept)
+        return;
+    // The rest of the picture and the next marker arrive: the whole picture comes out.
+    QByteArray rest = filler(20000);
+    rest += QByteArray("\xFF\xD8", 2) + filler(9000);
+    std::memcpy(cutter.writePosition(), rest.constData(), size_t(rest.size()));
+    cutter.commitRead(rest.size());
+    cutter.extractFrames();
+    QCOMPARE(cutter.frames().size(), 2);
+    QCOMPARE(cutter.frames().last(), stream.mid(inProgressFrom) + filler(20000));
 }
 
 void tst_frameCutter::matchesByteLoop_data()
