@@ -14,6 +14,7 @@
 #include "saveavi.h"
 #include "settingsmodel.h"
 #include "statusreceiver.h"
+#include "videopage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -76,6 +77,8 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
         settingsModel::finishModuleLoad(cam->camModule, cam->sipModuleRec, ini.usedDefaults());
         cam->applyAddressRules();
     }
+    // The captions keep the size chosen before the last quit.
+    overlayPixelSize = videoPage::fontPixelSize(settings.TextGroese);
     ownAddress = QHostAddress(settings.ownIP);
     traceSwitch = options.logOn;
     settingsDialog = new EinstDia(settings, cameras, requests, overlayPixelSize, traceSwitch, this);

@@ -1,12 +1,14 @@
 #include "viewerfixture.h"
 
 #include "../config/unprivileged.h"
+#include "einstdia.h"
 #include "inidata.h"
 #include "ownmsgbox.h"
 #include "singleinstance.h"
 #include "../stream/testcamera.h"
 
 #include <QBuffer>
+#include <QComboBox>
 #include <QMenu>
 #include <QMessageBox>
 #include <QImage>
@@ -30,6 +32,8 @@ private slots:
     void edition();
     void trayMenu();
     void geometryRoundTrip();
+    void captionSizeAtStart_data();
+    void captionSizeAtStart();
     void resizeRepeatCounter();
     void closeWindow_data();
     void closeWindow();
@@ -202,6 +206,37 @@ void tst_ownCam::geometryRoundTrip()
     const QString written = f.readIni();
     for (const char *line : {"x=30.0\n", "y=40.0\n", "width=640.0\n", "height=480.0\n"})
         QVERIFY2(written.contains(QLatin1String(line)), line);
+}
+
+void tst_ownCam::captionSizeAtStart_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("pixelSize");
+    QTest::newRow("small") << "TextGroese=0\n" << 10;
+    QTest::newRow("medium") << "TextGroese=1\n" << 15;
+    QTest::newRow("large") << "TextGroese=2\n" << 20;
+    QTest::newRow("beyond the list: the last entry") << "TextGroese=7\n" << 20;
+}
+
+// The captions are drawn at the size chosen in the settings, from the start on.
+void tst_ownCam::captionSizeAtStart()
+{
+    QFETCH(QString, stored);
+    QFETCH(int, pixelSize);
+    viewerFixture f;
+    f.writeIni(1, stored);
+    auto viewer = f.start();
+    QCOMPARE(viewer->overlayPixelSize, pixelSize);
+
+    // Chosen in the settings dialog, the size is the one drawn after the next start.
+    auto *sizes = viewer->settingsDialog->findChild<QComboBox *>(QStringLiteral("schrifftGroseCB"));
+    const int other = pixelSize == 15 ? 0 : 1;
+    sizes->setCurrentIndex(other);
+    QCOMPARE(viewer->overlayPixelSize, other == 0 ? 10 : 15);
+    viewer->Raus();
+    viewer.reset();
+    viewer = f.start();
+    QCOMPARE(viewer->overlayPixelSize, other == 0 ? 10 : 15);
 }
 
 void tst_ownCam::resizeRepeatCounter()
