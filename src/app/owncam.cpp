@@ -81,7 +81,9 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
     overlayPixelSize = videoPage::fontPixelSize(settings.TextGroese);
     ownAddress = QHostAddress(settings.ownIP);
     traceSwitch = options.logOn;
-    settingsDialog = new EinstDia(settings, cameras, requests, overlayPixelSize, traceSwitch, this);
+    // The settings dialog shows the guards of the protection record: read it first.
+    dialogs.createPasswordPrompt();
+    settingsDialog = new EinstDia(settings, cameras, requests, overlayPixelSize, traceSwitch, dialogs.protection, this);
     settingsDialog->showCamera(currentCam);
 
     firstTick = true;
@@ -90,7 +92,6 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
     translateWindowTexts();
     settingsWork.rebuildOrderList();
     applyEdition();
-    dialogs.createPasswordPrompt();
     if (ini.fileUnreadable())
         reportUnreadableConfiguration();
     createCommandPanel();
@@ -771,9 +772,7 @@ void ownCam::hideCtrlGB()
 
 void ownCam::einstellFun()
 {
-    settingsDialog->show();
-    settingsDialog->raise();
-    settingsDialog->activateWindow();
+    dialogs.openSettings();
 }
 
 void ownCam::probe01()
@@ -826,6 +825,7 @@ void ownCam::runTick()
     serveLeftClick();
     servePanelButtons();
     dialogs.servePasswordResult();
+    dialogs.serveGuardRequests();
     dialogs.serveStatisticsRequest();
     updateClock();
     serveConnectRequests();

@@ -1,6 +1,7 @@
 #include "auxdialogs.h"
 
 #include "camdata.h"
+#include "einstdia.h"
 #include "owncam.h"
 #include "pasw1dia.h"
 #include "paswdia.h"
@@ -8,7 +9,10 @@
 #include "service.h"
 #include "sprachedia.h"
 
+#include <QCoreApplication>
 #include <QTime>
+
+#include <utility>
 
 auxDialogs::auxDialogs(ownCam &owner)
     : owner(owner)
@@ -26,28 +30,109 @@ void auxDialogs::createPasswordPrompt()
 
 void auxDialogs::askViewerPassword(int purpose)
 {
+    askPassword(accessProtection::viewerMode, purpose);
+}
+
+void auxDialogs::openSettings()
+{
+    if (owner.settingsDialog->isVisible()) {
+        showSettingsDialog();
+        return;
+    }
+    protection.load();
+    if (!protection.protectSetting) {
+        showSettingsDialog();
+        return;
+    }
+    askPassword(accessProtection::settingsMode, pasw1Dia::openSettings);
+}
+
+void auxDialogs::askPassword(int mode, int purpose)
+{
     if (!prompt)
         createPasswordPrompt();
-    prompt->prompt(accessProtection::viewerMode, purpose);
+    // A password accepted just now still reaches whoever asked for it.
+    servePasswordResult();
+    if (prompt->isVisible()) {
+        if (prompt->currentMode() == mode && prompt->currentPurpose() == purpose) {
+            prompt->raise();
+            prompt->activateWindow();
+            return;
+        }
+        // Whoever waits for the question given up must not wait for good.
+        finishPrompt(false);
+    }
+    prompt->prompt(mode, purpose);
 }
 
 void auxDialogs::servePasswordResult()
 {
     if (!prompt)
         return;
+    const pasw1Dia::result outcome = prompt->takeResult();
+    if (outcome != pasw1Dia::result::none)
+        finishPrompt(outcome == pasw1Dia::result::accepted);
+}
+
+void auxDialogs::finishPrompt(bool accepted)
+{
     const int purpose = prompt->currentPurpose();
-    if (purpose != pasw1Dia::showNormal && purpose != pasw1Dia::showMaximised)
-        return;
-    switch (prompt->takeResult()) {
-    case pasw1Dia::result::accepted:
-        owner.popup.viewerPasswordAccepted(purpose == pasw1Dia::showMaximised);
+    switch (purpose) {
+    case pasw1Dia::showNormal:
+    case pasw1Dia::showMaximised:
+        if (accepted)
+            owner.popup.viewerPasswordAccepted(purpose == pasw1Dia::showMaximised);
+        else
+            owner.popup.viewerPasswordCancelled();
         break;
-    case pasw1Dia::result::cancelled:
-        owner.popup.viewerPasswordCancelled();
+    case pasw1Dia::openSettings:
+        if (accepted)
+            showSettingsDialog();
         break;
-    case pasw1Dia::result::none:
+    case pasw1Dia::confirmGuard:
+        takeGuardAnswer(prompt->currentMode(), accepted);
         break;
     }
+}
+
+void auxDialogs::serveGuardRequests()
+{
+    settingsRequests &requests = owner.requests;
+    if (std::exchange(requests.changeViewerPassword, false))
+        changePassword(accessProtection::viewerMode);
+    if (std::exchange(requests.changeSettingsPassword, false))
+        changePassword(accessProtection::settingsMode);
+    if (std::exchange(requests.protectViewerClicked, false))
+        askPassword(accessProtection::viewerMode, pasw1Dia::confirmGuard);
+    if (std::exchange(requests.protectSettingsClicked, false))
+        askPassword(accessProtection::settingsMode, pasw1Dia::confirmGuard);
+}
+
+// Switching a guard on or off both need that guard's password; without it the box goes back.
+void auxDialogs::takeGuardAnswer(int mode, bool accepted)
+{
+    EinstDia *dialog = owner.settingsDialog;
+    if (accepted) {
+        bool &guard = mode == accessProtection::viewerMode ? protection.protectViewer : protection.protectSetting;
+        const bool before = guard;
+        guard = dialog->guardChecked(mode);
+        if (!protection.save()) {
+            guard = before;
+            dialog->inform(QCoreApplication::translate("auxDialogs",
+                                                       "Die Einstellung konnte nicht gespeichert werden: "
+                                                       "die Datei %1 ist nicht beschreibbar.")
+                               .arg(protection.storePath()));
+        }
+    }
+    dialog->showGuards();
+}
+
+void auxDialogs::showSettingsDialog()
+{
+    EinstDia *dialog = owner.settingsDialog;
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
 }
 
 paswSettings *auxDialogs::changePassword(int mode)

@@ -28,8 +28,14 @@ public:
     pasw1Dia *passwordPrompt() const { return prompt; }
     bool viewerGuardOn() const { return protection.protectViewer; }
     void askViewerPassword(int purpose);
-    // Tick: an accepted or cancelled viewer password goes to the popup logic.
+    // The tray's "&Einstellungen": the settings dialog, behind the settings password when that
+    // guard is on.
+    void openSettings();
+    // Tick: the answer of the password entry goes to whoever asked (the popup logic, the
+    // settings dialog or one of its guard switches).
     void servePasswordResult();
+    // Tick: the settings dialog's guard switches and "Passwort einstellen" buttons.
+    void serveGuardRequests();
     // The one password change dialog, shown for accessProtection::settingsMode or viewerMode.
     paswSettings *changePassword(int mode);
 
@@ -56,6 +62,12 @@ public:
 
 private:
     enum class loginAnswer { none, accepted, rejected };
+
+    // One question at a time: a new one gives up the question still open.
+    void askPassword(int mode, int purpose);
+    void finishPrompt(bool accepted);
+    void takeGuardAnswer(int mode, bool accepted);
+    void showSettingsDialog();
 
     bool doorCallActive() const;
     void askLogin(camData *camera);

@@ -18,7 +18,8 @@
 #include <QPushButton>
 
 EinstDia::EinstDia(shellSettings &settings, const QList<camData *> &cameras, settingsRequests &requests,
-                   int &overlayPixelSize, const bool &traceSwitch, QWidget *parent)
+                   int &overlayPixelSize, const bool &traceSwitch, const accessProtection &protection,
+                   QWidget *parent)
     : QDialog(parent), ui(new Ui::EinstDia), settings(settings), cameras(cameras), requests(requests)
 {
     ui->setupUi(this);
@@ -29,7 +30,7 @@ EinstDia::EinstDia(shellSettings &settings, const QList<camData *> &cameras, set
     camTab = new camPage(FaVers, ed.translatedCameraTypes());
     sipTab = new sipPage(FaVers);
     videoTab = new videoPage(FaVers, settings, overlayPixelSize, requests);
-    systemTab = new systemPage(FaVers, settings, traceSwitch, requests);
+    systemTab = new systemPage(FaVers, settings, traceSwitch, requests, protection);
     ui->SipTW->addTab(camTab, QString());
     if (FaVers == 2) {
         // This edition has no intercom page; the module keeps its intercom values as they are.
@@ -317,6 +318,16 @@ void EinstDia::savePicture()
 {
     qDebug().noquote() << QStringLiteral("### CAM = %1").arg(camTab->moduleName());
     requests.savePicture = true;
+}
+
+bool EinstDia::guardChecked(int mode) const
+{
+    return systemTab->guardChecked(mode);
+}
+
+void EinstDia::showGuards()
+{
+    systemTab->fillGuards();
 }
 
 void EinstDia::inform(const QString &text)

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class accessProtection;
 class camData;
 class camPage;
 class sipPage;
@@ -29,7 +30,8 @@ class EinstDia : public QDialog {
 
 public:
     EinstDia(shellSettings &settings, const QList<camData *> &cameras, settingsRequests &requests,
-             int &overlayPixelSize, const bool &traceSwitch, QWidget *parent = nullptr);
+             int &overlayPixelSize, const bool &traceSwitch, const accessProtection &protection,
+             QWidget *parent = nullptr);
     ~EinstDia() override;
 
     // The main window's current camera: the pages show it unless they already do.
@@ -58,6 +60,11 @@ public:
     void showPositions(const QList<int> &positions);
     int selectedOrderRow() const;
     void selectOrderRow(int row);
+
+    // The "System" page's guard switches: what the box of a guard shows now
+    // (accessProtection::viewerMode or settingsMode), and the protection record shown again.
+    bool guardChecked(int mode) const;
+    void showGuards();
 
     // A message that does not block: the viewer keeps ticking while it is shown.
     void inform(const QString &text);

@@ -1,14 +1,16 @@
 #include "systempage.h"
 #include "ui_systempage.h"
 
+#include "accessprotection.h"
 #include "fillblocker.h"
 #include "pagerules.h"
 #include "settingsrequests.h"
 #include "shellsettings.h"
 
 systemPage::systemPage(int FaVers, shellSettings &settings, const bool &traceSwitch, settingsRequests &requests,
-                       QWidget *parent)
-    : QWidget(parent), ui(new Ui::systemPage), settings(settings), traceSwitch(traceSwitch), requests(requests)
+                       const accessProtection &protection, QWidget *parent)
+    : QWidget(parent), ui(new Ui::systemPage), settings(settings), traceSwitch(traceSwitch), requests(requests),
+      protection(protection)
 {
     ui->setupUi(this);
     for (QWidget *w : std::initializer_list<QWidget *>{ui->Test, ui->ownIpE, ui->ownIpL, ui->EnLogCB})
@@ -81,8 +83,22 @@ void systemPage::fill()
         ui->audioEffE->setText(settings.Soundfile);
         ui->EnLogCB->setChecked(traceSwitch);
     }
+    fillGuards();
     ui->autoBildSaveCB->setEnabled(!settings.BildAllSaveEn && manualSavingShown);
     emit recordingAllowed(settings.BildAllSaveEn);
+}
+
+void systemPage::fillGuards()
+{
+    const QSignalBlocker viewer(ui->protViewCB);
+    const QSignalBlocker settingsGuard(ui->protecEistellCB);
+    ui->protViewCB->setChecked(protection.protectViewer);
+    ui->protecEistellCB->setChecked(protection.protectSetting);
+}
+
+bool systemPage::guardChecked(int mode) const
+{
+    return (mode == accessProtection::viewerMode ? ui->protViewCB : ui->protecEistellCB)->isChecked();
 }
 
 QString systemPage::check() const

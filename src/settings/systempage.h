@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class accessProtection;
 struct settingsRequests;
 struct shellSettings;
 
@@ -16,10 +17,15 @@ class systemPage : public QWidget {
 
 public:
     systemPage(int FaVers, shellSettings &settings, const bool &traceSwitch, settingsRequests &requests,
-               QWidget *parent = nullptr);
+               const accessProtection &protection, QWidget *parent = nullptr);
     ~systemPage() override;
 
     void fill();
+    // The guard switches as the protection record has them. A click only asks for the guard's
+    // password (the main window's tick does that); the box shows the click until it is answered.
+    void fillGuards();
+    // mode: accessProtection::viewerMode or settingsMode.
+    bool guardChecked(int mode) const;
     // Texts in the current language; what the user typed stays.
     void retranslate();
     QString check() const;
@@ -39,5 +45,6 @@ private:
     shellSettings &settings;
     const bool &traceSwitch;
     settingsRequests &requests;
+    const accessProtection &protection;
     bool manualSavingShown = true;
 };
