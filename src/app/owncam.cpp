@@ -1,6 +1,7 @@
 #include "owncam.h"
 #include "ui_owncam.h"
 
+#include "autostart.h"
 #include "camdata.h"
 #include "camhandel.h"
 #include "commandsender.h"
@@ -83,7 +84,8 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
     traceSwitch = options.logOn;
     // The settings dialog shows the guards of the protection record: read it first.
     dialogs.createPasswordPrompt();
-    settingsDialog = new EinstDia(settings, cameras, requests, overlayPixelSize, traceSwitch, dialogs.protection, this);
+    settingsDialog = new EinstDia(settings, cameras, requests, overlayPixelSize, traceSwitch, dialogs.protection,
+                                  autoStart(QCoreApplication::applicationFilePath(), options.configFile), this);
     settingsDialog->showCamera(currentCam);
 
     firstTick = true;

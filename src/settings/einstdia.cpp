@@ -19,7 +19,7 @@
 
 EinstDia::EinstDia(shellSettings &settings, const QList<camData *> &cameras, settingsRequests &requests,
                    int &overlayPixelSize, const bool &traceSwitch, const accessProtection &protection,
-                   QWidget *parent)
+                   const autoStart &startAtLogin, QWidget *parent)
     : QDialog(parent), ui(new Ui::EinstDia), settings(settings), cameras(cameras), requests(requests)
 {
     ui->setupUi(this);
@@ -30,7 +30,7 @@ EinstDia::EinstDia(shellSettings &settings, const QList<camData *> &cameras, set
     camTab = new camPage(FaVers, ed.translatedCameraTypes());
     sipTab = new sipPage(FaVers);
     videoTab = new videoPage(FaVers, settings, overlayPixelSize, requests);
-    systemTab = new systemPage(FaVers, settings, traceSwitch, requests, protection);
+    systemTab = new systemPage(FaVers, settings, traceSwitch, requests, protection, startAtLogin);
     ui->SipTW->addTab(camTab, QString());
     if (FaVers == 2) {
         // This edition has no intercom page; the module keeps its intercom values as they are.
@@ -51,6 +51,7 @@ EinstDia::EinstDia(shellSettings &settings, const QList<camData *> &cameras, set
     connect(videoTab, &videoPage::autoPopupToggled, camTab, &camPage::setPopupAllowed);
     connect(videoTab, &videoPage::autoPopupToggled, sipTab, &sipPage::setPopupAllowed);
     connect(systemTab, &systemPage::recordingAllowed, camTab, &camPage::setRecordingAllowed);
+    connect(systemTab, &systemPage::problem, this, &EinstDia::inform);
 
     videoTab->fill();
     systemTab->fill();

@@ -7,6 +7,7 @@
 #include <functional>
 
 class accessProtection;
+class autoStart;
 class camData;
 class camPage;
 class sipPage;
@@ -31,7 +32,7 @@ class EinstDia : public QDialog {
 public:
     EinstDia(shellSettings &settings, const QList<camData *> &cameras, settingsRequests &requests,
              int &overlayPixelSize, const bool &traceSwitch, const accessProtection &protection,
-             QWidget *parent = nullptr);
+             const autoStart &startAtLogin, QWidget *parent = nullptr);
     ~EinstDia() override;
 
     // The main window's current camera: the pages show it unless they already do.

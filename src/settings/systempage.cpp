@@ -8,9 +8,9 @@
 #include "shellsettings.h"
 
 systemPage::systemPage(int FaVers, shellSettings &settings, const bool &traceSwitch, settingsRequests &requests,
-                       const accessProtection &protection, QWidget *parent)
+                       const accessProtection &protection, const autoStart &startAtLogin, QWidget *parent)
     : QWidget(parent), ui(new Ui::systemPage), settings(settings), traceSwitch(traceSwitch), requests(requests),
-      protection(protection)
+      protection(protection), loginEntry(startAtLogin)
 {
     ui->setupUi(this);
     for (QWidget *w : std::initializer_list<QWidget *>{ui->Test, ui->ownIpE, ui->ownIpL, ui->EnLogCB})
@@ -45,6 +45,7 @@ void systemPage::connectImmediate()
     connect(ui->protecEistellCB, &QCheckBox::clicked, this, [this] { requests.protectSettingsClicked = true; });
     connect(ui->pswVideoPB, &QPushButton::clicked, this, [this] { requests.changeViewerPassword = true; });
     connect(ui->pswSettingsPB, &QPushButton::clicked, this, [this] { requests.changeSettingsPassword = true; });
+    connect(ui->autoStartCB, &QCheckBox::clicked, this, &systemPage::switchStartAtLogin);
     connect(ui->allBildSaveCB, &QCheckBox::clicked, this, &systemPage::recordingControls);
     connect(ui->autoBildSaveCB, &QCheckBox::clicked, this, &systemPage::recordingControls);
     connect(ui->EnLogCB, &QCheckBox::clicked, this, [this](bool on) {
@@ -68,6 +69,17 @@ void systemPage::recordingControls()
     emit recordingAllowed(automatic);
 }
 
+// Taken over at once: the entry is the setting, there is nothing to store later.
+void systemPage::switchStartAtLogin(bool on)
+{
+    if (loginEntry.setEnabled(on))
+        return;
+    ui->autoStartCB->setChecked(loginEntry.isEnabled());
+    const QString text = on ? tr("Der Eintrag für den Start beim Anmelden konnte nicht geschrieben werden:\n%1")
+                            : tr("Der Eintrag für den Start beim Anmelden konnte nicht entfernt werden:\n%1");
+    emit problem(text.arg(loginEntry.entryPath()));
+}
+
 void systemPage::fill()
 {
     {
@@ -82,6 +94,8 @@ void systemPage::fill()
         ui->audioEffCB->setChecked(settings.SoundEn);
         ui->audioEffE->setText(settings.Soundfile);
         ui->EnLogCB->setChecked(traceSwitch);
+        // The entry's real state: it may have been switched from the command line meanwhile.
+        ui->autoStartCB->setChecked(loginEntry.isEnabled());
     }
     fillGuards();
     ui->autoBildSaveCB->setEnabled(!settings.BildAllSaveEn && manualSavingShown);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "autostart.h"
+
 #include <QWidget>
 
 class accessProtection;
@@ -17,7 +19,7 @@ class systemPage : public QWidget {
 
 public:
     systemPage(int FaVers, shellSettings &settings, const bool &traceSwitch, settingsRequests &requests,
-               const accessProtection &protection, QWidget *parent = nullptr);
+               const accessProtection &protection, const autoStart &startAtLogin, QWidget *parent = nullptr);
     ~systemPage() override;
 
     void fill();
@@ -36,15 +38,19 @@ public:
 signals:
     // Automatic recording switched on or off for all modules.
     void recordingAllowed(bool allowed);
+    // Something the user must know about: the start at login could not be switched.
+    void problem(const QString &text);
 
 private:
     void connectImmediate();
     void recordingControls();
+    void switchStartAtLogin(bool on);
 
     Ui::systemPage *ui;
     shellSettings &settings;
     const bool &traceSwitch;
     settingsRequests &requests;
     const accessProtection &protection;
+    autoStart loginEntry;
     bool manualSavingShown = true;
 };

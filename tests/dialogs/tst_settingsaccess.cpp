@@ -1,5 +1,6 @@
 #include "../app/viewerfixture.h"
 
+#include "autostart.h"
 #include "einstdia.h"
 #include "pasw1dia.h"
 #include "paswsettings.h"
@@ -30,6 +31,8 @@ private slots:
     void passwordButtons_data();
     void passwordButtons();
     void statisticsButton();
+    void startAtLogin_data();
+    void startAtLogin();
 
 private:
     void prepareStore(bool viewerGuard, bool settingsGuard);
@@ -320,6 +323,63 @@ void tst_settingsAccess::statisticsButton()
     QVERIFY(viewer->dialogs.statistics());
     QVERIFY(viewer->dialogs.statistics()->isVisible());
     QCOMPARE(viewer->dialogs.statistics()->cellText(0, 0), QStringLiteral("Cam 0"));
+}
+
+void tst_settingsAccess::startAtLogin_data()
+{
+    QTest::addColumn<bool>("wasOn");
+    QTest::addColumn<bool>("folderBlocked");  // a file where the autostart folder belongs
+    QTest::addColumn<bool>("isOn");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("switched on") << false << false << true << QString();
+    QTest::newRow("switched off") << true << false << false << QString();
+    QTest::newRow("entry cannot be written") << false << true << false
+                                              << "Der Eintrag für den Start beim Anmelden konnte nicht geschrieben werden";
+}
+
+// The box shows whether the session starts the viewer at login and switches exactly that: an
+// entry in the user's autostart folder that starts this program on this INI file.
+void tst_settingsAccess::startAtLogin()
+{
+    QFETCH(bool, wasOn);
+    QFETCH(bool, folderBlocked);
+    QFETCH(bool, isOn);
+    QFETCH(QString, message);
+    const QString folder = fixture->configHome() + QStringLiteral("/autostart");
+    const QString entry = folder + QStringLiteral("/" DXCAM_APP_ID ".desktop");
+    QVERIFY(QDir().mkpath(fixture->configHome()));
+    if (folderBlocked) {
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+    startViewer();
+    viewer->einstellFun();
+    auto *check = inSettings<QCheckBox>("autoStartCB");
+    QVERIFY(!check->isChecked());
+    if (wasOn) {
+        // Switched from the command line while the viewer runs: the dialog shows it when opened.
+        viewer->settingsDialog->hide();
+        QVERIFY(autoStart(QCoreApplication::applicationFilePath(), fixture->iniPath()).setEnabled(true));
+        viewer->einstellFun();
+        QVERIFY(check->isChecked());
+    }
+
+    check->click();
+    QCOMPARE(check->isChecked(), isOn);
+    QMessageBox *box = openMessage();
+    QCOMPARE(box ? box->text().section(QLatin1Char(':'), 0, 0) : QString(), message);
+    if (box)
+        QVERIFY(box->text().endsWith(entry));
+    QCOMPARE(QFileInfo(entry).isFile(), isOn);
+    if (!isOn)
+        return;
+    QFile file(entry);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    const QString exec = QStringLiteral("\nExec=") + QCoreApplication::applicationFilePath() + QStringLiteral(" --config ")
+                         + fixture->iniPath() + QLatin1Char('\n');
+    QVERIFY2(text.contains(exec), qPrintable(text));
+    QVERIFY(!text.contains(QStringLiteral("Hidden=true")));
 }
 
 QTEST_MAIN(tst_settingsAccess)
