@@ -23,7 +23,8 @@ constexpr int itemOffset = 20;
 constexpr int captionOffset = 10;
 constexpr int captionWidth = 350;
 const char *const unconnectedPrefix = "!UNCONNECTED! : ";
-const char *const badPicturePrefix = "!BILD Fehler! : ";
+// Drawn over the picture: the user reads it.
+const char *const badPicturePrefix = QT_TRANSLATE_NOOP("popupOneWin", "!BILD Fehler! : ");
 const char *const picturePrefix = "> ";
 }  // namespace
 
@@ -317,7 +318,7 @@ void popupOneWin::renderPopup()
         // Decoded straight to the size shown, at the smallest reduction that covers it.
         QImage decoded = tileDecoder::decode(jpeg, targetSize, settings.scaleMode);
         if (decoded.isNull())
-            prefix = QString::fromLatin1(badPicturePrefix);
+            prefix = tr(badPicturePrefix);
         else
             shown = QPixmap::fromImage(std::move(decoded));
     }
@@ -352,7 +353,7 @@ bool popupOneWin::preparePicture(QByteArray &jpeg)
     }
     const QSize size = newest.size() < shortestPicture ? QSize() : tileDecoder::pictureSize(newest);
     if (size.isEmpty()) {
-        prefix = QString::fromLatin1(badPicturePrefix);
+        prefix = tr(badPicturePrefix);
         sourceSize = placeholder.size();
         return false;
     }

@@ -67,6 +67,13 @@ and edit it</translation>
     </message>
 </context>
 <context>
+    <name>auxDialogs</name>
+    <message>
+        <source>Die Einstellung konnte nicht gespeichert werden: die Datei %1 ist nicht beschreibbar.</source>
+        <translation>The setting could not be saved: the file %1 cannot be written.</translation>
+    </message>
+</context>
+<context>
     <name>camData</name>
     <message>
         <source>Eingehender Ruf von </source>
@@ -322,6 +329,13 @@ and edit it</translation>
     </message>
 </context>
 <context>
+    <name>manualRecorder</name>
+    <message>
+        <source>Datei oder Ordner nicht mehr vorhanden</source>
+        <translation>File or folder no longer there</translation>
+    </message>
+</context>
+<context>
     <name>ownCam</name>
     <message>
         <source>ownCam</source>
@@ -519,6 +533,67 @@ choose &lt;Quit&gt; in the system tray menu.</translation>
     <message>
         <source>Das Passwort konnte nicht gespeichert werden: die Datei %1 ist nicht beschreibbar.</source>
         <translation>The password could not be saved: the file %1 cannot be written.</translation>
+    </message>
+</context>
+<context>
+    <name>picturePrinter</name>
+    <message>
+        <source>Das Bild ist fehlerhaft und kann nicht gedruckt werden.</source>
+        <translation>The picture is damaged and cannot be printed.</translation>
+    </message>
+    <message>
+        <source>Der Drucker hat den Auftrag nicht angenommen.</source>
+        <translation>The printer did not accept the job.</translation>
+    </message>
+</context>
+<context>
+    <name>popupOneWin</name>
+    <message>
+        <source>!BILD Fehler! : </source>
+        <translation>!PICTURE ERROR! : </translation>
+    </message>
+</context>
+<context>
+    <name>saveAVI</name>
+    <message>
+        <source>Dialog</source>
+        <translation>Dialog</translation>
+    </message>
+    <message>
+        <source>Aufnahme starten
+Aufnahme fortsetzen</source>
+        <translation>Start recording
+Continue recording</translation>
+    </message>
+    <message>
+        <source>Aufnahme unterbrechen</source>
+        <translation>Pause recording</translation>
+    </message>
+    <message>
+        <source>Aufnahme beenden
+Dialog verlassen</source>
+        <translation>Stop recording
+Leave dialog</translation>
+    </message>
+    <message>
+        <source> Fehler beim File anlegen !! </source>
+        <translation> Error creating the file !! </translation>
+    </message>
+    <message>
+        <source>Fehler beim File öffnen !! </source>
+        <translation>Error opening the file !! </translation>
+    </message>
+    <message>
+        <source>Fehler beim File schreiben !! </source>
+        <translation>Error writing the file !! </translation>
+    </message>
+    <message>
+        <source>Laufzeit: </source>
+        <translation>Running time: </translation>
+    </message>
+    <message>
+        <source> Sekunden</source>
+        <translation> seconds</translation>
     </message>
 </context>
 <context>
@@ -794,6 +869,22 @@ geschrieben werden.</source>
         <source>Datei auswählen ...</source>
         <translation>Choose a file ...</translation>
     </message>
+    <message>
+        <source>Beim Anmelden starten</source>
+        <translation>Start at login</translation>
+    </message>
+    <message>
+        <source>Der Eintrag für den Start beim Anmelden konnte nicht geschrieben werden:
+%1</source>
+        <translation>The entry that starts the viewer at login could not be written:
+%1</translation>
+    </message>
+    <message>
+        <source>Der Eintrag für den Start beim Anmelden konnte nicht entfernt werden:
+%1</source>
+        <translation>The entry that starts the viewer at login could not be removed:
+%1</translation>
+    </message>
 </context>
 <context>
     <name>videoPage</name>
@@ -944,67 +1035,6 @@ geschrieben werden.</source>
     <message>
         <source>Sprechstelle</source>
         <translation>Door station</translation>
-    </message>
-</context>
-<context>
-    <name>manualRecorder</name>
-    <message>
-        <source>Datei oder Ordner nicht mehr vorhanden</source>
-        <translation>File or folder no longer there</translation>
-    </message>
-</context>
-<context>
-    <name>picturePrinter</name>
-    <message>
-        <source>Das Bild ist fehlerhaft und kann nicht gedruckt werden.</source>
-        <translation>The picture is damaged and cannot be printed.</translation>
-    </message>
-    <message>
-        <source>Der Drucker hat den Auftrag nicht angenommen.</source>
-        <translation>The printer did not accept the job.</translation>
-    </message>
-</context>
-<context>
-    <name>saveAVI</name>
-    <message>
-        <source>Dialog</source>
-        <translation>Dialog</translation>
-    </message>
-    <message>
-        <source>Aufnahme starten
-Aufnahme fortsetzen</source>
-        <translation>Start recording
-Continue recording</translation>
-    </message>
-    <message>
-        <source>Aufnahme unterbrechen</source>
-        <translation>Pause recording</translation>
-    </message>
-    <message>
-        <source>Aufnahme beenden
-Dialog verlassen</source>
-        <translation>Stop recording
-Leave dialog</translation>
-    </message>
-    <message>
-        <source> Fehler beim File anlegen !! </source>
-        <translation> Error creating the file !! </translation>
-    </message>
-    <message>
-        <source>Fehler beim File öffnen !! </source>
-        <translation>Error opening the file !! </translation>
-    </message>
-    <message>
-        <source>Fehler beim File schreiben !! </source>
-        <translation>Error writing the file !! </translation>
-    </message>
-    <message>
-        <source>Laufzeit: </source>
-        <translation>Running time: </translation>
-    </message>
-    <message>
-        <source> Sekunden</source>
-        <translation> seconds</translation>
     </message>
 </context>
 </TS>
