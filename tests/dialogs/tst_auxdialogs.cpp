@@ -3,16 +3,19 @@
 
 #include "auxdialogs.h"
 #include "camhandel.h"
+#include "einstdia.h"
 #include "owngraphscene.h"
 #include "ownmsgbox.h"
 #include "pasw1dia.h"
 #include "popuponewin.h"
 #include "paswdia.h"
 #include "paswsettings.h"
+#include "saveavi.h"
 #include "service.h"
 #include "sprachedia.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -23,6 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QXmlStreamReader>
 #include <QtTest>
@@ -371,23 +375,26 @@ QStringList tst_auxDialogs::visibleTexts(ownCam &viewer)
         if (!window->isVisible())
             continue;
         texts.append(window->windowTitle());
-        // Dialogs owned by the main window are windows of their own.
-        const auto inWindow = [window](QWidget *w) { return w->window() == window; };
-        for (QLabel *w : window->findChildren<QLabel *>()) {
-            if (inWindow(w))
-                texts.append(w->text());
-        }
-        for (QAbstractButton *w : window->findChildren<QAbstractButton *>()) {
-            if (inWindow(w))
-                texts.append(w->text());
-        }
-        for (QGroupBox *w : window->findChildren<QGroupBox *>()) {
-            if (inWindow(w))
-                texts.append(w->title());
-        }
-        for (QTableWidget *w : window->findChildren<QTableWidget *>()) {
-            for (int c = 0; inWindow(w) && c < w->columnCount(); ++c)
-                texts.append(w->horizontalHeaderItem(c)->text());
+        // Dialogs owned by the main window are windows of their own; pages not shown count too.
+        for (QWidget *w : window->findChildren<QWidget *>()) {
+            if (w->window() != window)
+                continue;
+            texts.append(w->toolTip());
+            if (auto *label = qobject_cast<QLabel *>(w))
+                texts.append(label->text());
+            else if (auto *button = qobject_cast<QAbstractButton *>(w))
+                texts.append(button->text());
+            else if (auto *group = qobject_cast<QGroupBox *>(w))
+                texts.append(group->title());
+            else if (auto *edit = qobject_cast<QLineEdit *>(w))
+                texts.append(edit->placeholderText());
+            for (int i = 0; qobject_cast<QComboBox *>(w) && i < static_cast<QComboBox *>(w)->count(); ++i)
+                texts.append(static_cast<QComboBox *>(w)->itemText(i));
+            for (int i = 0; qobject_cast<QTabWidget *>(w) && i < static_cast<QTabWidget *>(w)->count(); ++i)
+                texts.append(static_cast<QTabWidget *>(w)->tabText(i));
+            auto *table = qobject_cast<QTableWidget *>(w);
+            for (int c = 0; table && c < table->columnCount(); ++c)
+                texts.append(table->horizontalHeaderItem(c)->text());
         }
     }
     texts.removeAll(QString());
@@ -400,7 +407,10 @@ void tst_auxDialogs::languageSwitchRetranslatesOpenWindows()
     QVERIFY(german.size() > 50);
     setGuard(true, QStringLiteral("4711"));
     QTemporaryDir translations;
-    startViewer(2, QStringLiteral("Autohide=1\nTimeout=30\n"));
+    QTemporaryDir recordings;
+    fixture->writeIni(2, QStringLiteral("Autohide=1\nTimeout=30\n"),
+                      QStringLiteral("Autosave=1\nImageFolder=%1\n").arg(recordings.path()));
+    viewer = fixture->start();
     spracheDia *language = addLanguageDialog(translations);
     viewerFixture::tick(*viewer, 3);
 
@@ -418,33 +428,59 @@ void tst_auxDialogs::languageSwitchRetranslatesOpenWindows()
     // Shown by hand after the evaluation, which hides it without OwnPopWin.
     viewer->popupWindow()->show();
     viewer->popupWindow()->panel()->show();
+    viewer->trayMenu()->actions().at(5)->trigger();  // "&Einstellungen"
+    QVERIFY(viewer->settingsDialog->isVisible());
+    viewer->cameras[1]->videoCommand = true;
+    viewerFixture::tick(*viewer);
+    QVERIFY(viewer->videoDialog() && viewer->videoDialog()->isVisible());
     viewer->trayMenu()->actions().at(4)->trigger();  // "&Sprache"
     QVERIFY(language->isVisible());
+    // A text the translation covers, or one that reads as German (for texts that miss tr()).
+    static const QRegularExpression germanWords(
+        QStringLiteral("[äöüÄÖÜß]|\\b(und|nicht|kein|Kamera|Bild|Bilder|Datei|Fehler|Einstellungen|speichern|"
+                       "Aufnahme|Passwort|Sprache|Beenden|Modul|Sprechstelle|aktiv|Abbrechen|Verzeichnis|"
+                       "Sekunden|Fenster|Reihe|Spalte|Hoch|Runter|Beleuchtung|Benutzer|schützen|starten)\\b"));
     const auto germanLeft = [&] {
         QStringList left;
         for (const QString &text : visibleTexts(*viewer)) {
-            if (german.contains(text))
+            if (german.contains(text) || text.contains(germanWords))
                 left.append(text);
         }
         return left;
     };
-    QVERIFY(germanLeft().size() > 20);
+    QVERIFY(germanLeft().size() > 100);
 
     language->findChild<QRadioButton *>(QStringLiteral("enRB"))->click();
     language->findChild<QPushButton *>(QStringLiteral("okPB"))->click();
     viewerFixture::tick(*viewer);
+    // The recording dialog follows the change event the event loop delivers.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     QVERIFY2(germanLeft().isEmpty(), qPrintable(germanLeft().join(QStringLiteral(" | "))));
     QCOMPARE(viewer->trayMenu()->actions().last()->text(), QStringLiteral("&Quit"));
     QCOMPARE(viewer->dialogs.passwordPrompt()->windowTitle(), QStringLiteral("Viewer password"));
     QCOMPARE(viewer->settings.language, 0);
+    // The settings dialog's next Apply stores the choice for the next start.
+    viewer->settingsDialog->findChild<QPushButton *>(QStringLiteral("anwPB"))->click();
+    viewerFixture::tick(*viewer);
+    QVERIFY(fixture->readIni().contains(QStringLiteral("\nlanguage=0\n")));
+
+    // A choice cancelled is no choice: the dialog shows again what is in effect.
+    auto *germanChoice = language->findChild<QRadioButton *>(QStringLiteral("deRB"));
+    language->prepare();
+    germanChoice->click();
+    language->findChild<QPushButton *>(QStringLiteral("cancelPB"))->click();
+    language->prepare();
+    QVERIFY(!germanChoice->isChecked());
 
     // And back to German.
-    language->prepare();
-    language->findChild<QRadioButton *>(QStringLiteral("deRB"))->click();
+    germanChoice->click();
     language->findChild<QPushButton *>(QStringLiteral("okPB"))->click();
     viewerFixture::tick(*viewer);
     QCOMPARE(viewer->trayMenu()->actions().last()->text(), QStringLiteral("&Beenden"));
     QCOMPARE(viewer->settings.language, -1);
+    viewer->settingsDialog->findChild<QPushButton *>(QStringLiteral("anwPB"))->click();
+    viewerFixture::tick(*viewer);
+    QVERIFY(fixture->readIni().contains(QStringLiteral("\nlanguage=-1\n")));
 }
 
 void tst_auxDialogs::storedLanguageAtStart_data()
