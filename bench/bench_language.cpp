@@ -1,5 +1,5 @@
 // How long a language switch takes with every window of the viewer open, and whether the 40 ms
-// tick keeps its period meanwhile. The viewer runs in this process on the platform given (the
+// tick keeps its period meanwhile (the settings and recording dialogs included). The viewer runs in this process on the platform given (the
 // script runs it on an X server of its own), with 20 cameras: simulated by dxsim replaying the
 // reference pictures when a picture folder is given, else modules nobody answers for.
 //
@@ -18,10 +18,12 @@
 #include "auxdialogs.h"
 #include "camdata.h"
 #include "camhandel.h"
+#include "einstdia.h"
 #include "owncam.h"
 #include "ownmsgbox.h"
 #include "pasw1dia.h"
 #include "paswdia.h"
+#include "saveavi.h"
 #include "service.h"
 #include "sprachedia.h"
 
@@ -36,6 +38,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QToolButton>
 #include <QTimer>
 
 #include <algorithm>
@@ -230,8 +233,19 @@ int main(int argc, char **argv)
     viewer->requests.openStatistics = true;
     viewer->trayNotice()->show();
     viewer->panel()->show();
+    viewer->einstellFun();
+    // The recording dialog records the second camera into the temporary folder.
+    viewer->settings.Autosave = true;
+    viewer->settings.ImageFolder = dir.filePath(QStringLiteral("recordings"));
+    QDir().mkpath(viewer->settings.ImageFolder);
+    viewer->cameras.at(viewer->cameras.size() > 1 ? 1 : 0)->videoCommand = true;
     language->prepare();
     runFor(2000);
+    if (!viewer->settingsDialog->isVisible() || !viewer->videoDialog() || !viewer->videoDialog()->isVisible()) {
+        std::fprintf(stderr, "the settings or the recording dialog did not open\n");
+        return 1;
+    }
+    auto *pauseRecording = viewer->videoDialog()->findChild<QToolButton *>(QStringLiteral("StopTB"));
 
     auto *english = language->findChild<QRadioButton *>(QStringLiteral("enRB"));
     auto *german = language->findChild<QRadioButton *>(QStringLiteral("deRB"));
@@ -266,8 +280,11 @@ int main(int argc, char **argv)
         runFor(500);
         const bool inEnglish = toEnglish;
         if (textsUs < 0 || viewer->dialogs.statistics()->windowTitle() != (inEnglish ? "Service data" : "Service Daten")
-            || viewer->trayNotice()->text().startsWith(QLatin1String("The program")) != inEnglish) {
-            std::fprintf(stderr, "switch %d: texts not retranslated within 500 ms\n", i);
+            || viewer->trayNotice()->text().startsWith(QLatin1String("The program")) != inEnglish
+            || viewer->settingsDialog->windowTitle().endsWith(QLatin1String(" Settings")) != inEnglish
+            || pauseRecording->text().startsWith(QLatin1String("Pause recording")) != inEnglish) {
+            std::fprintf(stderr, "switch %d: texts not retranslated within 500 ms (%s | %s)\n", i,
+                         qPrintable(viewer->settingsDialog->windowTitle()), qPrintable(pauseRecording->text()));
             ++wrongTexts;
         } else {
             toTexts.push_back((textsUs - clickUs) / 1000.0);
@@ -320,6 +337,7 @@ int main(int argc, char **argv)
     }();
     std::printf("pictures displayed meanwhile: %lld\n", qlonglong(framesShown));
     language->apply(-1);
+    viewer->videoDialog()->stopRecording();
     viewer.reset();
     if (simulator) {
         simulator->terminate();
