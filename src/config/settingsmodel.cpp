@@ -116,19 +116,19 @@ QString missingModuleKey(const iniData &ini, const QString &section)
 
 void loadModules(iniData &ini, int moduleMax, const std::function<bool(const QString &)> &create)
 {
-    const auto translate = [](const char *text) { return QCoreApplication::translate("settingsModel", text); };
     QString section;
     QString stoppedAt;
     QString laterReason;
     int loaded = 0;
     while (ini.nextModuleSection(section)) {
         if (loaded == moduleMax) {
-            laterReason = translate("mehr als %1 Module").arg(moduleMax);
+            laterReason = QCoreApplication::translate("settingsModel", "mehr als %1 Module").arg(moduleMax);
             break;
         }
         if (!create(section)) {
             stoppedAt = section;
-            laterReason = translate("folgt auf den unvollständigen Abschnitt [%1]").arg(section);
+            laterReason = QCoreApplication::translate("settingsModel", "folgt auf den unvollständigen Abschnitt [%1]")
+                              .arg(section);
             break;
         }
         ++loaded;
@@ -137,7 +137,9 @@ void loadModules(iniData &ini, int moduleMax, const std::function<bool(const QSt
         if (name != stoppedAt)
             return laterReason;
         const QString missing = missingModuleKey(ini, name);
-        return missing.isEmpty() ? translate("Modul nicht angelegt") : translate("%1 fehlt").arg(missing);
+        if (missing.isEmpty())
+            return QCoreApplication::translate("settingsModel", "Modul nicht angelegt");
+        return QCoreApplication::translate("settingsModel", "%1 fehlt").arg(missing);
     });
 }
 

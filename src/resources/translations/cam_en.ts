@@ -287,6 +287,17 @@ and edit it</translation>
     </message>
 </context>
 <context>
+    <name>doorSound</name>
+    <message>
+        <source>Audio-Effekt &quot;%1&quot; kann nicht gelesen werden.</source>
+        <translation>The sound file &quot;%1&quot; cannot be read.</translation>
+    </message>
+    <message>
+        <source>Audio-Effekt &quot;%1&quot; ist keine WAV-Datei und wird nicht abgespielt.</source>
+        <translation>The sound file &quot;%1&quot; is not a WAV file and is not played.</translation>
+    </message>
+</context>
+<context>
     <name>edition</name>
     <message>
         <source>TORVA HRS-410 MultiViewer V2.2.6</source>
@@ -326,6 +337,18 @@ and edit it</translation>
     <message>
         <source>Tür öffnen,Beleuchtung ein</source>
         <translation>Open door,Light on</translation>
+    </message>
+    <message>
+        <source>Die Einstellungsdatei &quot;%1&quot; kann nicht gelesen werden (%2); es gilt das Standardmodul, und die Datei wird nicht überschrieben.</source>
+        <translation>The settings file &quot;%1&quot; cannot be read (%2); the standard module is used, and the file is not overwritten.</translation>
+    </message>
+    <message>
+        <source>Abschnitt [%1] nicht geladen: %2. Er bleibt unverändert in der Datei.</source>
+        <translation>Section [%1] not loaded: %2. It stays unchanged in the file.</translation>
+    </message>
+    <message>
+        <source>kein bekannter Schlüssel</source>
+        <translation>no known key</translation>
     </message>
 </context>
 <context>
@@ -396,6 +419,12 @@ and edit it</translation>
     <message>
         <source>&amp;ToggleHideCtrl</source>
         <translation>&amp;Toggle control bar</translation>
+    </message>
+    <message>
+        <source>Die Einstellungsdatei &quot;%1&quot; kann nicht gelesen werden.
+Der Viewer arbeitet mit dem Standardmodul und überschreibt die Datei nicht.</source>
+        <translation>The settings file &quot;%1&quot; cannot be read.
+The viewer works with the standard module and does not overwrite the file.</translation>
     </message>
 </context>
 <context>
@@ -649,6 +678,25 @@ Leave dialog</translation>
     <message>
         <source>Tuer=%1(%2[s]);</source>
         <translation>Door=%1(%2[s]);</translation>
+    </message>
+</context>
+<context>
+    <name>settingsModel</name>
+    <message>
+        <source>mehr als %1 Module</source>
+        <translation>more than %1 modules</translation>
+    </message>
+    <message>
+        <source>folgt auf den unvollständigen Abschnitt [%1]</source>
+        <translation>follows the incomplete section [%1]</translation>
+    </message>
+    <message>
+        <source>Modul nicht angelegt</source>
+        <translation>module not set up</translation>
+    </message>
+    <message>
+        <source>%1 fehlt</source>
+        <translation>%1 is missing</translation>
     </message>
 </context>
 <context>
