@@ -26,9 +26,10 @@ void popupControl::restartTimeout()
     referenceMs = clock.elapsed();
 }
 
+// Past any time-out the settings allow, whether or not a millisecond has passed since.
 void popupControl::expireTimeout()
 {
-    referenceMs = clock.elapsed() - 100 * 1000;
+    referenceMs = clock.elapsed() - (qint64(owner.settings.Timeout) + 1) * 1000;
 }
 
 void popupControl::statusEvents()

@@ -80,17 +80,20 @@ void tst_popupControl::startHidden_data()
 {
     QTest::addColumn<bool>("hideStart");
     QTest::addColumn<bool>("autohide");
+    QTest::addColumn<int>("timeout");
     QTest::addColumn<bool>("hidden");
-    QTest::newRow("start hidden") << true << true << true;
-    QTest::newRow("no auto-hide: stays") << true << false << false;
+    QTest::newRow("start hidden") << true << true << 100 << true;
+    QTest::newRow("start hidden, longest time-out") << true << true << 1000 << true;
+    QTest::newRow("no auto-hide: stays") << true << false << 100 << false;
 }
 
 void tst_popupControl::startHidden()
 {
     QFETCH(bool, hideStart);
     QFETCH(bool, autohide);
+    QFETCH(int, timeout);
     QFETCH(bool, hidden);
-    startViewer(1, QStringLiteral("Autohide=%1\nTimeout=100\n").arg(int(autohide)),
+    startViewer(1, QStringLiteral("Autohide=%1\nTimeout=%2\n").arg(int(autohide)).arg(timeout),
                 QStringLiteral("HideStartEn=%1\n").arg(int(hideStart)));
     viewerFixture::tick(*viewer, 4);
     QCOMPARE(viewer->isHidden(), hidden);
