@@ -315,8 +315,11 @@ void popupOneWin::renderPopup()
     QByteArray jpeg;
     QPixmap shown;
     if (preparePicture(jpeg)) {
-        // Decoded straight to the size shown, at the smallest reduction that covers it.
-        QImage decoded = tileDecoder::decode(jpeg, targetSize, settings.scaleMode);
+        // Decoded straight to the size shown, at the smallest reduction that covers it, into the
+        // memory of the picture before last: no memory is taken and given back 25 times a second.
+        QImage reuse = retired.toImage();
+        retired = QPixmap();
+        QImage decoded = tileDecoder::decode(jpeg, targetSize, settings.scaleMode, std::move(reuse));
         if (decoded.isNull())
             prefix = tr(badPicturePrefix);
         else
@@ -328,6 +331,7 @@ void popupOneWin::renderPopup()
         resizePending = true;
         return;
     }
+    retired = std::move(display);
     display = shown;
     if (current && ui->popTW->currentIndex() >= 0)
         ui->popTW->setTabText(ui->popTW->currentIndex(), current->camModule.camName);

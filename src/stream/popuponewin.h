@@ -117,6 +117,7 @@ private:
     QGraphicsPixmapItem *item = nullptr;
     QPixmap placeholder;
     QPixmap display;
+    QPixmap retired;  // the picture shown before, until the item has let it go: the next one's memory
     QSize sourceSize;  // the picture the window fits to
     bool resizePending = false;
     QSizeF margin;
