@@ -222,6 +222,11 @@ QStringList iniData::sectionNames(const QStringList &lines)
 
 QStringList iniData::sectionBlock(const QStringList &lines, const QString &name)
 {
+    // A module name may hold brackets ("Tor [Ost]"), which the bracket-free comparison would
+    // never find again: the module would vanish at the next start and take every later module
+    // with it. Its exact header line is therefore looked for first.
+    const QString header = QLatin1Char('[') + name + QLatin1Char(']');
+    const bool exactHeader = lines.contains(header);
     QStringList block;
     bool inside = false;
     for (const QString &line : lines) {
@@ -230,7 +235,7 @@ QStringList iniData::sectionBlock(const QStringList &lines, const QString &name)
         if (!inside) {
             QString bare = line;
             bare.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
-            inside = bare == name;
+            inside = exactHeader ? line == header : bare == name;
             continue;
         }
         if (line.startsWith(QLatin1Char('[')))
@@ -483,8 +488,12 @@ QString iniData::scrambleText(const QString &text, const QString &address, bool 
     QString result = text;
     for (int i = 0; i < result.size(); ++i) {
         const int k = scrambleKey.at(i % scrambleKey.size()).unicode();
-        const int unicode = result.at(i).unicode();
-        const int c = unicode > 0xff ? 0 : unicode;
+        const int c = result.at(i).unicode();
+        // Only codes 32 to 125 map onto themselves and back; an umlaut or a '~' in a password
+        // would come back as another character after a save and a load. Such characters are
+        // kept as they are (a scrambled text never holds them, so old files read the same).
+        if (c < 32 || c > 125)
+            continue;
         const int g = positiveModulo(k + octet, 94);
         const int v = (c - 32) + (unscramble ? 94 - g : g);
         result[i] = QChar(positiveModulo(v, 94) + 32);

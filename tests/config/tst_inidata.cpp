@@ -213,6 +213,9 @@ private slots:
         QTest::newRow("foreign key") << "[System]\nnPicCol=3" << "System|nPicCol|3";
         QTest::newRow("case-sensitive key") << "[Window]\ntimeout=3" << "";
         QTest::newRow("DOS line ends") << "[Window]\r\nTimeout=7\r\n" << "Window|Timeout|7";
+        QTest::newRow("brackets in a module name") << "[Tor [Ost]_1.2.3.4]\ncamName=Tor [Ost]\n[B_2]\nIP=b"
+                                                   << "Tor [Ost]_1.2.3.4|camName|Tor [Ost]\nB_2|IP|b";
+        QTest::newRow("exact header before a bare name") << "Window\nx=1\n[Window]\nx=2" << "Window|x|2";
         QTest::newRow("file order") << "[B_2]\nIP=b\n[Window]\nx=1\n[A_1]\nIP=a"
                                     << "B_2|IP|b\nWindow|x|1\nA_1|IP|a";
     }
@@ -435,6 +438,8 @@ private slots:
         for (int c = 32; c <= 125; ++c)
             printable += QChar(c);
         QTest::newRow("printable range") << printable << "127.0.0.2" << "";
+        QTest::newRow("umlauts, tilde and control characters") << QString::fromLatin1("T\xfcr~\x7f\xdf\t1")
+                                                                << "192.168.0.180" << "";
         QTest::newRow("octet not a number") << "geheim" << "1.2.3.x" << "";
         QTest::newRow("host name") << "geheim" << "cam.example" << "geheim";
         QTest::newRow("three parts") << "geheim" << "10.0.1" << "geheim";

@@ -1,0 +1,192 @@
+// The picture cutter fed a camera stream in reads of random sizes, as the tick reads a connection,
+// against a plain byte-by-byte scan of the cutting rules: both must keep the same pictures, scan
+// position and skip threshold after every read. Checked throughout: every picture starts with
+// 0xFF 0xD8 and is longer than 500 bytes, no read passes the end of the buffer, the queue never
+// holds more than five.
+//
+// The input is a list of operations that build the stream and say when bytes arrive:
+//   0 n16      a picture: 0xFF 0xD8, n bytes without 0xFF, 0xFF 0xD9
+//   1 n8 ...   n bytes taken from the input as they are
+//   2 n16      n * 16 filler bytes without 0xFF
+//   3 n8       n * 64 KiB filler bytes (a way to fill the 8 MiB buffer)
+//   4 n16      n * 8 bytes of the stream arrive at the connection
+//   5          one tick: read when more than 8190 bytes wait, scan when more than 8190 are unscanned
+// At the end everything left arrives and ticks run until nothing more is read.
+#include "framecutter.h"
+#include "fuzzinput.h"
+
+#include <QList>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr qint64 connectionBufferLimit = 4 * 1024 * 1024;  // what the HTTP reply holds unread
+constexpr size_t maxStreamBytes = 24 * 1024 * 1024;
+
+// The cutting rules as they are written down, one byte at a time. A 0xFF that is the last byte
+// received so far waits for the next read, so that a marker split across two reads is seen.
+class referenceCutter {
+public:
+    referenceCutter() : buffer(size_t(frameCutter::payloadSize + frameCutter::slackSize)) {}
+
+    qint64 read(const char *source, qint64 available)
+    {
+        if (fill + available > frameCutter::maxFill) {
+            fill = scanPos = 0;
+            previousStart = -1;
+        }
+        const qint64 n = std::min<qint64>(available, frameCutter::maxFill - fill);
+        std::memcpy(buffer.data() + fill, source, size_t(n));
+        fill += int(n);
+        return n;
+    }
+
+    bool hasUnscanned() const { return fill - scanPos > frameCutter::minChunk; }
+
+    void extract()
+    {
+        if (scanPos >= fill || fill - scanPos < skip)
+            return;
+        do {
+            skip = 0;
+            if (buffer[scanPos] == 0xFF) {
+                if (scanPos + 1 >= fill)
+                    return;
+                if (buffer[scanPos + 1] == 0xD8 && scanPos != 0)
+                    marker();
+            }
+            ++scanPos;
+        } while (scanPos < fill && fill - scanPos >= skip);
+    }
+
+    int fill = 0;
+    int scanPos = 0;
+    int skip = 0;
+    int previousStart = -1;
+    QList<QByteArray> queue;
+
+private:
+    void marker()
+    {
+        if (previousStart >= 0) {
+            const int length = scanPos - previousStart;
+            if (length > frameCutter::falseStartLimit) {
+                queue.append(QByteArray(reinterpret_cast<const char *>(buffer.data()) + previousStart, length));
+                if (queue.size() > frameCutter::maxQueued)
+                    queue.removeFirst();
+                skip = std::max(0, length - frameCutter::skipMargin);
+            }
+        }
+        previousStart = scanPos;
+    }
+
+    std::vector<unsigned char> buffer;
+};
+
+struct run {
+    QByteArray stream;
+    qint64 arrived = 0;  // bytes of the stream that reached the connection
+    qint64 consumed = 0; // bytes read from it
+    frameCutter cutter;
+    referenceCutter reference;
+    int cutBySink = 0;
+
+    run()
+    {
+        cutter.setPictureSink([this](const QByteArray &picture) {
+            FUZZ_CHECK(picture.size() > frameCutter::falseStartLimit, "a picture of 500 bytes or less was cut");
+            FUZZ_CHECK(picture.startsWith("\xFF\xD8"), "a picture does not start with 0xFF 0xD8");
+            ++cutBySink;
+        });
+    }
+
+    void append(const QByteArray &bytes)
+    {
+        if (size_t(stream.size() + bytes.size()) <= maxStreamBytes)
+            stream += bytes;
+    }
+
+    // One tick of the camera worker: read once, then scan.
+    bool tick()
+    {
+        const qint64 available = std::min(arrived - consumed, connectionBufferLimit);
+        bool read = false;
+        if (available > frameCutter::minChunk) {
+            const qint64 wanted = cutter.prepareRead(available);
+            FUZZ_CHECK(wanted > 0 && wanted <= available, "a read of a size nobody offered");
+            FUZZ_CHECK(cutter.filled() + wanted <= frameCutter::maxFill, "a read would pass the buffer's end");
+            std::memcpy(cutter.writePosition(), stream.constData() + consumed, size_t(wanted));
+            cutter.commitRead(wanted);
+            FUZZ_CHECK(reference.read(stream.constData() + consumed, available) == wanted,
+                       "the read size differs from the rules");
+            consumed += wanted;
+            read = true;
+        }
+        if (cutter.hasUnscanned()) {
+            const int before = cutBySink;
+            FUZZ_CHECK(cutter.extractFrames() == cutBySink - before, "the cut count differs from the pictures cut");
+        }
+        if (reference.hasUnscanned())
+            reference.extract();
+        compare();
+        return read;
+    }
+
+    void compare() const
+    {
+        FUZZ_CHECK(cutter.filled() == reference.fill, "fill differs from the rules");
+        FUZZ_CHECK(cutter.scanPosition() == reference.scanPos, "scan position differs from the rules");
+        FUZZ_CHECK(cutter.skipThreshold() == reference.skip, "skip threshold differs from the rules");
+        FUZZ_CHECK(cutter.filled() <= frameCutter::maxFill && cutter.scanPosition() <= cutter.filled(),
+                   "buffer positions out of range");
+        FUZZ_CHECK(cutter.frames().size() <= frameCutter::maxQueued, "more than five pictures queued");
+        FUZZ_CHECK(cutter.frames() == reference.queue, "the queued pictures differ from the rules");
+    }
+};
+
+QByteArray filler(qint64 count)
+{
+    QByteArray bytes(count, Qt::Uninitialized);
+    for (qint64 i = 0; i < count; ++i)
+        bytes[i] = char(0x20 + (i * 7) % 0x5F);
+    return bytes;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    fuzzInput input(data, size);
+    run r;
+    while (!input.empty()) {
+        switch (input.byte() % 6) {
+        case 0: {
+            const QByteArray body = filler(input.word());
+            r.append(QByteArray("\xFF\xD8", 2) + body + QByteArray("\xFF\xD9", 2));
+            break;
+        }
+        case 1:
+            r.append(input.bytes(input.byte()));
+            break;
+        case 2:
+            r.append(filler(qint64(input.word()) * 16));
+            break;
+        case 3:
+            r.append(filler(qint64(input.byte()) * 65536));
+            break;
+        case 4:
+            r.arrived = std::min<qint64>(r.stream.size(), r.arrived + qint64(input.word()) * 8);
+            break;
+        default:
+            r.tick();
+            break;
+        }
+    }
+    r.arrived = r.stream.size();
+    while (r.tick()) {
+    }
+    return 0;
+}
