@@ -19,18 +19,19 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 namespace {
 
 constexpr qint64 connectionBufferLimit = 4 * 1024 * 1024;  // what the HTTP reply holds unread
-constexpr size_t maxStreamBytes = 24 * 1024 * 1024;
+constexpr size_t maxStreamBytes = 12 * 1024 * 1024;  // enough to run the 8 MiB buffer over
 
 // The cutting rules as they are written down, one byte at a time. A 0xFF that is the last byte
 // received so far waits for the next read, so that a marker split across two reads is seen.
 class referenceCutter {
 public:
-    referenceCutter() : buffer(size_t(frameCutter::payloadSize + frameCutter::slackSize)) {}
+    // One buffer for all inputs (a fresh 8 MiB each time would cost more than the input).
+    referenceCutter() : buffer(sharedBuffer()) {}
 
     qint64 read(const char *source, qint64 available)
     {
@@ -39,13 +40,18 @@ public:
             previousStart = -1;
         }
         const qint64 n = std::min<qint64>(available, frameCutter::maxFill - fill);
-        std::memcpy(buffer.data() + fill, source, size_t(n));
+        std::memcpy(buffer + fill, source, size_t(n));
         fill += int(n);
         return n;
     }
 
     bool hasUnscanned() const { return fill - scanPos > frameCutter::minChunk; }
 
+    // The yardstick's own byte loop is neither checked nor a place for the fuzzer to learn from;
+    // left uninstrumented it runs ten times faster.
+#if defined(__clang__)
+    __attribute__((no_sanitize("address", "undefined", "coverage")))
+#endif
     void extract()
     {
         if (scanPos >= fill || fill - scanPos < skip)
@@ -74,7 +80,7 @@ private:
         if (previousStart >= 0) {
             const int length = scanPos - previousStart;
             if (length > frameCutter::falseStartLimit) {
-                queue.append(QByteArray(reinterpret_cast<const char *>(buffer.data()) + previousStart, length));
+                queue.append(QByteArray(reinterpret_cast<const char *>(buffer) + previousStart, length));
                 if (queue.size() > frameCutter::maxQueued)
                     queue.removeFirst();
                 skip = std::max(0, length - frameCutter::skipMargin);
@@ -83,19 +89,37 @@ private:
         previousStart = scanPos;
     }
 
-    std::vector<unsigned char> buffer;
+    static unsigned char *sharedBuffer()
+    {
+        static const std::unique_ptr<unsigned char[]> bytes(
+            new unsigned char[frameCutter::payloadSize + frameCutter::slackSize]);
+        return bytes.get();
+    }
+
+    unsigned char *buffer;
 };
+
+// One cutter for all inputs, started over for each as a new connection starts it over; the skip
+// threshold lives on from one connection to the next, so the reference starts from it.
+frameCutter &sharedCutter()
+{
+    static frameCutter cutter;
+    cutter.restart();
+    cutter.clearQueue();
+    return cutter;
+}
 
 struct run {
     QByteArray stream;
     qint64 arrived = 0;  // bytes of the stream that reached the connection
     qint64 consumed = 0; // bytes read from it
-    frameCutter cutter;
+    frameCutter &cutter = sharedCutter();
     referenceCutter reference;
     int cutBySink = 0;
 
     run()
     {
+        reference.skip = cutter.skipThreshold();
         cutter.setPictureSink([this](const QByteArray &picture) {
             FUZZ_CHECK(picture.size() > frameCutter::falseStartLimit, "a picture of 500 bytes or less was cut");
             FUZZ_CHECK(picture.startsWith("\xFF\xD8"), "a picture does not start with 0xFF 0xD8");
@@ -125,17 +149,17 @@ struct run {
             consumed += wanted;
             read = true;
         }
-        if (cutter.hasUnscanned()) {
-            const int before = cutBySink;
+        const int before = cutBySink;
+        if (cutter.hasUnscanned())
             FUZZ_CHECK(cutter.extractFrames() == cutBySink - before, "the cut count differs from the pictures cut");
-        }
         if (reference.hasUnscanned())
             reference.extract();
-        compare();
+        compare(cutBySink - before);
         return read;
     }
 
-    void compare() const
+    // Pictures once compared stay as they are; only the newly cut ones are compared byte for byte.
+    void compare(int newlyCut) const
     {
         FUZZ_CHECK(cutter.filled() == reference.fill, "fill differs from the rules");
         FUZZ_CHECK(cutter.scanPosition() == reference.scanPos, "scan position differs from the rules");
@@ -143,16 +167,22 @@ struct run {
         FUZZ_CHECK(cutter.filled() <= frameCutter::maxFill && cutter.scanPosition() <= cutter.filled(),
                    "buffer positions out of range");
         FUZZ_CHECK(cutter.frames().size() <= frameCutter::maxQueued, "more than five pictures queued");
-        FUZZ_CHECK(cutter.frames() == reference.queue, "the queued pictures differ from the rules");
+        FUZZ_CHECK(cutter.frames().size() == reference.queue.size(), "the queue length differs from the rules");
+        for (qsizetype i = std::max<qsizetype>(0, cutter.frames().size() - newlyCut); i < cutter.frames().size(); ++i)
+            FUZZ_CHECK(cutter.frames().at(i) == reference.queue.at(i), "a queued picture differs from the rules");
     }
 };
 
+// Bytes without 0xFF, as much as one operation can ask for.
 QByteArray filler(qint64 count)
 {
-    QByteArray bytes(count, Qt::Uninitialized);
-    for (qint64 i = 0; i < count; ++i)
-        bytes[i] = char(0x20 + (i * 7) % 0x5F);
-    return bytes;
+    static const QByteArray pattern = [] {
+        QByteArray bytes(255 * 65536, Qt::Uninitialized);
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            bytes[i] = char(0x20 + (i * 7) % 0x5F);
+        return bytes;
+    }();
+    return QByteArray::fromRawData(pattern.constData(), std::min<qint64>(count, pattern.size()));
 }
 
 } // namespace

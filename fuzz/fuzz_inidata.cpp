@@ -4,6 +4,7 @@
 // adds one, named by the input's last bytes as a user could type them. Loading what was saved
 // must give back every module, and saving that again must write the same file: a save never
 // loses or changes what the program runs with.
+// fuzz options: -max_len=16384
 #include "cameramodule.h"
 #include "fuzzinput.h"
 #include "inidata.h"

@@ -5,6 +5,7 @@
 // of 255 takes the rest of the input).
 //   settings bit 0: intercom record; bits 1-3: CAM_popup / SIP_popup; bit 4: allRufNr;
 //   bits 5-6: the callee list.
+// fuzz options: -max_len=2048
 #include "fuzzinput.h"
 #include "modulestatus.h"
 #include "statusparser.h"
