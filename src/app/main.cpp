@@ -2,6 +2,7 @@
 #include "autostart.h"
 #include "inidata.h"
 #include "owncam.h"
+#include "signalquitter.h"
 #include "singleinstance.h"
 #include "sprachedia.h"
 
@@ -84,11 +85,17 @@ int main(int argc, char *argv[])
         return 0;
     instance.listen();
 
+    // Watched before the window exists; a signal that comes during start-up is served once the
+    // event loop runs.
+    signalQuitter quitter;
+    quitter.install();
     auto *window = new ownCam(options, &QSystemTrayIcon::isSystemTrayAvailable);
     QObject::connect(&instance, &singleInstance::showRequested, window, &ownCam::showOnRequest);
     auto *language = new spracheDia(window->settings.FaVers, window);
     language->scan(QStringLiteral("cam"));
     window->dialogs.setLanguageDialog(language);
+    // SIGTERM (a service manager, a shutdown) and SIGINT end the program as "Beenden" does.
+    QObject::connect(&quitter, &signalQuitter::quitRequested, window, &ownCam::Raus);
 
     window->show();
     const int result = QApplication::exec();

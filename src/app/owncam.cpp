@@ -752,6 +752,8 @@ void ownCam::ShowNormGrWin()
     popup.showNormalRequested();
 }
 
+// The one way out: the tray's "Beenden", SIGTERM and SIGINT all come here, so whatever must be
+// saved or closed before the program ends belongs here.
 void ownCam::Raus()
 {
     closeRecordings();

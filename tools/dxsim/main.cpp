@@ -38,10 +38,10 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    SignalQuitter quitter;
+    signalQuitter quitter;
     if (!quitter.install())
         ConsoleOutput::error(QStringLiteral("cannot watch SIGINT/SIGTERM; stop with \"quit\""));
-    QObject::connect(&quitter, &SignalQuitter::quitRequested, &app, [](int) { QCoreApplication::quit(); });
+    QObject::connect(&quitter, &signalQuitter::quitRequested, &app, [](int) { QCoreApplication::quit(); });
 
     Simulator simulator(options);
     QObject::connect(&simulator, &Simulator::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);

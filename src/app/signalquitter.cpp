@@ -6,32 +6,32 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-int SignalQuitter::fds[2] = {-1, -1};
+int signalQuitter::fds[2] = {-1, -1};
 
-SignalQuitter::SignalQuitter(QObject *parent) : QObject(parent)
+signalQuitter::signalQuitter(QObject *parent) : QObject(parent)
 {
 }
 
-bool SignalQuitter::install()
+bool signalQuitter::install()
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, fds) != 0)
         return false;
     notifier = new QSocketNotifier(fds[1], QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, &SignalQuitter::onReadable);
+    connect(notifier, &QSocketNotifier::activated, this, &signalQuitter::onReadable);
     struct sigaction action = {};
-    action.sa_handler = &SignalQuitter::handle;
+    action.sa_handler = &signalQuitter::handle;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0;
 }
 
-void SignalQuitter::handle(int signal)
+void signalQuitter::handle(int signal)
 {
     const char byte = char(signal);
     [[maybe_unused]] const ssize_t n = ::write(fds[0], &byte, 1);
 }
 
-void SignalQuitter::onReadable()
+void signalQuitter::onReadable()
 {
     char byte = 0;
     if (::read(fds[1], &byte, 1) == 1)
