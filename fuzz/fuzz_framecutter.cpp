@@ -24,7 +24,7 @@
 namespace {
 
 constexpr qint64 connectionBufferLimit = 4 * 1024 * 1024;  // what the HTTP reply holds unread
-constexpr size_t maxStreamBytes = 12 * 1024 * 1024;  // enough to run the 8 MiB buffer over
+constexpr size_t maxStreamBytes = 9 * 1024 * 1024;  // enough to run the 8 MiB buffer over
 
 // The cutting rules as they are written down, one byte at a time. A 0xFF that is the last byte
 // received so far waits for the next read, so that a marker split across two reads is seen.

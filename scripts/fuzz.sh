@@ -47,8 +47,10 @@ for target in "${targets[@]}"; do
   start=$(date +%s)
   # libFuzzer stops at the first finding: start again until the time is used up.
   while left=$((seconds - ($(date +%s) - start))); [ "$left" -gt 0 ]; do
-    # -timeout: a picture or a file that holds the viewer's thread for 10 s is a finding too.
-    nice -n 19 "$build/fuzz/fuzz_$target" "${options[@]}" -max_total_time="$left" -timeout=10 \
+    # -timeout: an input that holds the viewer's thread for long is a finding too. The limit is
+    # wall time and the fuzzer runs at the lowest priority, so it is generous.
+    nice -n 19 "$build/fuzz/fuzz_$target" "${options[@]}" -max_total_time="$left" -timeout=60 \
+      -report_slow_units=60 \
       -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/" "$work" \
       "$root/fuzz/corpus/$target" >>"$log" 2>&1 || status=1
     ran=$(awk '/^stat::counted/ {n = 0} /^stat::number_of_executed_units:/ {n = $2} END {print n + 0}' "$log")
