@@ -18,13 +18,29 @@ public:
     }
     decompressor(const decompressor &) = delete;
     decompressor &operator=(const decompressor &) = delete;
+
+    // A header that does not parse leaves libjpeg-turbo's handle in a state in which every
+    // later call fails: one bad picture would blank every tile decoded on this thread for good.
+    // A handle that failed is therefore replaced.
+    void renew()
+    {
+        if (handle)
+            tjDestroy(handle);
+        handle = tjInitDecompress();
+    }
+
     tjhandle handle;
 };
 
-tjhandle threadHandle()
+decompressor &threadDecompressor()
 {
     thread_local decompressor instance;
-    return instance.handle;
+    return instance;
+}
+
+tjhandle threadHandle()
+{
+    return threadDecompressor().handle;
 }
 
 // RGB32 is 0xffRRGGBB in native byte order; the alpha variants guarantee the 0xff byte that
@@ -40,10 +56,13 @@ bool readHeader(tjhandle handle, const QByteArray &jpeg, header &out)
 {
     int subsampling = 0;
     int colorspace = 0;
-    return tjDecompressHeader3(handle, reinterpret_cast<const unsigned char *>(jpeg.constData()),
-                               static_cast<unsigned long>(jpeg.size()), &out.width, &out.height,
-                               &subsampling, &colorspace) == 0
-        && out.width > 0 && out.height > 0;
+    if (tjDecompressHeader3(handle, reinterpret_cast<const unsigned char *>(jpeg.constData()),
+                            static_cast<unsigned long>(jpeg.size()), &out.width, &out.height, &subsampling,
+                            &colorspace) != 0) {
+        threadDecompressor().renew();
+        return false;
+    }
+    return out.width > 0 && out.height > 0;
 }
 
 bool saneSize(const header &h)
@@ -115,6 +134,7 @@ QImage tileDecoder::decode(const QByteArray &jpeg, const QSize &tile, int scaleM
                       static_cast<unsigned long>(jpeg.size()), decoded.bits(), size.width(),
                       int(decoded.bytesPerLine()), size.height(), pixelFormat, TJFLAG_LIMITSCANS) != 0
         && tjGetErrorCode(handle) == TJERR_FATAL) {
+        threadDecompressor().renew();
         return QImage();
     }
     if (size == target)

@@ -3,6 +3,7 @@
 #include "tiledecoder.h"
 
 #include <QImageWriter>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <turbojpeg.h>
@@ -99,6 +100,8 @@ private slots:
     void unchangedTileDrawnOnce();
     void samePictureNotDecodedAgain();
     void parallelFinish();
+    void goodPictureAfterBadOne_data();
+    void goodPictureAfterBadOne();
 };
 
 void tst_tileRender::decodeSizes_data()
@@ -383,6 +386,34 @@ void tst_tileRender::parallelFinish()
     QTRY_VERIFY(allShown());
     for (int i = 0; i < 3; ++i)
         QCOMPARE(cameras[i]->displayPixmap().size(), QSize(160 + 40 * i, 120));
+}
+
+void tst_tileRender::goodPictureAfterBadOne_data()
+{
+    QTest::addColumn<QByteArray>("bad");
+    const QByteArray picture = solidJpeg(QSize(160, 120), QColor(200, 40, 40));
+    QByteArray noise(3000, Qt::Uninitialized);
+    QRandomGenerator(11).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+    QTest::newRow("noise after a start marker") << QByteArray("\xFF\xD8", 2) + noise;
+    QTest::newRow("header cut short") << picture.left(100);
+    QTest::newRow("picture cut in its scan") << picture.left(picture.size() - 200);
+    QTest::newRow("only a start marker") << QByteArray("\xFF\xD8", 2);
+    QTest::newRow("claims 65500 x 65500") << claimingSize(QSize(65500, 65500));
+    QTest::newRow("progressive, 501 scans") << progressiveWithScans(501);
+}
+
+// Whatever a camera sent before, the next good picture decodes: a bad one must not leave the
+// decoder of its thread broken.
+void tst_tileRender::goodPictureAfterBadOne()
+{
+    QFETCH(QByteArray, bad);
+    const QByteArray good = solidJpeg(QSize(640, 480), QColor(30, 60, 220));
+    tileDecoder::decode(bad, QSize(80, 60), 0);
+    tileDecoder::pictureSize(bad);
+    QCOMPARE(tileDecoder::pictureSize(good), QSize(640, 480));
+    const QImage image = tileDecoder::decode(good, QSize(80, 60), 0);
+    QCOMPARE(image.size(), QSize(80, 60));
+    QVERIFY(near(image.pixel(40, 30), QColor(30, 60, 220)));
 }
 
 QTEST_MAIN(tst_tileRender)

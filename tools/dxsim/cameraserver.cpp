@@ -2,13 +2,18 @@
 
 #include "picturesource.h"
 
+#include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace {
 
 constexpr int maxRequestBytes = 16384;
 constexpr qint64 minBacklogBytes = 64 * 1024;
+constexpr int dripIntervalMs = 100;
+constexpr int dripBytes = 8;
+constexpr int hugePictureBytes = 9 * 1024 * 1024;   // above a viewer's 8 MiB receive buffer
 
 } // namespace
 
@@ -46,10 +51,21 @@ bool CameraServer::wantsPicture() const
     return false;
 }
 
-void CameraServer::publish(const QByteArray &part)
+void CameraServer::publish(const QByteArray &picturePart)
 {
     if (stalled)
         return;
+    lastPart = picturePart;
+    if (dripTimer && dripTimer->isActive())
+        return;
+    QByteArray part = picturePart;
+    if (garbage) {
+        part.resize(picturePart.size());
+        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(part.data()), part.size() / 4);
+    } else if (hugeNext) {
+        part = hugePart(picturePart);
+        hugeNext = false;
+    }
     const qint64 backlogLimit = qMax(minBacklogBytes, 2 * qint64(part.size()));
     for (auto it = clients.begin(); it != clients.end(); ++it) {
         Client &c = it.value();
@@ -66,6 +82,61 @@ void CameraServer::publish(const QByteArray &part)
             continue;
         socket->write(part);
     }
+}
+
+void CameraServer::setDrip(bool on)
+{
+    if (!dripTimer) {
+        dripTimer = new QTimer(this);
+        dripTimer->setInterval(dripIntervalMs);
+        connect(dripTimer, &QTimer::timeout, this, &CameraServer::drip);
+    }
+    if (on)
+        dripTimer->start();
+    else
+        dripTimer->stop();
+}
+
+void CameraServer::drip()
+{
+    if (stalled || lastPart.isEmpty())
+        return;
+    const QByteArray bytes = lastPart.mid(dripPos % lastPart.size(), dripBytes);
+    dripPos += bytes.size();
+    for (auto it = clients.begin(); it != clients.end(); ++it) {
+        if (it.value().streaming && it.value().headerSent)
+            it.key()->write(bytes);
+    }
+}
+
+void CameraServer::setAnswer(int status)
+{
+    answerStatus = status;
+    if (status != 0)
+        closeClients();
+}
+
+void CameraServer::heal()
+{
+    stalled = refusing = mute = garbage = hugeNext = false;
+    answerStatus = 0;
+    setDrip(false);
+}
+
+// The picture of the part, made larger by comment segments after its start-of-image marker:
+// still a valid JPEG.
+QByteArray CameraServer::hugePart(const QByteArray &part)
+{
+    const qsizetype start = part.indexOf("\xFF\xD8");
+    if (start < 0)
+        return part;
+    const QByteArray jpeg = part.mid(start, part.lastIndexOf("\r\n") - start);
+    QByteArray padded = jpeg.left(2);
+    const QByteArray comment(65533, 'x');
+    while (padded.size() < hugePictureBytes)
+        padded += "\xFF\xFE\xFF\xFF" + comment;
+    padded += jpeg.mid(2);
+    return PictureSource::wrapPart(padded);
 }
 
 int CameraServer::closeClients()
@@ -108,7 +179,7 @@ void CameraServer::onReadyRead(QTcpSocket *socket)
         return;
     Client &client = it.value();
     const QByteArray data = socket->readAll();
-    if (client.streaming || client.answered)
+    if (client.streaming || client.answered || mute)
         return;   // whatever a client sends after its request is of no interest
     client.request += data;
     if (client.request.contains("\r\n\r\n") || client.request.contains("\n\n")) {
@@ -133,6 +204,14 @@ void CameraServer::answer(QTcpSocket *socket, Client &client)
     const QByteArray path = requestLine.at(1).split('?').value(0);
     if (path != "/mjpg/video.mjpg" && path != "/axis-cgi/mjpg/video.cgi") {
         reject(socket, version + " 404 Not Found", QByteArray());
+        return;
+    }
+    if (answerStatus == 302) {
+        reject(socket, version + " 302 Found", "Location: " + path + "\r\n");
+        return;
+    }
+    if (answerStatus != 0) {
+        reject(socket, version + ' ' + QByteArray::number(answerStatus) + " Fault", QByteArray());
         return;
     }
     if (!authorised(lines)) {

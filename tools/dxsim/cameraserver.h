@@ -6,6 +6,7 @@
 #include <QObject>
 
 class QTcpServer;
+class QTimer;
 class QTcpSocket;
 
 // One simulated camera: answers the MJPEG request on its own loopback address and pushes the
@@ -31,6 +32,19 @@ public:
     int closeClients();
     int streamingClients() const;
 
+    // Faults a real camera shows now and then. Mute: connections are accepted but never
+    // answered. Drip: streaming clients get a few bytes every 100 ms instead of pictures.
+    // Garbage: streaming clients get random bytes instead of pictures. Answer: requests are
+    // refused with this HTTP status (0: served again); streaming clients are closed. Huge: every
+    // streaming client gets one picture larger than a viewer's receive buffer next.
+    void setMute(bool on) { mute = on; }
+    void setDrip(bool on);
+    void setGarbage(bool on) { garbage = on; }
+    void setAnswer(int status);
+    void sendHugeNext() { hugeNext = true; }
+    // Every fault off.
+    void heal();
+
 private:
     struct Client {
         QByteArray request;
@@ -51,6 +65,16 @@ private:
     QByteArray expectedAuth;
     QTcpServer *server;
     QHash<QTcpSocket *, Client> clients;
+    void drip();
+    static QByteArray hugePart(const QByteArray &part);
+
     bool stalled = false;
     bool refusing = false;
+    bool mute = false;
+    bool garbage = false;
+    bool hugeNext = false;
+    int answerStatus = 0;
+    QTimer *dripTimer = nullptr;
+    QByteArray lastPart;
+    qsizetype dripPos = 0;
 };

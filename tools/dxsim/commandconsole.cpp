@@ -19,7 +19,9 @@ QString shown(const QByteArray &datagram)
 
 const QString usage = QStringLiteral(
     "commands: call|talk|ring <station> [callee], hangup <station>, input <cam> <1|2> <on|off>, "
-    "stall|resume|close|refuse|accept <cam>, quit");
+    "stall|resume|close|refuse|accept|mute|drip|garbage|huge|heal <cam>, answer <cam> <status|0>, quit");
+
+const QStringList cameraVerbs{"stall", "resume", "close", "refuse", "accept", "mute", "drip", "garbage", "huge", "heal"};
 
 } // namespace
 
@@ -69,8 +71,10 @@ QString CommandConsole::execute(const QString &line)
         return stationCommand(verb, args);
     if (verb == QLatin1String("input"))
         return inputCommand(args);
-    if (QStringList{"stall", "resume", "close", "refuse", "accept"}.contains(verb))
+    if (cameraVerbs.contains(verb))
         return cameraCommand(verb, args);
+    if (verb == QLatin1String("answer"))
+        return answerCommand(args);
     if (verb == QLatin1String("help"))
         return QStringLiteral("ok ") + usage;
     return QStringLiteral("error: unknown command \"%1\"; ").arg(verb) + usage;
@@ -128,6 +132,23 @@ QString CommandConsole::cameraCommand(const QString &verb, const QStringList &ar
     const QString name = QStringLiteral("camera %1").arg(index + 1);
     if (verb == QLatin1String("close"))
         return QStringLiteral("ok %1 closed %2 connection(s)").arg(name).arg(camera->closeClients());
+    if (verb == QLatin1String("mute") || verb == QLatin1String("drip") || verb == QLatin1String("garbage")) {
+        if (verb == QLatin1String("mute"))
+            camera->setMute(true);
+        else if (verb == QLatin1String("drip"))
+            camera->setDrip(true);
+        else
+            camera->setGarbage(true);
+        return QStringLiteral("ok %1 %2").arg(name, verb);
+    }
+    if (verb == QLatin1String("huge")) {
+        camera->sendHugeNext();
+        return QStringLiteral("ok %1 sends a picture larger than 8 MiB next").arg(name);
+    }
+    if (verb == QLatin1String("heal")) {
+        camera->heal();
+        return QStringLiteral("ok %1 without faults").arg(name);
+    }
     if (verb == QLatin1String("stall") || verb == QLatin1String("resume")) {
         const bool on = verb == QLatin1String("stall");
         camera->setStalled(on);
@@ -136,4 +157,17 @@ QString CommandConsole::cameraCommand(const QString &verb, const QStringList &ar
     const bool on = verb == QLatin1String("refuse");
     camera->setRefusing(on);
     return QStringLiteral("ok %1 %2").arg(name, on ? QStringLiteral("refuses new connections") : QStringLiteral("accepts connections"));
+}
+
+QString CommandConsole::answerCommand(const QStringList &args)
+{
+    int index = 0;
+    bool ok = false;
+    const int status = args.value(1).toInt(&ok);
+    if (args.size() != 2 || !number(args.at(0), int(cameras.size()), &index) || !ok
+        || (status != 0 && (status < 100 || status > 599) ) || status == 200)
+        return QStringLiteral("error: answer <cam 1-%1> <status 100-599 but 200, or 0>").arg(cameras.size());
+    cameras.at(index)->setAnswer(status);
+    return status == 0 ? QStringLiteral("ok camera %1 streaming").arg(index + 1)
+                       : QStringLiteral("ok camera %1 answers %2").arg(index + 1).arg(status);
 }

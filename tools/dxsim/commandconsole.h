@@ -28,6 +28,7 @@ private:
     QString stationCommand(const QString &verb, const QStringList &args);
     QString inputCommand(const QStringList &args);
     QString cameraCommand(const QString &verb, const QStringList &args);
+    QString answerCommand(const QStringList &args);
     bool number(const QString &text, int count, int *index) const;
 
     QList<CameraServer *> cameras;

@@ -55,7 +55,8 @@ bool SimOptions::parse(const QStringList &arguments, QString *error, bool *helpR
         "Camera i (1-based) streams MJPEG at 127.0.0.(1+i) and has its IO module there;\n"
         "its door station is 127.0.1.(1+i). Console commands on stdin, one per line:\n"
         "  call|talk|ring <station> [callee], hangup <station>,\n"
-        "  input <cam> <1|2> <on|off>, stall|resume|close|refuse|accept <cam>, quit.\n"
+        "  input <cam> <1|2> <on|off>, stall|resume|close|refuse|accept <cam>,\n"
+        "  mute|drip|garbage|huge|heal <cam>, answer <cam> <status|0>, quit.\n"
         "--write-ini writes the viewer INI and exits, unless --serve is given too;\n"
         "then the INI is written once the cameras are listening."));
     const QCommandLineOption help = parser.addHelpOption();

@@ -1,0 +1,451 @@
+// Faults of cameras and modules met by the whole viewer: the simulator (a separate process)
+// plays the cameras, door stations and IO modules on loopback, and the viewer runs on its own
+// 40 ms timer on the INI the simulator writes. Every fault must end in recovery within about 10 s
+// of going away, while the tick stays on time and the cameras without a fault go on undisturbed.
+#include "appoptions.h"
+#include "camdata.h"
+#include "owncam.h"
+#include "tiledecoder.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <thread>
+
+namespace {
+
+quint16 freeUdpPort()
+{
+    QUdpSocket probe;
+    probe.bind(QHostAddress(QStringLiteral("127.0.0.1")), 0);
+    return probe.localPort();
+}
+
+// The simulator, driven through its console as a script would.
+class simulator {
+public:
+    bool start(const QStringList &args, const QString &iniPath)
+    {
+        camPort = freeUdpPort();
+        sipPort = freeUdpPort();
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // The arguments come last: where they repeat an option, theirs counts.
+        process.start(QStringLiteral(DXSIM_PATH),
+                      QStringList{"--size", "320x240", "--fps", "10", "--cycle", "8"} + args + QStringList{"--write-ini", iniPath,
+                                         "--serve", "--cam-status-port", QString::number(camPort),
+                                         "--sip-status-port", QString::number(sipPort), "--cam-control-port",
+                                         QString::number(freeUdpPort()), "--sip-control-port",
+                                         QString::number(freeUdpPort())});
+        return process.waitForStarted() && waitFor("ready:", 60000);
+    }
+
+    ~simulator()
+    {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        process.write("quit\n");
+        if (!process.waitForFinished(5000))
+            process.kill();
+    }
+
+    // Sends console commands; returns once each has been answered.
+    bool command(const QString &lines)
+    {
+        const QStringList all = lines.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString &line : all) {
+            process.write(line.toLatin1() + '\n');
+            if (!waitFor("ok ", 5000)) {
+                qWarning() << "no answer to" << line << seen;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    quint16 camPort = 0;
+    quint16 sipPort = 0;
+
+private:
+    // Waits for a new line holding needle, the event loop running meanwhile.
+    bool waitFor(const QByteArray &needle, int ms)
+    {
+        QDeadlineTimer deadline(ms);
+        while (!deadline.hasExpired()) {
+            seen += process.readAllStandardOutput();
+            const qsizetype at = seen.indexOf(needle);
+            if (at >= 0) {
+                const qsizetype end = seen.indexOf('\n', at);
+                if (end >= 0) {
+                    seen.remove(0, end + 1);
+                    return true;
+                }
+            }
+            QTest::qWait(20);
+        }
+        return false;
+    }
+
+    QProcess process;
+    QByteArray seen;
+};
+
+// What the test watches of one camera, sampled every 100 ms.
+struct watch {
+    qint64 lastExtracted = 0;
+    qint64 lastChangeMs = 0;
+    qint64 longestGapMs = 0;
+    bool wentUnconnected = false;
+};
+
+} // namespace
+
+class tst_streamFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cameraFaults();
+    void halfOfTwentyDead();
+    void datagramFlood();
+
+private:
+    std::unique_ptr<ownCam> startViewer(simulator &sim, const QStringList &simArgs);
+    void sample();
+    void resetWatches();
+    bool showsPictures(int index) const;
+    bool recoveredSince(int index, qint64 extractedAtFaultEnd) const;
+    void checkTicks(const char *phase);
+
+    QTemporaryDir dir;
+    ownCam *viewer = nullptr;
+    QList<watch> watches;
+    QElapsedTimer clock;
+    QTimer sampler;
+};
+
+void tst_streamFaults::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    clock.start();
+    sampler.setInterval(100);
+    connect(&sampler, &QTimer::timeout, this, &tst_streamFaults::sample);
+}
+
+std::unique_ptr<ownCam> tst_streamFaults::startViewer(simulator &sim, const QStringList &simArgs)
+{
+    const QString iniPath = dir.filePath(QStringLiteral("dxcamviewer.ini"));
+    QFile::remove(iniPath);
+    if (!sim.start(simArgs, iniPath))
+        return nullptr;
+    // The window stays up: hidden, it would not reconnect cameras.
+    QFile file(iniPath);
+    if (!file.open(QIODevice::ReadWrite))
+        return nullptr;
+    QByteArray text = file.readAll();
+    text.replace("Autohide=1", "Autohide=0").replace("HideStartEn=1", "HideStartEn=0");
+    file.resize(0);
+    file.write(text);
+    file.close();
+
+    appOptions options;
+    options.configFile = iniPath;
+    auto started = std::make_unique<ownCam>(options, true);
+    started->show();
+    viewer = started.get();
+    watches = QList<watch>(viewer->cameras.size());
+    return started;
+}
+
+void tst_streamFaults::sample()
+{
+    if (!viewer)
+        return;
+    const qint64 now = clock.elapsed();
+    for (int i = 0; i < viewer->cameras.size(); ++i) {
+        const camData *cam = viewer->cameras.at(i);
+        watch &w = watches[i];
+        if (!cam->receiving)
+            w.wentUnconnected = true;
+        if (cam->framesExtracted != w.lastExtracted) {
+            w.lastExtracted = cam->framesExtracted;
+            w.lastChangeMs = now;
+        }
+        w.longestGapMs = qMax(w.longestGapMs, now - w.lastChangeMs);
+    }
+}
+
+void tst_streamFaults::resetWatches()
+{
+    sample();
+    for (watch &w : watches) {
+        w.lastChangeMs = clock.elapsed();
+        w.longestGapMs = 0;
+        w.wentUnconnected = false;
+    }
+    viewer->tickTimes.reset();
+}
+
+// Connected, and the newest picture is one of the camera's (320 x 240) on the tile.
+bool tst_streamFaults::showsPictures(int index) const
+{
+    const camData *cam = viewer->cameras.at(index);
+    return cam->receiving && cam->framesDisplayed > 0 && tileDecoder::pictureSize(cam->newestFrame()) == QSize(320, 240)
+        && !cam->lastPictureRect().isEmpty() && !cam->caption().startsWith(QLatin1String("!UNCONNECTED!"));
+}
+
+bool tst_streamFaults::recoveredSince(int index, qint64 extractedAtFaultEnd) const
+{
+    return viewer->cameras.at(index)->framesExtracted >= extractedAtFaultEnd + 3 && showsPictures(index);
+}
+
+// The tick must keep coming every 40 ms: none held up for long, and on average on time. Single
+// late ticks are counted, not failed: on a machine shared with other work they come anyway.
+void tst_streamFaults::checkTicks(const char *phase)
+{
+    const tickTiming &t = viewer->tickTimes;
+    qInfo("%s: %d ticks, mean %.1f ms, longest %.1f ms, %d more than 10 ms late", phase, t.intervals(),
+          t.meanUs() / 1000.0, t.longestUs() / 1000.0, t.lateIntervals());
+    QVERIFY2(t.intervals() > 0, phase);
+    QVERIFY2(t.longestUs() < 1000000, phase);
+    QVERIFY2(t.meanUs() < 50000, phase);
+}
+
+// Ten cameras meet ten faults at once, two stay healthy; a door station calls meanwhile.
+void tst_streamFaults::cameraFaults()
+{
+    struct fault {
+        const char *name;
+        const char *start;   // console commands, %1 the camera (1-based)
+        bool goesUnconnected;
+    };
+    const fault faults[] = {
+        {"reboot", "close %1\nrefuse %1", true},
+        {"stalled stream", "stall %1", true},
+        {"slow drip", "drip %1", true},
+        {"garbage body", "garbage %1", false},
+        {"401", "answer %1 401", true},
+        {"404", "answer %1 404", true},
+        {"302", "answer %1 302", true},
+        {"500", "answer %1 500", true},
+        {"picture larger than the receive buffer", "huge %1", false},
+        {"accepts but never answers", "mute %1\nclose %1", true},
+    };
+    constexpr int faultCount = int(std::size(faults));
+    constexpr int cameraCount = faultCount + 2;
+    simulator sim;
+    auto owned = startViewer(sim, {"--cameras", QString::number(cameraCount)});
+    QVERIFY(owned);
+    QCOMPARE(viewer->cameras.size(), cameraCount);
+    QTRY_VERIFY_WITH_TIMEOUT([&] {
+        for (int i = 0; i < cameraCount; ++i)
+            if (!showsPictures(i))
+                return false;
+        return true;
+    }(), 30000);
+
+    sampler.start();
+    resetWatches();
+    for (int i = 0; i < faultCount; ++i)
+        QVERIFY(sim.command(QString::fromLatin1(faults[i].start).arg(i + 1)));
+    // A reboot refuses connections for 5 s, then takes them again while the rest go on.
+    QTest::qWait(5000);
+    QVERIFY(sim.command(QStringLiteral("accept 1")));
+    QVERIFY(sim.command(QStringLiteral("call %1 100").arg(cameraCount)));
+    QTRY_VERIFY_WITH_TIMEOUT(viewer->cameras.last()->sipModuleRec.status.callForced, 2000);
+    QTRY_VERIFY(viewer->cameras.last()->caption().contains(QLatin1String("Eingehender Ruf von ")));
+    QVERIFY(sim.command(QStringLiteral("hangup %1").arg(cameraCount)));
+    QTest::qWait(7000);
+    checkTicks("faults");
+    for (int i = 0; i < faultCount; ++i) {
+        if (faults[i].goesUnconnected)
+            QVERIFY2(watches[i].wentUnconnected, faults[i].name);
+    }
+    QVERIFY2(tileDecoder::pictureSize(viewer->cameras.at(3)->newestFrame()) != QSize(320, 240),
+             "the garbage did not reach the cutter");
+
+    // The faults go away.
+    QList<qint64> extractedAtEnd;
+    for (int i = 0; i < cameraCount; ++i)
+        extractedAtEnd.append(viewer->cameras.at(i)->framesExtracted);
+    for (int i = 0; i < faultCount; ++i)
+        QVERIFY(sim.command(QStringLiteral("heal %1\nanswer %1 0").arg(i + 1)));
+    const qint64 healedAt = clock.elapsed();
+    QList<qint64> recoveredAfter(faultCount, -1);
+    const bool allRecovered = QTest::qWaitFor([&] {
+        bool all = true;
+        for (int i = 0; i < faultCount; ++i) {
+            if (recoveredAfter[i] < 0 && recoveredSince(i, extractedAtEnd[i]))
+                recoveredAfter[i] = clock.elapsed() - healedAt;
+            all = all && recoveredAfter[i] >= 0;
+        }
+        return all;
+    }, 20000);
+    for (int i = 0; i < faultCount; ++i) {
+        const camData *cam = viewer->cameras.at(i);
+        qInfo("%-40s recovered %5lld ms after the fault went away (receiving %d, extracted %lld of %lld, caption %s, "
+              "error %d, aborted %d, noData %d, state %d, displayed %lld, size %dx%d, rect %d)",
+              faults[i].name, recoveredAfter[i], cam->receiving, qint64(cam->framesExtracted), extractedAtEnd[i],
+              qPrintable(cam->caption()), cam->streamError, cam->abortedOnce, cam->noDataMs, int(cam->state()),
+              qint64(cam->framesDisplayed), tileDecoder::pictureSize(cam->newestFrame()).width(),
+              tileDecoder::pictureSize(cam->newestFrame()).height(), cam->lastPictureRect().isEmpty());
+    }
+    QVERIFY(allRecovered);
+    for (int i = 0; i < faultCount; ++i)
+        QVERIFY2(recoveredAfter[i] <= 12000, faults[i].name);
+    sampler.stop();
+    for (int i = faultCount; i < cameraCount; ++i) {
+        QVERIFY2(!watches[i].wentUnconnected, "a healthy camera went unconnected");
+        QVERIFY2(watches[i].longestGapMs < 2000,
+                 qPrintable(QStringLiteral("a healthy camera went %1 ms without a picture").arg(watches[i].longestGapMs)));
+    }
+    checkTicks("faults and recovery");
+    viewer = nullptr;
+}
+
+// Twenty cameras, half of them dead (refusing, or accepting and never answering): the live ten
+// are not held up, and the dead ten come to life once their cameras do.
+void tst_streamFaults::halfOfTwentyDead()
+{
+    // Fewer pictures a second: the point is the dead cameras, not the decoding of twenty.
+    QStringList args{"--cameras", "20", "--fps", "4"};
+    for (int i = 1; i <= 20; i += 4)
+        args << "--refuse" << QString::number(i);
+    simulator sim;
+    auto owned = startViewer(sim, args);
+    QVERIFY(owned);
+    QCOMPARE(viewer->cameras.size(), 20);
+    for (int i = 3; i <= 20; i += 4)
+        QVERIFY(sim.command(QStringLiteral("mute %1").arg(i)));
+    const auto dead = [](int index) { return index % 2 == 0; };  // cameras 1, 3, 5, ... (1-based)
+    QTRY_VERIFY_WITH_TIMEOUT([&] {
+        for (int i = 0; i < 20; ++i)
+            if (!dead(i) && !showsPictures(i))
+                return false;
+        return true;
+    }(), 30000);
+
+    sampler.start();
+    resetWatches();
+    QTest::qWait(15000);
+    checkTicks("half dead");
+    for (int i = 0; i < 20; ++i) {
+        if (dead(i)) {
+            QVERIFY(!showsPictures(i));
+            continue;
+        }
+        QVERIFY2(!watches[i].wentUnconnected, "a live camera went unconnected");
+        QVERIFY2(watches[i].longestGapMs < 2000,
+                 qPrintable(QStringLiteral("a live camera went %1 ms without a picture").arg(watches[i].longestGapMs)));
+    }
+    for (int i = 0; i < 20; i += 2)
+        QVERIFY(sim.command(QStringLiteral("heal %1").arg(i + 1)));
+    const bool allBack = QTest::qWaitFor([&] {
+        for (int i = 0; i < 20; ++i)
+            if (!showsPictures(i))
+                return false;
+        return true;
+    }, 15000);
+    for (int i = 0; i < 20; ++i) {
+        const camData *cam = viewer->cameras.at(i);
+        if (!showsPictures(i))
+            qInfo("camera %d not back: receiving %d, error %d, aborted %d, noData %d, state %d, extracted %lld",
+                  i + 1, cam->receiving, cam->streamError, cam->abortedOnce, cam->noDataMs, int(cam->state()),
+                  qint64(cam->framesExtracted));
+    }
+    QVERIFY(allBack);
+    sampler.stop();
+    checkTicks("half dead, then back");
+    viewer = nullptr;
+}
+
+// A flood of datagrams, most of them malformed, at both status ports: a door call among them
+// still raises the popup at once, and the tick stays on time.
+void tst_streamFaults::datagramFlood()
+{
+    simulator sim;
+    auto owned = startViewer(sim, {"--cameras", "4"});
+    QVERIFY(owned);
+    QTRY_VERIFY_WITH_TIMEOUT(showsPictures(0) && showsPictures(1) && showsPictures(2) && showsPictures(3), 30000);
+    sampler.start();
+    resetWatches();
+
+    std::atomic<bool> flooding{true};
+    std::atomic<long> sent{0};
+    const quint16 ports[] = {sim.camPort, sim.sipPort};
+    // Sent from a thread of its own, from every module address, as fast as the socket takes it.
+    std::thread sender([&] {
+        const char *const datagrams[] = {"17A1@1010Dx", "3#07 100\r\n", "3#G7@100\r\n", "", "17#A1@10xxDx",
+                                         "3#06@\r\n", "#@", "99999999999999999999#@@@@"};
+        QByteArray large(60000, '#');
+        std::vector<int> sockets;
+        for (int i = 0; i < 4; ++i) {
+            for (const char *base : {"127.0.0.", "127.0.1."}) {
+                const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+                sockaddr_in local{};
+                local.sin_family = AF_INET;
+                inet_pton(AF_INET, (QByteArray(base) + QByteArray::number(2 + i)).constData(), &local.sin_addr);
+                ::bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local);
+                sockets.push_back(fd);
+            }
+        }
+        long n = 0;
+        while (flooding) {
+            const int fd = sockets[size_t(n % long(sockets.size()))];
+            sockaddr_in to{};
+            to.sin_family = AF_INET;
+            to.sin_port = htons(ports[n % 2]);
+            inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
+            const bool big = n % 50 == 49;
+            const char *d = datagrams[n % std::size(datagrams)];
+            ::sendto(fd, big ? large.constData() : d, big ? size_t(large.size()) : strlen(d), 0,
+                     reinterpret_cast<sockaddr *>(&to), sizeof to);
+            ++n;
+            if (n % 200 == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        sent = n;
+        for (int fd : sockets)
+            ::close(fd);
+    });
+
+    QTest::qWait(2000);
+    viewer->tickTimes.reset();
+    QElapsedTimer callClock;
+    callClock.start();
+    QVERIFY(sim.command(QStringLiteral("call 2 100")));
+    QTRY_VERIFY_WITH_TIMEOUT(viewer->cameras.at(1)->sipModuleRec.status.callForced, 2000);
+    const qint64 callMs = callClock.elapsed();
+    QVERIFY(sim.command(QStringLiteral("input 3 1 on")));
+    QTRY_VERIFY_WITH_TIMEOUT(viewer->cameras.at(2)->camModule.status.input1Active, 2000);
+    QTest::qWait(5000);
+    flooding = false;
+    sender.join();
+    qInfo("flood: %ld datagrams; the door call was taken after %lld ms", sent.load(), callMs);
+    QVERIFY(sent > 10000);
+    checkTicks("datagram flood");
+    QVERIFY(sim.command(QStringLiteral("hangup 2")));
+    QTRY_VERIFY_WITH_TIMEOUT(!viewer->cameras.at(1)->sipModuleRec.status.callForced, 2000);
+    sampler.stop();
+    for (int i = 0; i < 4; ++i) {
+        QVERIFY(showsPictures(i));
+        QVERIFY2(!watches[i].wentUnconnected && watches[i].longestGapMs < 2000, "a camera was held up by the flood");
+    }
+    viewer = nullptr;
+}
+
+QTEST_MAIN(tst_streamFaults)
+#include "tst_streamfaults.moc"
