@@ -34,6 +34,7 @@ cleanup() {
   wait 2>/dev/null || true
 }
 trap cleanup EXIT
+trap "exit 1" INT TERM
 
 # The simulator takes console commands through a FIFO that stays open for the whole run.
 mkfifo "$work/sim.in"
