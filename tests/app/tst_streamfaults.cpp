@@ -29,6 +29,28 @@
 
 namespace {
 
+// Small pictures at a low rate: the faults are about connections, not about decoding, and the
+// sanitizer build must keep its tick too.
+const QSize pictureSize(160, 120);
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool sanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool sanitized = true;
+#else
+constexpr bool sanitized = false;
+#endif
+#else
+constexpr bool sanitized = false;
+#endif
+
+// The stall time-out counts ticks: where ticks come late (a loaded machine, a sanitizer build),
+// reconnecting takes longer than its nominal 10 s.
+constexpr int recoveryLimitMs = sanitized ? 30000 : 15000;
+// Long enough for every fault to be noticed (5 s of ticks without data) and met again.
+constexpr int faultPeriodMs = sanitized ? 24000 : 12000;
+
 quint16 freeUdpPort()
 {
     QUdpSocket probe;
@@ -46,7 +68,7 @@ public:
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         // The arguments come last: where they repeat an option, theirs counts.
         process.start(QStringLiteral(DXSIM_PATH),
-                      QStringList{"--size", "320x240", "--fps", "10", "--cycle", "8"} + args + QStringList{"--write-ini", iniPath,
+                      QStringList{"--size", "160x120", "--fps", "5", "--cycle", "8"} + args + QStringList{"--write-ini", iniPath,
                                          "--serve", "--cam-status-port", QString::number(camPort),
                                          "--sip-status-port", QString::number(sipPort), "--cam-control-port",
                                          QString::number(freeUdpPort()), "--sip-control-port",
@@ -201,11 +223,11 @@ void tst_streamFaults::resetWatches()
     viewer->tickTimes.reset();
 }
 
-// Connected, and the newest picture is one of the camera's (320 x 240) on the tile.
+// Connected, and the newest picture is one of the camera's (160 x 120) on the tile.
 bool tst_streamFaults::showsPictures(int index) const
 {
     const camData *cam = viewer->cameras.at(index);
-    return cam->receiving && cam->framesDisplayed > 0 && tileDecoder::pictureSize(cam->newestFrame()) == QSize(320, 240)
+    return cam->receiving && cam->framesDisplayed > 0 && tileDecoder::pictureSize(cam->newestFrame()) == pictureSize
         && !cam->lastPictureRect().isEmpty() && !cam->caption().startsWith(QLatin1String("!UNCONNECTED!"));
 }
 
@@ -224,7 +246,9 @@ void tst_streamFaults::checkTicks(const char *phase)
           t.meanUs() / 1000.0, t.longestUs() / 1000.0, t.lateIntervals());
     QVERIFY2(t.intervals() > 0, phase);
     QVERIFY2(t.longestUs() < 1000000, phase);
-    QVERIFY2(t.meanUs() < 60000, phase);
+    // Instrumented, the viewer is several times slower: there only a tick held up for long counts.
+    if (!sanitized)
+        QVERIFY2(t.meanUs() < 60000, phase);
 }
 
 // Ten cameras meet ten faults at once, two stay healthy; a door station calls meanwhile.
@@ -271,13 +295,13 @@ void tst_streamFaults::cameraFaults()
     QTRY_VERIFY_WITH_TIMEOUT(viewer->cameras.last()->sipModuleRec.status.callForced, 2000);
     QTRY_VERIFY(viewer->cameras.last()->caption().contains(QLatin1String("Eingehender Ruf von ")));
     QVERIFY(sim.command(QStringLiteral("hangup %1").arg(cameraCount)));
-    QTest::qWait(7000);
+    QTest::qWait(faultPeriodMs - 5000);
     checkTicks("faults");
     for (int i = 0; i < faultCount; ++i) {
         if (faults[i].goesUnconnected)
             QVERIFY2(watches[i].wentUnconnected, faults[i].name);
     }
-    QVERIFY2(tileDecoder::pictureSize(viewer->cameras.at(3)->newestFrame()) != QSize(320, 240),
+    QVERIFY2(tileDecoder::pictureSize(viewer->cameras.at(3)->newestFrame()) != pictureSize,
              "the garbage did not reach the cutter");
 
     // The faults go away.
@@ -296,7 +320,7 @@ void tst_streamFaults::cameraFaults()
             all = all && recoveredAfter[i] >= 0;
         }
         return all;
-    }, 25000);
+    }, recoveryLimitMs + 10000);
     for (int i = 0; i < faultCount; ++i) {
         const camData *cam = viewer->cameras.at(i);
         qInfo("%-40s recovered %5lld ms after the fault went away (receiving %d, extracted %lld of %lld, caption %s, "
@@ -306,11 +330,9 @@ void tst_streamFaults::cameraFaults()
               qint64(cam->framesDisplayed), tileDecoder::pictureSize(cam->newestFrame()).width(),
               tileDecoder::pictureSize(cam->newestFrame()).height(), cam->lastPictureRect().isEmpty());
     }
-    // The stall time-out counts ticks: where ticks come late, reconnecting takes longer than
-    // its nominal 10 s.
     QVERIFY(allRecovered);
     for (int i = 0; i < faultCount; ++i)
-        QVERIFY2(recoveredAfter[i] <= 15000, faults[i].name);
+        QVERIFY2(recoveredAfter[i] <= recoveryLimitMs, faults[i].name);
     sampler.stop();
     for (int i = faultCount; i < cameraCount; ++i) {
         QVERIFY2(!watches[i].wentUnconnected, "a healthy camera went unconnected");
@@ -325,8 +347,7 @@ void tst_streamFaults::cameraFaults()
 // are not held up, and the dead ten come to life once their cameras do.
 void tst_streamFaults::halfOfTwentyDead()
 {
-    // Fewer pictures a second: the point is the dead cameras, not the decoding of twenty.
-    QStringList args{"--cameras", "20", "--fps", "4"};
+    QStringList args{"--cameras", "20"};
     for (int i = 1; i <= 20; i += 4)
         args << "--refuse" << QString::number(i);
     simulator sim;
@@ -363,7 +384,7 @@ void tst_streamFaults::halfOfTwentyDead()
             if (!showsPictures(i))
                 return false;
         return true;
-    }, 15000);
+    }, recoveryLimitMs);
     for (int i = 0; i < 20; ++i) {
         const camData *cam = viewer->cameras.at(i);
         if (!showsPictures(i))
@@ -418,8 +439,9 @@ void tst_streamFaults::datagramFlood()
             const char *d = datagrams[n % std::size(datagrams)];
             ::sendto(fd, big ? large.constData() : d, big ? size_t(large.size()) : strlen(d), 0,
                      reinterpret_cast<sockaddr *>(&to), sizeof to);
+            // Bursts of 20 every millisecond or so: up to 20,000 datagrams a second.
             ++n;
-            if (n % 200 == 0)
+            if (n % 20 == 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         sent = n;
@@ -440,7 +462,7 @@ void tst_streamFaults::datagramFlood()
     flooding = false;
     sender.join();
     qInfo("flood: %ld datagrams; the door call was taken after %lld ms", sent.load(), callMs);
-    QVERIFY(sent > 10000);
+    QVERIFY(sent > 20000);
     checkTicks("datagram flood");
     QVERIFY(sim.command(QStringLiteral("hangup 2")));
     QTRY_VERIFY_WITH_TIMEOUT(!viewer->cameras.at(1)->sipModuleRec.status.callForced, 2000);
