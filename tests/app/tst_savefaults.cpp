@@ -1,11 +1,13 @@
-// Faults around the INI file, with the real program where it matters: ended by SIGTERM or SIGINT,
-// killed in the middle of a save, its file unreadable, its disk full.
+// Faults around the INI file and the recordings, with the real program where it matters: ended by
+// SIGTERM or SIGINT, killed in the middle of a save, its file unreadable, its disk full.
 #include "inidata.h"
 #include "settingsmodel.h"
+#include "simulatorprocess.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QNetworkInterface>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -130,6 +132,8 @@ private slots:
     void killedWhileSaving();
     void quitBySignal_data();
     void quitBySignal();
+    void recordingWholeAfterSignal_data() { quitBySignal_data(); }
+    void recordingWholeAfterSignal();
     void unreadableFileKept_data();
     void unreadableFileKept();
     void diskFullKeepsOldFile();
@@ -225,6 +229,53 @@ void tst_saveFaults::quitBySignal()
                              "\n[Cam 0_127.0.0.2]\n", "\n[Cam 1_127.0.0.3]\n", "\nallRufNr="})
         QVERIFY2(saved.contains(QLatin1String(line)), line);
     QCOMPARE(saved.count(QStringLiteral("\nUDP_Contrl_SIP=8113\n")), 2);
+}
+
+// Recording continuously when a signal ends the program, the file holds whole pictures only, up
+// to the last one.
+void tst_saveFaults::recordingWholeAfterSignal()
+{
+    QFETCH(int, signal);
+    if (!loopbackOnly())
+        QSKIP("starts the program: run inside a network namespace with only lo (scripts/run-tests.sh)");
+    const QString folder = dir.filePath(QStringLiteral("recordings-%1").arg(signal));
+    QVERIFY(QDir().mkpath(folder));
+    const QString ini = dir.filePath(QStringLiteral("recording-%1.ini").arg(signal));
+    simulator sim;
+    QVERIFY(sim.start({QStringLiteral("--cameras"), QStringLiteral("1")}, ini));
+    QByteArray text = readFile(ini);
+    text.replace("Autohide=1", "Autohide=0")
+        .replace("BildAllSaveEn=0", "BildAllSaveEn=1")
+        .replace("CAMautoSaveEn=0", "CAMautoSaveEn=1")
+        .replace("dirCamBild=\n", "dirCamBild=" + folder.toLocal8Bit() + '\n');
+    QVERIFY(writeFile(ini, text));
+
+    QProcess viewer;
+    viewer.setStandardErrorFile(QProcess::nullDevice());
+    viewer.start(QStringLiteral(DXCAMVIEWER_PATH), {QStringLiteral("--config"), ini});
+    QString recording;
+    QTRY_VERIFY_WITH_TIMEOUT([&] {
+        const QStringList files = QDir(folder).entryList({QStringLiteral("*.MJPEG")}, QDir::Files);
+        recording = files.isEmpty() ? QString() : QDir(folder).filePath(files.first());
+        return files.size() == 1 && readFile(recording).count("\xFF\xD8\xFF") >= 5;
+    }(), 60000);
+    ::kill(pid_t(viewer.processId()), signal);
+    QVERIFY(viewer.waitForFinished(20000));
+    QCOMPARE(viewer.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(viewer.exitCode(), 0);
+
+    // Every picture as the camera sent it: start and end marker, the camera's size.
+    const QByteArray bytes = readFile(recording);
+    QVERIFY(bytes.startsWith("\xFF\xD8\xFF"));
+    int pictures = 0;
+    for (qsizetype at = 0; at >= 0; ++pictures) {
+        const qsizetype next = bytes.indexOf("\xFF\xD8\xFF", at + 3);
+        const QByteArray picture = bytes.mid(at, next < 0 ? -1 : next - at);
+        QVERIFY2(picture.contains("\xFF\xD9"), qPrintable(QStringLiteral("picture %1 cut short").arg(pictures)));
+        QCOMPARE(QImage::fromData(picture, "JPEG").size(), QSize(160, 120));
+        at = next;
+    }
+    QVERIFY(pictures >= 5);
 }
 
 void tst_saveFaults::unreadableFileKept_data()

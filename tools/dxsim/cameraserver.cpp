@@ -62,6 +62,10 @@ void CameraServer::publish(const QByteArray &picturePart)
     if (garbage) {
         part.resize(picturePart.size());
         QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(part.data()), part.size() / 4);
+        // Each part opens with a start-of-image marker, so that the junk after it is cut and
+        // handed to the decoder as a picture instead of only filling the receive buffer.
+        part[0] = char(0xFF);
+        part[1] = char(0xD8);
     } else if (hugeNext) {
         part = hugePart(picturePart);
         hugeNext = false;
