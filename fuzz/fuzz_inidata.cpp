@@ -40,7 +40,7 @@ struct loaded {
 void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
 
 // The main window's start-up: read, parse, bind the globals, then the module sections one by
-// one until one lacks its names, and apply the values once more.
+// one until one lacks its names (the rest kept as read), and apply the values once more.
 std::unique_ptr<loaded> load(const QString &path)
 {
     auto state = std::make_unique<loaded>();
@@ -52,21 +52,19 @@ std::unique_ptr<loaded> load(const QString &path)
     settingsModel::bindGlobals(ini, state->shell);
     ini.applyValues();
     ini.setUsedSections({QStringLiteral("Window"), QStringLiteral("System")});
-    QString section;
-    while (int(state->modules.size()) < moduleMax && ini.nextModuleSection(section)) {
+    settingsModel::loadModules(ini, moduleMax, [&](const QString &section) {
+        if (!settingsModel::missingModuleKey(ini, section).isEmpty())
+            return false;
         module m;
-        m.cam.camName = ini.valueOf(section, QStringLiteral("camName"));
-        m.sip.sipName = ini.valueOf(section, QStringLiteral("sipName"));
-        m.sip.SIP_IP = ini.valueOf(section, QStringLiteral("SIP_IP"));
-        if (m.cam.camName.isEmpty() || m.sip.sipName.isEmpty() || m.sip.SIP_IP.isEmpty())
-            break;
         m.section = section;
         state->modules.push_back(m);
         module &kept = state->modules.back();
         settingsModel::bindModule(ini, section, kept.cam, kept.sip);
         ini.addUsedSection(section);
-    }
+        return true;
+    });
     ini.applyValues();
+    settingsModel::sanitizeGeometry(state->shell);
     for (module &m : state->modules)
         settingsModel::finishModuleLoad(m.cam, m.sip, ini.usedDefaults());
     return state;
@@ -89,7 +87,7 @@ void addTypedModule(loaded &state, const uint8_t *data, size_t size)
     m.sip.SIP_IP = QStringLiteral("127.0.1.9");
     const QString section = settingsModel::sectionName(m.cam);
     for (const module &other : state.modules) {
-        if (other.section == section || (other.section.isEmpty() && settingsModel::sectionName(other.cam) == section))
+        if (settingsModel::sectionName(other.cam) == section)
             return;  // the dialog refuses a second module of the same name
     }
     state.modules.push_back(m);
@@ -100,7 +98,7 @@ QByteArray save(loaded &state, const QString &path)
 {
     QList<settingsModel::moduleRef> refs;
     for (module &m : state.modules)
-        refs.append({m.section, &m.cam, &m.sip});
+        refs.append({&m.cam, &m.sip});
     settingsModel::rebuild(state.ini, state.shell, refs);
     state.ini.useIniPath(path);
     FUZZ_CHECK(state.ini.writeFile(), "a rebuilt configuration was not written");
@@ -133,12 +131,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::unique_ptr<loaded> original = load(input);
     FUZZ_CHECK(original->modules.size() <= size_t(moduleMax), "more than 20 modules loaded");
     addTypedModule(*original, data, size);
-    // A section without a name ("[]" in the file) is saved under the name derived from its
-    // module; where that is another module's section too, the two are one section in the saved
-    // file, and the second block of a name is never read. Only a hand-made file gets there.
+    // Every module is saved in the section named after its name and address. Where two modules
+    // (or a module and a section kept as read) come to the same name, the two are one section in
+    // the saved file, and the second block of a name is never read. Only a hand-made file gets
+    // there: the settings dialog refuses a second module of a name.
     QStringList sections;
     for (const module &m : original->modules)
-        sections.append(m.section.isEmpty() ? settingsModel::sectionName(m.cam) : m.section);
+        sections.append(settingsModel::sectionName(m.cam));
+    for (const QString &line : original->ini.keptLines()) {
+        if (line.startsWith(QLatin1Char('[')))
+            sections.append(line.mid(1, line.size() - 2));
+    }
     if (sections.removeDuplicates() > 0)
         return 0;
     const QByteArray firstText = save(*original, first);
@@ -153,9 +156,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(reloaded->modules.size() == original->modules.size(), "a saved module did not load again");
     auto a = original->modules.begin();
     for (auto b = reloaded->modules.begin(); b != reloaded->modules.end(); ++a, ++b) {
-        // A section without a name is saved under the one derived from the module.
-        const QString section = a->section.isEmpty() ? settingsModel::sectionName(a->cam) : a->section;
-        FUZZ_CHECK(section == b->section, "a saved module came back under another section");
+        FUZZ_CHECK(settingsModel::sectionName(a->cam) == b->section, "a saved module came back under another section");
         FUZZ_CHECK(a->cam.camName == b->cam.camName && a->sip.SIP_IP == b->sip.SIP_IP,
                    "a saved module came back changed");
         FUZZ_CHECK(a->cam.CAM_Password == b->cam.CAM_Password && a->sip.SIP_Password == b->sip.SIP_Password,

@@ -90,7 +90,7 @@ void saveOnce(savingState &state)
 {
     QList<settingsModel::moduleRef> refs;
     for (auto &module : state.modules)
-        refs.append({QString(), &module.first, &module.second});
+        refs.append({&module.first, &module.second});
     settingsModel::rebuild(state.ini, state.shell, refs);
     state.ini.writeFile();
 }

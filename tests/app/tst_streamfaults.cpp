@@ -116,7 +116,7 @@ std::unique_ptr<ownCam> tst_streamFaults::startViewer(simulator &sim, const QStr
 
     appOptions options;
     options.configFile = iniPath;
-    auto started = std::make_unique<ownCam>(options, true);
+    auto started = std::make_unique<ownCam>(options, [] { return true; });
     started->show();
     viewer = started.get();
     watches = QList<watch>(viewer->cameras.size());
@@ -178,8 +178,9 @@ bool tst_streamFaults::recoveredSince(int index, qint64 extractedAtFaultEnd) con
 void tst_streamFaults::checkTicks(const char *phase)
 {
     const tickTiming &t = viewer->tickTimes;
-    qInfo("%s: %d ticks, mean %.1f ms, longest %.1f ms, %d more than 10 ms late", phase, t.intervals(),
-          t.meanUs() / 1000.0, t.longestUs() / 1000.0, t.lateIntervals());
+    qInfo("%s: %lld ticks, mean %.1f ms, longest %.1f ms, %lld more than 10 ms late", phase,
+          static_cast<long long>(t.intervals()), t.meanUs() / 1000.0, t.longestUs() / 1000.0,
+          static_cast<long long>(t.lateIntervals()));
     QVERIFY2(t.intervals() > 0, phase);
     QVERIFY2(t.longestUs() < 1000000, phase);
     // Instrumented, the viewer is several times slower: there only a tick held up for long counts.
