@@ -152,6 +152,7 @@ void iniData::loadLines(QStringList &lines, int edition)
     }
     // A device that keeps returning nothing must not hold up start-up.
     int emptyReads = 0;
+    bool lineOpen = false;  // the last piece was cut at the limit, not at a line end
     while (!iniFile.atEnd() && emptyReads < maxEmptyReads) {
         // The limit given to readLine includes room for a terminating zero.
         const QByteArray piece = iniFile.readLine(readPieceBytes + 1);
@@ -159,8 +160,13 @@ void iniData::loadLines(QStringList &lines, int edition)
             ++emptyReads;
             continue;
         }
-        lines.append(QString::fromLatin1(piece));
         emptyReads = 0;
+        // A line of exactly the limit leaves only its line end for the next read: that is no
+        // line of its own (kept sections would gain a blank line at every save).
+        const bool onlyLineEnd = piece == "\n" || piece == "\r\n";
+        if (!(lineOpen && onlyLineEnd))
+            lines.append(QString::fromLatin1(piece));
+        lineOpen = !piece.endsWith('\n');
     }
     iniFile.close();
 }

@@ -157,6 +157,15 @@ private slots:
                                    QString(1000, 'a'), QString(500, 'a') + '\n', "last"};
         QCOMPARE(lines, expected);
 
+        // A line of exactly the piece size ends with its line end, not with an extra blank line;
+        // a blank line after a line one shorter is a line of the file.
+        writeBytes(dir.filePath("v.ini"), QByteArray(1000, 'b') + "\nnext\n" + QByteArray(1000, 'c') + "\r\n"
+                                              + QByteArray(999, 'd') + "\n\nlast");
+        lines.clear();
+        ini.loadLines(lines, 0);
+        const QStringList exact{QString(1000, 'b'), "next\n", QString(1000, 'c'), QString(999, 'd') + '\n', "\n", "last"};
+        QCOMPARE(lines, exact);
+
         // A path that cannot be opened for reading counts as no file.
         ini.useIniPath(dir.path());
         lines.clear();
