@@ -35,10 +35,8 @@ public:
 
     qint64 read(const char *source, qint64 available)
     {
-        if (fill + available > frameCutter::maxFill) {
-            fill = scanPos = 0;
-            previousStart = -1;
-        }
+        if (fill + available > frameCutter::maxFill)
+            wrapAround();
         const qint64 n = std::min<qint64>(available, frameCutter::maxFill - fill);
         std::memcpy(buffer + fill, source, size_t(n));
         fill += int(n);
@@ -75,6 +73,21 @@ public:
     QList<QByteArray> queue;
 
 private:
+    // The picture in progress moves to the start, unless there is none or it fills more than half
+    // of the buffer: then the buffer starts over empty.
+    void wrapAround()
+    {
+        if (previousStart < 0 || fill - previousStart > frameCutter::maxFill / 2) {
+            fill = scanPos = 0;
+            previousStart = -1;
+            return;
+        }
+        std::memmove(buffer, buffer + previousStart, size_t(fill - previousStart));
+        fill -= previousStart;
+        scanPos -= previousStart;
+        previousStart = 0;
+    }
+
     void marker()
     {
         if (previousStart >= 0) {
