@@ -107,7 +107,10 @@ void tst_ownGraphScene::gridAfterStoredSingleView()
                       QStringLiteral("HideStartEn=%1\n").arg(int(startHidden)));
     viewer = fixture->start();
     viewer->show();
-    QVERIFY(QTest::qWaitForWindowExposed(viewer.get()));
+    // A viewer that starts hidden may be hidden again by its own timer before the window system
+    // reports it exposed: only the one that stays shown is waited for.
+    if (!startHidden)
+        QVERIFY(QTest::qWaitForWindowExposed(viewer.get()));
     viewerFixture::tick(*viewer, 4);
     QVERIFY(!viewer->startupPending);
     QCOMPARE(viewer->isHidden(), startHidden);
