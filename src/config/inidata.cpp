@@ -14,7 +14,6 @@ namespace {
 
 const QString moduleSection = QStringLiteral("***");
 const QString scrambleKey = QStringLiteral("VelmorakSyntheline");
-constexpr int readPieceBytes = 1000;
 constexpr int maxEmptyReads = 5;
 
 QString withoutLineBreaks(QString text)
@@ -22,6 +21,14 @@ QString withoutLineBreaks(QString text)
     text.remove(QLatin1Char('\r'));
     text.remove(QLatin1Char('\n'));
     return text;
+}
+
+// A value too long for one read piece would come back cut, its remainder read as a line of its
+// own that may pass for another key: it is cut here, where it is written.
+QString valueLine(const iniData::entry &item)
+{
+    const QString line = withoutLineBreaks(item.key) + QLatin1Char('=') + withoutLineBreaks(item.value);
+    return line.left(iniData::readPieceBytes);
 }
 
 int positiveModulo(int value, int divisor)
@@ -469,8 +476,7 @@ bool iniData::writeFile()
         text += QStringLiteral("\n[") + withoutLineBreaks(section) + QStringLiteral("]\n");
         for (const entry &item : entryList) {
             if (item.section == section)
-                text += withoutLineBreaks(item.key) + QLatin1Char('=') + withoutLineBreaks(item.value)
-                        + QLatin1Char('\n');
+                text += valueLine(item) + QLatin1Char('\n');
         }
     }
     for (const QString &line : std::as_const(kept))

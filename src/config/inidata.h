@@ -36,6 +36,12 @@ public:
         QString value;
     };
 
+    // The file is read in pieces of this many bytes, each taken as a line: a longer line comes
+    // back as several. Whatever is written must therefore fit one piece (a line end left over
+    // for the next read is dropped).
+    static constexpr int readPieceBytes = 1000;
+    static constexpr int longestSectionName = readPieceBytes - 2;  // "[" and "]"
+
     explicit iniData(QObject *parent = nullptr);
 
     void resolvePaths();

@@ -185,7 +185,8 @@ void registerModule(iniData &ini, const QString &section, cameraModule &cam, sip
 
 QString sectionName(const cameraModule &cam)
 {
-    return cam.camName + QLatin1Char('_') + cam.addressText();
+    // A header longer than a read piece would not be found again, and its module would be lost.
+    return (cam.camName + QLatin1Char('_') + cam.addressText()).left(iniData::longestSectionName);
 }
 
 QStringList rebuild(iniData &ini, shellSettings &shell, const QList<moduleRef> &modules)

@@ -52,7 +52,7 @@ void registerModule(iniData &ini, const QString &section, cameraModule &cam, sip
 // the section sectionName() names. Returns those section names, in module order.
 QStringList rebuild(iniData &ini, shellSettings &shell, const QList<moduleRef> &modules);
 
-// Module name, underscore, URL or else IP address.
+// Module name, underscore, URL or else IP address, cut to what a header line can hold.
 QString sectionName(const cameraModule &cam);
 
 } // namespace settingsModel

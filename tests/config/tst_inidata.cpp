@@ -316,6 +316,9 @@ private slots:
                                              << QByteArray("\n[Window]\nx=1\n");
         QTest::newRow("Latin-1") << QStringList{QString::fromUtf8("System|ownIP|ä€")}
                                  << QByteArray("\n[System]\nownIP=\xe4?\n");
+        // Read back in pieces of 1000 bytes, the rest would pass for a key of its own.
+        QTest::newRow("value beyond a read piece") << QStringList{"System|ownIP|" + QString(994, 'a') + "Timeout=9"}
+                                                   << "\n[System]\nownIP=" + QByteArray(994, 'a') + "\n";
         QTest::newRow("line break injection") << QStringList{"System|ownIP|a\n[Evil]\nx=1\r", "Sys\ntem|FaVers|0"}
                                               << QByteArray("\n[System]\nownIP=a[Evil]x=1\n\n[System]\nFaVers=0\n");
     }

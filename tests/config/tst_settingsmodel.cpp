@@ -165,6 +165,58 @@ private slots:
         QCOMPARE(ini.valueOf(section, key), saved);
     }
 
+    // The file is read in pieces of 1000 bytes. A module whose header or values reach that length
+    // must still be there, unchanged, after a save and the next start, and so must the module
+    // after it.
+    void longLinesSurviveSaving_data()
+    {
+        QTest::addColumn<QString>("camName");   // as the file holds them
+        QTest::addColumn<QString>("address");   // IP, or URL when it starts with http
+        QTest::addColumn<QString>("loadedName");
+        QTest::addColumn<QString>("loadedAddress");
+        const QString piece992(992, 'N');
+        QTest::newRow("name filling a read piece") << piece992 << "10.0.0.1" << piece992 << "10.0.0.1";
+        QTest::newRow("name beyond a read piece") << QString(1500, 'N') + "IP=10.9.9.9" << "10.0.0.1"
+                                                  << piece992 << "10.0.0.1";
+        QTest::newRow("host name filling a read piece") << "A" << QString(997, 'h') << "A" << QString(997, 'h');
+        const QString url = "http://" + QString(989, 'u');
+        QTest::newRow("URL filling a read piece") << "Cam" << url << "Cam" << url;
+    }
+
+    void longLinesSurviveSaving()
+    {
+        QFETCH(QString, camName);
+        QFETCH(QString, address);
+        QFETCH(QString, loadedName);
+        QFETCH(QString, loadedAddress);
+        const QString key = address.startsWith("http") ? "URL" : "IP";
+        const QString file = QString("[M1]\ncamName=%1\n%3=%2\nsipName=S\nSIP_IP=10.0.1.1\n\n").arg(camName, address, key)
+                + "[B_10.0.0.2]\ncamName=B\nIP=10.0.0.2\nsipName=T\nSIP_IP=10.0.1.2\n";
+        QTemporaryDir dir;
+        QFile out(dir.filePath("v.ini"));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(file.toLatin1());
+        out.close();
+        iniData ini;
+        ini.useIniPath(dir.filePath("v.ini"));
+        loadedSettings first;
+        load(ini, first);
+        QCOMPARE(first.cams.size(), size_t(2));
+        const QByteArray saved = saveAndRead(ini, first);
+
+        iniData again;
+        again.useIniPath(ini.iniPath());
+        loadedSettings second;
+        load(again, second);
+        QCOMPARE(second.cams.size(), size_t(2));
+        QCOMPARE(second.cams[0].camName, loadedName);
+        QCOMPARE(second.cams[0].addressText(), loadedAddress);
+        QCOMPARE(second.cams[1].camName, QString("B"));
+        QCOMPARE(saveAndRead(again, second), saved);
+        for (const QByteArray &line : saved.split('\n'))
+            QVERIFY2(line.size() <= 1000, line.left(40).constData());
+    }
+
     void unloadedSectionsKept_data()
     {
         QTest::addColumn<QString>("modules");    // the module sections of the file
