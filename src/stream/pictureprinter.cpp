@@ -50,7 +50,7 @@ bool picturePrinter::printPicture(camData *camera)
     auto *dialog = new QPrintDialog(printer, dialogParent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     const QPointer<camData> printed(camera);
-    connect(dialog, &QDialog::finished, this, [this, dialog, printer, printed, picture](int result) {
+    connect(dialog, &QDialog::finished, this, [this, dialog, printed, picture](int result) {
         bool done = false;
         if (result != QDialog::Accepted) {
             qDebug() << "##### Drucken abgebrochen";
