@@ -58,6 +58,14 @@ void load(iniData &ini, loadedSettings &s)
         settingsModel::finishModuleLoad(s.cams[i], s.sips[i], ini.usedDefaults());
 }
 
+// A file as a user or an older version left it, in the file's Latin-1.
+bool writeIni(const QString &path, const QString &text)
+{
+    QFile out(path);
+    const QByteArray bytes = text.toLatin1();
+    return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
+}
+
 QByteArray saveAndRead(iniData &ini, loadedSettings &s)
 {
     settingsModel::rebuild(ini, s.shell, s.modules());
@@ -153,12 +161,9 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, saved);
         QTemporaryDir dir;
-        QFile out(dir.filePath("v.ini"));
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(file.toLatin1());
-        out.close();
+        QVERIFY(writeIni(dir.filePath("v.ini"), file));
         iniData ini;
-        ini.useIniPath(out.fileName());
+        ini.useIniPath(dir.filePath("v.ini"));
         loadedSettings s;
         load(ini, s);
         settingsModel::rebuild(ini, s.shell, s.modules());
@@ -193,10 +198,7 @@ private slots:
         const QString file = QString("[M1]\ncamName=%1\n%3=%2\nsipName=S\nSIP_IP=10.0.1.1\n\n").arg(camName, address, key)
                 + "[B_10.0.0.2]\ncamName=B\nIP=10.0.0.2\nsipName=T\nSIP_IP=10.0.1.2\n";
         QTemporaryDir dir;
-        QFile out(dir.filePath("v.ini"));
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(file.toLatin1());
-        out.close();
+        QVERIFY(writeIni(dir.filePath("v.ini"), file));
         iniData ini;
         ini.useIniPath(dir.filePath("v.ini"));
         loadedSettings first;
@@ -258,13 +260,10 @@ private slots:
         QFETCH(QString, keptTail);
         QFETCH(QStringList, warnings);
         QTemporaryDir dir;
-        QFile out(dir.filePath("v.ini"));
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(("\n[Window]\nTimeout=5\n\n[System]\nFaVers=0\n" + modules).toLatin1());
-        out.close();
+        QVERIFY(writeIni(dir.filePath("v.ini"), "\n[Window]\nTimeout=5\n\n[System]\nFaVers=0\n" + modules));
 
         iniData ini;
-        ini.useIniPath(out.fileName());
+        ini.useIniPath(dir.filePath("v.ini"));
         loadedSettings s;
         load(ini, s);
         QCOMPARE(s.sections, loaded);
