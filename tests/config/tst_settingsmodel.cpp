@@ -34,9 +34,10 @@ struct loadedSettings {
     }
 };
 
-// The start-up sequence of the main window, as far as it concerns the store.
-void load(iniData &ini, loadedSettings &s)
+// The start-up sequence of the main window on the INI at `path`, as far as it concerns the store.
+void loadFile(iniData &ini, loadedSettings &s, const QString &path)
 {
+    ini.useIniPath(path);
     QStringList lines;
     ini.loadLines(lines, 0);
     ini.parseLines(lines);
@@ -103,9 +104,8 @@ private slots:
     {
         QTemporaryDir dir;
         iniData ini;
-        ini.useIniPath(dir.filePath("v.ini"));
         loadedSettings first;
-        load(ini, first);
+        loadFile(ini, first, dir.filePath("v.ini"));
         QVERIFY(ini.usedDefaults());
         QVERIFY(!QFile::exists(ini.iniPath()));
         QCOMPARE(first.sections, QStringList{"DX-CAM Default_192.168.0.180"});
@@ -118,9 +118,8 @@ private slots:
 
         // The saved file reads back to the same settings and saves to the same bytes.
         iniData again;
-        again.useIniPath(ini.iniPath());
         loadedSettings second;
-        load(again, second);
+        loadFile(again, second, ini.iniPath());
         QVERIFY(!again.usedDefaults());
         QCOMPARE(second.cams[0].CAM_Password, QString("4711"));
         QCOMPARE(second.sips[0].SIP_Password, QString("4711"));
@@ -163,9 +162,8 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(writeIni(dir.filePath("v.ini"), file));
         iniData ini;
-        ini.useIniPath(dir.filePath("v.ini"));
         loadedSettings s;
-        load(ini, s);
+        loadFile(ini, s, dir.filePath("v.ini"));
         settingsModel::rebuild(ini, s.shell, s.modules());
         QCOMPARE(ini.valueOf(section, key), saved);
     }
@@ -200,16 +198,14 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(writeIni(dir.filePath("v.ini"), file));
         iniData ini;
-        ini.useIniPath(dir.filePath("v.ini"));
         loadedSettings first;
-        load(ini, first);
+        loadFile(ini, first, dir.filePath("v.ini"));
         QCOMPARE(first.cams.size(), size_t(2));
         const QByteArray saved = saveAndRead(ini, first);
 
         iniData again;
-        again.useIniPath(ini.iniPath());
         loadedSettings second;
-        load(again, second);
+        loadFile(again, second, ini.iniPath());
         QCOMPARE(second.cams.size(), size_t(2));
         QCOMPARE(second.cams[0].camName, loadedName);
         QCOMPARE(second.cams[0].addressText(), loadedAddress);
@@ -263,9 +259,8 @@ private slots:
         QVERIFY(writeIni(dir.filePath("v.ini"), "\n[Window]\nTimeout=5\n\n[System]\nFaVers=0\n" + modules));
 
         iniData ini;
-        ini.useIniPath(dir.filePath("v.ini"));
         loadedSettings s;
-        load(ini, s);
+        loadFile(ini, s, dir.filePath("v.ini"));
         QCOMPARE(s.sections, loaded);
         QByteArray saved = saveAndRead(ini, s);
         QVERIFY2(saved.endsWith(keptTail.toLatin1()), saved.constData());
@@ -278,9 +273,8 @@ private slots:
         const QString logged = QString::fromLatin1(log.readAll());
         QCOMPARE(logged, warnings.isEmpty() ? QString() : warnings.join('\n') + '\n');
         iniData again;
-        again.useIniPath(ini.iniPath());
         loadedSettings second;
-        load(again, second);
+        loadFile(again, second, ini.iniPath());
         QCOMPARE(second.sections, loaded);
         QCOMPARE(saveAndRead(again, second), saved);
     }
