@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QPointer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -396,6 +397,14 @@ void tst_streamFaults::datagramFlood()
         for (int fd : sockets)
             ::close(fd);
     });
+    // A failed check returns at once: the sender must still be stopped, or the process ends
+    // with a thread running and the failure turns into a hang until the test's time is up.
+    const auto stopFlood = [&] {
+        flooding = false;
+        if (sender.joinable())
+            sender.join();
+    };
+    const auto stopOnReturn = qScopeGuard(stopFlood);
 
     QTest::qWait(2000);
     viewer->tickTimes.reset();
@@ -407,8 +416,7 @@ void tst_streamFaults::datagramFlood()
     QVERIFY(sim.command(QStringLiteral("input 3 1 on")));
     QTRY_VERIFY_WITH_TIMEOUT(viewer->cameras.at(2)->camModule.status.input1Active, 2000);
     QTest::qWait(5000);
-    flooding = false;
-    sender.join();
+    stopFlood();
     qInfo("flood: %ld datagrams; the door call was taken after %lld ms", sent.load(), callMs);
     QVERIFY(sent > 20000);
     checkTicks("datagram flood");
