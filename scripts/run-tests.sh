@@ -14,9 +14,7 @@ if [ "${1:-}" = --sanitize ]; then
   configure+=(-DDXCAM_SANITIZE=ON -DDXCAM_BENCH=OFF)
   export CXX=clang++
   supp=$root/fuzz/sanitizer
-  # Qt is built without frame pointers: only the slow unwinder sees past its first frame, and a
-  # suppression can name only a function that appears in the stack it is matched against.
-  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:strict_init_order=1:fast_unwind_on_malloc=0}
+  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:strict_init_order=1}
   export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$supp/lsan.supp:print_suppressions=0}
   export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1:suppressions=$supp/ubsan.supp}
 fi
