@@ -5,6 +5,7 @@
 #include "signalquitter.h"
 #include "singleinstance.h"
 #include "sprachedia.h"
+#include "tracecategory.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -50,6 +51,7 @@ int main(int argc, char *argv[])
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
     preferX11OnWayland(argc, argv);
+    keepTraceLinesPlain();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("dxcamviewer"));
     QApplication::setApplicationVersion(QStringLiteral(DXCAM_VERSION));

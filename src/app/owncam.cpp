@@ -1,4 +1,5 @@
 #include "owncam.h"
+#include "tracecategory.h"
 #include "ui_owncam.h"
 
 #include "autostart.h"
@@ -20,7 +21,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDebug>
 #include <QDir>
 #include <QGraphicsPixmapItem>
 #include <QMenu>
@@ -153,7 +153,8 @@ void ownCam::applyEdition()
         QStringList quoted;
         for (const QString &name : ed.translatedCameraTypes())
             quoted.append(QLatin1Char('"') + name + QLatin1Char('"'));
-        qDebug().noquote() << "CAM-Tip[1]: " + QLatin1Char('(') + quoted.join(QStringLiteral(", ")) + QLatin1Char(')');
+        qCDebug(dxcamTrace).noquote()
+            << "CAM-Tip[1]: " + QLatin1Char('(') + quoted.join(QStringLiteral(", ")) + QLatin1Char(')');
     }
 }
 
@@ -355,7 +356,7 @@ void ownCam::releaseCamera(camData *cam)
 
 bool ownCam::Start_CAM(camData *pCD)
 {
-    qDebug() << " **** ownCam::Start_CAM( camData *pCD )";
+    qCDebug(dxcamTrace) << " **** ownCam::Start_CAM( camData *pCD )";
     if (!pCD)
         return false;
     if (pCD->running && !pCD->streamError)
@@ -376,7 +377,7 @@ bool ownCam::Start_CAM(camData *pCD)
 
 void ownCam::StartAll_CAM()
 {
-    qDebug() << "StartAll_CAM";
+    qCDebug(dxcamTrace) << "StartAll_CAM";
     for (camData *cam : std::as_const(cameras)) {
         if (!cam->running) {
             Start_CAM(cam);
@@ -482,7 +483,7 @@ void ownCam::layoutGrid(bool setSceneRect)
     if (!isVisible() || cameras.isEmpty())
         return;
     layoutPending = false;
-    qDebug() << "SHOW MULTICAM ...";
+    qCDebug(dxcamTrace) << "SHOW MULTICAM ...";
     const QSizeF margins = measurePictureArea();
     const gridLayout::tileResult tiles =
         gridLayout::tileSize(QSizeF(settings.width, settings.height), margins, settings.nPicCol,
@@ -578,7 +579,7 @@ void ownCam::openCommandPanel()
     commandPanel->move(at);
     commandPanel->setCamera(currentCam);
     commandPanel->setWindowTitle(currentCam->camModule.camName);
-    qDebug().noquote() << "TITEL: " << ('"' + currentCam->camModule.camName + '"');
+    qCDebug(dxcamTrace).noquote() << "TITEL: " << ('"' + currentCam->camModule.camName + '"');
     commandPanel->show();
 }
 
@@ -821,7 +822,7 @@ void ownCam::runTick()
     }
     serveMoveRequest();
     if (serveRequests()) {
-        qDebug() << "Active";
+        qCDebug(dxcamTrace) << "Active";
         return;
     }
     if (savePictures())
@@ -925,13 +926,13 @@ void ownCam::firstTickInit()
         ini.resolvePaths();
     ini.openLog();
     firstTick = false;
-    qDebug() << "##### first tick";
+    qCDebug(dxcamTrace) << "##### first tick";
     relayout();
     now = QTime::currentTime();
     settingsDialog->showCamera(currentCam);
     if (settings.HideStartEn && settings.Autohide) {
         requests.stopCameras = true;
-        qDebug() << "TP1";
+        qCDebug(dxcamTrace) << "TP1";
         popup.expireTimeout();
     } else {
         popup.restartTimeout();
@@ -972,13 +973,13 @@ bool ownCam::serveSettingsRequests()
     bool active = false;
     if (requests.startCurrentCamera) {
         requests.startCurrentCamera = false;
-        qDebug() << "**** START CAM ****";
+        qCDebug(dxcamTrace) << "**** START CAM ****";
         on_startPB_clicked();
         active = true;
     }
     if (requests.stopCameras) {
         requests.stopCameras = false;
-        qDebug() << "**** STOP CAM ****";
+        qCDebug(dxcamTrace) << "**** STOP CAM ****";
         on_stopPB_clicked();
         active = true;
     }
@@ -1009,7 +1010,7 @@ bool ownCam::serveCameraSelection()
 {
     bool active = false;
     if (requests.selectCameraIndex >= 0) {
-        qDebug().noquote() << ".... HIER: " << requests.selectCameraIndex;
+        qCDebug(dxcamTrace).noquote() << ".... HIER: " << requests.selectCameraIndex;
         makeCurrent(requests.selectCameraIndex);
         settingsDialog->showCamera(currentCam);
         showCurrentCameraText();
@@ -1105,7 +1106,7 @@ void ownCam::handOverFrames()
         const bool wanted = isVisible() || (popupWin && popupWin->isShowing(cam)) || cam->recordsAutomatically();
         if (cam->stallCheck(stalledTwice, wanted)) {
             Start_CAM(cam);
-            qDebug() << "StartCAM_1";
+            qCDebug(dxcamTrace) << "StartCAM_1";
             cam->noDataMs = 0;
         }
     }

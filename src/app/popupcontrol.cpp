@@ -5,8 +5,7 @@
 #include "owngraphscene.h"
 #include "pasw1dia.h"
 #include "popuponewin.h"
-
-#include <QDebug>
+#include "tracecategory.h"
 
 popupControl::popupControl(ownCam &owner)
     : owner(owner), sound([&owner](const QString &text) { owner.ini.warn(text); })
@@ -46,12 +45,12 @@ void popupControl::statusEvents()
             io.statusEvent = false;
             clearPopupState(cam);
         } else if (sip.popupRequest) {
-            qDebug() << "##### fWS_x";
+            qCDebug(dxcamTrace) << "##### fWS_x";
             cam->showRequest = sip.popupRequest;
             sip.popupRequest = false;
             if (cam->showRequest) {
                 cam->popupRequest = true;
-                qDebug() << "***** fwS_2";
+                qCDebug(dxcamTrace) << "***** fwS_2";
             }
             cam->soundRequest = sip.statusEvent;
             sip.statusEvent = false;
@@ -73,9 +72,9 @@ bool popupControl::takeOverCameraIo(camData *camera)
     moduleStatus &io = camera->camModule.status;
     if (!io.popupRequest)
         return false;
-    qDebug().noquote() << "##### fWS_3 -> " + camera->camModule.addressText();
+    qCDebug(dxcamTrace).noquote() << "##### fWS_3 -> " + camera->camModule.addressText();
     camera->motionEvent = true;
-    qDebug() << "##### fWS_4";
+    qCDebug(dxcamTrace) << "##### fWS_4";
     camera->showRequest = io.popupRequest;
     io.popupRequest = false;
     camera->input1Copy = io.input1Active;
@@ -89,7 +88,7 @@ bool popupControl::showEvaluation(camData *camera)
 {
     if (!camera->showRequest)
         return false;
-    qDebug() << "***** fwS_1";
+    qCDebug(dxcamTrace) << "***** fwS_1";
     camera->showRequest = false;
     if (!owner.settings.Auto_Popup)
         return false;
@@ -103,7 +102,7 @@ QList<camData *> popupControl::evaluateAll()
     QList<camData *> shown;
     for (camData *cam : owner.cameras) {
         if (showEvaluation(cam)) {
-            qDebug() << "##### schowWin=true";
+            qCDebug(dxcamTrace) << "##### schowWin=true";
             shown.append(cam);
         }
     }
@@ -220,44 +219,44 @@ void popupControl::decide(bool due, bool popupRefreshed)
     if (owner.isHidden()) {
         owner.showMainWindow();
         owner.startAllRequest = true;
-        qDebug() << "forceCD_StartVideoAll -> 5";
+        qCDebug(dxcamTrace) << "forceCD_StartVideoAll -> 5";
     }
 }
 
 void popupControl::popUp(int tag)
 {
-    qDebug() << "##### Here schowWin";
+    qCDebug(dxcamTrace) << "##### Here schowWin";
     if (!owner.isHidden())
         return;
     if (separateWindow()) {
         if (!owner.settings.pop_Alle) {
             // The main window stays hidden; the calling camera's stream is started for the popup
             // window (showInPopupWindow) rather than stopped.
-            qDebug() << "##### Show_None";
+            qCDebug(dxcamTrace) << "##### Show_None";
             return;
         }
         owner.startAllRequest = true;
-        qDebug().noquote() << QStringLiteral("forceCD_StartVideoAll -> %1").arg(tag);
+        qCDebug(dxcamTrace).noquote() << QStringLiteral("forceCD_StartVideoAll -> %1").arg(tag);
         owner.showMainWindow();
-        qDebug() << "##### Show_1";
+        qCDebug(dxcamTrace) << "##### Show_1";
         return;
     }
     owner.startAllRequest = true;
-    qDebug().noquote() << QStringLiteral("forceCD_StartVideoAll -> %1").arg(tag);
+    qCDebug(dxcamTrace).noquote() << QStringLiteral("forceCD_StartVideoAll -> %1").arg(tag);
     owner.showMainWindow();
-    qDebug() << "##### Show_2";
+    qCDebug(dxcamTrace) << "##### Show_2";
 }
 
 void popupControl::hideNow()
 {
-    qDebug() << "***** HERE HIDE";
+    qCDebug(dxcamTrace) << "***** HERE HIDE";
     if (!holdHide)
         owner.hideMainWindow();
     hidePopupWindow();
     owner.requests.selectCameraIndex = -1;
     if (!anyRecordingCamera() && !holdHide) {
         owner.requests.stopCameras = true;
-        qDebug() << "STOP!!!";
+        qCDebug(dxcamTrace) << "STOP!!!";
         restartTimeout();
     }
     for (camData *cam : owner.cameras) {
@@ -460,7 +459,7 @@ void popupControl::showNormal()
     if (owner.settings.Flanke && !anyInputActive())
         holdHide = true;
     owner.startAllRequest = true;
-    qDebug() << "forceCD_StartVideoAll -> 2";
+    qCDebug(dxcamTrace) << "forceCD_StartVideoAll -> 2";
     owner.showNormal();
 }
 
@@ -471,7 +470,7 @@ void popupControl::showMaximised()
         if (owner.settings.Flanke && !anyInputActive())
             holdHide = true;
         owner.startAllRequest = true;
-        qDebug() << "forceCD_StartVideoAll -> 1";
+        qCDebug(dxcamTrace) << "forceCD_StartVideoAll -> 1";
     }
     owner.showMaximized();
 }

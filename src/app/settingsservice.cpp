@@ -7,9 +7,9 @@
 #include "owncam.h"
 #include "settingsmodel.h"
 #include "statusreceiver.h"
+#include "tracecategory.h"
 #include "ui_owncam.h"
 
-#include <QDebug>
 #include <QMutexLocker>
 
 namespace {
@@ -147,7 +147,7 @@ settingsService::outcome settingsService::applyPage()
     }
     const int einzelBild = owner.settings.einzelBild ? 1 : 0;
     if (appliedEinzelBild >= 0 && einzelBild != appliedEinzelBild)
-        qDebug() << " ******** OK --- Change BildForm ******* ";
+        qCDebug(dxcamTrace) << " ******** OK --- Change BildForm ******* ";
     appliedEinzelBild = einzelBild;
     if (camera) {
         const QStringList after = camera->settingsList();
@@ -176,7 +176,7 @@ void settingsService::bindStatusPorts()
 void settingsService::reconnect(camData *camera, bool addressChanged)
 {
     if (addressChanged)
-        qDebug().noquote() << " ipCam.zIP.setAddress ip/url=" + camera->camModule.addressText();
+        qCDebug(dxcamTrace).noquote() << " ipCam.zIP.setAddress ip/url=" + camera->camModule.addressText();
     camera->setAddresses(camera->camModule.addressText(), camera->sipModuleRec.addressText(), &owner.ownAddress);
     owner.Start_CAM(camera);
 }

@@ -1,8 +1,8 @@
 #include "inidata.h"
 #include "installlayout.h"
+#include "tracecategory.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -138,7 +138,7 @@ void iniData::setPaths(const QString &dir, const QString &baseName, const QStrin
     base = baseName;
     iniFile.setFileName(ini);
     logFilePath = dir.isEmpty() ? QString() : dir + baseName + QStringLiteral(".log");
-    qDebug().noquote() << "#####" << QStringLiteral("\"%1\"").arg(ini);
+    qCDebug(dxcamTrace).noquote() << "#####" << QStringLiteral("\"%1\"").arg(ini);
 }
 
 void iniData::loadLines(QStringList &lines, int edition)
@@ -533,7 +533,7 @@ bool iniData::openLog()
 
 void iniData::warn(const QString &text)
 {
-    qDebug().noquote() << "#####" << text;
+    qCDebug(dxcamTrace).noquote() << "#####" << text;
     if (logFile.isOpen())
         writeLog(text + QLatin1Char('\n'));
     else

@@ -1,9 +1,9 @@
 #include "accessprotection.h"
 
 #include "passwordcodec.h"
+#include "tracecategory.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -72,8 +72,9 @@ void accessProtection::load()
         const QString text = QString::fromLatin1(value.text);
         if (store.contains(QLatin1String(key)) && value.clean && nonBlankLength(text) >= minimumLength)
             return text;
-        qDebug().noquote() << QStringLiteral("accessProtection::load() :: -->> %1 unusable, the factory password applies")
-                                  .arg(QLatin1String(key));
+        qCDebug(dxcamTrace).noquote()
+            << QStringLiteral("accessProtection::load() :: -->> %1 unusable, the factory password applies")
+                   .arg(QLatin1String(key));
         return factoryPassword;
     };
     viewerPassword = readPassword(keyViewer);

@@ -1,4 +1,5 @@
 #include "pasw1dia.h"
+#include "tracecategory.h"
 #include "ui_pasw1dia.h"
 
 #include "accessprotection.h"
@@ -6,7 +7,6 @@
 #include "edition.h"
 
 #include <QCloseEvent>
-#include <QDebug>
 #include <QKeyEvent>
 #include <QMessageBox>
 
@@ -32,9 +32,9 @@ void pasw1Dia::readAllSettings()
 {
     mode = accessProtection::settingsMode;
     if (protection.storedValueCount() < 3)
-        qDebug() << "pasw1Dia::readAllSettings() :: -->> noch keine Registry Eintragungen ";
+        qCDebug(dxcamTrace) << "pasw1Dia::readAllSettings() :: -->> noch keine Registry Eintragungen ";
     else
-        qDebug() << "pasw1Dia::readAllSettings() :: -->> pPaswD - Registry Eintragungen ";
+        qCDebug(dxcamTrace) << "pasw1Dia::readAllSettings() :: -->> pPaswD - Registry Eintragungen ";
     protection.load();
     viewerCopy = protection.viewerPassword;
     settingsCopy = protection.settingsPassword;

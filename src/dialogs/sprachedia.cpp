@@ -1,10 +1,10 @@
 #include "sprachedia.h"
+#include "tracecategory.h"
 #include "ui_sprachedia.h"
 
 #include "edition.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -38,12 +38,12 @@ void spracheDia::scan(const QString &name)
     QStringList names;
     for (const translationFiles::entry &e : std::as_const(entries))
         names.append(e.path);
-    qDebug().noquote() << "spracheDia::scan() :: -->> translations:" << names.join(QStringLiteral(", "));
+    qCDebug(dxcamTrace).noquote() << "spracheDia::scan() :: -->> translations:" << names.join(QStringLiteral(", "));
     for (int i = 0; i < entries.size(); ++i)
         translators.append(new QTranslator(this));
     const QString qtFolder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     if (!german->load(QStringLiteral("qt_de"), qtFolder) && !german->load(QStringLiteral("qtbase_de"), qtFolder))
-        qDebug().noquote() << "spracheDia::scan() :: -->> no German Qt texts in" << qtFolder;
+        qCDebug(dxcamTrace).noquote() << "spracheDia::scan() :: -->> no German Qt texts in" << qtFolder;
     showInEffect();
 }
 
@@ -74,7 +74,7 @@ void spracheDia::apply(int index)
         return;
     QTranslator *translator = translators[index];
     if (!translator->load(entries[index].path)) {
-        qDebug().noquote() << "spracheDia::apply() :: -->> cannot load" << entries[index].path;
+        qCDebug(dxcamTrace).noquote() << "spracheDia::apply() :: -->> cannot load" << entries[index].path;
         useGerman();
         showInEffect();
         return;

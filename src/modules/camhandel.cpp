@@ -2,9 +2,8 @@
 
 #include "camdata.h"
 #include "shellsettings.h"
+#include "tracecategory.h"
 #include "ui_camhandel.h"
-
-#include <QDebug>
 
 namespace {
 
@@ -139,7 +138,7 @@ void camHandel::releaseCamera(const camData *camera, bool current)
 
 void camHandel::retranslate()
 {
-    qDebug().noquote() << " ********  camHandel::retranslate() ";
+    qCDebug(dxcamTrace).noquote() << " ********  camHandel::retranslate() ";
     ui->retranslateUi(this);
 }
 

@@ -5,8 +5,7 @@
 #include "commandsender.h"
 #include "dispatchhost.h"
 #include "shellsettings.h"
-
-#include <QDebug>
+#include "tracecategory.h"
 
 namespace {
 
@@ -14,7 +13,7 @@ constexpr quint8 hangUpCommand = 3;
 
 void trace(const QString &line)
 {
-    qDebug().noquote() << line;
+    qCDebug(dxcamTrace).noquote() << line;
 }
 
 } // namespace

@@ -3,8 +3,7 @@
 #include "cameramodule.h"
 #include "commandframe.h"
 #include "sipmodule.h"
-
-#include <QDebug>
+#include "tracecategory.h"
 
 commandSender::commandSender(const QHostAddress *ownAddress, QObject *parent)
     : QObject(parent), socket(this), ownAddress(ownAddress)
@@ -14,7 +13,7 @@ commandSender::commandSender(const QHostAddress *ownAddress, QObject *parent)
 void commandSender::sendRelay(int output, const cameraModule &rec)
 {
     const quint32 own = ownIPv4();
-    qDebug().noquote() << QStringLiteral("Address: \"%1\"").arg(rec.IP);
+    qCDebug(dxcamTrace).noquote() << QStringLiteral("Address: \"%1\"").arg(rec.IP);
     const QByteArray frame = commandFrame::relay(own, nextSequence(), output, relayTarget::of(rec));
     sendRelayFrame(frame, rec.hostAddress, rec.UDP_Contrl_CAM);
 }
@@ -22,7 +21,7 @@ void commandSender::sendRelay(int output, const cameraModule &rec)
 void commandSender::sendRelay(int output, const sipModule &rec)
 {
     const quint32 own = ownIPv4();
-    qDebug().noquote() << QStringLiteral("Address: \"%1\"").arg(rec.SIP_IP);
+    qCDebug(dxcamTrace).noquote() << QStringLiteral("Address: \"%1\"").arg(rec.SIP_IP);
     const QByteArray frame = commandFrame::relay(own, nextSequence(), output, relayTarget::of(rec));
     sendRelayFrame(frame, rec.hostAddress, rec.UDP_Contrl_SIP);
 }
@@ -31,8 +30,8 @@ void commandSender::sendIntercom(quint8 command, const sipModule &rec)
 {
     const QByteArray frame = commandFrame::intercom(ownIPv4(), nextSequence(), command, rec.SIP_Password);
     socket.writeDatagram(frame, rec.hostAddress, quint16(rec.UDP_Contrl_SIP));
-    qDebug().noquote() << "Commando : Auflegen/Ruf abbrechen/Eingehenden Ruf abweisen";
-    qDebug().noquote() << QStringLiteral("Commando by :: \"%1\"").arg(QString::fromLatin1(frame));
+    qCDebug(dxcamTrace).noquote() << "Commando : Auflegen/Ruf abbrechen/Eingehenden Ruf abweisen";
+    qCDebug(dxcamTrace).noquote() << QStringLiteral("Commando by :: \"%1\"").arg(QString::fromLatin1(frame));
 }
 
 quint32 commandSender::ownIPv4() const
@@ -52,7 +51,7 @@ quint8 commandSender::nextSequence()
 void commandSender::sendRelayFrame(const QByteArray &frame, const QHostAddress &host, int port)
 {
     const QString text = QString::fromLatin1(frame);
-    qDebug().noquote() << QStringLiteral("Commando by :: \"%1\"").arg(text);
+    qCDebug(dxcamTrace).noquote() << QStringLiteral("Commando by :: \"%1\"").arg(text);
     socket.writeDatagram(frame, host, quint16(port));
-    qDebug().noquote() << QStringLiteral("Daten \"%1\" %2 %3").arg(text, host.toString()).arg(port);
+    qCDebug(dxcamTrace).noquote() << QStringLiteral("Daten \"%1\" %2 %3").arg(text, host.toString()).arg(port);
 }

@@ -1,6 +1,7 @@
 #include "statusparser.h"
 
-#include <QDebug>
+#include "tracecategory.h"
+
 #include <QStringList>
 
 namespace {
@@ -15,7 +16,7 @@ constexpr int bitConversation = 4;
 
 void trace(const char *line)
 {
-    qDebug().noquote() << line;
+    qCDebug(dxcamTrace).noquote() << line;
 }
 
 } // namespace

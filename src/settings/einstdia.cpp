@@ -1,4 +1,5 @@
 #include "einstdia.h"
+#include "tracecategory.h"
 #include "ui_einstdia.h"
 
 #include "camdata.h"
@@ -12,7 +13,6 @@
 #include "videopage.h"
 
 #include <QCloseEvent>
-#include <QDebug>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -317,7 +317,7 @@ void EinstDia::askRemove()
 
 void EinstDia::savePicture()
 {
-    qDebug().noquote() << QStringLiteral("### CAM = %1").arg(camTab->moduleName());
+    qCDebug(dxcamTrace).noquote() << QStringLiteral("### CAM = %1").arg(camTab->moduleName());
     requests.savePicture = true;
 }
 

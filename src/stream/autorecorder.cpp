@@ -1,8 +1,8 @@
 #include "autorecorder.h"
 
 #include "recordfiles.h"
+#include "tracecategory.h"
 
-#include <QDebug>
 #include <QFileInfo>
 
 namespace {
@@ -62,7 +62,7 @@ void autoRecorder::controlRecording(bool enabled)
     }
     if (file.isOpen() && !QFileInfo::exists(path)) {
         // The folder went away (or the file was deleted): what is written now would be lost.
-        qDebug().noquote() << QStringLiteral("##### Aufzeichnung verschwunden: %1").arg(path);
+        qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Aufzeichnung verschwunden: %1").arg(path);
         closeFile();
     }
     if (!file.isOpen())
@@ -79,8 +79,8 @@ void autoRecorder::openRecordingFile()
                                     + recordFiles::automaticName(module.camName),
                                 recordFiles::videoExtension)) {
         if (!openFailed)
-            qDebug().noquote() << QStringLiteral("##### Aufzeichnung nicht möglich: %1: %2")
-                                      .arg(module.dirCamBild, file.errorString());
+            qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Aufzeichnung nicht möglich: %1: %2")
+                                                 .arg(module.dirCamBild, file.errorString());
         openFailed = true;
         return;
     }
@@ -126,7 +126,7 @@ void autoRecorder::motionTick(bool &motionEvent)
         }
         return;
     }
-    qDebug().noquote() << QStringLiteral("***** %1").arg(module.addressText());
+    qCDebug(dxcamTrace).noquote() << QStringLiteral("***** %1").arg(module.addressText());
     motionStopMs = 0;
     if (!writing)
         startWriting();
@@ -174,8 +174,8 @@ bool autoRecorder::due()
 
 void autoRecorder::writeFailed()
 {
-    qDebug().noquote() << QStringLiteral("##### Aufzeichnung beendet, Schreibfehler: %1: %2")
-                              .arg(path, file.errorString());
+    qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Aufzeichnung beendet, Schreibfehler: %1: %2")
+                                         .arg(path, file.errorString());
     // A picture written in part would break the file for a reader: cut it off again.
     file.resize(bytes);
     closeFile();

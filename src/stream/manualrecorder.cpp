@@ -2,9 +2,9 @@
 
 #include "camdata.h"
 #include "recordfiles.h"
+#include "tracecategory.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -126,8 +126,8 @@ void manualRecorder::verifyFile()
 
 void manualRecorder::fail(const QString &what)
 {
-    qDebug().noquote() << QStringLiteral("##### Videoaufnahme beendet, Schreibfehler: %1: %2")
-                              .arg(file.fileName(), what);
+    qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Videoaufnahme beendet, Schreibfehler: %1: %2")
+                                         .arg(file.fileName(), what);
     error = file.fileName() + QStringLiteral(": ") + what;
     if (file.isOpen()) {
         // A picture written in part would break the file for a reader: cut it off again.

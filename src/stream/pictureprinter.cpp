@@ -1,9 +1,9 @@
 #include "pictureprinter.h"
 
 #include "camdata.h"
+#include "tracecategory.h"
 #include "usermessage.h"
 
-#include <QDebug>
 #include <QImage>
 #include <QPainter>
 #include <QPointer>
@@ -41,7 +41,7 @@ bool picturePrinter::printPicture(camData *camera)
         return false;
     const QByteArray picture = camera->printSnapshot;
     if (QImage::fromData(picture).isNull()) {
-        qDebug() << "##### Drucken: Bild fehlerhaft";
+        qCDebug(dxcamTrace) << "##### Drucken: Bild fehlerhaft";
         report(tr("Das Bild ist fehlerhaft und kann nicht gedruckt werden."));
         return false;
     }
@@ -53,9 +53,9 @@ bool picturePrinter::printPicture(camData *camera)
     connect(dialog, &QDialog::finished, this, [this, dialog, printed, picture](int result) {
         bool done = false;
         if (result != QDialog::Accepted) {
-            qDebug() << "##### Drucken abgebrochen";
+            qCDebug(dxcamTrace) << "##### Drucken abgebrochen";
         } else if (!(done = paint(*dialog->printer(), picture))) {
-            qDebug() << "##### Drucken fehlgeschlagen";
+            qCDebug(dxcamTrace) << "##### Drucken fehlgeschlagen";
             report(tr("Der Drucker hat den Auftrag nicht angenommen."));
         }
         if (printed)

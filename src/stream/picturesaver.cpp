@@ -3,9 +3,9 @@
 #include "camdata.h"
 #include "recordfiles.h"
 #include "shellsettings.h"
+#include "tracecategory.h"
 
 #include <QDateTime>
-#include <QDebug>
 
 pictureSaver::pictureSaver()
 {
@@ -57,7 +57,7 @@ bool pictureSaver::saveNewest(camData *cam, const QString &folder, const QString
                                                recordFiles::jpgExtension, picture);
     if (path.isEmpty())
         return false;
-    qDebug().noquote() << QStringLiteral("##### Bild = %1").arg(path);
+    qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Bild = %1").arg(path);
     ++saved;
     lastPath = path;
     cam->savePictureRequest = false;
@@ -67,8 +67,8 @@ bool pictureSaver::saveNewest(camData *cam, const QString &folder, const QString
 
 void pictureSaver::dropRequest(camData *cam, const char *why)
 {
-    qDebug().noquote() << QStringLiteral("##### Bild nicht gespeichert (%1): %2")
-                              .arg(QLatin1String(why), cam->camModule.camName);
+    qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Bild nicht gespeichert (%1): %2")
+                                         .arg(QLatin1String(why), cam->camModule.camName);
     cam->savePictureRequest = false;
     cam->saveAlways = false;
 }
