@@ -9,7 +9,7 @@ packages=(
   qt6-l10n-tools qt6-translations-l10n libqt6opengl6-dev libgl-dev
   qt6-qpa-plugins libturbojpeg0-dev
   xvfb xauth x11-utils imagemagick iproute2 util-linux
-  dpkg-dev desktop-file-utils appstream groff-base
+  dpkg-dev desktop-file-utils appstream groff-base dbus-daemon
 )
 if [ "${DXCAM_BENCH:-0}" = 1 ]; then
   packages+=(ffmpeg libjpeg-turbo-progs)

@@ -74,6 +74,25 @@ and edit it</translation>
     </message>
 </context>
 <context>
+    <name>callNotifier</name>
+    <message>
+        <source>Keine Verbindung zum Sitzungsbus (D-Bus): Rufe werden nicht als Desktop-Benachrichtigung gemeldet.</source>
+        <translation>No connection to the session bus (D-Bus): calls are not announced as desktop notifications.</translation>
+    </message>
+    <message>
+        <source>Eingehender Ruf von %1</source>
+        <translation>Incoming call from %1</translation>
+    </message>
+    <message>
+        <source>Anzeigen</source>
+        <translation>Show</translation>
+    </message>
+    <message>
+        <source>Desktop-Benachrichtigungen sind nicht möglich (%1): Rufe werden nur im Fenster gemeldet.</source>
+        <translation>Desktop notifications are not possible (%1): calls are shown in the window only.</translation>
+    </message>
+</context>
+<context>
     <name>camData</name>
     <message>
         <source>Eingehender Ruf von </source>

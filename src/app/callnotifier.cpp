@@ -1,0 +1,193 @@
+#include "callnotifier.h"
+
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QVariantMap>
+
+#include <utility>
+
+namespace {
+
+const QString service = QStringLiteral("org.freedesktop.Notifications");
+const QString path = QStringLiteral("/org/freedesktop/Notifications");
+const QString interface = QStringLiteral("org.freedesktop.Notifications");
+const QString defaultAction = QStringLiteral("default");
+const QString showAction = QStringLiteral("show");
+constexpr uchar urgencyCritical = 2;
+constexpr int neverExpires = 0;
+// What the bus hands over is bounded before it is kept or passed on.
+constexpr int maxTokenLength = 4096;
+constexpr int maxErrorLength = 200;
+
+} // namespace
+
+callNotifier::callNotifier(const QDBusConnection &bus, const QString &appId, warnFunction warn, QObject *parent)
+    : QObject(parent), bus(bus), appId(appId), warn(std::move(warn))
+{
+    // Here at start rather than at the first call: subscribing asks the bus who the server is
+    // and waits for the answer.
+    if (!this->bus.isConnected())
+        return;
+    this->bus.connect(service, path, interface, QStringLiteral("ActionInvoked"), this,
+                      SLOT(actionInvoked(uint, QString)));
+    this->bus.connect(service, path, interface, QStringLiteral("ActivationToken"), this,
+                      SLOT(activationToken(uint, QString)));
+    this->bus.connect(service, path, interface, QStringLiteral("NotificationClosed"), this,
+                      SLOT(notificationClosed(uint, uint)));
+}
+
+void callNotifier::setSender(const QString &summary, const QString &iconName)
+{
+    title = summary;
+    icon = iconName;
+}
+
+void callNotifier::setEnabled(bool on)
+{
+    enabled = on;
+    if (!on)
+        closeAll();
+}
+
+void callNotifier::callStarted(const QString &station, const QString &camName)
+{
+    if (!enabled)
+        return;
+    if (!bus.isConnected()) {
+        warnOnce(tr("Keine Verbindung zum Sitzungsbus (D-Bus): Rufe werden nicht als "
+                    "Desktop-Benachrichtigung gemeldet."));
+        return;
+    }
+    notification &n = stations[station];
+    n.camName = camName;
+    n.closeWanted = false;
+    send(station);
+}
+
+void callNotifier::send(const QString &station)
+{
+    notification &n = stations[station];
+    if (n.pending) {
+        // Its id is not known yet: a second Notify now would make a second notification.
+        n.resend = true;
+        return;
+    }
+    // Most servers read the body as markup.
+    const QString body = tr("Eingehender Ruf von %1").arg(n.camName.toHtmlEscaped());
+    const QStringList actions{defaultAction, tr("Anzeigen"), showAction, tr("Anzeigen")};
+    const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(urgencyCritical)},
+                            {QStringLiteral("resident"), true},
+                            {QStringLiteral("desktop-entry"), appId}};
+    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Notify"));
+    message << title << n.id << icon << title << body << actions << hints << neverExpires;
+    n.pending = true;
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(message), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, station](QDBusPendingCallWatcher *w) { sent(station, w); });
+}
+
+void callNotifier::sent(const QString &station, QDBusPendingCallWatcher *watcher)
+{
+    watcher->deleteLater();
+    const QDBusPendingReply<uint> reply = *watcher;
+    auto it = stations.find(station);
+    if (it == stations.end())
+        return;
+    it->pending = false;
+    if (reply.isError()) {
+        const QDBusError error = reply.error();
+        warnOnce(tr("Desktop-Benachrichtigungen sind nicht möglich (%1): Rufe werden nur im Fenster gemeldet.")
+                     .arg((error.name() + QStringLiteral(": ") + error.message()).left(maxErrorLength)));
+        stations.erase(it);
+        return;
+    }
+    it->id = reply.value();
+    if (it->closeWanted) {
+        close(it->id);
+        stations.erase(it);
+        return;
+    }
+    if (it->resend) {
+        it->resend = false;
+        send(station);
+    }
+}
+
+void callNotifier::callEnded(const QString &station)
+{
+    auto it = stations.find(station);
+    if (it == stations.end())
+        return;
+    if (it->pending) {
+        it->closeWanted = true;
+        it->resend = false;
+        return;
+    }
+    close(it->id);
+    stations.erase(it);
+}
+
+void callNotifier::closeAll()
+{
+    const QStringList open = stations.keys();
+    for (const QString &station : open)
+        callEnded(station);
+}
+
+// Nobody waits for the answer: a notification that is gone already is just as well.
+void callNotifier::close(uint id)
+{
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("CloseNotification"));
+    message << id;
+    bus.send(message);
+}
+
+QString callNotifier::stationOf(uint id) const
+{
+    for (auto it = stations.cbegin(); it != stations.cend(); ++it) {
+        if (it->id == id && id != 0)
+            return it.key();
+    }
+    return {};
+}
+
+// The server announces the activation token just before the action it belongs to.
+void callNotifier::activationToken(uint id, const QString &token)
+{
+    const QString station = stationOf(id);
+    if (!station.isEmpty() && token.size() <= maxTokenLength)
+        stations[station].token = token;
+}
+
+void callNotifier::actionInvoked(uint id, const QString &actionKey)
+{
+    const QString station = stationOf(id);
+    if (station.isEmpty() || (actionKey != defaultAction && actionKey != showAction))
+        return;
+    const QString token = std::exchange(stations[station].token, QString());
+    if (!token.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+    emit showRequested(station);
+    // Whoever activates a window has used the token by now; an unused one must not be taken
+    // for a later activation.
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+}
+
+void callNotifier::notificationClosed(uint id, uint)
+{
+    const QString station = stationOf(id);
+    if (!station.isEmpty() && !stations[station].pending)
+        stations.remove(station);
+}
+
+void callNotifier::warnOnce(const QString &text)
+{
+    if (warned)
+        return;
+    warned = true;
+    if (warn)
+        warn(text);
+}
