@@ -42,9 +42,9 @@ void skipSeparators(const QByteArray &text, int &pos)
         ++pos;
 }
 
-QByteArray md5Hex(const QByteArray &data)
+bool isSha256(const QByteArray &algorithm)
 {
-    return QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex();
+    return algorithm == "sha-256" || algorithm == "sha-256-sess";
 }
 
 QByteArray quoted(const QByteArray &value)
@@ -86,53 +86,72 @@ QList<httpAuth::challenge> httpAuth::parse(const QList<QByteArray> &headerValues
 
 namespace {
 
-// A digest of another algorithm (SHA-256, say) answered with MD5 would only be refused.
-bool answerable(const httpAuth::challenge &candidate)
+// Lower is better; -1: cannot be answered. A digest of an algorithm answered as another would
+// only be refused, and one that allows only "auth-int" would need the body it protects.
+int preference(const httpAuth::challenge &candidate)
 {
+    if (candidate.scheme == "basic")
+        return 2;
     if (candidate.scheme != "digest")
-        return true;
+        return -1;
+    if (candidate.parameters.contains("qop")) {
+        bool auth = false;
+        for (const QByteArray &qop : candidate.parameters.value("qop").split(','))
+            auth = auth || qop.trimmed().toLower() == "auth";
+        if (!auth)
+            return -1;
+    }
     const QByteArray algorithm = candidate.parameters.value("algorithm").toLower();
-    return algorithm.isEmpty() || algorithm == "md5" || algorithm == "md5-sess";
+    if (isSha256(algorithm))
+        return 0;
+    return algorithm.isEmpty() || algorithm == "md5" || algorithm == "md5-sess" ? 1 : -1;
 }
 
 } // namespace
 
 httpAuth::challenge httpAuth::choose(const QList<challenge> &offered)
 {
-    for (const char *scheme : {"digest", "basic"}) {
-        for (const challenge &candidate : offered) {
-            if (candidate.scheme == scheme && answerable(candidate))
-                return candidate;
+    challenge best;
+    int bestPreference = -1;
+    for (const challenge &candidate : offered) {
+        const int rank = preference(candidate);
+        if (rank >= 0 && (bestPreference < 0 || rank < bestPreference)) {
+            best = candidate;
+            bestPreference = rank;
         }
     }
-    return {};
+    return best;
 }
 
 QByteArray httpAuth::authorization(const challenge &offered, const QString &user, const QString &password,
                                    const QByteArray &method, const QByteArray &uri, const QByteArray &cnonce)
 {
-    const bool utf8 = offered.parameters.value("charset").toLower() == "utf-8";
-    const QByteArray name = utf8 ? user.toUtf8() : user.toLatin1();
-    const QByteArray secret = utf8 ? password.toUtf8() : password.toLatin1();
+    // UTF-8 whether or not the server says charset=UTF-8: what every current client sends.
+    const QByteArray name = user.toUtf8();
+    const QByteArray secret = password.toUtf8();
     if (offered.scheme == "basic")
         return "Basic " + (name + ':' + secret).toBase64();
-    if (offered.scheme != "digest")
+    if (offered.scheme != "digest" || preference(offered) < 0)
         return {};
 
     const QByteArray realm = offered.parameters.value("realm");
     const QByteArray nonce = offered.parameters.value("nonce");
     const QByteArray algorithm = offered.parameters.value("algorithm");
-    const bool session = algorithm.toLower() == "md5-sess";
-    bool qopAuth = false;
-    for (const QByteArray &qop : offered.parameters.value("qop").split(','))
-        qopAuth = qopAuth || qop.trimmed().toLower() == "auth";
+    const QByteArray lowerAlgorithm = algorithm.toLower();
+    const bool session = lowerAlgorithm.endsWith("-sess");
+    const auto hex = [&lowerAlgorithm](const QByteArray &data) {
+        return QCryptographicHash::hash(data, isSha256(lowerAlgorithm) ? QCryptographicHash::Sha256
+                                                                       : QCryptographicHash::Md5)
+            .toHex();
+    };
+    const bool qopAuth = offered.parameters.contains("qop");
     const QByteArray nonceCount = "00000001";
-    QByteArray ha1 = md5Hex(name + ':' + realm + ':' + secret);
+    QByteArray ha1 = hex(name + ':' + realm + ':' + secret);
     if (session)
-        ha1 = md5Hex(ha1 + ':' + nonce + ':' + cnonce);
-    const QByteArray ha2 = md5Hex(method + ':' + uri);
-    const QByteArray response = qopAuth ? md5Hex(ha1 + ':' + nonce + ':' + nonceCount + ':' + cnonce + ":auth:" + ha2)
-                                        : md5Hex(ha1 + ':' + nonce + ':' + ha2);
+        ha1 = hex(ha1 + ':' + nonce + ':' + cnonce);
+    const QByteArray ha2 = hex(method + ':' + uri);
+    const QByteArray response = qopAuth ? hex(ha1 + ':' + nonce + ':' + nonceCount + ':' + cnonce + ":auth:" + ha2)
+                                        : hex(ha1 + ':' + nonce + ':' + ha2);
     QByteArray header = "Digest username=" + quoted(name) + ", realm=" + quoted(realm) + ", nonce=" + quoted(nonce)
         + ", uri=" + quoted(uri) + ", response=" + quoted(response);
     if (!algorithm.isEmpty())

@@ -1,11 +1,13 @@
 #include "httpstream.h"
 
 #include <QAuthenticator>
+#include <QCryptographicHash>
 #include <QRandomGenerator>
 #include <QSslSocket>
 #include <QTcpSocket>
 #include <QUrl>
 
+#include <cctype>
 #include <cstring>
 
 namespace {
@@ -59,6 +61,11 @@ int httpStream::get(const QByteArray &requestPath)
     authorization.clear();
     userTried = false;
     ownerAsked = false;
+    staleAnswered = false;
+    answerable = false;
+    failedWith = failure::none;
+    refused = QSslCertificate();
+    refusedErrors.clear();
     connectSocket();
     return ++requestId;
 }
@@ -77,10 +84,12 @@ void httpStream::connectSocket()
     QTcpSocket *created = https ? new QSslSocket(this) : new QTcpSocket(this);
     socket = created;
     created->setReadBufferSize(readBufferLimit);
-    if (https)
+    if (https) {
         connect(static_cast<QSslSocket *>(created), &QSslSocket::encrypted, this, &httpStream::sendRequest);
-    else
+        connect(static_cast<QSslSocket *>(created), &QSslSocket::sslErrors, this, &httpStream::onSslErrors);
+    } else {
         connect(created, &QTcpSocket::connected, this, &httpStream::sendRequest);
+    }
     connect(created, &QTcpSocket::readyRead, this, &httpStream::onReadyRead);
     connect(created, &QTcpSocket::disconnected, this, &httpStream::onDisconnected);
     connect(created, &QTcpSocket::errorOccurred, this, &httpStream::onDisconnected);
@@ -104,11 +113,30 @@ void httpStream::sendRequest()
         hostHeader = '[' + hostHeader + ']';
     if (port != 0)
         hostHeader += ':' + QByteArray::number(port);
-    QByteArray request = "GET " + path + " HTTP/1.1\r\nHost: " + hostHeader + "\r\nAccept: */*\r\n";
+    // Some embedded servers and firewalls refuse a request that names no client.
+    QByteArray request = "GET " + path + " HTTP/1.1\r\nHost: " + hostHeader
+        + "\r\nUser-Agent: dxcamviewer/" DXCAM_VERSION "\r\nAccept: */*\r\n";
     if (!authorization.isEmpty())
         request += "Authorization: " + authorization + "\r\n";
     request += "Connection: close\r\n\r\n";
     socket->write(request);
+}
+
+void httpStream::onSslErrors(const QList<QSslError> &errors)
+{
+    auto *encrypted = qobject_cast<QSslSocket *>(socket.data());
+    if (!encrypted)
+        return;
+    const QSslCertificate presented = encrypted->peerCertificate();
+    if (!trustedFingerprint.isEmpty() && !presented.isNull()
+        && presented.digest(QCryptographicHash::Sha256) == trustedFingerprint) {
+        encrypted->ignoreSslErrors(errors);
+        return;
+    }
+    // The handshake fails after this; the owner learns why from lastFailure().
+    refused = presented;
+    refusedErrors = errors;
+    failedWith = trustedFingerprint.isEmpty() ? failure::untrustedCertificate : failure::changedCertificate;
 }
 
 void httpStream::onReadyRead()
@@ -236,8 +264,11 @@ void httpStream::headComplete()
         finishBody();
 }
 
+// What follows the end of a body (a trailer, or the further chunks of a camera that sent a
+// zero-size chunk in the middle) is not body: the connection has served its purpose.
 void httpStream::finishBody()
 {
+    dropSocket();
     current = phase::finished;
     connState = connectionState::unconnected;
 }
@@ -247,9 +278,21 @@ void httpStream::finishBody()
 bool httpStream::answerChallenge(const QList<QByteArray> &challenges)
 {
     const httpAuth::challenge chosen = httpAuth::choose(httpAuth::parse(challenges));
-    credentials next;
-    if (chosen.scheme.isEmpty() || !nextCredentials(next))
+    answerable = !chosen.scheme.isEmpty();
+    if (!answerable)
         return false;
+    // A stale nonce refuses the nonce, not the credentials: the same go out again at once with
+    // the new one, once per request.
+    const bool stale = !authorization.isEmpty() && !staleAnswered && chosen.scheme == "digest"
+        && chosen.parameters.value("stale").toLower() == "true";
+    credentials next;
+    if (stale) {
+        staleAnswered = true;
+        next = lastSent;
+    } else if (!nextCredentials(next)) {
+        return false;
+    }
+    lastSent = next;
     authorization = httpAuth::authorization(chosen, next.user, next.password, "GET", path, clientNonce());
     dropSocket();
     connectSocket();
@@ -279,6 +322,7 @@ bool httpStream::nextCredentials(credentials &next)
 void httpStream::onDisconnected()
 {
     if (current == phase::head) {
+        noteFailure();
         fail();
         return;
     }
@@ -383,11 +427,50 @@ void httpStream::abort()
     connState = connectionState::unconnected;
 }
 
+// Why the socket ended before the head, unless a refused certificate already told.
+void httpStream::noteFailure()
+{
+    if (failedWith != failure::none || !socket)
+        return;
+    switch (socket->error()) {
+    case QAbstractSocket::ConnectionRefusedError:
+        failedWith = failure::refused;
+        break;
+    case QAbstractSocket::RemoteHostClosedError:
+        failedWith = failure::closedEarly;
+        break;
+    default:
+        failedWith = failure::noAnswer;
+    }
+}
+
 void httpStream::fail()
 {
+    const bool beforeHead = current == phase::head;
+    if (beforeHead && failedWith == failure::none)
+        failedWith = failure::notHttp;
     dropSocket();
     current = phase::idle;
     connState = connectionState::unconnected;
+    if (beforeHead)
+        emit connectionFailed();
+}
+
+QString httpStream::fingerprintText(const QByteArray &sha256)
+{
+    return QString::fromLatin1(sha256.toHex(':').toUpper());
+}
+
+QByteArray httpStream::fingerprintFromText(const QString &text)
+{
+    QByteArray hex = text.toLatin1();
+    hex.replace(':', QByteArray()).replace(' ', QByteArray());
+    for (const char c : std::as_const(hex)) {
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return {};
+    }
+    const QByteArray digest = QByteArray::fromHex(hex);
+    return digest.size() == 32 && hex.size() == 64 ? digest : QByteArray();
 }
 
 void httpStream::dropSocket()
