@@ -32,6 +32,9 @@ struct cameraModule {
     bool CAMsaveBeweg = false;
     int stopTimeBeweg = 0;
     QString dirCamBild;
+    // SHA-256 of the certificate the user trusted for this camera although it does not verify
+    // ("AB:CD:…"); empty: none.
+    QString CAM_Fingerprint;
     QString callee = QStringLiteral("100,200");  // counterpart of SIP_Callee, never stored
     bool allRufNr = false;
     bool startupMark = false;

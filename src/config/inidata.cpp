@@ -91,6 +91,7 @@ iniData::iniData(QObject *parent)
                                  "SIP_tuer", "SIP_light"});
     add(typeText, moduleSection, {"SIP_Callee"});
     add(typeBool, moduleSection, {"allRufNr"});
+    add(typeText, moduleSection, {"CAM_Fingerprint"});
 }
 
 void iniData::resolvePaths()

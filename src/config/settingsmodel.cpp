@@ -63,7 +63,7 @@ QList<field> moduleFields(cameraModule &c, sipModule &p)
             {"UDP_Status_SIP", &p.UDP_Status_SIP}, {"UDP_Contrl_SIP", &p.UDP_Contrl_SIP},
             {"Relais_timeSIP", &p.Relais_timeSIP}, {"Relais_timeSIPI", &p.Relais_timeSIPI},
             {"SIP_popup", &p.SIP_popup}, {"SIP_light", &p.SIP_light}, {"SIP_tuer", &p.SIP_tuer},
-            {"SIP_Callee", &p.SIP_Callee}, {"allRufNr", &p.allRufNr}};
+            {"SIP_Callee", &p.SIP_Callee}, {"allRufNr", &p.allRufNr}, {"CAM_Fingerprint", &c.CAM_Fingerprint}};
 }
 
 void bindFields(iniData &ini, const QString &section, const QList<field> &fields)
@@ -180,7 +180,11 @@ void registerModule(iniData &ini, const QString &section, cameraModule &cam, sip
         forced.insert(QStringLiteral("UDP_Status_CAM"), QStringLiteral("5000"));
         forced.insert(QStringLiteral("UDP_Contrl_CAM"), QStringLiteral("4005"));
     }
-    registerFields(ini, section, moduleFields(cam, sip), forced);
+    QList<field> fields = moduleFields(cam, sip);
+    // Only a camera whose certificate the user trusted has the key: other files stay as they were.
+    if (cam.CAM_Fingerprint.isEmpty())
+        fields.removeLast();
+    registerFields(ini, section, fields, forced);
 }
 
 QString sectionName(const cameraModule &cam)

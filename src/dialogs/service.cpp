@@ -7,8 +7,8 @@
 #include <QTableWidgetItem>
 
 namespace {
-const int columnWidths[service::columns] = {100, 80, 45, 45, 45, 45};
-enum column { nameColumn, addressColumn, currentColumn, averageColumn, receivedColumn, displayedColumn };
+const int columnWidths[service::columns] = {100, 80, 45, 45, 45, 45, 200};
+enum column { nameColumn, addressColumn, currentColumn, averageColumn, receivedColumn, displayedColumn, reasonColumn };
 } // namespace
 
 service::service(QWidget *parent)
@@ -33,7 +33,7 @@ void service::retranslate()
 {
     ui->retranslateUi(this);
     ui->DaTW->setHorizontalHeaderLabels({tr("Kamera"), tr("IP"), tr("akt\n[Bild/s]"), tr("sum\n[Bild/s]"),
-                                         tr("Empf\n[Bild]"), tr("Disp\n[Bild]")});
+                                         tr("Empf\n[Bild]"), tr("Disp\n[Bild]"), tr("Zustand")});
 }
 
 void service::setCell(int row, int column, const QString &text)
@@ -89,6 +89,7 @@ void service::refresh(const QList<camData *> &cameras)
         setRow(row, cam->camModule.camName, cam->camModule.addressText());
         setCounts(row, cam->framesExtracted, cam->framesDisplayed);
         setRates(row, averageText(cam->rateSum, cam->rateSamples), currentText(cam->extractedRate, cam->rateSamples));
+        setCell(row, reasonColumn, cam->notShownReason());
     }
 }
 

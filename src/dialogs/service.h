@@ -10,13 +10,13 @@ namespace Ui {
 class service;
 }
 
-// "Service Daten": per camera the pictures received and displayed and the picture rates, and one
-// line of door state. The main window's tick opens it and refreshes it while it is visible.
+// "Service Daten": per camera the pictures received and displayed, the picture rates and why it
+// shows no picture, and one line of door state. The main window's tick opens it and refreshes it while it is visible.
 class service : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int columns = 6;
+    static constexpr int columns = 7;
 
     explicit service(QWidget *parent = nullptr);
     ~service() override;

@@ -6,6 +6,7 @@
 
 #include <QAuthenticator>
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QGraphicsPixmapItem>
 #include <QHostAddress>
@@ -220,6 +221,9 @@ void camData::updateSceneItem()
     if (displayChanged)
         tileItem->setPixmap(display);
     displayChanged = false;
+    const QString why = reason.text();
+    if (tileItem->toolTip() != why)
+        tileItem->setToolTip(why);
     tileItem->setPos(rect.x(), rect.y());
 }
 
@@ -243,10 +247,12 @@ camData::requestTarget camData::requestFor(const QString &text)
     target.port = quint16(url.port(0));
     target.user = url.userName();
     target.password = url.password();
-    // The query is not sent.
     target.path = QUrl::toPercentEncoding(url.path(), unencodedPathChars);
     if (target.path.isEmpty())
         target.path = "/";
+    // Many cameras choose the picture (channel, resolution) by the query.
+    if (url.hasQuery())
+        target.path += '?' + url.query(QUrl::FullyEncoded).toLatin1();
     return target;
 }
 
@@ -266,31 +272,79 @@ void camData::createHttp()
     streamError = true;
     connect(http, &httpStream::authenticationRequired, this, &camData::slotAuthenticationRequired);
     connect(http, &httpStream::responseHeaderReceived, this, &camData::readResponseHeader);
+    connect(http, &httpStream::connectionFailed, this, &camData::connectionFailed);
 }
 
 void camData::requestStream()
 {
     if (!http)
         return;
+    // Nothing is sent while the refused login waits, or for a certificate the user declined;
+    // the reason shown stays that one.
+    if (loginBackingOff() || (!declinedAddress.isEmpty() && declinedAddress == streamUrl))
+        return;
     const requestTarget target = requestFor(streamUrl);
     http->setHost(target.host, target.https, target.port);
     if (!target.user.isEmpty())
         http->setUser(target.user, target.password);
+    http->setTrustedFingerprint(httpStream::fingerprintFromText(camModule.CAM_Fingerprint));
+    pictureSinceRequest = false;
+    reasonThisRequest = false;
+    noPictureMs = 0;
     requestId = http->get(target.path);
     framesSinceGet = 0;
 }
 
+QString camData::credentialsInUse() const
+{
+    return camModule.CAM_User + QLatin1Char('\n') + camModule.CAM_Password + QLatin1Char('\n') + streamUrl;
+}
+
+// A 401 without a challenge this viewer can answer counts as well: retrying as often would not
+// help either, but neither would asking the user.
+void camData::noteRefusal()
+{
+    const QString sent = credentialsInUse();
+    refusalStreak = refusalStreak > 0 && sent == refusedCredentials ? refusalStreak + 1 : 1;
+    refusedCredentials = sent;
+    retryNotBefore = QDeadlineTimer(retryDelayMs());
+    const bool typingHelps = http && http->challengeAnswerable();
+    authRefusals = typingHelps ? authRefusals + 1 : 0;
+    setReason(typingHelps ? connectionReason::kind::loginRefused : connectionReason::kind::loginUnsupported);
+}
+
+int camData::retryDelayMs() const
+{
+    if (refusalStreak < 2)
+        return 0;
+    return qMin(normalRetryMs << qMin(refusalStreak - 1, 5), longestRetryMs);
+}
+
+bool camData::loginBackingOff() const
+{
+    return refusalStreak >= 2 && credentialsInUse() == refusedCredentials && !retryNotBefore.hasExpired();
+}
+
 void camData::readResponseHeader(int statusCode)
 {
-    authRefusals = statusCode == 401 ? authRefusals + 1 : 0;
+    if (statusCode == 401)
+        noteRefusal();
+    else
+        authRefusals = 0;
     switch (statusCode) {
     case 200:
+        refusalStreak = 0;
+        return;
     case 301:
     case 302:
     case 303:
     case 307:
         return;  // redirects are not followed; whatever body comes is read
     default:
+        if (statusCode == 404)
+            setReason(connectionReason::kind::notFound);
+        else if (statusCode != 401)
+            setReason(connectionReason::kind::otherStatus, QString::number(statusCode));
         streamError = true;
         if (http)
             http->abort();
@@ -301,6 +355,70 @@ void camData::slotAuthenticationRequired(QAuthenticator *authenticator)
 {
     authenticator->setUser(camModule.CAM_User);
     authenticator->setPassword(camModule.CAM_Password);
+}
+
+void camData::connectionFailed()
+{
+    if (!http)
+        return;
+    using failure = httpStream::failure;
+    using kind = connectionReason::kind;
+    const failure failed = http->lastFailure();
+    if (failed == failure::untrustedCertificate || failed == failure::changedCertificate) {
+        refusedCertificate = http->refusedCertificate();
+        refusedCertificateErrors = http->certificateErrors();
+        setReason(failed == failure::changedCertificate ? kind::certificateChanged : kind::certificateUntrusted,
+                  httpStream::fingerprintText(refusedCertificate.digest(QCryptographicHash::Sha256)));
+        return;
+    }
+    switch (failed) {
+    case failure::refused:
+        setReason(kind::refused);
+        break;
+    case failure::notHttp:
+        setReason(kind::badAnswer);
+        break;
+    default:
+        setReason(kind::noAnswer);
+    }
+}
+
+bool camData::certificateQuestion() const
+{
+    return reason.current() == connectionReason::kind::certificateUntrusted && !refusedCertificate.isNull()
+        && declinedAddress != streamUrl;
+}
+
+void camData::trustCertificate()
+{
+    camModule.CAM_Fingerprint = httpStream::fingerprintText(refusedCertificate.digest(QCryptographicHash::Sha256));
+    declinedAddress.clear();
+}
+
+void camData::declineCertificate()
+{
+    declinedAddress = streamUrl;
+}
+
+void camData::setReason(connectionReason::kind what, const QString &detail)
+{
+    if (what != connectionReason::kind::none)
+        reasonThisRequest = true;
+    if (reason.set(what, detail))
+        qInfo().noquote() << camModule.camName + QLatin1String(" (") + camModule.addressText() + QLatin1String("): ")
+                + reason.logText();
+}
+
+// A connection that went silent without saying why: it never answered, or it answered
+// without pictures, or its pictures stopped.
+void camData::noteSilence()
+{
+    if (reasonThisRequest || streamError || !http || requestId < 0)
+        return;
+    if (state() == connectionState::connecting)
+        setReason(connectionReason::kind::noAnswer);
+    else
+        setReason(pictureSinceRequest ? connectionReason::kind::stalled : connectionReason::kind::noPictures);
 }
 
 void camData::abortStream()
@@ -350,9 +468,6 @@ bool camData::htppRD()
     const qint64 available = http->bytesAvailable();
     if (available <= frameCutter::minChunk)
         return false;
-    ++nnRead;
-    noDataMs = 0;
-    receiving = true;
     if (tracing()) {
         traceLine = camModule.camName.leftJustified(20, QLatin1Char(' '), true) + QStringLiteral("   :: n[v=");
         appendPadded(traceLine, framesPerRate, 3);
@@ -364,7 +479,16 @@ bool camData::htppRD()
         traceStamp("", " .");
     }
     const qint64 wanted = cutter.prepareRead(available);
-    cutter.commitRead(http->read(cutter.writePosition(), wanted));
+    const qint64 got = http->read(cutter.writePosition(), wanted);
+    cutter.commitRead(got);
+    // Only bytes delivered are a sign of life: a stream whose body has ended must go stale.
+    if (got <= 0) {
+        traceLine.clear();
+        return false;
+    }
+    ++nnRead;
+    noDataMs = 0;
+    receiving = true;
     traceStamp("", ") Conv: ");
     return true;
 }
@@ -384,6 +508,10 @@ void camData::extractFrames()
     framesExtracted += cut;
     framesChanged += cut;
     framesSinceGet += cut;
+    if (cut > 0) {
+        pictureSinceRequest = true;
+        setReason(connectionReason::kind::none);
+    }
     for (int i = 0; i < cut; ++i)
         traceStamp("F:", " ;");
 }
@@ -447,12 +575,21 @@ bool camData::tick(bool isSelected)
     selected = isSelected;
     noDataMs += tickMs;
     const int timeout = stallTimeoutMs ? *stallTimeoutMs : defaultStallTimeoutMs;
+    // Bytes that hold no picture keep the camera "receiving"; the user still learns why the
+    // tile stays grey.
+    if (receiving && !pictureSinceRequest && state() == connectionState::connected) {
+        noPictureMs += tickMs;
+        if (noPictureMs > timeout)
+            setReason(connectionReason::kind::noPictures);
+    }
     if (noDataMs <= timeout) {
         renderTile();
         return false;
     }
     noDataMs = 0;
     const bool wasReceiving = receiving;
+    if (wasReceiving)
+        noteSilence();
     receiving = false;
     renderTile();
     return !wasReceiving;

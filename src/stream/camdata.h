@@ -2,11 +2,13 @@
 
 #include "autorecorder.h"
 #include "cameramodule.h"
+#include "connectionreason.h"
 #include "sipmodule.h"
 #include "shellsettings.h"
 #include "framecutter.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QFont>
 #include <QGraphicsScene>
 #include <QImage>
@@ -19,6 +21,8 @@
 #include <QRect>
 #include <QRectF>
 #include <QSize>
+#include <QSslCertificate>
+#include <QSslError>
 #include <QStaticText>
 #include <QStringList>
 #include <QTime>
@@ -116,6 +120,29 @@ public:
     void resetStatistics(const QTime &now);
     QStringList takeTraceLines();
 
+    // Why the camera shows no picture; empty while it does. Each change is logged once.
+    QString notShownReason() const { return reason.text(); }
+    connectionReason::kind notShownKind() const { return reason.current(); }
+
+    // Stored credentials that are refused again are tried less and less often (doubling up to
+    // five minutes), so that a camera that locks an account after a few failures does not; the
+    // normal pace comes back as soon as the credentials change.
+    static constexpr int normalRetryMs = 10000;
+    static constexpr int longestRetryMs = 300000;
+    int retryDelayMs() const;
+    bool loginBackingOff() const;
+
+    // A certificate that does not verify and is not the trusted one: the user is asked whether
+    // to trust it, unless already declined for this address.
+    bool certificateQuestion() const;
+    const QSslCertificate &untrustedCertificate() const { return refusedCertificate; }
+    const QList<QSslError> &untrustedCertificateErrors() const { return refusedCertificateErrors; }
+    // "Vertrauen": the certificate's fingerprint is stored with the module.
+    void trustCertificate();
+    // "Abbrechen": not asked again (and not connected) until the address changes or askAgain().
+    void declineCertificate();
+    void askCertificateAgain() { declinedAddress.clear(); }
+
     // While the window is hidden pictures are still read, cut and recorded, but neither decoded
     // nor painted.
     void setShown(bool isShown) { shown = isShown; }
@@ -189,13 +216,14 @@ public:
     double displayedRate = 0;
     int rateSamples = 0;
     qint64 rateSum = 0;
-    int authRefusals = 0;  // connections refused with 401 in a row
+    int authRefusals = 0;  // connections refused with 401 in a row that typing a login could mend
 
     static qint64 nnRead;  // reads of all cameras; 500 a second would overflow an int in 50 days
 
 private slots:
     void readResponseHeader(int statusCode);
     void slotAuthenticationRequired(QAuthenticator *authenticator);
+    void connectionFailed();
 
 private:
     // What the pixels of the display must become; fixed by tick(), carried out by
@@ -225,6 +253,10 @@ private:
     };
 
     void renderTile();
+    void setReason(connectionReason::kind what, const QString &detail = QString());
+    void noteSilence();
+    void noteRefusal();
+    QString credentialsInUse() const;
     void recordPicture(const QByteArray &picture);
     void prepareDecode();
     void decodePending();
@@ -245,6 +277,17 @@ private:
     httpStream *http = nullptr;
     int requestId = -1;
     frameCutter cutter;
+
+    connectionReason reason;
+    bool pictureSinceRequest = false;
+    bool reasonThisRequest = false;  // the current request already said why it shows nothing
+    int noPictureMs = 0;          // connected, bytes but no picture since the request
+    int refusalStreak = 0;        // 401s in a row to the same credentials
+    QString refusedCredentials;
+    QDeadlineTimer retryNotBefore;
+    QSslCertificate refusedCertificate;
+    QList<QSslError> refusedCertificateErrors;
+    QString declinedAddress;
 
     autoRecorder automatic{camModule};
     bool shown = true;

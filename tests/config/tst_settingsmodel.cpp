@@ -148,6 +148,8 @@ private slots:
                                                   << "A_cam.local" << "SIP_Password" << "geheim";
         QTest::newRow("URL names section") << QString(moduleA) + "URL=http://cam/x" << "A_http://cam/x"
                                            << "URL" << "http://cam/x";
+        QTest::newRow("trusted certificate kept") << QString(moduleA) + "CAM_Fingerprint=5D:D5:8F" << "A_10.0.0.1"
+                                                  << "CAM_Fingerprint" << "5D:D5:8F";
         // The section is named from the values whatever the file called it.
         QTest::newRow("name and address name section") << "[old name]\ncamName=B\nIP=10.0.0.9\nsipName=S\nSIP_IP=h"
                                                        << "B_10.0.0.9" << "IP" << "10.0.0.9";

@@ -19,6 +19,9 @@
 //   /missing    404
 //   /moved      302 to /stream
 //   /silent     200 and no body
+//   /ended      200 and a chunked body of the pictures that ends, followed by a 9 KB trailer;
+//               the connection stays open
+//   /ntlm       401 with a challenge of a scheme no camera client answers
 class cameraStub : public QTcpServer {
 public:
     QByteArray picture;
@@ -79,6 +82,10 @@ private:
         }
         if (target == "/moved")
             return sendEmpty(socket, "302 Found", "Location: /stream\r\n");
+        if (target == "/ntlm")
+            return sendEmpty(socket, "401 Unauthorized", "WWW-Authenticate: NTLM\r\n");
+        if (target == "/ended")
+            return sendEndedStream(socket);
         if (target == "/silent") {
             socket->write("HTTP/1.1 200 OK\r\nContent-Type: multipart/x-mixed-replace; boundary=b\r\n\r\n");
             return;
@@ -97,6 +104,17 @@ private:
         const QList<QByteArray> sent = pictures.isEmpty() ? QList<QByteArray>(copies, picture) : pictures;
         for (const QByteArray &jpeg : sent)
             socket->write(partHeader(jpeg) + jpeg + "\r\n");
+    }
+
+    void sendEndedStream(QTcpSocket *socket)
+    {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: multipart/x-mixed-replace; boundary=b\r\n"
+                      "Transfer-Encoding: chunked\r\n\r\n");
+        for (int i = 0; i < copies; ++i) {
+            const QByteArray part = partHeader(picture) + picture + "\r\n";
+            socket->write(QByteArray::number(part.size(), 16) + "\r\n" + part + "\r\n");
+        }
+        socket->write("0\r\n" + QByteArray("X-Pad: ").append(QByteArray(1000, 'p')).append("\r\n").repeated(9) + "\r\n");
     }
 
 public:

@@ -100,6 +100,57 @@ and edit it</translation>
     </message>
 </context>
 <context>
+    <name>connectionReason</name>
+    <message>
+        <source>Verbindung abgelehnt</source>
+        <translation>Connection refused</translation>
+    </message>
+    <message>
+        <source>Keine Antwort</source>
+        <translation>No answer</translation>
+    </message>
+    <message>
+        <source>Anmeldung abgelehnt (401)</source>
+        <translation>Login refused (401)</translation>
+    </message>
+    <message>
+        <source>Anmeldung abgelehnt (401): kein unterstütztes Anmeldeverfahren angeboten</source>
+        <translation>Login refused (401): no supported login method offered</translation>
+    </message>
+    <message>
+        <source>Nicht gefunden (404)</source>
+        <translation>Not found (404)</translation>
+    </message>
+    <message>
+        <source>Die Kamera antwortet mit Status %1</source>
+        <translation>The camera answers with status %1</translation>
+    </message>
+    <message>
+        <source>Zertifikat nicht vertraut (SHA-256 %1)</source>
+        <translation>Certificate not trusted (SHA-256 %1)</translation>
+    </message>
+    <message>
+        <source>Zertifikat geändert: die Kamera zeigt ein anderes als das vertraute (SHA-256 %1)</source>
+        <translation>Certificate changed: the camera presents another one than the trusted one (SHA-256 %1)</translation>
+    </message>
+    <message>
+        <source>Unverständliche Antwort</source>
+        <translation>Answer not understood</translation>
+    </message>
+    <message>
+        <source>Keine Bilder in der Antwort</source>
+        <translation>No pictures in the answer</translation>
+    </message>
+    <message>
+        <source>Bilder bleiben aus</source>
+        <translation>Stalled: pictures stopped coming</translation>
+    </message>
+    <message>
+        <source>Bilder kommen an</source>
+        <translation>Pictures are coming in</translation>
+    </message>
+</context>
+<context>
     <name>camHandel</name>
     <message>
         <source>Dialog</source>
@@ -665,6 +716,10 @@ Leave dialog</translation>
     <message>
         <source>Kamera</source>
         <translation>Camera</translation>
+    </message>
+    <message>
+        <source>Zustand</source>
+        <translation>State</translation>
     </message>
     <message>
         <source>IP</source>
