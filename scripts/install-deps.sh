@@ -10,6 +10,7 @@ packages=(
   qt6-qpa-plugins libturbojpeg0-dev
   xvfb xauth x11-utils imagemagick iproute2 util-linux
   dpkg-dev desktop-file-utils appstream groff-base dbus-daemon
+  lighttpd lighttpd-mod-openssl openssl
 )
 if [ "${DXCAM_BENCH:-0}" = 1 ]; then
   packages+=(ffmpeg libjpeg-turbo-progs)

@@ -1,0 +1,224 @@
+#include "camdata.h"
+#include "httpstream.h"
+#include "testcamera.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The camera client against a web server nobody here wrote: lighttpd on 127.0.0.5, set up by
+// the test, serving a multipart stream from a CGI behind Basic, Digest MD5 and Digest SHA-256,
+// and over HTTPS with certificates the test makes.
+class tst_realServers : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void streams_data();
+    void streams();
+    void trustOnFirstUse();
+
+private:
+    QString write(const QString &name, const QByteArray &content);
+    QByteArray run(const QString &program, const QStringList &arguments);
+    QString makeCertificate(const QString &name);
+    QString url(bool https, quint16 port, const QString &path) const;
+
+    QTemporaryDir dir;
+    QProcess server;
+    quint16 plainPort = 0;
+    quint16 firstTlsPort = 0;
+    quint16 secondTlsPort = 0;
+    QString firstFingerprint;
+};
+
+namespace {
+
+const QString host = QStringLiteral("127.0.0.5");
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress(host)) ? probe.serverPort() : 0;
+}
+
+// 40 pictures of %1 in two seconds; query.cgi only for camera 2.
+const char *const streamScript =
+    "[ \"${SCRIPT_NAME##*/}\" = query.cgi ] && [ \"$QUERY_STRING\" != camera=2 ] && "
+    "{ printf 'Status: 404\\r\\n\\r\\n'; exit 0; }\n"
+    "printf 'Content-Type: multipart/x-mixed-replace; boundary=b\\r\\n\\r\\n'\n"
+    "i=0\n"
+    "while [ $i -lt 40 ]; do\n"
+    "  printf -- '--b\\r\\nContent-Type: image/jpeg\\r\\n\\r\\n'; cat '%1'; printf '\\r\\n'\n"
+    "  i=$((i+1)); sleep 0.05\n"
+    "done\n";
+
+} // namespace
+
+QString tst_realServers::write(const QString &name, const QByteArray &content)
+{
+    const QString path = dir.filePath(name);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        return QString();
+    return path;
+}
+
+QByteArray tst_realServers::run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(20000) || process.exitCode() != 0)
+        return QByteArray();
+    return process.readAllStandardOutput();
+}
+
+// A self-signed certificate; returns its SHA-256 fingerprint as openssl shows it.
+QString tst_realServers::makeCertificate(const QString &name)
+{
+    const QString key = dir.filePath(name + QStringLiteral(".key"));
+    const QString certificate = dir.filePath(name + QStringLiteral(".pem"));
+    run(QStringLiteral("openssl"),
+        {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", key, "-out",
+         certificate, "-days", "2", "-subj", "/CN=" + name});
+    const QByteArray line = run(QStringLiteral("openssl"), {"x509", "-in", certificate, "-noout", "-fingerprint", "-sha256"});
+    return QString::fromLatin1(line.mid(line.indexOf('=') + 1).trimmed());
+}
+
+QString tst_realServers::url(bool https, quint16 port, const QString &path) const
+{
+    return QStringLiteral("%1://%2:%3%4").arg(https ? "https" : "http", host).arg(port).arg(path);
+}
+
+void tst_realServers::initTestCase()
+{
+    const QString lighttpd = QStandardPaths::findExecutable(QStringLiteral("lighttpd"), {"/usr/sbin", "/usr/bin"});
+    QVERIFY2(!lighttpd.isEmpty(), "lighttpd is missing: scripts/install-deps.sh installs it");
+    QVERIFY(dir.isValid());
+    plainPort = freePort();
+    firstTlsPort = freePort();
+    secondTlsPort = freePort();
+    QVERIFY(plainPort && firstTlsPort && secondTlsPort);
+
+    firstFingerprint = makeCertificate(QStringLiteral("first"));
+    QCOMPARE(firstFingerprint.size(), 95);
+    QVERIFY(!makeCertificate(QStringLiteral("second")).isEmpty());
+    const QString picture = write(QStringLiteral("picture.jpg"), noiseJpeg(QSize(320, 240), 7));
+    const QByteArray script = QString::fromLatin1(streamScript).arg(picture).toUtf8();
+    for (const char *path : {"www/stream.cgi", "www/query.cgi", "www/basic/stream.cgi", "www/md5/stream.cgi",
+                             "www/sha/stream.cgi"})
+        QVERIFY(!write(QLatin1String(path), script).isEmpty());
+    QVERIFY(!write(QStringLiteral("users"), QStringLiteral("viewer:secret\ngast:gr\u00fcn\n").toUtf8()).isEmpty());
+
+    const auto area = [](const char *path, const char *method) {
+        return QStringLiteral("$HTTP[\"url\"] =~ \"^/%1/\" { auth.require = (\"\" => (%2, \"realm\" => \"cam\", "
+                              "\"require\" => \"valid-user\")) }\n")
+            .arg(QLatin1String(path), QLatin1String(method));
+    };
+    const auto tls = [this](quint16 port, const char *name) {
+        return QStringLiteral("$SERVER[\"socket\"] == \"%1:%2\" { ssl.engine = \"enable\" ssl.pemfile = \"%3.pem\" "
+                              "ssl.privkey = \"%3.key\" }\n")
+            .arg(host)
+            .arg(port)
+            .arg(dir.filePath(QLatin1String(name)));
+    };
+    const QString config = QStringLiteral("server.document-root = \"%1/www\"\nserver.bind = \"%2\"\n"
+                                          "server.port = %3\nserver.errorlog = \"%1/error.log\"\n"
+                                          "server.modules = (\"mod_auth\", \"mod_authn_file\", \"mod_cgi\", "
+                                          "\"mod_openssl\")\n"
+                                          "cgi.assign = (\".cgi\" => \"/bin/sh\")\nserver.stream-response-body = 2\n"
+                                          "auth.backend = \"plain\"\n"
+                                          "auth.backend.plain.userfile = \"%1/users\"\n")
+                               .arg(dir.path(), host)
+                               .arg(plainPort)
+        + area("basic", "\"method\" => \"basic\"") + area("md5", "\"method\" => \"digest\", \"algorithm\" => \"MD5\"")
+        + area("sha", "\"method\" => \"digest\", \"algorithm\" => \"SHA-256\"") + tls(firstTlsPort, "first")
+        + tls(secondTlsPort, "second");
+    server.setProcessChannelMode(QProcess::ForwardedChannels);
+    server.start(lighttpd, {QStringLiteral("-D"), QStringLiteral("-f"), write(QStringLiteral("lighttpd.conf"), config.toUtf8())});
+    QVERIFY(server.waitForStarted());
+    const auto listening = [this] {
+        QTcpSocket probe;
+        probe.connectToHost(host, secondTlsPort);
+        return probe.waitForConnected(200);
+    };
+    QTRY_VERIFY2(listening() || server.state() == QProcess::NotRunning, "lighttpd does not listen");
+    QVERIFY(server.state() == QProcess::Running);
+}
+
+void tst_realServers::cleanupTestCase()
+{
+    server.terminate();
+    server.waitForFinished(5000);
+}
+
+void tst_realServers::streams_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<connectionReason::kind>("reason");  // none: pictures are shown
+    using kind = connectionReason::kind;
+    QTest::newRow("no login") << "/stream.cgi" << "" << "" << kind::none;
+    QTest::newRow("Basic") << "/basic/stream.cgi" << "viewer" << "secret" << kind::none;
+    QTest::newRow("Basic, wrong password") << "/basic/stream.cgi" << "viewer" << "wrong" << kind::loginRefused;
+    QTest::newRow("Digest MD5") << "/md5/stream.cgi" << "viewer" << "secret" << kind::none;
+    QTest::newRow("Digest MD5, UTF-8 password") << "/md5/stream.cgi" << "gast" << QStringLiteral("gr\u00fcn") << kind::none;
+    QTest::newRow("Digest SHA-256 only") << "/sha/stream.cgi" << "viewer" << "secret" << kind::none;
+    QTest::newRow("query reaches the camera") << "/query.cgi?camera=2" << "" << "" << kind::none;
+    QTest::newRow("not found") << "/missing.cgi" << "" << "" << kind::notFound;
+}
+
+void tst_realServers::streams()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, user);
+    QFETCH(QString, password);
+    QFETCH(connectionReason::kind, reason);
+    wiredCamera wired;
+    wired.camera.camModule.CAM_User = user;
+    wired.camera.camModule.CAM_Password = password;
+    wired.start(url(false, plainPort, path));
+    if (reason == connectionReason::kind::none)
+        QTRY_VERIFY_WITH_TIMEOUT(wired.tickShown(), 10000);
+    else
+        QTRY_COMPARE_WITH_TIMEOUT((wired.tickShown(), wired.camera.notShownKind()), reason, 10000);
+    QCOMPARE(wired.camera.notShownKind(), reason);
+}
+
+// Refused until trusted, then streaming; another certificate later is refused.
+void tst_realServers::trustOnFirstUse()
+{
+    wiredCamera wired;
+    camData &camera = wired.camera;
+    wired.start(url(true, firstTlsPort, QStringLiteral("/stream.cgi")));
+    QTRY_COMPARE(camera.notShownKind(), connectionReason::kind::certificateUntrusted);
+    QVERIFY(camera.certificateQuestion());
+    QCOMPARE(camera.notShownReason(), QStringLiteral("Zertifikat nicht vertraut (SHA-256 %1)").arg(firstFingerprint));
+
+    // Declined: not asked and not connected again until asked for.
+    camera.declineCertificate();
+    QVERIFY(!camera.certificateQuestion());
+    wired.start(url(true, firstTlsPort, QStringLiteral("/stream.cgi")));
+    QCOMPARE(camera.requestIdValue(), -1);
+
+    camera.askCertificateAgain();
+    QVERIFY(camera.certificateQuestion());
+    camera.trustCertificate();
+    QCOMPARE(camera.camModule.CAM_Fingerprint, firstFingerprint);
+    wired.start(url(true, firstTlsPort, QStringLiteral("/stream.cgi")));
+    QTRY_VERIFY_WITH_TIMEOUT(wired.tickShown(), 10000);
+    QCOMPARE(camera.notShownKind(), connectionReason::kind::none);
+
+    // The trusted fingerprint is this certificate's alone.
+    wired.start(url(true, secondTlsPort, QStringLiteral("/stream.cgi")));
+    QTRY_COMPARE(camera.notShownKind(), connectionReason::kind::certificateChanged);
+    QVERIFY(!camera.certificateQuestion());
+    QCOMPARE(camera.camModule.CAM_Fingerprint, firstFingerprint);
+}
+
+QTEST_MAIN(tst_realServers)
+#include "tst_realservers.moc"
