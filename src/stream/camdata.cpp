@@ -3,6 +3,7 @@
 #include "httpstream.h"
 #include "manualrecorder.h"
 #include "tiledecoder.h"
+#include "tracecategory.h"
 
 #include <QAuthenticator>
 #include <QCoreApplication>
@@ -404,9 +405,16 @@ void camData::setReason(connectionReason::kind what, const QString &detail)
 {
     if (what != connectionReason::kind::none)
         reasonThisRequest = true;
-    if (reason.set(what, detail))
-        qInfo().noquote() << camModule.camName + QLatin1String(" (") + camModule.addressText() + QLatin1String("): ")
-                + reason.logText();
+    if (!reason.set(what, detail))
+        return;
+    const QString line = camModule.camName + QLatin1String(" (") + camModule.addressText() + QLatin1String("): ")
+        + reason.logText();
+    qCInfo(dxcamTrace).noquote() << line;
+    // The log file, when it is kept, has it too.
+    if (tracing()) {
+        QMutexLocker lock(&traceMutex);
+        traceLines.append(line);
+    }
 }
 
 // A connection that went silent without saying why: it never answered, or it answered
