@@ -63,6 +63,9 @@ void accessProtection::load()
         protectSetting = protectViewer = false;
         save();
     }
+    // A store made or copied with looser permissions would show the passwords to every user.
+    if (QFileInfo::exists(path))
+        QFile::setPermissions(path, ownerOnly);
     const QSettings store(path, QSettings::IniFormat);
     const auto read = [&](const char *key) {
         return passwordCodec::decode(store.value(QLatin1String(key)).toString().toLatin1(), shift);

@@ -44,6 +44,9 @@ void tst_accessProtection::writeRaw(const QString &path, const QMap<QString, QBy
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         store.setValue(it.key(), QString::fromLatin1(it.value()));
     store.sync();
+    // As another program would leave it, whatever the umask of the test run.
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                    | QFileDevice::ReadOther);
 }
 
 void tst_accessProtection::encode_data()
@@ -140,6 +143,8 @@ void tst_accessProtection::guardText()
     QCOMPARE(protection.protectSetting, on);
     QCOMPARE(protection.viewerPassword, QStringLiteral("abc"));
     QCOMPARE(protection.settingsPassword, QStringLiteral("def"));
+    // Written by another program with the usual mode: reading the store makes it the owner's only.
+    QVERIFY(ownerOnly(path));
 }
 
 // A stored password that could never be entered or changed would lock the user out for good.
