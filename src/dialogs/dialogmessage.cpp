@@ -17,4 +17,16 @@ QMessageBox *open(QWidget *parent, int FaVers, const QString &text)
     return box;
 }
 
+QMessageBox *ask(QWidget *parent, int FaVers, const QString &text, const std::function<void()> &yes)
+{
+    QMessageBox *box = open(parent, FaVers, text);
+    box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box->setDefaultButton(QMessageBox::No);
+    QObject::connect(box, &QMessageBox::finished, box, [box, yes] {
+        if (box->standardButton(box->clickedButton()) == QMessageBox::Yes)
+            yes();
+    });
+    return box;
+}
+
 } // namespace dialogMessage

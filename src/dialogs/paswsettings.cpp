@@ -27,6 +27,27 @@ paswSettings::~paswSettings()
 
 void paswSettings::start(int changeMode)
 {
+    const bool typed = !(ui->paswOldE->text().isEmpty() && ui->paswNeuE->text().isEmpty()
+                         && ui->paswRepearE->text().isEmpty());
+    if (!isVisible() || !typed) {
+        begin(changeMode);
+        return;
+    }
+    raise();
+    activateWindow();
+    // The other "Passwort einstellen" button would throw away what was typed for this password.
+    if (changeMode == mode || messageBox)
+        return;
+    messageBox = dialogMessage::ask(
+        this, FaVers,
+        changeMode == accessProtection::settingsMode
+            ? tr("Die Eingaben für das Viewer-Passwort verwerfen und das Passwort für Einstellungen ändern?")
+            : tr("Die Eingaben für das Passwort für Einstellungen verwerfen und das Viewer-Passwort ändern?"),
+        [this, changeMode] { begin(changeMode); });
+}
+
+void paswSettings::begin(int changeMode)
+{
     mode = changeMode;
     protection.load();
     for (QLineEdit *field : {ui->paswOldE, ui->paswNeuE, ui->paswRepearE})

@@ -19,7 +19,8 @@ public:
     paswSettings(accessProtection &protection, int FaVers, QWidget *parent = nullptr);
     ~paswSettings() override;
 
-    // mode: accessProtection::settingsMode or viewerMode. Empty fields, the record reloaded.
+    // mode: accessProtection::settingsMode or viewerMode. Empty fields, the record reloaded;
+    // while the dialog is open with something typed for the other mode, the user is asked first.
     void start(int mode);
     int currentMode() const { return mode; }
     void retranslate();
@@ -28,6 +29,7 @@ private slots:
     void on_okPB_clicked();
 
 private:
+    void begin(int mode);
     void applyTitle();
     void refuse(const QString &text);
 

@@ -121,20 +121,39 @@ void tst_passwordDialogs::changeStored_data()
 {
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("newPassword");
-    QTest::newRow("viewer, inner blanks kept") << int(accessProtection::viewerMode) << "Tor  7 auf";
-    QTest::newRow("settings, Latin-1") << int(accessProtection::settingsMode) << "Grüße";
+    QTest::addColumn<int>("otherButton");  // the answer when the other password's button is pressed meanwhile
+    const int viewer = accessProtection::viewerMode;
+    const int none = QMessageBox::NoButton;
+    QTest::newRow("viewer, inner blanks kept") << viewer << "Tor  7 auf" << none;
+    QTest::newRow("settings, Latin-1") << int(accessProtection::settingsMode) << "Grüße" << none;
+    QTest::newRow("viewer, the other button keeps the typing") << viewer << "abc" << int(QMessageBox::No);
+    QTest::newRow("viewer, the other button gives it up") << viewer << "abc" << int(QMessageBox::Yes);
 }
 
 void tst_passwordDialogs::changeStored()
 {
     QFETCH(int, mode);
     QFETCH(QString, newPassword);
+    QFETCH(int, otherButton);
     accessProtection protection(storePath(*dir));
     paswSettings dialog(protection, 0);
     dialog.start(mode);
+    const int other = mode == accessProtection::viewerMode ? accessProtection::settingsMode : accessProtection::viewerMode;
+    auto *oldField = dialog.findChild<QLineEdit *>(QStringLiteral("paswOldE"));
+    oldField->insert(QStringLiteral("4711"));
+    if (otherButton != QMessageBox::NoButton) {
+        dialog.start(other);
+        QCOMPARE(openMessage(&dialog), QStringLiteral("Die Eingaben für das Viewer-Passwort verwerfen und das "
+                                                      "Passwort für Einstellungen ändern?"));
+        dialog.findChild<QMessageBox *>()->button(QMessageBox::StandardButton(otherButton))->click();
+        QCOMPARE(oldField->text(), otherButton == QMessageBox::Yes ? QString() : QStringLiteral("4711"));
+        if (otherButton == QMessageBox::Yes) {
+            mode = other;
+            oldField->insert(QStringLiteral("4711"));
+        }
+    }
     QCOMPARE(dialog.windowTitle(), mode == accessProtection::viewerMode ? QStringLiteral("Neues Passwort für Viewer")
                                                                          : QStringLiteral("Neues Passwort für Einstellungen"));
-    dialog.findChild<QLineEdit *>(QStringLiteral("paswOldE"))->insert(QStringLiteral("4711"));
     dialog.findChild<QLineEdit *>(QStringLiteral("paswNeuE"))->insert(newPassword);
     dialog.findChild<QLineEdit *>(QStringLiteral("paswRepearE"))->insert(newPassword);
     dialog.findChild<QPushButton *>(QStringLiteral("okPB"))->click();
@@ -144,8 +163,9 @@ void tst_passwordDialogs::changeStored()
     accessProtection reloaded(storePath(*dir));
     reloaded.load();
     QCOMPARE(reloaded.password(mode), newPassword);
-    const int other = mode == accessProtection::viewerMode ? accessProtection::settingsMode : accessProtection::viewerMode;
-    QCOMPARE(reloaded.password(other), QStringLiteral("4711"));
+    QCOMPARE(reloaded.password(mode == accessProtection::viewerMode ? accessProtection::settingsMode
+                                                                    : accessProtection::viewerMode),
+             QStringLiteral("4711"));
 }
 
 void tst_passwordDialogs::changeRefused_data()
