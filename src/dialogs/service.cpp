@@ -2,12 +2,16 @@
 #include "ui_service.h"
 
 #include "camdata.h"
+#include "tablefit.h"
 
 #include <QCloseEvent>
 #include <QTableWidgetItem>
 
+#include <utility>
+
 namespace {
-const int columnWidths[service::columns] = {100, 80, 45, 45, 45, 45, 200};
+// Beyond this a long name, URL or reason scrolls instead of widening the dialog.
+constexpr int widestTable = 900;
 enum column { nameColumn, addressColumn, currentColumn, averageColumn, receivedColumn, displayedColumn, reasonColumn };
 } // namespace
 
@@ -19,8 +23,6 @@ service::service(QWidget *parent)
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     ui->DaTW->setColumnCount(columns);
     ui->DaTW->setRowCount(0);
-    for (int c = 0; c < columns; ++c)
-        ui->DaTW->setColumnWidth(c, columnWidths[c]);
     retranslate();
 }
 
@@ -34,12 +36,17 @@ void service::retranslate()
     ui->retranslateUi(this);
     ui->DaTW->setHorizontalHeaderLabels({tr("Kamera"), tr("IP"), tr("akt\n[Bild/s]"), tr("sum\n[Bild/s]"),
                                          tr("Empf\n[Bild]"), tr("Disp\n[Bild]"), tr("Zustand")});
+    tableFit::toContents(ui->DaTW, widestTable);
 }
 
 void service::setCell(int row, int column, const QString &text)
 {
-    if (QTableWidgetItem *item = ui->DaTW->item(row, column))
-        item->setText(text);
+    QTableWidgetItem *item = ui->DaTW->item(row, column);
+    if (!item)
+        return;
+    // Refreshed on nearly every tick: the columns are measured again only when a text grew.
+    widthsStale = widthsStale || text.size() > item->text().size();
+    item->setText(text);
 }
 
 void service::setRow(int row, const QString &name, const QString &address)
@@ -91,6 +98,8 @@ void service::refresh(const QList<camData *> &cameras)
         setRates(row, averageText(cam->rateSum, cam->rateSamples), currentText(cam->extractedRate, cam->rateSamples));
         setCell(row, reasonColumn, cam->notShownReason());
     }
+    if (std::exchange(widthsStale, false))
+        tableFit::toContents(ui->DaTW, widestTable);
 }
 
 QString service::rateText(qint64 tenths)

@@ -52,4 +52,5 @@ private:
     void setCell(int row, int column, const QString &text);
 
     Ui::service *ui;
+    bool widthsStale = false;
 };

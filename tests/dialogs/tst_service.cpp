@@ -2,6 +2,8 @@
 
 #include "../stream/testcamera.h"
 
+#include <QScrollBar>
+#include <QTableWidget>
 #include <QTime>
 #include <QtTest>
 
@@ -105,6 +107,12 @@ void tst_service::rowsFollowTheList()
     QCOMPARE(dialog.cellText(1, 0), QStringLiteral("Hof"));
     QCOMPARE(dialog.cellText(1, 1), QStringLiteral("127.0.0.2"));
     QCOMPARE(dialog.cellText(2, 0), QString());  // no row left for the removed camera
+
+    // Every column shows whole at the size the dialog opens with.
+    dialog.show();
+    auto *table = dialog.findChild<QTableWidget *>(QStringLiteral("DaTW"));
+    QTRY_VERIFY(table->isVisible());
+    QTRY_COMPARE(table->horizontalScrollBar()->maximum(), 0);
 }
 
 QTEST_MAIN(tst_service)
