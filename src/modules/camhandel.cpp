@@ -9,6 +9,9 @@ namespace {
 
 constexpr int panelHeight = 160;
 
+// What a new INI file holds for the labels: German data, not a text the user chose.
+const char *const defaultButtonText = QT_TRANSLATE_NOOP("camHandel", "Tür öffnen,Beleuchtung ein");
+
 QString withoutLeadingBlanks(const QString &text)
 {
     int first = 0;
@@ -46,8 +49,10 @@ camHandel::~camHandel()
     delete ui;
 }
 
-void camHandel::setButtonLabels(const QString &buttonText)
+void camHandel::setButtonLabels(const QString &storedText)
 {
+    // The default reads in the language in use; any other text as the user wrote it.
+    const QString buttonText = storedText == QString::fromUtf8(defaultButtonText) ? tr(defaultButtonText) : storedText;
     if (buttonText.indexOf(QLatin1Char(','), 1) < 0) {
         const QString doorText = withoutLeadingBlanks(buttonText);
         if (!doorText.isEmpty())

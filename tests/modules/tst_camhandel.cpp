@@ -2,8 +2,10 @@
 #include "shellsettings.h"
 
 #include <QLayout>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTest>
+#include <QTranslator>
 
 namespace {
 
@@ -56,22 +58,31 @@ void tst_camHandel::labels_data()
     QTest::addColumn<QString>("buttonText");
     QTest::addColumn<QString>("door");
     QTest::addColumn<QString>("light");
+    QTest::addColumn<bool>("english");
 
-    QTest::newRow("default") << "Tür öffnen,Beleuchtung ein" << "Tür öffnen" << "Beleuchtung ein";
-    QTest::newRow("leading blanks stripped") << "  Tor auf,  Licht an " << "Tor auf" << "Licht an ";
-    QTest::newRow("no comma: door only") << "  Tor auf" << "Tor auf" << "";
-    QTest::newRow("leading comma taken whole") << ",Licht" << ",Licht" << "";
-    QTest::newRow("empty keeps door") << "" << "Tür öffnen" << "";
-    QTest::newRow("blanks only keep door") << "   " << "Tür öffnen" << "";
-    QTest::newRow("trailing comma") << "Tor," << "Tor" << "";
-    QTest::newRow("third part ignored") << "Tor,Licht,Garage" << "Tor" << "Licht";
-    QTest::newRow("empty first part after blank") << " ,Licht" << "" << "Licht";
+    QTest::newRow("default") << "Tür öffnen,Beleuchtung ein" << "Tür öffnen" << "Beleuchtung ein" << false;
+    QTest::newRow("default in English") << "Tür öffnen,Beleuchtung ein" << "Open door" << "Light on" << true;
+    QTest::newRow("German text of the user in English") << "Tür öffnen,Licht" << "Tür öffnen" << "Licht" << true;
+    QTest::newRow("leading blanks stripped") << "  Tor auf,  Licht an " << "Tor auf" << "Licht an " << false;
+    QTest::newRow("no comma: door only") << "  Tor auf" << "Tor auf" << "" << false;
+    QTest::newRow("leading comma taken whole") << ",Licht" << ",Licht" << "" << false;
+    QTest::newRow("empty keeps door") << "" << "Tür öffnen" << "" << false;
+    QTest::newRow("blanks only keep door") << "   " << "Tür öffnen" << "" << false;
+    QTest::newRow("trailing comma") << "Tor," << "Tor" << "" << false;
+    QTest::newRow("third part ignored") << "Tor,Licht,Garage" << "Tor" << "Licht" << false;
+    QTest::newRow("empty first part after blank") << " ,Licht" << "" << "Licht" << false;
 }
 
 void tst_camHandel::labels()
 {
     QFETCH(QString, buttonText);
+    QFETCH(bool, english);
 
+    QTranslator translation;
+    if (english) {
+        QVERIFY(translation.load(QFileInfo(QStringLiteral(DXCAMVIEWER_PATH)).absolutePath() + QStringLiteral("/cam_en.qm")));
+        QCoreApplication::installTranslator(&translation);
+    }
     shellSettings settings;
     camHandel panel(settings);
     panel.setButtonLabels(buttonText);
