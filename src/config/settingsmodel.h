@@ -22,6 +22,9 @@ struct moduleRef {
     sipModule *sip = nullptr;
 };
 
+// More modules would run until the next start and then be left out of the file.
+constexpr int moduleMax = 20;
+
 extern const QString windowSection;
 extern const QString systemSection;
 

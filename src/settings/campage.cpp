@@ -21,6 +21,7 @@ camPage::camPage(int FaVers, const QStringList &cameraTypes, QWidget *parent)
     ui->ipAdrE->setValidator(pageRules::ipv4Typing(ui->ipAdrE));
     applyEdition(FaVers);
     connectChoices();
+    watchEdits();
     connect(ui->neuPB, &QPushButton::clicked, this, &camPage::addClicked);
     connect(ui->neuGenPB, &QPushButton::clicked, this, &camPage::generateClicked);
     connect(ui->camLoeschPB, &QPushButton::clicked, this, &camPage::removeClicked);
@@ -85,6 +86,26 @@ void camPage::connectChoices()
     connect(ui->camTipCB, &QComboBox::currentIndexChanged, this, &camPage::applyCameraType);
 }
 
+// The fields store() takes over: a change the user made there is not in the record yet. Filling
+// keeps every signal back, so only the user's (and the choosers') changes count.
+void camPage::watchEdits()
+{
+    for (QLineEdit *field : {ui->modNameE, ui->UsNameE, ui->paswE, ui->ipAdrE, ui->dxUdpStE, ui->dxUdpSteuE,
+                             ui->relTimeE, ui->relTimeIE, ui->n_speichE, ui->stopSecE, ui->dirCAMbildE})
+        connect(field, &QLineEdit::textChanged, this, [this] { edits = true; });
+    for (QAbstractButton *box : std::initializer_list<QAbstractButton *>{
+             ui->n_secRB, ui->n_minRB, ui->n_StuRB, ui->autoSpeichEnCB, ui->startSpeichBewChB})
+        connect(box, &QAbstractButton::toggled, this, [this] { edits = true; });
+    connect(ui->camTipCB, &QComboBox::currentIndexChanged, this, [this] { edits = true; });
+}
+
+void camPage::showCredentials(const QString &user, const QString &password)
+{
+    const fillBlocker silent(this);
+    ui->UsNameE->setText(user);
+    ui->paswE->setText(password);
+}
+
 void camPage::popupChosen(int value)
 {
     if (record)
@@ -99,11 +120,16 @@ void camPage::outputChosen(int index, int *output)
 }
 
 // The maker's own module has the IO interface and outputs; a plain AXIS camera has neither.
+// Without a module nothing but "CAM hinzufügen" can be used.
 void camPage::applyCameraType(int index)
 {
     const bool ownModule = index <= 0;
-    ui->popupCamGB->setEnabled(ownModule && popupAllowed);
-    ui->steuerGB->setEnabled(ownModule);
+    ui->PaswPortsGB->setEnabled(moduleShown);
+    ui->popupCamGB->setEnabled(moduleShown && ownModule && popupAllowed);
+    ui->steuerGB->setEnabled(moduleShown && ownModule);
+    ui->bildSpeichGB->setEnabled(moduleShown && recordingAllowed);
+    for (QPushButton *button : {ui->camLoeschPB, ui->neuGenPB, ui->saveBildPB})
+        button->setEnabled(moduleShown);
 }
 
 void camPage::setPopupAllowed(bool allowed)
@@ -114,7 +140,14 @@ void camPage::setPopupAllowed(bool allowed)
 
 void camPage::setRecordingAllowed(bool allowed)
 {
-    ui->bildSpeichGB->setEnabled(allowed);
+    recordingAllowed = allowed;
+    applyCameraType(ui->camTipCB->currentIndex());
+}
+
+void camPage::setModuleShown(bool shown)
+{
+    moduleShown = shown;
+    applyCameraType(ui->camTipCB->currentIndex());
 }
 
 int camPage::outputIndex(int output)
@@ -133,6 +166,7 @@ void camPage::fill(const cameraModule &values, cameraModule *target)
         showValues(values);
     }
     record = target;
+    edits = false;
     applyCameraType(ui->camTipCB->currentIndex());
 }
 
@@ -179,7 +213,7 @@ void camPage::fillNewModule(const QString &name, const QString &address)
 
 QString camPage::moduleName() const
 {
-    return ui->modNameE->text();
+    return pageRules::storedName(ui->modNameE->text());
 }
 
 QString camPage::check(const cameraModule &into) const
@@ -194,36 +228,47 @@ QString camPage::check(const cameraModule &into) const
     if (problem.isEmpty())
         problem = pageRules::passwordProblem(ui->paswL->text(), ui->paswE->text());
     if (problem.isEmpty())
-        problem = pageRules::textProblem(ui->dirCAMbildL->text(), ui->dirCAMbildE->text());
+        problem = pageRules::textProblem(pageRules::fieldName({ui->dirCAMbildL}), ui->dirCAMbildE->text());
     return problem;
 }
 
-void camPage::store(cameraModule &into)
+void camPage::store(cameraModule &into, QStringList &replaced)
 {
-    into.camName = ui->modNameE->text();
+    into.camName = moduleName();
+    ui->modNameE->setText(into.camName);
     const QString address = ui->ipAdrE->text();
     if (into.URL.isEmpty() || address != into.URL) {
         into.IP = address;
         into.URL.clear();
+        // Commands go where the address now names, as status datagrams are matched by it.
+        into.hostAddress = QHostAddress(address);
+        into.addressIsIp = true;
     }
     into.CAM_User = ui->UsNameE->text();
     into.CAM_Password = ui->paswE->text();
-    into.UDP_Status_CAM = pageRules::storePort(ui->dxUdpStE, into.UDP_Status_CAM);
-    into.UDP_Contrl_CAM = pageRules::storePort(ui->dxUdpSteuE, into.UDP_Contrl_CAM);
+    into.UDP_Status_CAM = pageRules::storePort(ui->dxUdpStE, pageRules::fieldName({ui->dxUdpStL}),
+                                               into.UDP_Status_CAM, replaced);
+    into.UDP_Contrl_CAM = pageRules::storePort(ui->dxUdpSteuE, pageRules::fieldName({ui->dxUdpSteuL}),
+                                               into.UDP_Contrl_CAM, replaced);
     if (ui->camTipCB->currentIndex() >= 0)
         into.camTip = ui->camTipCB->currentIndex();
     into.CAM_popup = ui->io1RB->isChecked() ? 3 : ui->io2RB->isChecked() ? 4 : 0;
     outputChosen(ui->turAufCamCB->currentIndex(), &into.CAM_tuer);
     outputChosen(ui->LichtEinCamCB->currentIndex(), &into.CAM_light);
-    into.Relais_timeCAM = pageRules::storePulse(ui->relTimeE, into.Relais_timeCAM);
-    into.Relais_timeCAMI = pageRules::storePulse(ui->relTimeIE, into.Relais_timeCAMI);
+    into.Relais_timeCAM = pageRules::storePulse(ui->relTimeE, pageRules::fieldName({ui->turAufCamL, ui->relTimeL}),
+                                                into.Relais_timeCAM, replaced);
+    into.Relais_timeCAMI = pageRules::storePulse(
+        ui->relTimeIE, pageRules::fieldName({ui->LichtEinCamL, ui->relTimeIL}), into.Relais_timeCAMI, replaced);
     // A rate of 0 would never record a picture.
-    into.n_Bild_Freq = pageRules::storeInt(ui->n_speichE, 1, 1000, into.n_Bild_Freq);
+    into.n_Bild_Freq = pageRules::storeInt(ui->n_speichE, pageRules::fieldName({ui->n_speichL}), 1, 1000,
+                                           into.n_Bild_Freq, replaced);
     if (!ui->n_minRB->isChecked() && !ui->n_StuRB->isChecked())
         ui->n_secRB->setChecked(true);
     into.selFreqTip = ui->n_minRB->isChecked() ? 1 : ui->n_StuRB->isChecked() ? 2 : 0;
     into.CAMautoSaveEn = ui->autoSpeichEnCB->isChecked();
     into.CAMsaveBeweg = ui->startSpeichBewChB->isChecked();
-    into.stopTimeBeweg = pageRules::storeInt(ui->stopSecE, 0, 5000, into.stopTimeBeweg);
+    into.stopTimeBeweg = pageRules::storeInt(ui->stopSecE, pageRules::fieldName({ui->startSpeichBewChB, ui->stopSecL}),
+                                             0, 5000, into.stopTimeBeweg, replaced);
     into.dirCamBild = ui->dirCAMbildE->text();
+    edits = false;
 }

@@ -28,10 +28,17 @@ public:
     QString moduleName() const;
     // The first text the page cannot store into `into`, as a message; empty when none.
     QString check(const cameraModule &into) const;
-    void store(cameraModule &into);
+    // replaced: a line for each number that was outside its range.
+    void store(cameraModule &into, QStringList &replaced);
+
+    // Whether the user changed a field that store() has not taken over yet.
+    bool edited() const { return edits; }
+    // The login prompt's answer, shown without counting as an edit.
+    void showCredentials(const QString &user, const QString &password);
 
     void setPopupAllowed(bool allowed);      // "Auto-PopUp aktivieren"
     void setRecordingAllowed(bool allowed);  // automatic recording switched on globally
+    void setModuleShown(bool shown);         // false: no module to edit
     // Texts in the current language; what the user typed stays.
     void retranslate(const QStringList &cameraTypes);
 
@@ -46,6 +53,7 @@ private:
     void editionTexts();
     void showValues(const cameraModule &values);
     void connectChoices();
+    void watchEdits();
     void popupChosen(int value);
     void outputChosen(int index, int *output);
     void applyCameraType(int index);
@@ -55,4 +63,7 @@ private:
     cameraModule *record = nullptr;
     int edition = 0;
     bool popupAllowed = true;
+    bool recordingAllowed = true;
+    bool moduleShown = false;
+    bool edits = false;
 };

@@ -4,11 +4,13 @@
 
 #include "camdata.h"
 #include "campage.h"
+#include "pagerules.h"
 #include "edition.h"
 #include "settingsmodel.h"
 #include "settingsrequests.h"
 #include "shellsettings.h"
 #include "sippage.h"
+#include "standardmodule.h"
 #include "systempage.h"
 #include "videopage.h"
 
@@ -69,7 +71,16 @@ void EinstDia::texts()
     ui->SipTW->setTabText(ui->SipTW->indexOf(sipTab), tr("Sprechstelle"));
     ui->SysTW->setTabText(ui->SysTW->indexOf(videoTab), tr("Videobild"));
     ui->SysTW->setTabText(ui->SysTW->indexOf(systemTab), tr("System"));
+    showModuleState();
+}
+
+// The station label and what can be edited follow the module the pages show; without one there
+// is nothing to edit but the button that adds a module.
+void EinstDia::showModuleState()
+{
     ui->sipZuCamL->setText(shown ? tr("Sprechstelle: %1").arg(shown->sipModuleRec.sipName) : QString());
+    camTab->setModuleShown(shown != nullptr);
+    sipTab->setEnabled(shown != nullptr);
 }
 
 void EinstDia::retranslate()
@@ -86,9 +97,47 @@ void EinstDia::retranslate()
 
 void EinstDia::showCamera(camData *camera)
 {
-    if (camera != shown || !camera)
+    if (followAsked)
+        followCamera = camera;  // the pending answer decides
+    else if (camera != shown && shown && pageEdited())
+        followAfterAsking(camera);
+    else if (camera != shown || !camera)
         fillFrom(camera);
     refreshCameraList();
+}
+
+bool EinstDia::pageEdited() const
+{
+    return camTab->edited() || sipTab->edited();
+}
+
+// Another module became current while the pages hold edits not yet stored: the pages follow it
+// once the user has said whether the edits go into their own module first.
+void EinstDia::followAfterAsking(camData *camera)
+{
+    followCamera = camera;
+    followAsked = true;
+    ask(tr("Die Änderungen am Modul \"%1\" sind noch nicht gespeichert.\nSollen sie gespeichert werden?")
+            .arg(shown->camModule.camName),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, [this](bool store) {
+            followAsked = false;
+            if (store) {
+                const QString problem = storeModuleEdits();
+                if (!problem.isEmpty()) {
+                    // The pages stay with their module so that the user can mend them.
+                    inform(problem);
+                    return;
+                }
+            }
+            fillFrom(followCamera);
+            refreshCameraList();
+        });
+}
+
+void EinstDia::takeCredentials(const camData *camera)
+{
+    if (camera && camera == shown)
+        camTab->showCredentials(camera->camModule.CAM_User, camera->camModule.CAM_Password);
 }
 
 void EinstDia::refill()
@@ -99,6 +148,7 @@ void EinstDia::refill()
 void EinstDia::fillFrom(camData *camera)
 {
     shown = camera;
+    followCamera = camera;
     if (camera) {
         camTab->fill(camera->camModule, &camera->camModule);
         sipTab->fill(camera->sipModuleRec, &camera->sipModuleRec);
@@ -120,8 +170,10 @@ void EinstDia::fillNewModule(const QString &camName, const QString &camAddress, 
 void EinstDia::adoptCamera(camData *camera)
 {
     shown = camera;
+    followCamera = camera;
     camTab->fill(camera->camModule, &camera->camModule);
     sipTab->fill(camera->sipModuleRec, &camera->sipModuleRec);
+    showModuleState();
     refreshCameraList();
 }
 
@@ -129,11 +181,14 @@ void EinstDia::releaseCamera(camData *camera)
 {
     if (removeAsked == camera)
         removeAsked = nullptr;
+    if (followCamera == camera)
+        followCamera = nullptr;
     if (shown != camera)
         return;
     shown = nullptr;
     camTab->release();
     sipTab->release();
+    showModuleState();
 }
 
 void EinstDia::refreshCameraList()
@@ -206,18 +261,41 @@ QString EinstDia::storePage()
     const QString problem = checkPage();
     if (!problem.isEmpty())
         return problem;
-    videoTab->store();
+    QStringList replaced;
+    videoTab->store(replaced);
     systemTab->store();
-    if (shown) {
-        const bool recordingBefore = shown->camModule.CAMautoSaveEn;
-        camTab->store(shown->camModule);
-        sipTab->store(shown->sipModuleRec);
-        shown->sectionName = settingsModel::sectionName(shown->camModule);
-        // A camera that records continuously streams whether shown or not.
-        if (shown->camModule.CAMautoSaveEn && !recordingBefore)
-            shown->connectRequest = true;
-    }
+    storeShownModule(replaced);
+    sayReplaced(replaced);
     return QString();
+}
+
+QString EinstDia::storeModuleEdits()
+{
+    QString problem = shown ? camTab->check(shown->camModule) : QString();
+    if (problem.isEmpty() && shown)
+        problem = sipTab->check(shown->sipModuleRec);
+    if (problem.isEmpty())
+        problem = duplicateNameProblem();
+    if (!problem.isEmpty())
+        return problem;
+    QStringList replaced;
+    storeShownModule(replaced);
+    sayReplaced(replaced);
+    return QString();
+}
+
+void EinstDia::storeShownModule(QStringList &replaced)
+{
+    if (!shown)
+        return;
+    const bool recordingBefore = shown->camModule.CAMautoSaveEn;
+    camTab->store(shown->camModule, replaced);
+    sipTab->store(shown->sipModuleRec, replaced);
+    shown->sectionName = settingsModel::sectionName(shown->camModule);
+    // A camera that records continuously streams whether shown or not.
+    if (shown->camModule.CAMautoSaveEn && !recordingBefore)
+        shown->connectRequest = true;
+    showModuleState();
 }
 
 QString EinstDia::storeModulePage(cameraModule &cam, sipModule &sip)
@@ -227,9 +305,18 @@ QString EinstDia::storeModulePage(cameraModule &cam, sipModule &sip)
         problem = sipTab->check(sip);
     if (!problem.isEmpty())
         return problem;
-    camTab->store(cam);
-    sipTab->store(sip);
+    QStringList replaced;
+    camTab->store(cam, replaced);
+    sipTab->store(sip, replaced);
+    sayReplaced(replaced);
     return QString();
+}
+
+// Out-of-range numbers follow their rule; the user learns once which values were used instead.
+void EinstDia::sayReplaced(const QStringList &replaced)
+{
+    if (!replaced.isEmpty())
+        inform(pageRules::replacedMessage(replaced));
 }
 
 // Sections are found by module name: two modules of one name would lose the second at the
@@ -248,7 +335,9 @@ QString EinstDia::duplicateNameProblem() const
 
 void EinstDia::on_okPB_clicked()
 {
-    QString problem = duplicateNameProblem();
+    QString problem = checkPage();
+    if (problem.isEmpty())
+        problem = duplicateNameProblem();
     if (problem.isEmpty())
         problem = storePage();
     if (!problem.isEmpty()) {
@@ -283,6 +372,14 @@ void EinstDia::on_camCBox_activated(int index)
 
 void EinstDia::askAdd()
 {
+    QStringList names;
+    for (const camData *camera : cameras)
+        names.append(camera->camModule.camName);
+    const QString refusal = standardModule::refusal(names, settings.FaVers, settingsModel::moduleMax);
+    if (!refusal.isEmpty()) {
+        inform(refusal);
+        return;
+    }
     ask(tr("Standard-Modul wird angelegt.\nBitte die Standard-Werte anpassen und übernehmen"),
         QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok, [this](bool accepted) {
             if (!accepted)
@@ -304,6 +401,8 @@ void EinstDia::askGenerate()
 
 void EinstDia::askRemove()
 {
+    if (!shown)
+        return;
     removeAsked = shown;
     ask(tr("Wollen Sie die Kamera wirklich entfernen?"), QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
         [this](bool yes) {

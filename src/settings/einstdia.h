@@ -47,6 +47,9 @@ public:
     // The camera is about to be deleted: nothing may refer to it afterwards.
     void releaseCamera(camData *camera);
     camData *pageCamera() const { return shown; }
+    // The login prompt changed the camera's user and password: the pages show them if they
+    // show that camera, so that storing the pages cannot bring the old ones back.
+    void takeCredentials(const camData *camera);
     QString pageModuleName() const;
 
     // Stores the pages into the camera they were filled from and into the global settings; on a
@@ -85,7 +88,13 @@ private slots:
 
 private:
     void texts();
+    void showModuleState();
     void fillFrom(camData *camera);
+    bool pageEdited() const;
+    void followAfterAsking(camData *camera);
+    QString storeModuleEdits();
+    void storeShownModule(QStringList &replaced);
+    void sayReplaced(const QStringList &replaced);
     QString checkPage() const;
     QString duplicateNameProblem() const;
     void askAdd();
@@ -104,5 +113,7 @@ private:
     systemPage *systemTab;
     camData *shown = nullptr;
     camData *removeAsked = nullptr;
+    camData *followCamera = nullptr;  // the camera the pages follow once the user has answered
+    bool followAsked = false;
     bool addAccepted = false;
 };

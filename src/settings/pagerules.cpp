@@ -28,24 +28,57 @@ bool hasControlCharacter(const QString &text)
     return false;
 }
 
+// The first character the Latin-1 file cannot hold (a surrogate pair whole), or "" when none.
+QString firstNonLatin1(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).unicode() <= 0xff)
+            continue;
+        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size();
+        return text.mid(i, pair ? 2 : 1);
+    }
+    return QString();
+}
+
+template <typename number>
+number storeNumber(QLineEdit *field, const QString &name, number min, number max, number current,
+                   QStringList &replaced, number (*take)(const QString &, number, number, number, bool *))
+{
+    bool wasReplaced = false;
+    const QString typed = field->text().trimmed();
+    const number value = take(typed, min, max, current, &wasReplaced);
+    if (!wasReplaced)
+        return value;
+    const QString used = QString::number(qRound(double(value)));
+    field->setText(used);
+    replaced.append(pageRules::tr("\"%1\": %2 liegt nicht zwischen %3 und %4, verwendet wird %5.")
+                        .arg(name, typed, QString::number(min), QString::number(max), used));
+    return value;
+}
+
 } // namespace
 
 QString pageRules::nameProblem(const QString &field, const QString &text)
 {
-    if (text.isEmpty())
+    if (storedName(text).isEmpty())
         return tr("\"%1\" darf nicht leer sein.").arg(field);
     static const QString forbidden = QStringLiteral("[]=/\\");
     for (const QChar c : text) {
         if (forbidden.contains(c) || c.category() == QChar::Other_Control)
             return tr("\"%1\" darf keines der Zeichen [ ] = / \\ und keine Steuerzeichen enthalten.").arg(field);
     }
-    return QString();
+    return textProblem(field, text);
 }
 
 QString pageRules::textProblem(const QString &field, const QString &text)
 {
     if (hasControlCharacter(text))
         return tr("\"%1\" darf keine Steuerzeichen (z. B. Zeilenumbrüche) enthalten.").arg(field);
+    const QString lost = firstNonLatin1(text);
+    if (!lost.isEmpty())
+        return tr("\"%1\" enthält Zeichen, die die Einstellungsdatei nicht speichern kann (\"%2\"). "
+                  "Bitte nur Buchstaben, Ziffern und Zeichen der westeuropäischen Tastatur verwenden.")
+            .arg(field, lost);
     return QString();
 }
 
@@ -65,7 +98,7 @@ bool pageRules::isIPv4(const QString &text)
     if (parts.size() != 4)
         return false;
     for (const QString &part : parts) {
-        if (part.isEmpty() || part.size() > 3)
+        if (part.isEmpty() || part.size() > 3 || (part.size() > 1 && part.at(0) == QLatin1Char('0')))
             return false;
         for (const QChar c : part) {
             if (c < QLatin1Char('0') || c > QLatin1Char('9'))
@@ -106,22 +139,33 @@ double pageRules::takeReal(const QString &text, double min, double max, double c
     return takeNumber(value, ok, min, max, current, replaced);
 }
 
-int pageRules::storeInt(QLineEdit *field, int min, int max, int current)
+int pageRules::storeInt(QLineEdit *field, const QString &name, int min, int max, int current, QStringList &replaced)
 {
-    bool replaced = false;
-    const int value = takeInt(field->text(), min, max, current, &replaced);
-    if (replaced)
-        field->setText(QString::number(value));
-    return value;
+    return storeNumber(field, name, min, max, current, replaced, &takeInt);
 }
 
-double pageRules::storeReal(QLineEdit *field, double min, double max, double current)
+double pageRules::storeReal(QLineEdit *field, const QString &name, double min, double max, double current,
+                            QStringList &replaced)
 {
-    bool replaced = false;
-    const double value = takeReal(field->text(), min, max, current, &replaced);
-    if (replaced)
-        field->setText(QString::number(qRound(value)));
-    return value;
+    return storeNumber(field, name, min, max, current, replaced, &takeReal);
+}
+
+QString pageRules::replacedMessage(const QStringList &replaced)
+{
+    if (replaced.isEmpty())
+        return QString();
+    return tr("Werte außerhalb ihres Bereichs wurden ersetzt:") + QLatin1Char('\n') + replaced.join(QLatin1Char('\n'));
+}
+
+QString pageRules::fieldName(std::initializer_list<const QWidget *> labels)
+{
+    QStringList texts;
+    for (const QWidget *label : labels)
+        texts.append(label->property("text").toString());
+    QString name = texts.join(QLatin1Char(' ')).trimmed();
+    if (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    return name;
 }
 
 void pageRules::chooseInto(QLineEdit *field, bool folder, const QString &title)

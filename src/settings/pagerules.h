@@ -2,9 +2,13 @@
 
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
+
+#include <initializer_list>
 
 class QLineEdit;
 class QValidator;
+class QWidget;
 
 // What the settings pages accept from their fields. A refused text gives a message that names
 // the field; numbers follow one rule: text that is not a number leaves the setting as it was,
@@ -14,13 +18,17 @@ class pageRules {
 
 public:
     // Module names and addresses form the section names of the INI file: they must not be
-    // empty and must not hold "[", "]", "=", "/", "\" or control characters.
+    // blank and must not hold "[", "]", "=", "/", "\" or control characters. A name is stored
+    // without its leading and trailing blanks (storedName), and compared so with other names.
     static QString nameProblem(const QString &field, const QString &text);
-    // Any other stored text: no control characters (a line break would split the INI line).
+    static QString storedName(const QString &text) { return text.trimmed(); }
+    // Any other stored text: no control characters (a line break would split the INI line), and
+    // nothing the Latin-1 file cannot hold (it would come back as "?").
     static QString textProblem(const QString &field, const QString &text);
     // The stored scrambling keeps the characters 32..125 only.
     static QString passwordProblem(const QString &field, const QString &text);
-    // Four dot-separated decimal parts of 0..255.
+    // Four dot-separated decimal parts of 0..255, none with a leading zero (the network layer
+    // would read "010" as the octal 8: another host).
     static bool isIPv4(const QString &text);
     static QString addressProblem(const QString &field, const QString &text);
     // While typing: four parts of 0..255 each, any of them still empty.
@@ -29,12 +37,24 @@ public:
     static int takeInt(const QString &text, int min, int max, int current, bool *replaced);
     static double takeReal(const QString &text, double min, double max, double current, bool *replaced);
 
-    // The rules applied to a field: the value to store; the field shows a replaced value.
-    static int storeInt(QLineEdit *field, int min, int max, int current);
-    static double storeReal(QLineEdit *field, double min, double max, double current);
+    // The rules applied to a field: the value to store; the field shows a replaced value, and
+    // `replaced` gets a line naming the field (`name`), the text and the value used.
+    static int storeInt(QLineEdit *field, const QString &name, int min, int max, int current, QStringList &replaced);
+    static double storeReal(QLineEdit *field, const QString &name, double min, double max, double current,
+                            QStringList &replaced);
     // Pulse times reach the command frame as two hex digits: 1..255 s.
-    static int storePulse(QLineEdit *field, int current) { return storeInt(field, 1, 255, current); }
-    static int storePort(QLineEdit *field, int current) { return storeInt(field, 1, 65535, current); }
+    static int storePulse(QLineEdit *field, const QString &name, int current, QStringList &replaced)
+    {
+        return storeInt(field, name, 1, 255, current, replaced);
+    }
+    static int storePort(QLineEdit *field, const QString &name, int current, QStringList &replaced)
+    {
+        return storeInt(field, name, 1, 65535, current, replaced);
+    }
+    // The one message saying which values were replaced; empty when none was.
+    static QString replacedMessage(const QStringList &replaced);
+    // A field's name for messages: the texts of its labels, without a closing colon.
+    static QString fieldName(std::initializer_list<const QWidget *> labels);
 
     // A file or folder chooser that does not block: the choice lands in the field.
     static void chooseInto(QLineEdit *field, bool folder, const QString &title);

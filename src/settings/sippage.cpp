@@ -11,6 +11,9 @@ sipPage::sipPage(int FaVers, QWidget *parent)
 {
     ui->setupUi(this);
     ui->ipSipAdrE->setValidator(pageRules::ipv4Typing(ui->ipSipAdrE));
+    // Every save writes the door station's standard ports, whatever the fields hold.
+    ui->dxSipUdpStE->setReadOnly(true);
+    ui->dxSipUdpSteuE->setReadOnly(true);
     if (FaVers == 1)
         ui->paswSipE->setEchoMode(QLineEdit::Password);
     editionTexts();
@@ -19,6 +22,10 @@ sipPage::sipPage(int FaVers, QWidget *parent)
         connect(box, &QCheckBox::clicked, this, &sipPage::choicesChanged);
     for (QComboBox *box : {ui->turAufSipCB, ui->LichtEinSipCB})
         connect(box, &QComboBox::currentIndexChanged, this, &sipPage::choicesChanged);
+    // The fields store() takes over; the choices above go into the record at once.
+    for (QLineEdit *field : {ui->modSipNameE, ui->UsSipNameE, ui->ipSipAdrE, ui->paswSipE, ui->nrRufzielE,
+                             ui->relSipTimeE, ui->relSipTimeIE})
+        connect(field, &QLineEdit::textChanged, this, [this] { edits = true; });
 }
 
 sipPage::~sipPage()
@@ -70,6 +77,7 @@ void sipPage::fill(const sipModule &values, sipModule *target)
         showValues(values);
     }
     record = target;
+    edits = false;
     ui->nrRufzielE->setEnabled(!ui->alleVerwendCB->isChecked());
 }
 
@@ -108,7 +116,7 @@ void sipPage::fillNewModule(const QString &name, const QString &address)
 
 QString sipPage::moduleName() const
 {
-    return ui->modSipNameE->text();
+    return pageRules::storedName(ui->modSipNameE->text());
 }
 
 QString sipPage::check(const sipModule &into) const
@@ -126,18 +134,24 @@ QString sipPage::check(const sipModule &into) const
     return problem;
 }
 
-void sipPage::store(sipModule &into)
+void sipPage::store(sipModule &into, QStringList &replaced)
 {
-    into.sipName = ui->modSipNameE->text();
+    into.sipName = moduleName();
+    ui->modSipNameE->setText(into.sipName);
     const QString address = ui->ipSipAdrE->text();
     if (into.URL.isEmpty() || address != into.URL) {
         into.SIP_IP = address;
         into.URL.clear();
+        // Commands go where the address now names, as status datagrams are matched by it.
+        into.hostAddress = QHostAddress(address);
+        into.addressIsIp = true;
     }
     into.SIP_User = ui->UsSipNameE->text();
     into.SIP_Password = ui->paswSipE->text();
-    into.UDP_Status_SIP = pageRules::storePort(ui->dxSipUdpStE, into.UDP_Status_SIP);
-    into.UDP_Contrl_SIP = pageRules::storePort(ui->dxSipUdpSteuE, into.UDP_Contrl_SIP);
+    into.UDP_Status_SIP = pageRules::storePort(ui->dxSipUdpStE, pageRules::fieldName({ui->dxSipUdpStL}),
+                                               into.UDP_Status_SIP, replaced);
+    into.UDP_Contrl_SIP = pageRules::storePort(ui->dxSipUdpSteuE, pageRules::fieldName({ui->dxSipUdpSteuL}),
+                                               into.UDP_Contrl_SIP, replaced);
     into.SIP_Callee = ui->nrRufzielE->text();
     into.allRufNr = ui->alleVerwendCB->isChecked();
     into.SIP_popup = popupBits();
@@ -147,6 +161,9 @@ void sipPage::store(sipModule &into)
     }
     into.SIP_tuer = ui->turAufSipCB->currentIndex();
     into.SIP_light = ui->LichtEinSipCB->currentIndex();
-    into.Relais_timeSIP = pageRules::storePulse(ui->relSipTimeE, into.Relais_timeSIP);
-    into.Relais_timeSIPI = pageRules::storePulse(ui->relSipTimeIE, into.Relais_timeSIPI);
+    into.Relais_timeSIP = pageRules::storePulse(
+        ui->relSipTimeE, pageRules::fieldName({ui->turAufSipL, ui->relSipTimeL}), into.Relais_timeSIP, replaced);
+    into.Relais_timeSIPI = pageRules::storePulse(
+        ui->relSipTimeIE, pageRules::fieldName({ui->LichtEinSipL, ui->relSipTimeIL}), into.Relais_timeSIPI, replaced);
+    edits = false;
 }

@@ -25,7 +25,11 @@ public:
 
     QString moduleName() const;
     QString check(const sipModule &into) const;
-    void store(sipModule &into);
+    // replaced: a line for each number that was outside its range.
+    void store(sipModule &into, QStringList &replaced);
+
+    // Whether the user changed a field that store() has not taken over yet.
+    bool edited() const { return edits; }
 
     void setPopupAllowed(bool allowed);  // "Auto-PopUp aktivieren"
     // Texts in the current language; what the user typed stays.
@@ -43,4 +47,5 @@ private:
     Ui::sipPage *ui;
     sipModule *record = nullptr;
     int edition = 0;
+    bool edits = false;
 };

@@ -5,12 +5,15 @@
 #include "pagerules.h"
 #include "settingsrequests.h"
 #include "shellsettings.h"
+#include "tablefit.h"
 
 #include <QHeaderView>
 
 namespace {
 constexpr int fontSizes[] = {10, 15, 20};
 constexpr double geometryMax = 2000;
+// Beyond this long module names scroll instead of widening the dialog.
+constexpr int widestOrderTable = 480;
 } // namespace
 
 videoPage::videoPage(int FaVers, shellSettings &settings, int &overlayPixelSize, settingsRequests &requests,
@@ -39,6 +42,7 @@ void videoPage::texts()
     if (edition == 1)
         ui->getrentePopupChB->setText(tr("Videostream-Einzelanzeige"));
     ui->sortTW->setHorizontalHeaderLabels({tr("Pos."), tr("Kamera"), tr("Sprechstelle")});
+    tableFit::toContents(ui->sortTW, widestOrderTable);
 }
 
 void videoPage::retranslate()
@@ -163,12 +167,14 @@ void videoPage::showGeometry(double x, double y, double width, double height)
     ui->highE->setText(QString::number(height));
 }
 
-void videoPage::store()
+void videoPage::store(QStringList &replaced)
 {
-    const double x = pageRules::storeReal(ui->pos0xE, 0, geometryMax, settings.x);
-    const double y = pageRules::storeReal(ui->pos0yE, 0, geometryMax, settings.y);
-    const double width = pageRules::storeReal(ui->wideE, 0, geometryMax, settings.width);
-    const double height = pageRules::storeReal(ui->highE, 0, geometryMax, settings.height);
+    const QString position = pageRules::fieldName({ui->posL});
+    const QString size = pageRules::fieldName({ui->sizeL});
+    const double x = pageRules::storeReal(ui->pos0xE, position, 0, geometryMax, settings.x, replaced);
+    const double y = pageRules::storeReal(ui->pos0yE, position, 0, geometryMax, settings.y, replaced);
+    const double width = pageRules::storeReal(ui->wideE, size, 0, geometryMax, settings.width, replaced);
+    const double height = pageRules::storeReal(ui->highE, size, 0, geometryMax, settings.height, replaced);
     if (x != settings.x || y != settings.y || width != settings.width || height != settings.height)
         requests.applyGeometry = true;
     settings.x = x;
@@ -185,9 +191,11 @@ void videoPage::store()
     settings.pop_Alle = ui->allePopupCB->isChecked();
     settings.closeEn = ui->closeEnCB->isChecked();
 
-    settings.Timeout = pageRules::storeInt(ui->autoMinE, 0, 1000, settings.Timeout);
-    const int rows = pageRules::storeInt(ui->reiheE, 1, 10, settings.nPicRow);
-    const int columns = pageRules::storeInt(ui->spalE, 1, 10, settings.nPicCol);
+    settings.Timeout = pageRules::storeInt(ui->autoMinE, pageRules::fieldName({ui->autoMinCB}), 0, 1000,
+                                           settings.Timeout, replaced);
+    const int rows = pageRules::storeInt(ui->reiheE, pageRules::fieldName({ui->reiheL}), 1, 10, settings.nPicRow, replaced);
+    const int columns = pageRules::storeInt(ui->spalE, pageRules::fieldName({ui->spalL}), 1, 10, settings.nPicCol,
+                                            replaced);
     if (rows != settings.nPicRow || columns != settings.nPicCol)
         requests.pictureLayout = true;
     settings.nPicRow = rows;
@@ -203,14 +211,12 @@ void videoPage::showOrder(const QStringList &camNames, const QStringList &sipNam
     QTableWidget *table = ui->sortTW;
     table->clearContents();
     table->setRowCount(int(camNames.size()));
-    table->setColumnWidth(0, 40);
-    table->setColumnWidth(1, 160);
-    table->setColumnWidth(2, 161);
     for (int row = 0; row < camNames.size(); ++row) {
         table->setItem(row, 0, new QTableWidgetItem(QString::number(row + 1)));
         table->setItem(row, 1, new QTableWidgetItem(camNames.at(row)));
         table->setItem(row, 2, new QTableWidgetItem(sipNames.value(row)));
     }
+    tableFit::toContents(table, widestOrderTable);
 }
 
 void videoPage::showPositions(const QList<int> &positions)

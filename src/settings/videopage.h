@@ -27,7 +27,8 @@ public:
     void retranslate();
     // The picture area of the main window, as the resize handler measures it.
     void showGeometry(double x, double y, double width, double height);
-    void store();
+    // replaced: a line for each number that was outside its range.
+    void store(QStringList &replaced);
 
     // Module order table: one row per module, "Pos." 1..n.
     void showOrder(const QStringList &camNames, const QStringList &sipNames);

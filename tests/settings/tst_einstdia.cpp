@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTranslator>
@@ -41,6 +42,7 @@ private slots:
     void order();
     void camCBox_data();
     void camCBox();
+    void pageFollowsCurrentCamera_data();
     void pageFollowsCurrentCamera();
     void intercomPopup_data();
     void intercomPopup();
@@ -134,13 +136,14 @@ void tst_EinstDia::addModule_data()
     QTest::addColumn<QString>("system");
     QTest::addColumn<QString>("section");  // empty: refused
     QTest::addColumn<QString>("sipAddress");
+    QTest::addColumn<QString>("sipName");
     QTest::addColumn<QString>("refusal");
 
     QTest::newRow("standard edition") << 2 << QString() << "Standard CAM_192.168.1.180" << "192.168.1.200"
-                                      << QString();
+                                      << "Standard SIP" << QString();
     QTest::newRow("TORVA edition") << 1 << "FaVers=1\n" << "HRM-410 Default_192.168.0.200" << "192.168.0.210"
-                                   << QString();
-    QTest::newRow("twenty modules") << 20 << QString() << QString() << QString()
+                                   << "HSM-410 Default" << QString();
+    QTest::newRow("twenty modules") << 20 << QString() << QString() << QString() << QString()
                                     << "Es können höchstens 20 Module angelegt werden.";
 }
 
@@ -151,23 +154,27 @@ void tst_EinstDia::addModule()
     QFETCH(QString, system);
     QFETCH(QString, section);
     QFETCH(QString, sipAddress);
+    QFETCH(QString, sipName);
     QFETCH(QString, refusal);
     session s;
     open(s, modules, {}, system, QStringLiteral("CAM_tuer=3\nCAM_light=4\nSIP_tuer=1\n"));
     camData *before = s.viewer->currentCam;
 
+    // A module that cannot be made is refused before the user is asked to go on.
     s.click("neuPB");
-    QCOMPARE(s.answer(QMessageBox::Ok),
-             QStringLiteral("Standard-Modul wird angelegt.\nBitte die Standard-Werte anpassen und übernehmen"));
-    s.tick();
     if (!refusal.isEmpty()) {
         QCOMPARE(s.answer(QMessageBox::Ok), refusal);
+        s.tick();
         QCOMPARE(s.viewer->cameras.size(), modules);
         return;
     }
+    QCOMPARE(s.answer(QMessageBox::Ok),
+             QStringLiteral("Standard-Modul wird angelegt.\nBitte die Standard-Werte anpassen und übernehmen"));
+    s.tick();
     QCOMPARE(s.viewer->cameras.size(), modules + 1);
     camData *added = s.viewer->cameras.last();
     QCOMPARE(s.dialog->pageCamera(), added);
+    QCOMPARE(s.w<QLabel>("sipZuCamL")->text(), QStringLiteral("Sprechstelle: ") + sipName);
     QCOMPARE(before->camModule.CAM_tuer, 3);
     QCOMPARE(before->camModule.CAM_light, 4);
     QCOMPARE(before->sipModuleRec.SIP_tuer, 1);
@@ -187,10 +194,9 @@ void tst_EinstDia::addModule()
     QVERIFY(ini.contains(QStringLiteral("CAM_light=4\nCAM_tuer=3\n")));
 
     s.click("neuPB");
-    s.answer(QMessageBox::Ok);
-    s.tick();
     QCOMPARE(s.answer(QMessageBox::Ok), QStringLiteral("Das Standard-Modul konnte nicht angelegt werden.\n"
                                                        "Ein Modul mit gleichem Namen existiert bereits."));
+    s.tick();
     QCOMPARE(s.viewer->cameras.size(), modules + 1);
 }
 
@@ -208,11 +214,23 @@ void tst_EinstDia::firstModuleIsHeard()
         return bound;
     };
     QCOMPARE(ports(), (QList<int>{65535, 65535}));
+    // Without a module only "CAM hinzufügen" can be used.
+    const auto usable = [&] {
+        QStringList names;
+        for (const char *name : {"modNameE", "camLoeschPB", "saveBildPB", "relTimeE", "modSipNameE", "neuPB"}) {
+            if (s.w<QWidget>(name)->isEnabled())
+                names.append(QLatin1String(name));
+        }
+        return names;
+    };
+    QCOMPARE(usable(), QStringList{"neuPB"});
     s.click("neuPB");
     s.answer(QMessageBox::Ok);
     s.tick();
     QCOMPARE(s.viewer->cameras.size(), 1);
     QCOMPARE(ports(), (QList<int>{5000, 8112}));
+    QCOMPARE(usable(), (QStringList{"modNameE", "camLoeschPB", "saveBildPB", "relTimeE", "modSipNameE", "neuPB"}));
+    QCOMPARE(s.w<QLabel>("sipZuCamL")->text(), QStringLiteral("Sprechstelle: Standard SIP"));
 }
 
 void tst_EinstDia::rename_data()
@@ -222,7 +240,9 @@ void tst_EinstDia::rename_data()
     QTest::addColumn<bool>("refused");
     QTest::newRow("own name") << "Cam 0" << "anwPB" << false;
     QTest::newRow("new name") << "Einfahrt" << "anwPB" << false;
+    QTest::newRow("new name with outer blanks") << "  Einfahrt " << "anwPB" << false;
     QTest::newRow("name of another module") << "Cam 1" << "anwPB" << true;
+    QTest::newRow("name of another module with outer blanks") << " Cam 1  " << "anwPB" << true;
     // Two sections of one name would lose the second module at the next start.
     QTest::newRow("name of another module, OK") << "Cam 1" << "okPB" << true;
 }
@@ -252,8 +272,9 @@ void tst_EinstDia::rename()
         return;
     }
     QCOMPARE(s.box(), nullptr);
-    QCOMPARE(s.cam(0)->camModule.camName, name);
-    QVERIFY(s.fixture.readIni().contains(QStringLiteral("[%1_127.0.0.2]\ncamName=%1\n").arg(name)));
+    QCOMPARE(s.cam(0)->camModule.camName, name.trimmed());
+    QCOMPARE(s.text("modNameE"), name.trimmed());
+    QVERIFY(s.fixture.readIni().contains(QStringLiteral("[%1_127.0.0.2]\ncamName=%1\n").arg(name.trimmed())));
 }
 
 // The file after Apply: a renamed section under its new name, a removed one gone, the rest kept.
@@ -264,8 +285,10 @@ void tst_EinstDia::applyWritesSections()
     s.viewer->requests.selectCameraIndex = 1;
     s.tick();
     s.type("modNameE", QStringLiteral("Einfahrt"));
+    s.type("modSipNameE", QStringLiteral("Pforte"));
     s.click("anwPB");
     s.tick();
+    QCOMPARE(s.w<QLabel>("sipZuCamL")->text(), QStringLiteral("Sprechstelle: Pforte"));
     QString ini = s.fixture.readIni();
     QVERIFY(ini.contains(QStringLiteral("[Einfahrt_127.0.0.3]\ncamName=Einfahrt\nIP=127.0.0.3\n")));
     QVERIFY(!ini.contains(sectionOf(1)));
@@ -440,10 +463,19 @@ void tst_EinstDia::camCBox()
     QCOMPARE(s.text("modNameE"), QStringLiteral("Cam %1").arg(expected));
 }
 
+void tst_EinstDia::pageFollowsCurrentCamera_data()
+{
+    QTest::addColumn<bool>("keep");  // the answer to the question about the edits
+    QTest::newRow("edits stored into their module") << true;
+    QTest::newRow("edits given up") << false;
+}
+
 // The grid or a door call may make another camera current while the page is open: the page then
-// shows that camera, and what the user does goes into the camera the page shows.
+// shows that camera, once the user has said what becomes of the edits not yet stored; what the
+// user does afterwards goes into the camera the page shows.
 void tst_EinstDia::pageFollowsCurrentCamera()
 {
+    QFETCH(bool, keep);
     session s;
     open(s, 2, QStringLiteral("Auto_Popup=1\n"));
     s.viewer->requests.selectCameraIndex = 0;
@@ -452,11 +484,15 @@ void tst_EinstDia::pageFollowsCurrentCamera()
     s.viewer->makeCurrent(1);
     s.viewer->scene()->currentChanged = true;
     s.tick();
+    QCOMPARE(s.text("modNameE"), QStringLiteral("Halb getippt"));
+    QCOMPARE(s.answer(keep ? QMessageBox::Yes : QMessageBox::No),
+             QStringLiteral("Die Änderungen am Modul \"Cam 0\" sind noch nicht gespeichert.\n"
+                            "Sollen sie gespeichert werden?"));
     QCOMPARE(s.text("modNameE"), QStringLiteral("Cam 1"));
+    QCOMPARE(s.cam(0)->camModule.camName, keep ? QStringLiteral("Halb getippt") : QStringLiteral("Cam 0"));
     s.click("io2RB");
     s.type("modNameE", QStringLiteral("Hof"));
     s.click("okPB");
-    QCOMPARE(s.cam(0)->camModule.camName, QStringLiteral("Cam 0"));
     QCOMPARE(s.cam(0)->camModule.CAM_popup, 3);
     QCOMPARE(s.cam(1)->camModule.camName, QStringLiteral("Hof"));
     QCOMPARE(s.cam(1)->camModule.CAM_popup, 4);
@@ -495,21 +531,37 @@ void tst_EinstDia::numberRules_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("line");  // in the file after Apply
+    QTest::addColumn<QString>("said");  // the line of the message about a replaced value
 
-    QTest::newRow("columns 0") << "spalE" << "0" << "1" << "nPicCol=1";
-    QTest::newRow("rows 11") << "reiheE" << "11" << "1" << "nPicRow=1";
-    QTest::newRow("rows 4") << "reiheE" << "4" << "4" << "nPicRow=4";
-    QTest::newRow("width 2500") << "wideE" << "2500" << "0" << "width=0.0";
-    QTest::newRow("time-out 1001") << "autoMinE" << "1001" << "0" << "Timeout=0";
-    QTest::newRow("time-out not a number") << "autoMinE" << "bald" << "bald" << "Timeout=5";
-    QTest::newRow("door pulse 255") << "relTimeE" << "255" << "255" << "Relais_timeCAM=255";
-    QTest::newRow("door pulse 256") << "relTimeE" << "256" << "1" << "Relais_timeCAM=1";
-    QTest::newRow("door pulse 0") << "relTimeE" << "0" << "1" << "Relais_timeCAM=1";
-    QTest::newRow("light pulse 300") << "relTimeIE" << "300" << "1" << "Relais_timeCAMI=1";
-    QTest::newRow("intercom door pulse 999") << "relSipTimeE" << "999" << "1" << "Relais_timeSIP=1";
-    QTest::newRow("intercom light pulse 30") << "relSipTimeIE" << "30" << "30" << "Relais_timeSIPI=30";
-    QTest::newRow("picture rate 0") << "n_speichE" << "0" << "1" << "n_Bild_Freq=1";
-    QTest::newRow("motion stop 5001") << "stopSecE" << "5001" << "0" << "stopTimeBeweg=0";
+    const QString none;
+    QTest::newRow("columns 0") << "spalE" << "0" << "1" << "nPicCol=1"
+                               << "\"Spalte(n)\": 0 liegt nicht zwischen 1 und 10, verwendet wird 1.";
+    QTest::newRow("rows 11") << "reiheE" << "11" << "1" << "nPicRow=1"
+                             << "\"Reihe(n)\": 11 liegt nicht zwischen 1 und 10, verwendet wird 1.";
+    QTest::newRow("rows 4") << "reiheE" << "4" << "4" << "nPicRow=4" << none;
+    QTest::newRow("width 2500") << "wideE" << "2500" << "0" << "width=0.0"
+                                << "\"Größe (Breite,Höhe)\": 2500 liegt nicht zwischen 0 und 2000, verwendet wird 0.";
+    QTest::newRow("time-out 1001") << "autoMinE" << "1001" << "0" << "Timeout=0"
+                                   << "\"Auto-Minimieren\": 1001 liegt nicht zwischen 0 und 1000, verwendet wird 0.";
+    QTest::newRow("time-out not a number") << "autoMinE" << "bald" << "bald" << "Timeout=5" << none;
+    QTest::newRow("door pulse 255") << "relTimeE" << "255" << "255" << "Relais_timeCAM=255" << none;
+    QTest::newRow("door pulse 256") << "relTimeE" << "256" << "1" << "Relais_timeCAM=1"
+                                    << "\"IO.1 (Tür) Dauer\": 256 liegt nicht zwischen 1 und 255, verwendet wird 1.";
+    QTest::newRow("door pulse 0") << "relTimeE" << "0" << "1" << "Relais_timeCAM=1"
+                                  << "\"IO.1 (Tür) Dauer\": 0 liegt nicht zwischen 1 und 255, verwendet wird 1.";
+    QTest::newRow("light pulse 300") << "relTimeIE" << "300" << "1" << "Relais_timeCAMI=1"
+                                     << "\"IO.2 (Licht) Dauer\": 300 liegt nicht zwischen 1 und 255, verwendet wird 1.";
+    QTest::newRow("intercom door pulse 999")
+        << "relSipTimeE" << "999" << "1" << "Relais_timeSIP=1"
+        << "\"Relais 1 (Tür) Dauer\": 999 liegt nicht zwischen 1 und 255, verwendet wird 1.";
+    QTest::newRow("intercom light pulse 30") << "relSipTimeIE" << "30" << "30" << "Relais_timeSIPI=30" << none;
+    QTest::newRow("picture rate 0") << "n_speichE" << "0" << "1" << "n_Bild_Freq=1"
+                                    << "\"Bildrate\": 0 liegt nicht zwischen 1 und 1000, verwendet wird 1.";
+    QTest::newRow("motion stop 5001") << "stopSecE" << "5001" << "0" << "stopTimeBeweg=0"
+                                      << "\"Starten bei Bewegung und stoppen nach Sekunden\": 5001 liegt nicht "
+                                         "zwischen 0 und 5000, verwendet wird 0.";
+    // The file always gets the door station's standard ports: the fields cannot be edited.
+    QTest::newRow("door station status port") << "dxSipUdpStE" << "9000" << "8112" << "UDP_Status_SIP=8112" << none;
 }
 
 void tst_EinstDia::numberRules()
@@ -518,6 +570,7 @@ void tst_EinstDia::numberRules()
     QFETCH(QString, typed);
     QFETCH(QString, shown);
     QFETCH(QString, line);
+    QFETCH(QString, said);
     session s;
     // Pop-up and automatic recording on, so that their fields can be edited.
     open(s, 1, QStringLiteral("Timeout=5\nAuto_Popup=1\n"), QStringLiteral("BildAllSaveEn=1\n"));
@@ -525,7 +578,8 @@ void tst_EinstDia::numberRules()
     s.type(name.constData(), typed);
     s.click("anwPB");
     s.tick();
-    QCOMPARE(s.box(), nullptr);
+    QCOMPARE(s.answer(QMessageBox::Ok),
+             said.isEmpty() ? QString() : QStringLiteral("Werte außerhalb ihres Bereichs wurden ersetzt:\n") + said);
     QCOMPARE(s.text(name.constData()), shown);
     const QString ini = s.fixture.readIni();
     QVERIFY2(ini.contains(QLatin1Char('\n') + line + QLatin1Char('\n')), qPrintable(ini));
@@ -556,6 +610,19 @@ void tst_EinstDia::refusedTexts_data()
 
     const QString forbidden = QStringLiteral("darf keines der Zeichen [ ] = / \\ und keine Steuerzeichen enthalten.");
     QTest::newRow("empty name") << "modNameE" << "" << true << "\"Modul-Name\" darf nicht leer sein.";
+    QTest::newRow("name of blanks") << "modSipNameE" << "   " << true << "\"Modul-Name\" darf nicht leer sein.";
+    // The file is Latin-1: anything else would come back as "?".
+    const QString lost = QStringLiteral(" enthält Zeichen, die die Einstellungsdatei nicht speichern kann (\"%1\"). "
+                                        "Bitte nur Buchstaben, Ziffern und Zeichen der westeuropäischen Tastatur "
+                                        "verwenden.");
+    QTest::newRow("Cyrillic name") << "modNameE" << "Вход Ост" << false << "\"Modul-Name\"" + lost.arg("В");
+    QTest::newRow("Cyrillic user") << "UsSipNameE" << "админ" << false << "\"Benutzername\"" + lost.arg("а");
+    QTest::newRow("callee beyond Latin-1") << "nrRufzielE" << "100,٢٠٠" << false
+                                           << "\"PopUp bei Zielrufnummer\"" + lost.arg("٢");
+    QTest::newRow("picture folder") << "dirCAMbildE" << "/srv/Тор" << false << "\"Verzeichnis\"" + lost.arg("Т");
+    QTest::newRow("euro in the button text") << "stTasteTxE" << "Tür auf €5" << false
+                                             << "\"Beschriftung Steuertasten\"" + lost.arg("€");
+    QTest::newRow("sound file") << "audioEffE" << "/snd/🔔.wav" << false << "\"Audio-Effekte\"" + lost.arg("🔔");
     QTest::newRow("bracket") << "modNameE" << "Tor [Ost]" << true << "\"Modul-Name\" " + forbidden;
     QTest::newRow("slash") << "modNameE" << "Tor/Ost" << true << "\"Modul-Name\" " + forbidden;
     QTest::newRow("equals in the intercom") << "modSipNameE" << "a=b" << true << "\"Modul-Name\" " + forbidden;
@@ -566,6 +633,10 @@ void tst_EinstDia::refusedTexts_data()
     QTest::newRow("address with empty parts") << "ipAdrE" << "1..2." << true
                                               << "\"IP-Adresse (URL)\": \"1..2.\" ist keine gültige IPv4-Adresse. "
                                                  "Die bisherige Adresse bleibt erhalten.";
+    // The network layer reads "010" as octal: another host.
+    QTest::newRow("address with a leading zero") << "ipSipAdrE" << "127.0.0.010" << true
+                                                 << "\"IP-Adresse\": \"127.0.0.010\" ist keine gültige IPv4-Adresse. "
+                                                    "Die bisherige Adresse bleibt erhalten.";
     const QString password = QStringLiteral(" darf nur Buchstaben ohne Umlaute, Ziffern, Leerzeichen und die Zeichen "
                                             "!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|} enthalten.");
     QTest::newRow("umlaut in the password") << "paswE" << "geheimö" << false << "\"Passwort\"" + password;
@@ -755,6 +826,8 @@ void tst_EinstDia::languageSwitch()
     QCOMPARE(texts(), (QStringList{"HRM-410 module", "Module name", "Door station", "Camera",
                                    "Single video stream display", "Apply"}));
     QVERIFY(s.dialog->windowTitle().endsWith(QStringLiteral(" Settings")));
+    // The order table shows its columns whole, headers included, without scrolling.
+    QTRY_COMPARE(s.w<QTableWidget>("sortTW")->horizontalScrollBar()->maximum(), 0);
     QCOMPARE(s.text("modNameE"), QStringLiteral("Halb getippt"));
 
     s.dialog->retranslate();

@@ -25,6 +25,8 @@ void tst_pageRules::ipv4_data()
     QTest::newRow("three parts") << "10.0.1" << false;
     QTest::newRow("five parts") << "10.0.0.1.2" << false;
     QTest::newRow("four digits") << "10.0.0.0001" << false;
+    QTest::newRow("leading zero (octal 8)") << "127.0.0.010" << false;
+    QTest::newRow("leading zero in the first part") << "010.0.0.1" << false;
     QTest::newRow("blank") << "10.0.0. 1" << false;
     QTest::newRow("sign") << "10.0.0.+1" << false;
     QTest::newRow("Arabic-Indic digit") << QString::fromUtf8("10.0.0.\u0661") << false;

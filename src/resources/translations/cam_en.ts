@@ -65,6 +65,12 @@ and edit it</translation>
         <source>Wollen Sie die Kamera wirklich entfernen?</source>
         <translation>Do you really want to remove the camera?</translation>
     </message>
+    <message>
+        <source>Die Änderungen am Modul &quot;%1&quot; sind noch nicht gespeichert.
+Sollen sie gespeichert werden?</source>
+        <translation>The changes to the module &quot;%1&quot; have not been stored yet.
+Store them?</translation>
+    </message>
 </context>
 <context>
     <name>auxDialogs</name>
@@ -199,6 +205,10 @@ and edit it</translation>
     <message>
         <source>Stop Kamera</source>
         <translation>Stop camera</translation>
+    </message>
+    <message>
+        <source>Tür öffnen,Beleuchtung ein</source>
+        <translation>Open door,Light on</translation>
     </message>
 </context>
 <context>
@@ -528,6 +538,18 @@ choose &lt;Quit&gt; in the system tray menu.</translation>
         <source>&quot;%1&quot;: &quot;%2&quot; ist keine gültige IPv4-Adresse. Die bisherige Adresse bleibt erhalten.</source>
         <translation>&quot;%1&quot;: &quot;%2&quot; is not a valid IPv4 address. The previous address is kept.</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot;: %2 liegt nicht zwischen %3 und %4, verwendet wird %5.</source>
+        <translation>&quot;%1&quot;: %2 is not between %3 and %4, %5 is used.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; enthält Zeichen, die die Einstellungsdatei nicht speichern kann (&quot;%2&quot;). Bitte nur Buchstaben, Ziffern und Zeichen der westeuropäischen Tastatur verwenden.</source>
+        <translation>&quot;%1&quot; contains characters the settings file cannot hold (&quot;%2&quot;). Please use only letters, digits and characters of a Western European keyboard.</translation>
+    </message>
+    <message>
+        <source>Werte außerhalb ihres Bereichs wurden ersetzt:</source>
+        <translation>Values outside their range were replaced:</translation>
+    </message>
 </context>
 <context>
     <name>pasw1Dia</name>
@@ -632,6 +654,14 @@ choose &lt;Quit&gt; in the system tray menu.</translation>
     <message>
         <source>Das Passwort konnte nicht gespeichert werden: die Datei %1 ist nicht beschreibbar.</source>
         <translation>The password could not be saved: the file %1 cannot be written.</translation>
+    </message>
+    <message>
+        <source>Die Eingaben für das Viewer-Passwort verwerfen und das Passwort für Einstellungen ändern?</source>
+        <translation>Discard what was typed for the viewer password and change the settings password?</translation>
+    </message>
+    <message>
+        <source>Die Eingaben für das Passwort für Einstellungen verwerfen und das Viewer-Passwort ändern?</source>
+        <translation>Discard what was typed for the settings password and change the viewer password?</translation>
     </message>
 </context>
 <context>
@@ -919,6 +949,19 @@ geschrieben werden.</source>
     <message>
         <source>Abbrechen</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>standardModule</name>
+    <message>
+        <source>Das Standard-Modul konnte nicht angelegt werden.
+Ein Modul mit gleichem Namen existiert bereits.</source>
+        <translation>The standard module could not be created.
+A module with the same name already exists.</translation>
+    </message>
+    <message>
+        <source>Es können höchstens %1 Module angelegt werden.</source>
+        <translation>At most %1 modules can be set up.</translation>
     </message>
 </context>
 <context>
