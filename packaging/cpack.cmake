@@ -21,10 +21,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's own German texts for its standard dialogs.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 # The summary above is the synopsis; this is the long text (lines of at most 79 characters).
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "DX-CAM Viewer shows the live Motion-JPEG pictures of up to 20 network cameras
-in a grid, waits hidden in the system tray, and pops a camera up when a door
-station calls or an input of a camera/IO module becomes active. From the
-picture the user opens the door, ends the call or switches the light.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "DX-CAM Viewer shows the live pictures of up to 20 network cameras
+(Motion-JPEG over HTTP, H.264 or H.265 over RTSP) in a grid, waits hidden in
+the system tray, and pops a camera up when a door station calls or an input
+of a camera/IO module becomes active. From the picture the user opens the
+door, ends the call or switches the light.
 .
 It can start at login (dxcamviewer --autostart on). The settings live in
 ~/.config/dxcamviewer/dxcamviewer.ini.")

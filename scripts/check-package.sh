@@ -35,7 +35,8 @@ description=$(field Description)
 [ "$(wc -l <<<"$description")" -ge 3 ] || fail "the description has no long text: $description"
 # Dependencies come from the libraries the program links, with their versions.
 depends=$(field Depends)
-for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libturbojpeg0; do
+for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libturbojpeg0 \
+               libavformat59 libavcodec59 libswscale6 libavutil57; do
   grep -qE "(^|, )${library//+/\\+} \(>= [^)]+\)" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
 [ "$(field Installed-Size)" -gt 0 ] || fail "Installed-Size: $(field Installed-Size)"

@@ -77,7 +77,7 @@ void autoRecorder::openRecordingFile()
     if (!recordFiles::createNew(file, module.dirCamBild,
                                 recordFiles::timeStamp(QDateTime::currentDateTime())
                                     + recordFiles::automaticName(module.camName),
-                                recordFiles::videoExtension)) {
+                                packets ? recordFiles::matroskaExtension : recordFiles::videoExtension)) {
         if (!openFailed)
             qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Aufzeichnung nicht möglich: %1: %2")
                                                  .arg(module.dirCamBild, file.errorString());
@@ -85,6 +85,8 @@ void autoRecorder::openRecordingFile()
         return;
     }
     openFailed = false;
+    if (packets)
+        mkv.begin(&file);
     path = file.fileName();
     bytes = 0;
     active = true;
@@ -97,6 +99,8 @@ void autoRecorder::openRecordingFile()
 
 void autoRecorder::closeFile()
 {
+    if (file.isOpen() && packets && !mkv.finish())
+        qDebug().noquote() << QStringLiteral("##### Aufzeichnung unvollständig: %1: %2").arg(path, mkv.errorText());
     if (file.isOpen())
         file.close();
     bytes = 0;
@@ -145,6 +149,38 @@ void autoRecorder::takePicture(const QByteArray &picture)
     ++pictures;
 }
 
+void autoRecorder::setPacketMode(bool on)
+{
+    if (on == packets)
+        return;
+    closeFile();
+    packets = on;
+}
+
+void autoRecorder::takePacket(const AVPacket *packet, const AVCodecParameters *par, int timeBaseNum,
+                              int timeBaseDen, quint64 connection)
+{
+    if (!packets || !active || !writing || !file.isOpen())
+        return;
+    switch (mkv.write(packet, par, timeBaseNum, timeBaseDen, connection)) {
+    case mkvWriter::result::written:
+        bytes = file.size();
+        ++pictures;
+        break;
+    case mkvWriter::result::skipped:
+        break;
+    case mkvWriter::result::newFileNeeded:
+        // Another codec or size: the next run of controlRecording starts a new file.
+        closeFile();
+        break;
+    case mkvWriter::result::failed:
+        qDebug().noquote() << QStringLiteral("##### Aufzeichnung beendet, Schreibfehler: %1: %2")
+                                  .arg(path, mkv.errorText());
+        closeFile();
+        break;
+    }
+}
+
 qint64 autoRecorder::now() const
 {
     return clock ? clock() : monotonic.elapsed();
@@ -152,6 +188,8 @@ qint64 autoRecorder::now() const
 
 void autoRecorder::startWriting()
 {
+    if (packets)
+        mkv.waitForKey();
     writing = true;
     credit = -1;
     writingSinceMs = now();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cameramodule.h"
+#include "mkvwriter.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -45,6 +46,13 @@ public:
     void motionTick(bool &motionEvent);
     // Every picture cut: writes it when recording and its time has come.
     void takePicture(const QByteArray &picture);
+    // An RTSP camera records the packets it receives into Matroska files (".mkv"), all of them:
+    // thinning would mean decoding and encoding again. Switching closes an open file.
+    void setPacketMode(bool on);
+    bool packetMode() const { return packets; }
+    // Every packet received while recording (see mkvWriter::write for the parameters).
+    void takePacket(const AVPacket *packet, const AVCodecParameters *par, int timeBaseNum, int timeBaseDen,
+                    quint64 connection);
     void close();
 
     bool recordingActive() const { return active; }
@@ -80,4 +88,6 @@ private:
     qint64 bytes = 0;
     qint64 pictures = 0;
     qint64 maxSize = defaultMaxSize;
+    bool packets = false;
+    mkvWriter mkv;
 };

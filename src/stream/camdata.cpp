@@ -2,6 +2,7 @@
 
 #include "httpstream.h"
 #include "manualrecorder.h"
+#include "rtspreader.h"
 #include "tiledecoder.h"
 #include "tracecategory.h"
 
@@ -15,6 +16,11 @@
 #include <QPainter>
 #include <QtConcurrent/QtConcurrentMap>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
+#include <algorithm>
 #include <charconv>
 
 qint64 camData::nnRead = 0;
@@ -111,9 +117,16 @@ void camData::setDefaults()
     sipModuleRec.status.isSipModule = true;
 }
 
+namespace {
+bool isUrlText(const QString &text)
+{
+    return text.contains(QLatin1String("http"), Qt::CaseInsensitive) || camData::isRtspUrl(text);
+}
+}  // namespace
+
 void camData::applyAddressRule(cameraModule &module, const QString &text)
 {
-    const bool isUrl = text.contains(QLatin1String("http"), Qt::CaseInsensitive);
+    const bool isUrl = isUrlText(text);
     module.URL = isUrl ? text : QString();
     module.IP = isUrl ? QString() : text;
     module.addressIsIp = !isUrl;
@@ -122,7 +135,7 @@ void camData::applyAddressRule(cameraModule &module, const QString &text)
 
 void camData::applyAddressRule(sipModule &module, const QString &text)
 {
-    const bool isUrl = text.contains(QLatin1String("http"), Qt::CaseInsensitive);
+    const bool isUrl = isUrlText(text);
     module.URL = isUrl ? text : QString();
     module.SIP_IP = isUrl ? QString() : text;
     module.addressIsIp = !isUrl;
@@ -239,6 +252,21 @@ QString camData::streamUrlFor(const cameraModule &module)
     return QStringLiteral("http://") + module.IP + QStringLiteral("/mjpg/video.mjpg");
 }
 
+bool camData::isRtspUrl(const QString &url)
+{
+    return url.trimmed().startsWith(QLatin1String("rtsp://"), Qt::CaseInsensitive);
+}
+
+QString camData::rtspUrlFor(const QString &text, const QString &user, const QString &password)
+{
+    QUrl url(text.trimmed());
+    if (url.userName().isEmpty() && !user.isEmpty()) {
+        url.setUserName(user);
+        url.setPassword(password);
+    }
+    return url.toString(QUrl::FullyEncoded);
+}
+
 camData::requestTarget camData::requestFor(const QString &text)
 {
     const QUrl url(text);
@@ -264,11 +292,17 @@ void camData::createHttp()
         http->deleteLater();
         http = nullptr;
     }
+    retireRtsp();
     running = false;
     streamUrl = streamUrlFor(camModule);
+    automatic.setPacketMode(isRtspUrl(streamUrl));
     requestId = -1;
     // Offsets recorded in the old buffer mean nothing in the new one.
     cutter.restart();
+    if (isRtspUrl(streamUrl)) {
+        streamError = true;
+        return;
+    }
     http = new httpStream(httpParent);
     streamError = true;
     connect(http, &httpStream::authenticationRequired, this, &camData::slotAuthenticationRequired);
@@ -278,6 +312,10 @@ void camData::createHttp()
 
 void camData::requestStream()
 {
+    if (isRtspUrl(streamUrl) && !http) {
+        startRtsp();
+        return;
+    }
     if (!http)
         return;
     // Nothing is sent while the refused login waits, or for a certificate the user declined;
@@ -434,11 +472,17 @@ void camData::abortStream()
     streamError = true;
     if (http)
         http->abort();
+    retireRtsp();
     running = false;
 }
 
 void camData::closeSockets()
 {
+    // Every reader is asked first, so that they stop side by side; then each is waited for.
+    retireRtsp();
+    for (const auto &reader : retiredReaders)
+        reader->requestStop();
+    retiredReaders.clear();
     if (!http)
         return;
     http->abort();
@@ -446,8 +490,121 @@ void camData::closeSockets()
     http = nullptr;
 }
 
+void camData::startRtsp()
+{
+    retireRtsp();
+    const int stallMs = stallTimeoutMs ? *stallTimeoutMs : defaultStallTimeoutMs;
+    rtsp = std::make_unique<rtspReader>(rtspUrlFor(streamUrl, camModule.CAM_User, camModule.CAM_Password), stallMs);
+    rtspSeen = 0;
+    ++rtspSegment;
+    rtspPicture = QImage();
+    rtspFailure.clear();
+    rtsp->start();
+    framesSinceGet = 0;
+}
+
+// A reader is stopped without waiting for it: its thread ends within moments, and is joined
+// once it has (or when the camera goes).
+void camData::retireRtsp()
+{
+    retiredReaders.erase(std::remove_if(retiredReaders.begin(), retiredReaders.end(),
+                                        [](const std::unique_ptr<rtspReader> &reader) { return reader->finished(); }),
+                         retiredReaders.end());
+    if (!rtsp)
+        return;
+    rtsp->requestStop();
+    retiredReaders.push_back(std::move(rtsp));
+}
+
+// The failed connection shows the camera as not connected at once and is started again after
+// the stall time, as an HTTP camera that stopped answering.
+void camData::noteRtspFailure()
+{
+    rtspFailure = rtsp->failureText();
+    qWarning().noquote() << "-----> RTSP" << camModule.camName << ":" << rtspFailure;
+    if (rtsp->failed() == rtspReader::failure::loginRefused)
+        ++authRefusals;
+    else
+        authRefusals = 0;
+    streamError = true;
+    receiving = false;
+    newData = false;
+}
+
+bool camData::readRtsp()
+{
+    const QRectF rect = tileRect();
+    rtsp->setTarget(shown ? QSize(int(rect.width()), int(rect.height())) : QSize(), settings ? settings->scaleMode : 0);
+    recordPackets();
+    if (streamError)
+        return false;
+    if (rtsp->failed() != rtspReader::failure::none) {
+        noteRtspFailure();
+        return false;
+    }
+    const quint64 count = rtsp->decodedCount();
+    if (count == rtspSeen)
+        return false;
+    const qint64 fresh = qint64(count - rtspSeen);
+    rtspSeen = count;
+    ++nnRead;
+    noDataMs = 0;
+    receiving = true;
+    scannedOnce = true;
+    authRefusals = 0;
+    framesExtracted += fresh;
+    framesChanged += fresh;
+    framesSinceGet += fresh;
+    if (rtsp->takePicture(rtspPicture))
+        newData = true;
+    return true;
+}
+
+void camData::recordPackets()
+{
+    const bool manual = videoRecording && videoSink;
+    rtsp->setKeepPackets((automatic.packetMode() && automatic.recordingActive()) || manual);
+    if (rtsp->takeLostPackets() > 0)
+        ++rtspSegment;
+    AVPacket *packet = rtsp->takePacket();
+    if (!packet)
+        return;
+    AVCodecParameters *par = avcodec_parameters_alloc();
+    int num = 0;
+    int den = 1;
+    const bool known = par && rtsp->streamParameters(par, &num, &den);
+    for (; packet; packet = rtsp->takePacket()) {
+        if (known) {
+            automatic.takePacket(packet, par, num, den, rtspSegment);
+            if (videoRecording && videoSink)
+                videoSink->appendPacket(packet, par, num, den, rtspSegment);
+        }
+        av_packet_free(&packet);
+    }
+    avcodec_parameters_free(&par);
+}
+
+bool camData::hasFrame() const
+{
+    if (isRtspUrl(streamUrl))
+        return rtsp && rtsp->hasPicture();
+    return !cutter.frames().isEmpty();
+}
+
+QByteArray camData::newestFrame() const
+{
+    if (isRtspUrl(streamUrl))
+        return rtsp ? rtsp->newestJpeg() : QByteArray();
+    return hasFrame() ? cutter.frames().last() : QByteArray();
+}
+
 camData::connectionState camData::state() const
 {
+    if (rtsp) {
+        if (rtsp->playing())
+            return connectionState::connected;
+        return rtsp->finished() ? connectionState::unconnected : connectionState::connecting;
+    }
     if (!http)
         return connectionState::unconnected;
     switch (http->state()) {
@@ -471,6 +628,8 @@ bool camData::isIdle() const
 
 bool camData::htppRD()
 {
+    if (rtsp)
+        return readRtsp();
     if (!http || streamError)
         return false;
     const qint64 available = http->bytesAvailable();
@@ -626,12 +785,14 @@ void camData::renderTile()
 
     QByteArray picture;
     if (receiving) {
-        scanPending();
-        if (hasFrame() && scannedOnce)
-            picture = newestFrame();
+        if (!rtsp) {
+            scanPending();
+            if (hasFrame() && scannedOnce)
+                picture = newestFrame();
+        }
         traceStamp("( L=", "; ");
     }
-    const bool usePlaceholder = picture.isEmpty();
+    const bool usePlaceholder = rtsp ? !receiving || rtspSeen == 0 : picture.isEmpty();
 
     if (!shown) {
         pending.from = pendingRender::source::none;
@@ -641,6 +802,11 @@ void camData::renderTile()
         pending.scaleMode = settings ? settings->scaleMode : 0;
         pending.from = usePlaceholder ? pendingRender::source::placeholder : pendingRender::source::picture;
         pending.jpeg = picture;
+        if (rtsp && !usePlaceholder) {
+            pending.predecoded = true;
+            pending.decoded = std::move(rtspPicture);
+            rtspPicture = QImage();
+        }
         if (!usePlaceholder) {
             ++framesDisplayed;
             newData = false;
@@ -678,7 +844,7 @@ void camData::prepareDecode()
 {
     if (pendingAlreadyShown())
         pending.from = pendingRender::source::none;
-    if (pending.from != pendingRender::source::picture)
+    if (pending.from != pendingRender::source::picture || pending.predecoded)
         return;
     pending.reuse = retired.toImage();
     retired = QPixmap();
@@ -686,7 +852,7 @@ void camData::prepareDecode()
 
 void camData::decodePending()
 {
-    if (pending.from == pendingRender::source::picture)
+    if (pending.from == pendingRender::source::picture && !pending.predecoded)
         pending.decoded = tileDecoder::decode(pending.jpeg, pending.tile, pending.scaleMode, std::move(pending.reuse));
     pending.reuse = QImage();
 }
@@ -716,6 +882,8 @@ bool camData::pendingAlreadyShown() const
         return false;
     if (pending.from == source::keep)
         return true;
+    if (pending.predecoded)
+        return false;
     // Bytes that completed no new picture show the newest one again: the same pixels.
     const bool samePicture = pending.from == source::placeholder
         || (pending.jpeg.constData() == drawn.picture.constData() && pending.jpeg.size() == drawn.picture.size());
@@ -792,7 +960,7 @@ void camData::finishRenders(const QList<camData *> &cameras)
     QList<camData *> decoding;
     for (camData *camera : cameras) {
         camera->prepareDecode();
-        if (camera->pending.from == pendingRender::source::picture)
+        if (camera->pending.from == pendingRender::source::picture && !camera->pending.predecoded)
             decoding.append(camera);
     }
     if (decoding.size() > 1)

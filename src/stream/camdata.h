@@ -28,11 +28,15 @@
 #include <QTime>
 #include <QUrl>
 
+#include <memory>
+#include <vector>
+
 class QGraphicsPixmapItem;
 class QHostAddress;
 class QAuthenticator;
 class httpStream;
 class manualRecorder;
+class rtspReader;
 
 // One camera: its module record (camera/IO half and intercom half), its stream connection,
 // receive buffer and frame queue, the tile it draws, and the request flags that the main
@@ -88,8 +92,10 @@ public:
     void finishRender();
     static void finishRenders(const QList<camData *> &cameras);
 
-    bool hasFrame() const { return !cutter.frames().isEmpty(); }
-    QByteArray newestFrame() const { return hasFrame() ? cutter.frames().last() : QByteArray(); }
+    // The newest picture as JPEG. An RTSP camera's newest decoded picture is encoded when asked
+    // for (save, print, popup), not for every picture received.
+    bool hasFrame() const;
+    QByteArray newestFrame() const;
     int queuedFrames() const { return int(cutter.frames().size()); }
     const QList<QByteArray> &frames() const { return cutter.frames(); }
     void resetScanner();
@@ -109,7 +115,17 @@ public:
     };
     static requestTarget requestFor(const QString &url);
     static QString streamUrlFor(const cameraModule &module);
+    // A camera whose stream URL starts with "rtsp://" is read through rtspReader (H.264, H.265
+    // or Motion-JPEG), everything else over HTTP.
+    static bool isRtspUrl(const QString &url);
+    bool isRtsp() const { return isRtspUrl(streamUrlFor(camModule)); }
+    // The URL with the module's user and password put in when it carries none, percent-encoded.
+    static QString rtspUrlFor(const QString &url, const QString &user, const QString &password);
     httpStream *stream() const { return http; }
+    rtspReader *rtspStream() const { return rtsp.get(); }
+    // Why the last RTSP connection ended (login refused, unknown codec, closed, ...), empty
+    // while it runs.
+    QString rtspFailure;
     int requestIdValue() const { return requestId; }
     QRect lastPictureRect() const { return lastDrawnRect; }
     // Caption and colour chosen by the last tick (drawn by the following finishRender).
@@ -239,6 +255,7 @@ private:
         bool callCaption = false;
         QImage reuse;    // memory of an earlier picture, for the decoder to write into
         QImage decoded;
+        bool predecoded = false;  // decoded (and scaled) by the RTSP reader already
     };
 
     // What the display pixmap shows, so that a tick that would draw the same again does not.
@@ -257,6 +274,11 @@ private:
     void noteSilence();
     void noteRefusal();
     QString credentialsInUse() const;
+    bool readRtsp();
+    void startRtsp();
+    void retireRtsp();
+    void noteRtspFailure();
+    void recordPackets();
     void recordPicture(const QByteArray &picture);
     void prepareDecode();
     void decodePending();
@@ -277,6 +299,11 @@ private:
     httpStream *http = nullptr;
     int requestId = -1;
     frameCutter cutter;
+    std::unique_ptr<rtspReader> rtsp;
+    std::vector<std::unique_ptr<rtspReader>> retiredReaders;  // stopping; joined once finished
+    quint64 rtspSeen = 0;  // pictures of the reader counted so far
+    quint64 rtspSegment = 0;  // connections, and gaps in the packets, so far: a recording resumes at a key picture
+    QImage rtspPicture;    // newest scaled picture, not yet shown
 
     connectionReason reason;
     bool pictureSinceRequest = false;

@@ -34,6 +34,7 @@ bool manualRecorder::attach(camData *camera, bool startAtOnce)
     if (attached || !camera || folderText.size() < minFolderLength)
         return false;
     attached = camera;
+    packets = camera->isRtsp();
     if (!openFile()) {
         attached = nullptr;
         return false;
@@ -51,10 +52,19 @@ bool manualRecorder::openFile()
     if (!recordFiles::createNew(file, folderText,
                                 recordFiles::timeStamp(QDateTime::currentDateTime())
                                     + recordFiles::safeName(attached->camModule.camName),
-                                recordFiles::videoExtension))
+                                packets ? recordFiles::matroskaExtension : recordFiles::videoExtension))
         return false;
+    if (packets)
+        mkv.begin(&file);
     bytesInFile = 0;
     return true;
+}
+
+void manualRecorder::closeFile()
+{
+    if (file.isOpen() && packets && !mkv.finish())
+        qDebug().noquote() << QStringLiteral("##### Videoaufnahme unvollständig: %1: %2").arg(file.fileName(), mkv.errorText());
+    file.close();
 }
 
 void manualRecorder::startRecording()
@@ -64,6 +74,8 @@ void manualRecorder::startRecording()
     attached->videoRecording = true;
     attached->videoBytesWritten = 0;
     attached->videoSink = this;
+    if (packets)
+        mkv.waitForKey();
     if (!recording)
         runningFor.start();
     recording = true;
@@ -88,7 +100,7 @@ void manualRecorder::stopRecording()
     attached = nullptr;
     if (!file.isOpen())
         return;
-    file.close();
+    closeFile();
     // A recording stopped before its first picture leaves no empty file behind.
     if (bytesInFile == 0)
         file.remove();
@@ -116,6 +128,39 @@ bool manualRecorder::append(const QByteArray &picture)
     if (!openFile())
         fail(file.errorString());
     return true;
+}
+
+bool manualRecorder::appendPacket(const AVPacket *packet, const AVCodecParameters *par, int timeBaseNum,
+                                  int timeBaseDen, quint64 connection)
+{
+    if (!recording || !file.isOpen() || !packets)
+        return false;
+    switch (mkv.write(packet, par, timeBaseNum, timeBaseDen, connection)) {
+    case mkvWriter::result::skipped:
+        return true;
+    case mkvWriter::result::failed:
+        fail(mkv.errorText());
+        return false;
+    case mkvWriter::result::newFileNeeded:
+        bytesInFile = maxSize + 1;  // another codec or size goes into a file of its own
+        break;
+    case mkvWriter::result::written: {
+        const qint64 size = file.size();
+        if (attached)
+            attached->videoBytesWritten += size - bytesInFile;
+        bytesInFile = size;
+        break;
+    }
+    }
+    if (bytesInFile <= maxSize)
+        return true;
+    closeFile();
+    if (!openFile()) {
+        fail(file.errorString());
+        return false;
+    }
+    // The packet that found the file full (or of another kind) starts the next one, when it can.
+    return mkv.write(packet, par, timeBaseNum, timeBaseDen, connection) != mkvWriter::result::failed;
 }
 
 void manualRecorder::verifyFile()

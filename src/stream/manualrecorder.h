@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mkvwriter.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QFile>
@@ -31,6 +33,9 @@ public:
     void stopRecording();
     // From the camera's frame sink. False when the picture could not be written.
     bool append(const QByteArray &picture);
+    // From an RTSP camera: its packets as received, into a Matroska file (".mkv") instead.
+    bool appendPacket(const AVPacket *packet, const AVCodecParameters *par, int timeBaseNum, int timeBaseDen,
+                      quint64 connection);
     // Ends the recording as after a write error when its file is gone (folder removed or
     // unmounted): what would be written now would be lost.
     void verifyFile();
@@ -49,6 +54,7 @@ public:
 
 private:
     bool openFile();
+    void closeFile();
     void fail(const QString &what);
 
     QString folderText;
@@ -60,4 +66,6 @@ private:
     qint64 recordedMs = 0;
     QElapsedTimer runningFor;
     QString error;
+    bool packets = false;  // the attached camera is an RTSP camera
+    mkvWriter mkv;
 };

@@ -13,6 +13,8 @@ namespace recordFiles {
 
 inline const QString jpgExtension = QStringLiteral(".jpg");
 inline const QString videoExtension = QStringLiteral(".MJPEG");
+// Recordings of RTSP cameras: the packets as received, in Matroska.
+inline const QString matroskaExtension = QStringLiteral(".mkv");
 
 // "yyyyMMdd_hhmmss_" (24-hour clock).
 QString timeStamp(const QDateTime &when);

@@ -2,6 +2,7 @@
 
 #include "cameraserver.h"
 #include "consoleoutput.h"
+#include "rtspserver.h"
 #include "simmodule.h"
 
 #include <QSocketNotifier>
@@ -130,8 +131,11 @@ QString CommandConsole::cameraCommand(const QString &verb, const QStringList &ar
         return QStringLiteral("error: %1 <cam 1-%2>").arg(verb).arg(cameras.size());
     CameraServer *camera = cameras.at(index);
     const QString name = QStringLiteral("camera %1").arg(index + 1);
-    if (verb == QLatin1String("close"))
-        return QStringLiteral("ok %1 closed %2 connection(s)").arg(name).arg(camera->closeClients());
+    RtspServer *rtsp = rtspCameras.value(index);
+    if (verb == QLatin1String("close")) {
+        const int closed = camera->closeClients() + (rtsp ? rtsp->closeClients() : 0);
+        return QStringLiteral("ok %1 closed %2 connection(s)").arg(name).arg(closed);
+    }
     if (verb == QLatin1String("mute") || verb == QLatin1String("drip") || verb == QLatin1String("garbage")) {
         if (verb == QLatin1String("mute"))
             camera->setMute(true);
@@ -152,10 +156,14 @@ QString CommandConsole::cameraCommand(const QString &verb, const QStringList &ar
     if (verb == QLatin1String("stall") || verb == QLatin1String("resume")) {
         const bool on = verb == QLatin1String("stall");
         camera->setStalled(on);
+        if (rtsp)
+            rtsp->setStalled(on);
         return QStringLiteral("ok %1 %2").arg(name, on ? QStringLiteral("stalled") : QStringLiteral("streaming"));
     }
     const bool on = verb == QLatin1String("refuse");
     camera->setRefusing(on);
+    if (rtsp)
+        rtsp->setRefusing(on);
     return QStringLiteral("ok %1 %2").arg(name, on ? QStringLiteral("refuses new connections") : QStringLiteral("accepts connections"));
 }
 

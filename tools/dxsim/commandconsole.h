@@ -6,6 +6,7 @@
 #include <QString>
 
 class CameraServer;
+class RtspServer;
 class QSocketNotifier;
 class SimModule;
 
@@ -17,6 +18,8 @@ public:
     CommandConsole(const QList<CameraServer *> &cameras, const QList<SimModule *> &ioModules,
                    const QList<SimModule *> &stations, QObject *parent = nullptr);
 
+    // The RTSP streams of the same cameras, in the same order (may be empty).
+    void setRtspCameras(const QList<RtspServer *> &servers) { rtspCameras = servers; }
     void listenToStdin();
     QString execute(const QString &line);
 
@@ -32,6 +35,7 @@ private:
     bool number(const QString &text, int count, int *index) const;
 
     QList<CameraServer *> cameras;
+    QList<RtspServer *> rtspCameras;
     QList<SimModule *> ioModules;
     QList<SimModule *> stations;
     QSocketNotifier *notifier = nullptr;

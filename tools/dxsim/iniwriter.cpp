@@ -80,6 +80,10 @@ QString IniWriter::cameraName(int index)
 
 QString IniWriter::cameraUrl(int index) const
 {
+    if (options.rtsp) {
+        return QStringLiteral("rtsp://%1:%2/stream").arg(SimOptions::cameraAddress(index).toString())
+            .arg(rtspPorts.value(index, quint16(options.rtspPort)));
+    }
     // A camera record with an address streams from port 80; any other port needs a URL.
     const quint16 port = cameraPorts.value(index, 80);
     if (port == 80)

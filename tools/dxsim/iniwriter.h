@@ -12,6 +12,9 @@ class IniWriter {
 public:
     IniWriter(const SimOptions &options, const QList<quint16> &cameraPorts);
 
+    // With --rtsp: the port each camera serves RTSP on (the option's port when not set).
+    void setRtspPorts(const QList<quint16> &ports) { rtspPorts = ports; }
+
     QByteArray content() const;
     bool write(const QString &path, QString *error) const;
 
@@ -27,4 +30,5 @@ private:
 
     const SimOptions &options;
     QList<quint16> cameraPorts;
+    QList<quint16> rtspPorts;
 };

@@ -57,6 +57,7 @@ bool SimOptions::parse(const QStringList &arguments, QString *error, bool *helpR
         "  call|talk|ring <station> [callee], hangup <station>,\n"
         "  input <cam> <1|2> <on|off>, stall|resume|close|refuse|accept <cam>,\n"
         "  mute|drip|garbage|huge|heal <cam>, answer <cam> <status|0>, quit.\n"
+        "With --rtsp, stall, resume, close, refuse and accept act on the RTSP stream too.\n"
         "--write-ini writes the viewer INI and exits, unless --serve is given too;\n"
         "then the INI is written once the cameras are listening."));
     const QCommandLineOption help = parser.addHelpOption();
@@ -81,9 +82,11 @@ bool SimOptions::parse(const QStringList &arguments, QString *error, bool *helpR
     const QCommandLineOption ini(QStringLiteral("write-ini"), QStringLiteral("Write a viewer INI for this installation and exit."), QStringLiteral("FILE"));
     const QCommandLineOption serveOpt(QStringLiteral("serve"), QStringLiteral("With --write-ini: keep serving afterwards."));
     const QCommandLineOption grid(QStringLiteral("grid"), QStringLiteral("Grid written to the INI (default: smallest square grid)."), QStringLiteral("CxR"));
+    const QCommandLineOption rtspOpt(QStringLiteral("rtsp"), QStringLiteral("Every camera also serves H.264 over RTSP at rtsp://address:port/stream (size and rate as above); the INI names these streams."));
+    const QCommandLineOption rtspPortOpt(QStringLiteral("rtsp-port"), QStringLiteral("RTSP port of every camera (default 554, falling back to 8554+i)."), QStringLiteral("P"));
     const QCommandLineOption duration(QStringLiteral("duration"), QStringLiteral("Exit after S seconds."), QStringLiteral("S"));
     parser.addOptions({cameras, port, size, fps, quality, user, password, replay, cycle, stall, refuse, viewer,
-                       camStatus, sipStatus, camControl, sipControl, sipPw, demoOpt, ini, serveOpt, grid, duration});
+                       camStatus, sipStatus, camControl, sipControl, sipPw, demoOpt, ini, serveOpt, grid, duration, rtspOpt, rtspPortOpt});
     this->help = parser.helpText();
 
     if (!parser.parse(arguments)) {
@@ -164,6 +167,12 @@ bool SimOptions::parse(const QStringList &arguments, QString *error, bool *helpR
         gridCols = int(qCeil(qSqrt(double(this->cameras))));
         gridRows = gridCols;
     }
+    rtsp = parser.isSet(rtspOpt);
+    rtspPortGiven = parser.isSet(rtspPortOpt);
+    if (rtspPortGiven && !toInt(parser.value(rtspPortOpt), 1, 65535, &rtspPort))
+        return fail(QStringLiteral("--rtsp-port wants 1 to 65535"));
+    if (rtspPortGiven && !rtsp)
+        return fail(QStringLiteral("--rtsp-port only goes with --rtsp"));
     if (parser.isSet(duration) && !toInt(parser.value(duration), 1, 1000000, &durationSeconds))
         return fail(QStringLiteral("--duration wants a number of seconds"));
     return true;

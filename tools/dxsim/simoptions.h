@@ -34,6 +34,9 @@ public:
     int gridCols = 0;     // 0: smallest square grid
     int gridRows = 0;
     int durationSeconds = 0;
+    bool rtsp = false;       // every camera also serves H.264 over RTSP; the INI names those
+    int rtspPort = 554;
+    bool rtspPortGiven = false;
 
     // Returns false with a message in error; helpRequested tells a plain --help apart.
     bool parse(const QStringList &arguments, QString *error, bool *helpRequested);

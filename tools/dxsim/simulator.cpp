@@ -5,12 +5,14 @@
 #include "consoleoutput.h"
 #include "demoschedule.h"
 #include "iniwriter.h"
+#include "rtspserver.h"
 #include "simmodule.h"
 
 namespace {
 
 constexpr quint16 standardHttpPort = 80;
 constexpr quint16 fallbackHttpPort = 8080;
+constexpr quint16 fallbackRtspPort = 8554;
 
 } // namespace
 
@@ -26,7 +28,7 @@ bool Simulator::start(QString *error)
 {
     if (!options.replayDir.isEmpty() && !source.loadReplay(options.replayDir, error))
         return false;
-    if (!startCameras(error) || !startModules(error))
+    if (!startCameras(error) || !startRtsp(error) || !startModules(error))
         return false;
     if (options.cycle > 0 && options.replayDir.isEmpty()) {
         ConsoleOutput::line(QStringLiteral("encoding %1 picture(s) per camera").arg(options.cycle));
@@ -34,10 +36,16 @@ bool Simulator::start(QString *error)
     }
 
     console = new CommandConsole(cameras, ioModules, stations, this);
+    console->setRtspCameras(rtspCameras);
     connect(console, &CommandConsole::quitRequested, this, &Simulator::quitRequested);
     console->listenToStdin();
     if (!options.iniFile.isEmpty()) {
-        if (!IniWriter(options, cameraPorts()).write(options.iniFile, error))
+        IniWriter writer(options, cameraPorts());
+        QList<quint16> rtspPorts;
+        for (const RtspServer *camera : std::as_const(rtspCameras))
+            rtspPorts.append(camera->port());
+        writer.setRtspPorts(rtspPorts);
+        if (!writer.write(options.iniFile, error))
             return false;
         ConsoleOutput::line(QStringLiteral("wrote %1").arg(options.iniFile));
     }
@@ -105,6 +113,29 @@ bool Simulator::startModules(QString *error)
     return true;
 }
 
+bool Simulator::startRtsp(QString *error)
+{
+    if (!options.rtsp)
+        return true;
+    if (!h264.encode(options.size, options.fps, error))
+        return false;
+    for (int i = 0; i < options.cameras; ++i) {
+        auto *camera = new RtspServer(SimOptions::cameraAddress(i), h264, options.fps, options.user, options.password, this);
+        QString bindError;
+        if (!camera->listen(quint16(options.rtspPort), &bindError)
+            && (options.rtspPortGiven || !camera->listen(quint16(fallbackRtspPort + i), error))) {
+            *error = options.rtspPortGiven ? bindError : *error;
+            return false;
+        }
+        camera->setStalled(options.stalled.contains(i));
+        camera->setRefusing(options.refused.contains(i));
+        rtspCameras.append(camera);
+        ConsoleOutput::line(QStringLiteral("camera %1 %2 (H.264 %3x%4 at %5/s)").arg(i + 1).arg(camera->url())
+                                .arg(options.size.width()).arg(options.size.height()).arg(options.fps));
+    }
+    return true;
+}
+
 QList<quint16> Simulator::cameraPorts() const
 {
     QList<quint16> ports;
@@ -121,4 +152,6 @@ void Simulator::tick()
         if (camera->wantsPicture())
             camera->publish(source.part(i, frameNumber));
     }
+    for (RtspServer *camera : std::as_const(rtspCameras))
+        camera->publish(frameNumber);
 }

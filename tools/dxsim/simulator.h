@@ -1,5 +1,6 @@
 #pragma once
 
+#include "h264loop.h"
 #include "picturesource.h"
 #include "simoptions.h"
 
@@ -9,6 +10,7 @@
 
 class CameraServer;
 class CommandConsole;
+class RtspServer;
 class DemoSchedule;
 class SimModule;
 
@@ -27,12 +29,15 @@ signals:
 private:
     bool startCameras(QString *error);
     bool startModules(QString *error);
+    bool startRtsp(QString *error);
     void tick();
     QList<quint16> cameraPorts() const;
 
     SimOptions options;
     PictureSource source;
     QList<CameraServer *> cameras;
+    H264Loop h264;
+    QList<RtspServer *> rtspCameras;
     QList<SimModule *> ioModules;
     QList<SimModule *> stations;
     CommandConsole *console = nullptr;

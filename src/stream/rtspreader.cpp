@@ -1,0 +1,447 @@
+#include "rtspreader.h"
+
+#include "tiledecoder.h"
+
+#include <QDateTime>
+#include <QMutexLocker>
+
+#include <mutex>
+
+#include <turbojpeg.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libswscale/swscale.h>
+}
+
+namespace {
+
+constexpr int jpegQuality = 90;
+// Decoding this far behind the camera, the decoder leaves out pictures nothing refers to;
+// back under the lower mark it decodes all of them again.
+constexpr qint64 skipAboveMs = 200;
+constexpr qint64 skipBelowMs = 80;
+
+void setUpLibraries()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // A camera's faults are reported by the viewer, once and in its own words.
+        av_log_set_level(qEnvironmentVariableIsSet("DXCAM_FFMPEG_LOG") ? AV_LOG_VERBOSE : AV_LOG_QUIET);
+        avformat_network_init();
+    });
+}
+
+QString errorText(int code)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return QString::fromUtf8(text);
+}
+
+bool supportedCodec(AVCodecID id)
+{
+    return id == AV_CODEC_ID_H264 || id == AV_CODEC_ID_HEVC || id == AV_CODEC_ID_MJPEG;
+}
+
+int subsamplingOf(int format)
+{
+    switch (format) {
+    case AV_PIX_FMT_YUV420P:
+    case AV_PIX_FMT_YUVJ420P:
+        return TJSAMP_420;
+    case AV_PIX_FMT_YUV422P:
+    case AV_PIX_FMT_YUVJ422P:
+        return TJSAMP_422;
+    case AV_PIX_FMT_YUV444P:
+    case AV_PIX_FMT_YUVJ444P:
+        return TJSAMP_444;
+    case AV_PIX_FMT_GRAY8:
+        return TJSAMP_GRAY;
+    default:
+        return -1;
+    }
+}
+
+struct frameDeleter {
+    void operator()(AVFrame *frame) const { av_frame_free(&frame); }
+};
+using framePtr = std::unique_ptr<AVFrame, frameDeleter>;
+
+// Planar 4:2:0 of any other layout, for the JPEG encoder.
+framePtr toYuv420(const AVFrame *source)
+{
+    framePtr converted(av_frame_alloc());
+    converted->format = AV_PIX_FMT_YUV420P;
+    converted->width = source->width;
+    converted->height = source->height;
+    if (av_frame_get_buffer(converted.get(), 0) < 0)
+        return nullptr;
+    SwsContext *scaler = sws_getContext(source->width, source->height, AVPixelFormat(source->format),
+                                        source->width, source->height, AV_PIX_FMT_YUV420P, SWS_POINT,
+                                        nullptr, nullptr, nullptr);
+    if (!scaler)
+        return nullptr;
+    sws_scale(scaler, source->data, source->linesize, 0, source->height, converted->data, converted->linesize);
+    sws_freeContext(scaler);
+    return converted;
+}
+
+QByteArray encodeJpeg(const AVFrame *frame)
+{
+    framePtr converted;
+    int subsampling = subsamplingOf(frame->format);
+    if (subsampling < 0) {
+        converted = toYuv420(frame);
+        if (!converted)
+            return {};
+        frame = converted.get();
+        subsampling = TJSAMP_420;
+    }
+    tjhandle handle = tjInitCompress();
+    if (!handle)
+        return {};
+    const unsigned char *planes[3] = {frame->data[0], frame->data[1], frame->data[2]};
+    const int strides[3] = {frame->linesize[0], frame->linesize[1], frame->linesize[2]};
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    QByteArray result;
+    if (tjCompressFromYUVPlanes(handle, planes, frame->width, strides, frame->height, subsampling, &buffer, &size,
+                                jpegQuality, TJFLAG_FASTDCT) == 0)
+        result = QByteArray(reinterpret_cast<const char *>(buffer), qsizetype(size));
+    tjFree(buffer);
+    tjDestroy(handle);
+    return result;
+}
+
+}  // namespace
+
+rtspReader::rtspReader(const QString &address, int stall)
+    : url(address.toUtf8()), stallMs(qMax(1, stall)), newest(av_frame_alloc())
+{
+}
+
+rtspReader::~rtspReader()
+{
+    requestStop();
+    if (thread.joinable())
+        thread.join();
+    av_frame_free(&newest);
+    avcodec_parameters_free(&parameters);
+    for (AVPacket *packet : packets)
+        av_packet_free(&packet);
+}
+
+void rtspReader::start()
+{
+    if (thread.joinable())
+        return;
+    setUpLibraries();
+    lastActivityMs = nowMs();
+    thread = std::thread([this] { run(); });
+}
+
+void rtspReader::requestStop()
+{
+    stopRequested = true;
+}
+
+qint64 rtspReader::nowMs()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+// The owner notices a silent camera after the stall time and stops the reader; this limit only
+// ends a reader whose owner does not look (twice the time: the first picture may wait for a key
+// picture).
+int rtspReader::interrupted(void *opaque)
+{
+    const auto *reader = static_cast<const rtspReader *>(opaque);
+    return reader->stopRequested.load() || nowMs() - reader->lastActivityMs.load() > 2 * qint64(reader->stallMs);
+}
+
+void rtspReader::run()
+{
+    if (open())
+        readPackets();
+    isPlaying = false;
+    sws_freeContext(scaler);
+    scaler = nullptr;
+    avcodec_free_context(&codec);
+    avformat_close_input(&format);
+    done = true;
+}
+
+void rtspReader::fail(failure reason, const QString &text)
+{
+    if (stopRequested)
+        return;  // asked to end: no fault of the camera
+    QMutexLocker lock(&mutex);
+    reasonText = text;
+    failedWith = reason;
+}
+
+bool rtspReader::open()
+{
+    format = avformat_alloc_context();
+    if (!format)
+        return false;
+    format->interrupt_callback.callback = &rtspReader::interrupted;
+    format->interrupt_callback.opaque = this;
+    AVDictionary *options = nullptr;
+    av_dict_set(&options, "rtsp_transport", "tcp", 0);
+    av_dict_set(&options, "allowed_media_types", "video", 0);
+    av_dict_set(&options, "fflags", "nobuffer", 0);
+    av_dict_set(&options, "user_agent", "dxcamviewer", 0);
+    lastActivityMs = nowMs();
+    const int opened = avformat_open_input(&format, url.constData(), nullptr, &options);
+    av_dict_free(&options);
+    if (opened < 0) {
+        if (opened == AVERROR_HTTP_UNAUTHORIZED || opened == AVERROR_HTTP_FORBIDDEN)
+            fail(failure::loginRefused, QStringLiteral("login refused"));
+        else if (opened == AVERROR_EXIT)
+            fail(failure::noAnswer, QStringLiteral("no answer"));
+        else
+            fail(failure::error, errorText(opened));
+        return false;
+    }
+    // The session description names the codec and carries its parameter sets; probing the
+    // stream beyond that would swallow the first key picture (nothing is buffered), and the
+    // first picture would wait for the next one.
+    streamIndex = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (streamIndex < 0) {
+        fail(failure::unknownCodec, QStringLiteral("no picture stream"));
+        return false;
+    }
+    const AVCodecParameters *par = format->streams[streamIndex]->codecpar;
+    const AVCodec *decoder = avcodec_find_decoder(par->codec_id);
+    {
+        QMutexLocker lock(&mutex);
+        codecText = QString::fromLatin1(avcodec_get_name(par->codec_id));
+    }
+    if (!supportedCodec(par->codec_id) || !decoder) {
+        fail(failure::unknownCodec, QStringLiteral("unknown codec %1").arg(codecName()));
+        return false;
+    }
+    codec = avcodec_alloc_context3(decoder);
+    if (!codec || avcodec_parameters_to_context(codec, par) < 0) {
+        fail(failure::error, QStringLiteral("no decoder"));
+        return false;
+    }
+    // Twenty cameras share two cores: one thread each, and no frame delay for threading.
+    codec->thread_count = 1;
+    codec->flags |= AV_CODEC_FLAG_LOW_DELAY;
+    codec->max_pixels = tileDecoder::maxPixels;
+    if (avcodec_open2(codec, decoder, nullptr) < 0) {
+        fail(failure::unknownCodec, QStringLiteral("cannot decode %1").arg(codecName()));
+        return false;
+    }
+    QMutexLocker lock(&mutex);
+    parameters = avcodec_parameters_alloc();
+    avcodec_parameters_copy(parameters, par);
+    timeBaseNum = format->streams[streamIndex]->time_base.num;
+    timeBaseDen = format->streams[streamIndex]->time_base.den;
+    return true;
+}
+
+void rtspReader::readPackets()
+{
+    AVPacket *packet = av_packet_alloc();
+    AVFrame *frame = av_frame_alloc();
+    while (!stopRequested) {
+        lastActivityMs = nowMs();
+        const int read = av_read_frame(format, packet);
+        if (read < 0) {
+            if (read == AVERROR_EOF)
+                fail(failure::closed, QStringLiteral("connection closed"));
+            else if (read == AVERROR_EXIT)
+                fail(failure::stalled, QStringLiteral("no pictures for %1 ms").arg(2 * stallMs));
+            else
+                fail(failure::error, errorText(read));
+            break;
+        }
+        if (packet->stream_index == streamIndex) {
+            isPlaying = true;
+            adjustSkipping(packet);
+            if (avcodec_send_packet(codec, packet) >= 0) {
+                while (avcodec_receive_frame(codec, frame) >= 0)
+                    publish(frame);
+            }
+            // After decoding: the first key picture has told the size by then.
+            keepPacket(packet);
+        }
+        av_packet_unref(packet);
+    }
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+}
+
+// Arrival time minus presentation time grows when decoding cannot keep up; its smallest value
+// is the offset of the camera's clock.
+void rtspReader::adjustSkipping(const AVPacket *packet)
+{
+    if (packet->pts == AV_NOPTS_VALUE)
+        return;
+    const AVRational base = format->streams[streamIndex]->time_base;
+    const qint64 presentedMs = av_rescale_q(packet->pts, base, AVRational{1, 1000});
+    const qint64 offset = nowMs() - presentedMs;
+    if (!lagKnown || offset < lagBaseMs) {
+        lagBaseMs = offset;
+        lagKnown = true;
+    }
+    const qint64 lag = offset - lagBaseMs;
+    if (lag > skipAboveMs)
+        codec->skip_frame = AVDISCARD_NONREF;
+    else if (lag < skipBelowMs)
+        codec->skip_frame = AVDISCARD_DEFAULT;
+}
+
+void rtspReader::publish(AVFrame *frame)
+{
+    const QSize full(frame->width, frame->height);
+    if (full.isEmpty() || full.width() > tileDecoder::maxSide || full.height() > tileDecoder::maxSide)
+        return;
+    QSize target;
+    int mode = 0;
+    {
+        QMutexLocker lock(&mutex);
+        // The description may leave the size out; a recording's header needs it.
+        if (parameters && (parameters->width != frame->width || parameters->height != frame->height)) {
+            parameters->width = frame->width;
+            parameters->height = frame->height;
+        }
+        av_frame_unref(newest);
+        av_frame_ref(newest, frame);
+        ++newestSerial;
+        target = tile;
+        mode = scaleMode;
+    }
+    const QSize scaled = tileDecoder::targetSize(full, target, mode);
+    QImage image;
+    if (!scaled.isEmpty()) {
+        scaler = sws_getCachedContext(scaler, full.width(), full.height(), AVPixelFormat(frame->format),
+                                      scaled.width(), scaled.height(), AV_PIX_FMT_BGRA, SWS_FAST_BILINEAR,
+                                      nullptr, nullptr, nullptr);
+        if (scaler) {
+            image = QImage(scaled, QImage::Format_RGB32);
+            uint8_t *planes[4] = {image.bits(), nullptr, nullptr, nullptr};
+            const int strides[4] = {int(image.bytesPerLine()), 0, 0, 0};
+            sws_scale(scaler, frame->data, frame->linesize, 0, full.height(), planes, strides);
+        }
+    }
+    {
+        QMutexLocker lock(&mutex);
+        if (!image.isNull()) {
+            picture = std::move(image);
+            pictureNew = true;
+        }
+    }
+    ++decoded;
+}
+
+void rtspReader::keepPacket(const AVPacket *packet)
+{
+    if (!keepPackets)
+        return;
+    AVPacket *copy = av_packet_clone(packet);
+    if (!copy)
+        return;
+    QMutexLocker lock(&mutex);
+    packets.push_back(copy);
+    packetBytes += copy->size;
+    while (int(packets.size()) > maxQueuedPackets || packetBytes > maxQueuedBytes) {
+        AVPacket *oldest = packets.front();
+        packets.pop_front();
+        packetBytes -= oldest->size;
+        av_packet_free(&oldest);
+        ++lostPackets;
+    }
+}
+
+void rtspReader::setTarget(const QSize &size, int mode)
+{
+    QMutexLocker lock(&mutex);
+    tile = size;
+    scaleMode = mode;
+}
+
+bool rtspReader::takePicture(QImage &out)
+{
+    QMutexLocker lock(&mutex);
+    if (!pictureNew)
+        return false;
+    pictureNew = false;
+    out = picture;
+    return true;
+}
+
+QByteArray rtspReader::newestJpeg()
+{
+    framePtr frame(av_frame_alloc());
+    {
+        QMutexLocker lock(&mutex);
+        if (!newest->data[0])
+            return {};
+        if (newestSerial == jpegSerial)
+            return jpeg;
+        jpegSerial = newestSerial;
+        av_frame_ref(frame.get(), newest);
+    }
+    jpeg = encodeJpeg(frame.get());
+    return jpeg;
+}
+
+QString rtspReader::failureText() const
+{
+    QMutexLocker lock(&mutex);
+    return reasonText;
+}
+
+QString rtspReader::codecName() const
+{
+    QMutexLocker lock(&mutex);
+    return codecText;
+}
+
+void rtspReader::setKeepPackets(bool on)
+{
+    keepPackets = on;
+    if (on)
+        return;
+    QMutexLocker lock(&mutex);
+    for (AVPacket *packet : packets)
+        av_packet_free(&packet);
+    packets.clear();
+    packetBytes = 0;
+}
+
+bool rtspReader::streamParameters(AVCodecParameters *par, int *num, int *den) const
+{
+    QMutexLocker lock(&mutex);
+    if (!parameters || parameters->width <= 0 || avcodec_parameters_copy(par, parameters) < 0)
+        return false;
+    *num = timeBaseNum;
+    *den = timeBaseDen;
+    return true;
+}
+
+AVPacket *rtspReader::takePacket()
+{
+    QMutexLocker lock(&mutex);
+    if (packets.empty())
+        return nullptr;
+    AVPacket *packet = packets.front();
+    packets.pop_front();
+    packetBytes -= packet->size;
+    return packet;
+}
+
+int rtspReader::takeLostPackets()
+{
+    QMutexLocker lock(&mutex);
+    const int lost = lostPackets;
+    lostPackets = 0;
+    return lost;
+}

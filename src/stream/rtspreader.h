@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QMutex>
+#include <QSize>
+#include <QString>
+
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <thread>
+
+struct AVCodecContext;
+struct AVCodecParameters;
+struct AVFormatContext;
+struct AVFrame;
+struct AVPacket;
+struct SwsContext;
+
+// One connection to an RTSP camera (H.264, H.265 or Motion-JPEG), read and decoded on a thread
+// of its own so that neither the network nor the decoder holds up the GUI thread's tick. The
+// thread keeps only the newest picture, scaled once to the size the tile asks for: a picture
+// not taken before the next one is decoded is dropped, never queued. A connection is used once:
+// when it fails or is stopped the thread ends, and the owner starts a new reader to reconnect.
+//
+// Nothing blocks for long: every network wait is cut short by an interrupt at once when a stop
+// is asked for, and after twice the stall time without a packet when no one asks.
+class rtspReader {
+public:
+    enum class failure { none, loginRefused, unknownCodec, noAnswer, stalled, closed, error };
+
+    // Packets kept for a recording that has not fetched them; beyond this the oldest go.
+    static constexpr int maxQueuedPackets = 500;
+    static constexpr qint64 maxQueuedBytes = 32 * 1024 * 1024;
+
+    // url may carry user and password, percent-encoded.
+    rtspReader(const QString &url, int stallMs);
+    // Stops the thread and waits for it (at most about the stall time).
+    ~rtspReader();
+    rtspReader(const rtspReader &) = delete;
+    rtspReader &operator=(const rtspReader &) = delete;
+
+    void start();
+    // Asks the thread to end; returns at once.
+    void requestStop();
+    bool finished() const { return done.load(); }
+
+    // The tile the pictures are for; an empty size decodes without scaling (nothing is shown).
+    void setTarget(const QSize &tile, int scaleMode);
+    // Pictures decoded so far; the owner compares it with the count it saw last.
+    quint64 decodedCount() const { return decoded.load(); }
+    // The newest scaled picture when one came since the last call.
+    bool takePicture(QImage &picture);
+    // The newest decoded picture, full size, as JPEG (encoded again only for a newer picture);
+    // empty before the first one.
+    QByteArray newestJpeg();
+    bool hasPicture() const { return decoded.load() > 0; }
+
+    bool playing() const { return isPlaying.load(); }
+    failure failed() const { return failedWith.load(); }
+    QString failureText() const;
+    // The codec of the stream once known (e.g. "h264"), empty before.
+    QString codecName() const;
+
+    // Recording: while keepPackets is on, every received packet of the picture stream is kept
+    // for takePacket (reference-counted, no copy of its data). streamParameters fills par with
+    // the stream's codec parameters and time base; false before they are known (the size is
+    // known once a picture was decoded).
+    void setKeepPackets(bool on);
+    bool streamParameters(AVCodecParameters *par, int *timeBaseNum, int *timeBaseDen) const;
+    // The oldest kept packet, or null; the caller frees it (av_packet_free).
+    AVPacket *takePacket();
+    // Packets dropped because the recording fetched too slowly, since the last call.
+    int takeLostPackets();
+
+private:
+    void run();
+    bool open();
+    void readPackets();
+    void decode(AVPacket *packet);
+    void publish(AVFrame *frame);
+    void keepPacket(const AVPacket *packet);
+    void adjustSkipping(const AVPacket *packet);
+    void fail(failure reason, const QString &text);
+    static int interrupted(void *opaque);
+    static qint64 nowMs();
+
+    const QByteArray url;
+    const int stallMs;
+    std::thread thread;
+    std::atomic<bool> stopRequested{false};
+    std::atomic<bool> done{false};
+    std::atomic<bool> isPlaying{false};
+    std::atomic<failure> failedWith{failure::none};
+    std::atomic<qint64> lastActivityMs{0};
+    std::atomic<quint64> decoded{0};
+    std::atomic<bool> keepPackets{false};
+
+    // Reader thread only
+    AVFormatContext *format = nullptr;
+    AVCodecContext *codec = nullptr;
+    SwsContext *scaler = nullptr;
+    int streamIndex = -1;
+    qint64 lagBaseMs = 0;  // smallest (arrival − presentation) time seen: the stream's offset
+    bool lagKnown = false;
+
+    mutable QMutex mutex;  // guards everything below
+    QString reasonText;
+    QString codecText;
+    QSize tile;
+    int scaleMode = 0;
+    QImage picture;
+    bool pictureNew = false;
+    AVFrame *newest = nullptr;  // full size, shares the decoder's buffer
+    quint64 newestSerial = 0;
+    AVCodecParameters *parameters = nullptr;
+    int timeBaseNum = 0;
+    int timeBaseDen = 1;
+    std::deque<AVPacket *> packets;
+    qint64 packetBytes = 0;
+    int lostPackets = 0;
+
+    // GUI thread only
+    QByteArray jpeg;
+    quint64 jpegSerial = 0;
+};

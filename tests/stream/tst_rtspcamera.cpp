@@ -1,0 +1,252 @@
+#include "camdata.h"
+#include "manualrecorder.h"
+#include "rtspreader.h"
+#include "testcamera.h"
+#include "../app/simulatorprocess.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+// An RTSP camera of the simulator (H.264 over RTSP, interleaved) read by a camera record as the
+// main window drives it: tick, stall rules, restart.
+class tst_rtspCamera : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void connection_data();
+    void connection();
+    void recovery_data();
+    void recovery();
+    void alarmPicture();
+    void recording_data();
+    void recording();
+
+private:
+    // One tick of the main window for this camera; a camera due for a restart is started again.
+    static void cycle(wiredCamera &wired);
+    QString url(const QString &login = QString()) const;
+
+    QTemporaryDir dir;
+    simulator sim;
+    quint16 port = 0;
+};
+
+namespace {
+const QSize streamSize(320, 180);
+const QString user = QStringLiteral("viewer");
+const QString password = QStringLiteral("p@ss wort:1");
+// The simulator's background colour.
+const QColor background(40, 60, 90);
+
+quint16 freeTcpPort(const QHostAddress &address)
+{
+    QTcpServer probe;
+    probe.listen(address, 0);
+    return probe.serverPort();
+}
+}  // namespace
+
+void tst_rtspCamera::initTestCase()
+{
+    port = freeTcpPort(QHostAddress(QStringLiteral("127.0.0.2")));
+    QVERIFY(port);
+    QVERIFY(sim.start({"--rtsp", "--rtsp-port", QString::number(port), "--size", "320x180", "--fps", "10",
+                       "--user", user, "--password", password},
+                      dir.filePath("sim.ini")));
+}
+
+QString tst_rtspCamera::url(const QString &login) const
+{
+    return QStringLiteral("rtsp://") + login + QStringLiteral("127.0.0.2:%1/stream").arg(port);
+}
+
+void tst_rtspCamera::cycle(wiredCamera &wired)
+{
+    camData &camera = wired.camera;
+    const bool due = camera.stallCheck(camera.tick(false), true);
+    camera.finishRender();
+    if (due)
+        wired.start(camera.camModule.URL);
+}
+
+void tst_rtspCamera::connection_data()
+{
+    QTest::addColumn<QString>("login");         // in the URL
+    QTest::addColumn<QString>("modulePassword");  // the module's, with user "viewer"
+    QTest::addColumn<QString>("failure");       // empty: pictures arrive
+
+    QTest::newRow("module login") << "" << password << "";
+    QTest::newRow("login in the URL, encoded") << "viewer:p%40ss%20wort%3A1@" << "" << "";
+    QTest::newRow("wrong password") << "" << "secret" << "login refused";
+    QTest::newRow("no login") << "" << "" << "login refused";
+}
+
+void tst_rtspCamera::connection()
+{
+    QFETCH(QString, login);
+    QFETCH(QString, modulePassword);
+    QFETCH(QString, failure);
+
+    wiredCamera wired;
+    camData &camera = wired.camera;
+    wired.stallTimeout = 3000;
+    camera.camModule.CAM_User = modulePassword.isEmpty() ? QString() : user;
+    camera.camModule.CAM_Password = modulePassword;
+    wired.start(url(login));
+    QVERIFY(camera.rtspStream());
+
+    if (!failure.isEmpty()) {
+        QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), !camera.receiving), 10000);
+        QCOMPARE(camera.rtspFailure, failure);
+        QCOMPARE(camera.authRefusals, 1);
+        QCOMPARE(camera.caption(), QStringLiteral("!UNCONNECTED! -> Eingang"));
+        QCOMPARE(camera.framesDisplayed, 0);
+        return;
+    }
+    // Pictures arrive, scaled to the tile, and change.
+    QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), camera.framesDisplayed >= 1), 10000);
+    QCOMPARE(camera.state(), camData::connectionState::connected);
+    QCOMPARE(camera.displayPixmap().size(), QSize(320, 240));
+    const QImage first = camera.displayPixmap().toImage();
+    QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), camera.displayPixmap().toImage() != first), 5000);
+    QCOMPARE(camera.caption(), QStringLiteral("Eingang"));
+    QVERIFY(camera.rtspFailure.isEmpty());
+}
+
+void tst_rtspCamera::recovery_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("heal");
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("stall") << "stall 1" << "resume 1" << "no pictures for 2000 ms";
+    QTest::newRow("restart") << "refuse 1\nclose 1" << "accept 1" << "connection closed";
+}
+
+// A camera that stops sending, or goes away and comes back, is shown unconnected within the
+// stall time and read again once it sends.
+void tst_rtspCamera::recovery()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, heal);
+    QFETCH(QString, failure);
+
+    wiredCamera wired;
+    camData &camera = wired.camera;
+    wired.stallTimeout = 2000;
+    camera.camModule.CAM_User = user;
+    camera.camModule.CAM_Password = password;
+    wired.start(url());
+    QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), camera.framesDisplayed >= 2), 10000);
+
+    QVERIFY(sim.command(fault));
+    QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), !camera.receiving), 5000);
+    QCOMPARE(camera.caption(), QStringLiteral("!UNCONNECTED! -> Eingang"));
+    QCOMPARE(camera.rtspFailure, failure);
+    const qint64 before = camera.framesDisplayed;
+
+    QVERIFY(sim.command(heal));
+    QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), camera.receiving && camera.framesDisplayed > before + 2), 10000);
+    QCOMPARE(camera.caption(), QStringLiteral("Eingang"));
+}
+
+// The picture saved on an alarm, by the save button or printed: the newest picture at the
+// stream's own size, as JPEG.
+void tst_rtspCamera::alarmPicture()
+{
+    wiredCamera wired;
+    camData &camera = wired.camera;
+    camera.camModule.CAM_User = user;
+    camera.camModule.CAM_Password = password;
+    QVERIFY(!camera.hasFrame());
+    wired.start(url());
+    QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), camera.hasFrame()), 10000);
+
+    const QByteArray jpeg = camera.newestFrame();
+    QVERIFY(jpeg.startsWith("\xFF\xD8"));
+    QImage picture;
+    QVERIFY(picture.loadFromData(jpeg, "JPG"));
+    QCOMPARE(picture.size(), streamSize);
+    // Most of the top row is the background; the moving bar covers a sixteenth of it.
+    int matching = 0;
+    for (int x = 0; x < picture.width(); ++x) {
+        const QColor c = picture.pixelColor(x, 1);
+        matching += qAbs(c.red() - background.red()) < 16 && qAbs(c.green() - background.green()) < 16
+                    && qAbs(c.blue() - background.blue()) < 16;
+    }
+    QVERIFY2(matching > picture.width() * 3 / 4, qPrintable(QString::number(matching)));
+}
+
+void tst_rtspCamera::recording_data()
+{
+    QTest::addColumn<bool>("automatic");
+    QTest::addColumn<QString>("nameEnd");
+    QTest::newRow("automatic") << true << "_Tor_1_Ost.mkv";
+    QTest::newRow("by hand") << false << "_Tor-1 Ost.mkv";
+}
+
+// The packets as received, in a Matroska file that starts at a key picture and lasts as long as
+// the recording ran (less the wait for that first key picture, at most a second).
+void tst_rtspCamera::recording()
+{
+    QFETCH(bool, automatic);
+    QFETCH(QString, nameEnd);
+
+    QTemporaryDir folder;
+    wiredCamera wired;
+    camData &camera = wired.camera;
+    camera.camModule.camName = QStringLiteral("Tor-1 Ost");
+    camera.camModule.CAM_User = user;
+    camera.camModule.CAM_Password = password;
+    wired.start(url());
+    QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), camera.framesDisplayed >= 1), 10000);
+
+    manualRecorder manual;
+    if (automatic) {
+        wired.settings.BildAllSaveEn = true;
+        camera.camModule.CAMautoSaveEn = true;
+        camera.camModule.dirCamBild = folder.path();
+        camera.controlRecording();
+        QVERIFY(camera.recorder().recordingActive());
+    } else {
+        QCOMPARE(manual.prepareFolder(folder.path()), manualRecorder::folderResult::ready);
+        QVERIFY(manual.attach(&camera, true));
+    }
+    QElapsedTimer recorded;
+    recorded.start();
+    while (recorded.elapsed() < 3000) {
+        cycle(wired);
+        QTest::qWait(40);
+    }
+    const QString path = automatic ? camera.recorder().recordingPath() : manual.currentPath();
+    if (automatic)
+        camera.closeRecording();
+    else
+        manual.stopRecording();
+    const double seconds = recorded.elapsed() / 1000.0;
+    QVERIFY2(path.endsWith(nameEnd), qPrintable(path));
+
+    AVFormatContext *format = nullptr;
+    QCOMPARE(avformat_open_input(&format, QFile::encodeName(path).constData(), nullptr, nullptr), 0);
+    const bool found = avformat_find_stream_info(format, nullptr) >= 0;
+    const QString container = QString::fromLatin1(format->iformat->name);
+    const AVCodecParameters par = *format->streams[0]->codecpar;
+    const double duration = format->duration / double(AV_TIME_BASE);
+    const unsigned streams = format->nb_streams;
+    avformat_close_input(&format);
+    QVERIFY(found);
+    QVERIFY2(container.contains(QLatin1String("matroska")), qPrintable(container));
+    QCOMPARE(streams, 1u);
+    QCOMPARE(par.codec_id, AV_CODEC_ID_H264);
+    QCOMPARE(QSize(par.width, par.height), streamSize);
+    QVERIFY2(duration > seconds - 1.3 && duration < seconds + 0.2,
+             qPrintable(QStringLiteral("%1 s in the file, %2 s recorded").arg(duration).arg(seconds)));
+}
+
+QTEST_MAIN(tst_rtspCamera)
+#include "tst_rtspcamera.moc"

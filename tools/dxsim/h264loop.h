@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QSize>
+#include <QString>
+
+// A loop of H.264 pictures, encoded once at start-up and served again and again, so that many
+// RTSP cameras at a high rate cost the simulator little more than socket writes. The loop is
+// two seconds of pictures with a key picture every second; each picture shows a moving bar and
+// its number, so a viewer sees them change.
+class H264Loop {
+public:
+    // NAL units of one picture, without start codes.
+    using AccessUnit = QList<QByteArray>;
+
+    bool encode(QSize size, int fps, QString *error);
+
+    int length() const { return int(units.size()); }
+    const AccessUnit &unit(int index) const { return units.at(index); }
+    bool isKey(int index) const { return keys.at(index); }
+    // The SDP format parameters (packetization mode, profile, parameter sets).
+    QByteArray fmtp() const;
+
+    // NAL units of an Annex B byte stream.
+    static AccessUnit splitAnnexB(const QByteArray &stream);
+
+private:
+    QList<AccessUnit> units;
+    QList<bool> keys;
+    QByteArray sps;
+    QByteArray pps;
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QHostAddress>
+#include <QObject>
+
+class H264Loop;
+class QTcpServer;
+class QTcpSocket;
+
+// One simulated RTSP camera: serves the H.264 loop at "rtsp://address:port/stream", RTP over the
+// RTSP connection (interleaved, as the viewer asks for), with Digest authentication when a user
+// is set. A client whose socket still holds more than about half a second of pictures skips
+// pictures up to the next key picture, so that a slow reader costs no memory and gets no broken
+// pictures.
+class RtspServer : public QObject {
+    Q_OBJECT
+public:
+    RtspServer(const QHostAddress &address, const H264Loop &loop, int fps, const QString &user,
+               const QString &password, QObject *parent = nullptr);
+
+    bool listen(quint16 port, QString *error);
+    quint16 port() const;
+    QString url() const;
+
+    // Sends picture `number` (of the loop, in a cycle) to every playing client.
+    void publish(quint64 number);
+
+    // Stalled: connections stay open but get nothing. Refusing: new connections are closed at once.
+    void setStalled(bool on);
+    void setRefusing(bool on) { refusing = on; }
+    int closeClients();
+    int playingClients() const;
+
+private:
+    struct Client {
+        QByteArray input;
+        QByteArray session;
+        bool playing = false;
+        bool waitForKey = true;
+        quint16 sequence = 0;
+        quint32 ssrc = 0;
+        int channel = 0;
+    };
+
+    void onNewConnection();
+    void onReadyRead(QTcpSocket *socket);
+    bool takeRequest(QTcpSocket *socket, Client &client);
+    void answer(QTcpSocket *socket, Client &client, const QByteArray &head);
+    bool authorised(const QByteArray &method, const QList<QByteArray> &lines) const;
+    QByteArray describe() const;
+    void sendUnit(QTcpSocket *socket, Client &client, quint64 number);
+    void sendRtp(QTcpSocket *socket, Client &client, const QByteArray &payload, bool last, quint32 timestamp);
+
+    QHostAddress hostAddress;
+    const H264Loop &loop;
+    int fps;
+    QByteArray user;
+    QByteArray password;
+    QByteArray nonce;
+    QTcpServer *server;
+    QHash<QTcpSocket *, Client> clients;
+    bool stalled = false;
+    bool refusing = false;
+};
