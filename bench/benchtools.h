@@ -116,18 +116,21 @@ inline qint64 lastFrameCount(QProcess &process, qint64 previous)
 }
 
 // One `ffmpeg -f mjpeg -i URL -f null -` per camera stream, measured for `seconds` after a warm-up.
-inline bool runFfmpeg(int cameras, int seconds, qint64 simulatorPid, ffmpegFigures &figures)
+// input gives the arguments before "-f null -" for camera i instead (e.g. an RTSP stream).
+inline bool runFfmpeg(int cameras, int seconds, qint64 simulatorPid, ffmpegFigures &figures,
+                      const std::function<QStringList(int)> &input = {})
 {
     constexpr int warmUpMs = 3000;
     std::vector<std::unique_ptr<QProcess>> decoders;
     for (int i = 0; i < cameras; ++i) {
         auto decoder = std::make_unique<QProcess>();
         decoder->setProgram(QStringLiteral("ffmpeg"));
-        decoder->setArguments({QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-                               QStringLiteral("-progress"), QStringLiteral("pipe:1"), QStringLiteral("-f"),
-                               QStringLiteral("mjpeg"), QStringLiteral("-i"),
-                               QStringLiteral("http://127.0.0.%1/mjpg/video.mjpg").arg(2 + i), QStringLiteral("-f"),
-                               QStringLiteral("null"), QStringLiteral("-")});
+        const QStringList source = input ? input(i)
+                                         : QStringList{QStringLiteral("-f"), QStringLiteral("mjpeg"), QStringLiteral("-i"),
+                                                       QStringLiteral("http://127.0.0.%1/mjpg/video.mjpg").arg(2 + i)};
+        decoder->setArguments(QStringList{QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                                          QStringLiteral("-progress"), QStringLiteral("pipe:1")}
+                              + source + QStringList{QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")});
         decoder->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         decoder->start();
         if (!decoder->waitForStarted()) {

@@ -1,9 +1,11 @@
 #include "campage.h"
 #include "ui_campage.h"
 
+#include "camdata.h"
 #include "cameramodule.h"
 #include "fillblocker.h"
 #include "pagerules.h"
+#include "recordfiles.h"
 
 
 namespace {
@@ -23,6 +25,8 @@ camPage::camPage(int FaVers, const QStringList &cameraTypes, QWidget *parent)
     connectChoices();
     watchEdits();
     connect(ui->neuPB, &QPushButton::clicked, this, &camPage::addClicked);
+    for (QLineEdit *edit : {ui->dirCAMbildE, ui->modNameE, ui->ipAdrE})
+        connect(edit, &QLineEdit::textChanged, this, &camPage::showRecordingFile);
     connect(ui->neuGenPB, &QPushButton::clicked, this, &camPage::generateClicked);
     connect(ui->camLoeschPB, &QPushButton::clicked, this, &camPage::removeClicked);
     connect(ui->saveBildPB, &QPushButton::clicked, this, &camPage::savePictureClicked);
@@ -194,6 +198,16 @@ void camPage::showValues(const cameraModule &values)
     ui->startSpeichBewChB->setChecked(values.CAMsaveBeweg);
     ui->stopSecE->setText(QString::number(values.stopTimeBeweg));
     ui->dirCAMbildE->setText(values.dirCamBild);
+    showRecordingFile();
+}
+
+// The files automatic recording writes: an RTSP camera's packets go into Matroska files.
+void camPage::showRecordingFile()
+{
+    const bool rtsp = camData::isRtspUrl(ui->ipAdrE->text());
+    ui->recFileL->setText(tr("Dateien: %1/JJJJMMTT_hhmmss_%2%3")
+                              .arg(ui->dirCAMbildE->text(), recordFiles::automaticName(ui->modNameE->text()),
+                                   rtsp ? recordFiles::matroskaExtension : recordFiles::videoExtension));
 }
 
 void camPage::fillNewModule(const QString &name, const QString &address)

@@ -52,6 +52,7 @@ private:
     void applyEdition(int FaVers);
     void editionTexts();
     void showValues(const cameraModule &values);
+    void showRecordingFile();
     void connectChoices();
     void watchEdits();
     void popupChosen(int value);

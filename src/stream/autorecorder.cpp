@@ -100,7 +100,7 @@ void autoRecorder::openRecordingFile()
 void autoRecorder::closeFile()
 {
     if (file.isOpen() && packets && !mkv.finish())
-        qDebug().noquote() << QStringLiteral("##### Aufzeichnung unvollständig: %1: %2").arg(path, mkv.errorText());
+        qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Aufzeichnung unvollständig: %1: %2").arg(path, mkv.errorText());
     if (file.isOpen())
         file.close();
     bytes = 0;
@@ -174,7 +174,7 @@ void autoRecorder::takePacket(const AVPacket *packet, const AVCodecParameters *p
         closeFile();
         break;
     case mkvWriter::result::failed:
-        qDebug().noquote() << QStringLiteral("##### Aufzeichnung beendet, Schreibfehler: %1: %2")
+        qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Aufzeichnung beendet, Schreibfehler: %1: %2")
                                   .arg(path, mkv.errorText());
         closeFile();
         break;

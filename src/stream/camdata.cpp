@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QDeadlineTimer>
+#include <QThread>
 #include <QGraphicsPixmapItem>
 #include <QHostAddress>
 #include <QMutexLocker>
@@ -28,6 +30,7 @@ qint64 camData::nnRead = 0;
 namespace {
 constexpr int tickMs = 40;
 constexpr int defaultStallTimeoutMs = 5000;
+constexpr int readerJoinMs = 2000;
 constexpr int defaultPixelSize = 20;
 constexpr int captionOffset = 10;
 constexpr int captionWidth = 350;
@@ -478,10 +481,21 @@ void camData::abortStream()
 
 void camData::closeSockets()
 {
-    // Every reader is asked first, so that they stop side by side; then each is waited for.
+    // Every reader is asked first, so that they stop side by side; then each is waited for. One
+    // stuck in a name look-up, which nothing interrupts, is left to end on its own (its memory
+    // with it) rather than hold up the camera's removal or the program's end.
     retireRtsp();
     for (const auto &reader : retiredReaders)
         reader->requestStop();
+    QDeadlineTimer deadline(readerJoinMs);
+    for (auto &reader : retiredReaders) {
+        while (!reader->finished() && !deadline.hasExpired())
+            QThread::msleep(5);
+        if (!reader->finished()) {
+            reader->detach();
+            (void)reader.release();
+        }
+    }
     retiredReaders.clear();
     if (!http)
         return;
@@ -496,6 +510,7 @@ void camData::startRtsp()
     const int stallMs = stallTimeoutMs ? *stallTimeoutMs : defaultStallTimeoutMs;
     rtsp = std::make_unique<rtspReader>(rtspUrlFor(streamUrl, camModule.CAM_User, camModule.CAM_Password), stallMs);
     rtspSeen = 0;
+    rtspPackets = 0;
     ++rtspSegment;
     rtspPicture = QImage();
     rtspFailure.clear();
@@ -521,7 +536,7 @@ void camData::retireRtsp()
 void camData::noteRtspFailure()
 {
     rtspFailure = rtsp->failureText();
-    qWarning().noquote() << "-----> RTSP" << camModule.camName << ":" << rtspFailure;
+    qCDebug(dxcamTrace).noquote() << "-----> RTSP" << camModule.camName << ":" << rtspFailure;
     if (rtsp->failed() == rtspReader::failure::loginRefused)
         ++authRefusals;
     else
@@ -542,9 +557,13 @@ bool camData::readRtsp()
         noteRtspFailure();
         return false;
     }
-    const quint64 count = rtsp->decodedCount();
-    if (count == rtspSeen)
+    // Packets tell that the camera sends: a camera with a long key picture interval, or one whose
+    // window is hidden (only key pictures are decoded then), goes long without a new picture.
+    const quint64 packets = rtsp->packetCount();
+    if (packets == rtspPackets)
         return false;
+    rtspPackets = packets;
+    const quint64 count = rtsp->decodedCount();
     const qint64 fresh = qint64(count - rtspSeen);
     rtspSeen = count;
     ++nnRead;
@@ -552,11 +571,13 @@ bool camData::readRtsp()
     receiving = true;
     scannedOnce = true;
     authRefusals = 0;
+    startTraceLine();
     framesExtracted += fresh;
     framesChanged += fresh;
     framesSinceGet += fresh;
-    if (rtsp->takePicture(rtspPicture))
+    if (rtsp->takePicture(rtspPicture, &rtspTimes))
         newData = true;
+    traceStamp("", ") Conv: ");
     return true;
 }
 
@@ -635,16 +656,7 @@ bool camData::htppRD()
     const qint64 available = http->bytesAvailable();
     if (available <= frameCutter::minChunk)
         return false;
-    if (tracing()) {
-        traceLine = camModule.camName.leftJustified(20, QLatin1Char(' '), true) + QStringLiteral("   :: n[v=");
-        appendPadded(traceLine, framesPerRate, 3);
-        traceLine += QLatin1String(",rd=");
-        appendPadded(traceLine, framesExtracted, 3);
-        traceLine += QLatin1String(",ok=");
-        appendPadded(traceLine, framesDisplayed, 3);
-        traceLine += QLatin1String("] (Rd-> ");
-        traceStamp("", " .");
-    }
+    startTraceLine();
     const qint64 wanted = cutter.prepareRead(available);
     const qint64 got = http->read(cutter.writePosition(), wanted);
     cutter.commitRead(got);
@@ -762,6 +774,34 @@ bool camData::tick(bool isSelected)
     return !wasReceiving;
 }
 
+// How long the picture now put on the tile took since the camera sent it, and since it was
+// decoded and scaled: " Lat=<ms>,<ms>".
+void camData::traceDelay()
+{
+    if (!tracing() || traceLine.isEmpty())
+        return;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    traceLine += QLatin1String(" Lat=");
+    appendPadded(traceLine, now - rtspTimes.sentMs, 0);
+    traceLine += QLatin1Char(',');
+    appendPadded(traceLine, now - rtspTimes.decodedMs, 0);
+    traceLine += QLatin1Char(' ');
+}
+
+void camData::startTraceLine()
+{
+    if (!tracing())
+        return;
+    traceLine = camModule.camName.leftJustified(20, QLatin1Char(' '), true) + QStringLiteral("   :: n[v=");
+    appendPadded(traceLine, framesPerRate, 3);
+    traceLine += QLatin1String(",rd=");
+    appendPadded(traceLine, framesExtracted, 3);
+    traceLine += QLatin1String(",ok=");
+    appendPadded(traceLine, framesDisplayed, 3);
+    traceLine += QLatin1String("] (Rd-> ");
+    traceStamp("", " .");
+}
+
 // "%2d,%2d,%3d" of minute, second and millisecond, between `before` and `after`.
 void camData::traceStamp(const char *before, const char *after)
 {
@@ -806,6 +846,7 @@ void camData::renderTile()
             pending.predecoded = true;
             pending.decoded = std::move(rtspPicture);
             rtspPicture = QImage();
+            traceDelay();
         }
         if (!usePlaceholder) {
             ++framesDisplayed;

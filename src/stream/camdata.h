@@ -6,6 +6,7 @@
 #include "sipmodule.h"
 #include "shellsettings.h"
 #include "framecutter.h"
+#include "rtspreader.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -36,7 +37,6 @@ class QHostAddress;
 class QAuthenticator;
 class httpStream;
 class manualRecorder;
-class rtspReader;
 
 // One camera: its module record (camera/IO half and intercom half), its stream connection,
 // receive buffer and frame queue, the tile it draws, and the request flags that the main
@@ -275,6 +275,8 @@ private:
     void noteRefusal();
     QString credentialsInUse() const;
     bool readRtsp();
+    void startTraceLine();
+    void traceDelay();
     void startRtsp();
     void retireRtsp();
     void noteRtspFailure();
@@ -302,8 +304,10 @@ private:
     std::unique_ptr<rtspReader> rtsp;
     std::vector<std::unique_ptr<rtspReader>> retiredReaders;  // stopping; joined once finished
     quint64 rtspSeen = 0;  // pictures of the reader counted so far
+    quint64 rtspPackets = 0;  // packets of the reader counted so far
     quint64 rtspSegment = 0;  // connections, and gaps in the packets, so far: a recording resumes at a key picture
     QImage rtspPicture;    // newest scaled picture, not yet shown
+    rtspReader::pictureTimes rtspTimes;
 
     connectionReason reason;
     bool pictureSinceRequest = false;

@@ -63,7 +63,7 @@ bool manualRecorder::openFile()
 void manualRecorder::closeFile()
 {
     if (file.isOpen() && packets && !mkv.finish())
-        qDebug().noquote() << QStringLiteral("##### Videoaufnahme unvollständig: %1: %2").arg(file.fileName(), mkv.errorText());
+        qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Videoaufnahme unvollständig: %1: %2").arg(file.fileName(), mkv.errorText());
     file.close();
 }
 

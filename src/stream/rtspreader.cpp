@@ -264,7 +264,11 @@ void rtspReader::readPackets()
         }
         if (packet->stream_index == streamIndex) {
             isPlaying = true;
+            ++received;
+            arrivedMs = nowMs();
+            showAgain();
             adjustSkipping(packet);
+            codec->skip_frame = wasHidden ? AVDISCARD_NONKEY : lagging ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
             if (avcodec_send_packet(codec, packet) >= 0) {
                 while (avcodec_receive_frame(codec, frame) >= 0)
                     publish(frame);
@@ -293,9 +297,36 @@ void rtspReader::adjustSkipping(const AVPacket *packet)
     }
     const qint64 lag = offset - lagBaseMs;
     if (lag > skipAboveMs)
-        codec->skip_frame = AVDISCARD_NONREF;
+        lagging = true;
     else if (lag < skipBelowMs)
-        codec->skip_frame = AVDISCARD_DEFAULT;
+        lagging = false;
+}
+
+// Back from hidden: the newest key picture at once; the pictures after it cannot be decoded
+// before the next key picture (their references were skipped), and are not shown till then.
+void rtspReader::showAgain()
+{
+    const bool nowHidden = hidden.load();
+    if (nowHidden == wasHidden)
+        return;
+    wasHidden = nowHidden;
+    if (nowHidden)
+        return;
+    resyncing = true;
+    framePtr frame(av_frame_alloc());
+    {
+        QMutexLocker lock(&mutex);
+        if (!newest->data[0])
+            return;
+        av_frame_ref(frame.get(), newest);
+    }
+    QImage image = scaled(frame.get());
+    QMutexLocker lock(&mutex);
+    if (!image.isNull()) {
+        picture = std::move(image);
+        times = {arrivedMs, nowMs()};
+        pictureNew = true;
+    }
 }
 
 void rtspReader::publish(AVFrame *frame)
@@ -303,8 +334,6 @@ void rtspReader::publish(AVFrame *frame)
     const QSize full(frame->width, frame->height);
     if (full.isEmpty() || full.width() > tileDecoder::maxSide || full.height() > tileDecoder::maxSide)
         return;
-    QSize target;
-    int mode = 0;
     {
         QMutexLocker lock(&mutex);
         // The description may leave the size out; a recording's header needs it.
@@ -315,30 +344,51 @@ void rtspReader::publish(AVFrame *frame)
         av_frame_unref(newest);
         av_frame_ref(newest, frame);
         ++newestSerial;
+    }
+    ++decoded;
+    if (wasHidden || (resyncing && !frame->key_frame))
+        return;
+    resyncing = false;
+    QImage image = scaled(frame);
+    if (image.isNull())
+        return;
+    QMutexLocker lock(&mutex);
+    picture = std::move(image);
+    times = {sentMs(frame), nowMs()};
+    pictureNew = true;
+}
+
+QImage rtspReader::scaled(const AVFrame *frame)
+{
+    QSize target;
+    int mode = 0;
+    {
+        QMutexLocker lock(&mutex);
         target = tile;
         mode = scaleMode;
     }
-    const QSize scaled = tileDecoder::targetSize(full, target, mode);
-    QImage image;
-    if (!scaled.isEmpty()) {
-        scaler = sws_getCachedContext(scaler, full.width(), full.height(), AVPixelFormat(frame->format),
-                                      scaled.width(), scaled.height(), AV_PIX_FMT_BGRA, SWS_FAST_BILINEAR,
-                                      nullptr, nullptr, nullptr);
-        if (scaler) {
-            image = QImage(scaled, QImage::Format_RGB32);
-            uint8_t *planes[4] = {image.bits(), nullptr, nullptr, nullptr};
-            const int strides[4] = {int(image.bytesPerLine()), 0, 0, 0};
-            sws_scale(scaler, frame->data, frame->linesize, 0, full.height(), planes, strides);
-        }
-    }
-    {
-        QMutexLocker lock(&mutex);
-        if (!image.isNull()) {
-            picture = std::move(image);
-            pictureNew = true;
-        }
-    }
-    ++decoded;
+    const QSize full(frame->width, frame->height);
+    const QSize size = tileDecoder::targetSize(full, target, mode);
+    if (size.isEmpty())
+        return {};
+    scaler = sws_getCachedContext(scaler, full.width(), full.height(), AVPixelFormat(frame->format), size.width(),
+                                  size.height(), AV_PIX_FMT_BGRA, SWS_FAST_BILINEAR, nullptr, nullptr, nullptr);
+    if (!scaler)
+        return {};
+    QImage image(size, QImage::Format_RGB32);
+    uint8_t *planes[4] = {image.bits(), nullptr, nullptr, nullptr};
+    const int strides[4] = {int(image.bytesPerLine()), 0, 0, 0};
+    sws_scale(scaler, frame->data, frame->linesize, 0, full.height(), planes, strides);
+    return image;
+}
+
+qint64 rtspReader::sentMs(const AVFrame *frame) const
+{
+    const int64_t pts = frame->best_effort_timestamp;
+    if (format->start_time_realtime == AV_NOPTS_VALUE || pts == AV_NOPTS_VALUE)
+        return arrivedMs;
+    const AVRational base = format->streams[streamIndex]->time_base;
+    return (format->start_time_realtime + av_rescale_q(pts, base, AVRational{1, 1000000})) / 1000;
 }
 
 void rtspReader::keepPacket(const AVPacket *packet)
@@ -362,18 +412,22 @@ void rtspReader::keepPacket(const AVPacket *packet)
 
 void rtspReader::setTarget(const QSize &size, int mode)
 {
+    hidden = size.isEmpty();
     QMutexLocker lock(&mutex);
     tile = size;
     scaleMode = mode;
 }
 
-bool rtspReader::takePicture(QImage &out)
+bool rtspReader::takePicture(QImage &out, pictureTimes *taken)
 {
     QMutexLocker lock(&mutex);
     if (!pictureNew)
         return false;
     pictureNew = false;
-    out = picture;
+    out = std::move(picture);
+    picture = QImage();
+    if (taken)
+        *taken = times;
     return true;
 }
 

@@ -45,13 +45,27 @@ public:
     // Asks the thread to end; returns at once.
     void requestStop();
     bool finished() const { return done.load(); }
+    // Lets the thread run to its end without anyone waiting; the reader must then never be
+    // deleted.
+    void detach() { thread.detach(); }
 
-    // The tile the pictures are for; an empty size decodes without scaling (nothing is shown).
+    // The tile the pictures are for. An empty size means nothing is shown: then only key
+    // pictures are decoded (for a picture saved meanwhile) and none is scaled; once a tile is
+    // set again the newest one is shown at once and the others follow from the next key
+    // picture on.
     void setTarget(const QSize &tile, int scaleMode);
-    // Pictures decoded so far; the owner compares it with the count it saw last.
+    // Pictures decoded and packets of the picture stream received so far; the owner compares them
+    // with the counts it saw last.
     quint64 decodedCount() const { return decoded.load(); }
+    quint64 packetCount() const { return received.load(); }
+    // When a picture was sent (by the camera's clock, from its sender reports; else when it
+    // arrived) and when it was decoded and scaled, in ms since the epoch.
+    struct pictureTimes {
+        qint64 sentMs = 0;
+        qint64 decodedMs = 0;
+    };
     // The newest scaled picture when one came since the last call.
-    bool takePicture(QImage &picture);
+    bool takePicture(QImage &picture, pictureTimes *times = nullptr);
     // The newest decoded picture, full size, as JPEG (encoded again only for a newer picture);
     // empty before the first one.
     QByteArray newestJpeg();
@@ -80,6 +94,9 @@ private:
     void readPackets();
     void decode(AVPacket *packet);
     void publish(AVFrame *frame);
+    void showAgain();
+    QImage scaled(const AVFrame *frame);
+    qint64 sentMs(const AVFrame *frame) const;
     void keepPacket(const AVPacket *packet);
     void adjustSkipping(const AVPacket *packet);
     void fail(failure reason, const QString &text);
@@ -95,6 +112,8 @@ private:
     std::atomic<failure> failedWith{failure::none};
     std::atomic<qint64> lastActivityMs{0};
     std::atomic<quint64> decoded{0};
+    std::atomic<quint64> received{0};
+    std::atomic<bool> hidden{false};
     std::atomic<bool> keepPackets{false};
 
     // Reader thread only
@@ -102,6 +121,10 @@ private:
     AVCodecContext *codec = nullptr;
     SwsContext *scaler = nullptr;
     int streamIndex = -1;
+    qint64 arrivedMs = 0;  // of the packet being decoded
+    bool wasHidden = false;
+    bool resyncing = false;  // shown again: pictures wait for the next key picture
+    bool lagging = false;
     qint64 lagBaseMs = 0;  // smallest (arrival − presentation) time seen: the stream's offset
     bool lagKnown = false;
 
@@ -111,6 +134,7 @@ private:
     QSize tile;
     int scaleMode = 0;
     QImage picture;
+    pictureTimes times;
     bool pictureNew = false;
     AVFrame *newest = nullptr;  // full size, shares the decoder's buffer
     quint64 newestSerial = 0;

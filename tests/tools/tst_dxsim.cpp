@@ -371,6 +371,13 @@ void tst_dxsim::writeIni_data()
                        url + "|URL=http://127.0.0.4:8181/mjpg/video.mjpg", url + "|CAM_User=admin",
                        url + "|SIP_IP=127.0.1.4", url + "|CAM_Password=pw"}
         << "pw";
+    const QString rtsp = QStringLiteral("Kamera 2_rtsp://127.0.0.3:8554/stream");
+    QTest::newRow("RTSP streams")
+        << QStringList{"--cameras", "2", "--rtsp", "--rtsp-port", "8554", "--user", "admin", "--password", "pw"}
+        << QStringList{"Window", "System", "Kamera 1_rtsp://127.0.0.2:8554/stream", rtsp}
+        << QStringList{rtsp + "|IP=", rtsp + "|URL=rtsp://127.0.0.3:8554/stream", rtsp + "|CAM_User=admin",
+                       rtsp + "|CAM_Password=pw"}
+        << "pw";
 }
 
 void tst_dxsim::writeIni()
@@ -437,6 +444,7 @@ void tst_dxsim::rejectsOptions_data()
     QTest::newRow("too many cameras") << QStringList{"--cameras", "21"};
     QTest::newRow("bad size") << QStringList{"--size", "640"};
     QTest::newRow("stall of a missing camera") << QStringList{"--cameras", "2", "--stall", "3"};
+    QTest::newRow("RTSP port without RTSP") << QStringList{"--rtsp-port", "8554"};
 }
 
 void tst_dxsim::rejectsOptions()

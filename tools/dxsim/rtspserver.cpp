@@ -3,6 +3,7 @@
 #include "h264loop.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -15,6 +16,9 @@ constexpr int maxRtpPayload = 1400;
 constexpr int rtpClock = 90000;
 constexpr int payloadType = 96;
 constexpr int fuA = 28;
+constexpr int rtcpSenderReport = 200;
+constexpr quint64 ntpUnixOffset = 2208988800ULL;  // seconds from 1900 to 1970
+constexpr int picturesPerReport = 125;
 const QByteArray realm = "dxsim";
 
 QByteArray md5Hex(const QByteArray &text)
@@ -224,6 +228,11 @@ void RtspServer::sendUnit(QTcpSocket *socket, Client &client, quint64 number)
         return;
     client.waitForKey = false;
     const quint32 timestamp = quint32(number * quint64(rtpClock / fps));
+    // A receiver learns from these reports when each picture was sent (its wall-clock time).
+    if (client.sinceReport-- <= 0) {
+        sendReport(socket, client, timestamp);
+        client.sinceReport = picturesPerReport;
+    }
     const H264Loop::AccessUnit &nals = loop.unit(index);
     for (int n = 0; n < nals.size(); ++n) {
         const QByteArray &nal = nals.at(n);
@@ -265,6 +274,30 @@ void RtspServer::sendRtp(QTcpSocket *socket, Client &client, const QByteArray &p
     for (int shift = 24; shift >= 0; shift -= 8)
         packet += char((client.ssrc >> shift) & 0xFF);
     packet += payload;
+    socket->write(packet);
+    ++client.packets;
+    client.octets += quint32(payload.size());
+}
+
+void RtspServer::sendReport(QTcpSocket *socket, Client &client, quint32 timestamp)
+{
+    const qint64 nowUs = QDateTime::currentMSecsSinceEpoch() * 1000;
+    const quint64 seconds = quint64(nowUs / 1000000) + ntpUnixOffset;
+    const quint64 fraction = (quint64(nowUs % 1000000) << 32) / 1000000;
+    const quint32 words[] = {client.ssrc, quint32(seconds), quint32(fraction), timestamp, client.packets, client.octets};
+    QByteArray packet;
+    packet += '$';
+    packet += char(client.channel + 1);
+    packet += char(0);
+    packet += char(28);
+    packet += char(0x80);
+    packet += char(rtcpSenderReport);
+    packet += char(0);
+    packet += char(6);  // length in 32-bit words, less one
+    for (const quint32 word : words) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            packet += char((word >> shift) & 0xFF);
+    }
     socket->write(packet);
 }
 

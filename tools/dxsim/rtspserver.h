@@ -42,6 +42,9 @@ private:
         quint16 sequence = 0;
         quint32 ssrc = 0;
         int channel = 0;
+        int sinceReport = 0;  // pictures since the last sender report
+        quint32 packets = 0;
+        quint32 octets = 0;
     };
 
     void onNewConnection();
@@ -52,6 +55,7 @@ private:
     QByteArray describe() const;
     void sendUnit(QTcpSocket *socket, Client &client, quint64 number);
     void sendRtp(QTcpSocket *socket, Client &client, const QByteArray &payload, bool last, quint32 timestamp);
+    void sendReport(QTcpSocket *socket, Client &client, quint32 timestamp);
 
     QHostAddress hostAddress;
     const H264Loop &loop;

@@ -214,6 +214,10 @@ Store them?</translation>
 <context>
     <name>camPage</name>
     <message>
+        <source>Dateien: %1/JJJJMMTT_hhmmss_%2%3</source>
+        <translation>Files: %1/YYYYMMDD_hhmmss_%2%3</translation>
+    </message>
+    <message>
         <source>DX-CAM-Modul</source>
         <translation>DX-CAM module</translation>
     </message>
