@@ -315,16 +315,20 @@ void camData::createHttp()
 
 void camData::requestStream()
 {
-    if (isRtspUrl(streamUrl) && !http) {
-        startRtsp();
-        return;
-    }
-    if (!http)
+    const bool rtspCamera = isRtspUrl(streamUrl) && !http;
+    if (!http && !rtspCamera)
         return;
     // Nothing is sent while the refused login waits, or for a certificate the user declined;
     // the reason shown stays that one.
     if (loginBackingOff() || (!declinedAddress.isEmpty() && declinedAddress == streamUrl))
         return;
+    if (rtspCamera) {
+        pictureSinceRequest = false;
+        reasonThisRequest = false;
+        noPictureMs = 0;
+        startRtsp();
+        return;
+    }
     const requestTarget target = requestFor(streamUrl);
     http->setHost(target.host, target.https, target.port);
     if (!target.user.isEmpty())
@@ -350,7 +354,8 @@ void camData::noteRefusal()
     refusalStreak = refusalStreak > 0 && sent == refusedCredentials ? refusalStreak + 1 : 1;
     refusedCredentials = sent;
     retryNotBefore = QDeadlineTimer(retryDelayMs());
-    const bool typingHelps = http && http->challengeAnswerable();
+    // An RTSP camera's login is answered by its reader, with Basic or Digest.
+    const bool typingHelps = rtsp || (http && http->challengeAnswerable());
     authRefusals = typingHelps ? authRefusals + 1 : 0;
     setReason(typingHelps ? connectionReason::kind::loginRefused : connectionReason::kind::loginUnsupported);
 }
@@ -462,7 +467,7 @@ void camData::setReason(connectionReason::kind what, const QString &detail)
 // without pictures, or its pictures stopped.
 void camData::noteSilence()
 {
-    if (reasonThisRequest || streamError || !http || requestId < 0)
+    if (reasonThisRequest || streamError || (!rtsp && (!http || requestId < 0)))
         return;
     if (state() == connectionState::connecting)
         setReason(connectionReason::kind::noAnswer);
@@ -513,7 +518,6 @@ void camData::startRtsp()
     rtspPackets = 0;
     ++rtspSegment;
     rtspPicture = QImage();
-    rtspFailure.clear();
     rtsp->start();
     framesSinceGet = 0;
 }
@@ -535,12 +539,32 @@ void camData::retireRtsp()
 // the stall time, as an HTTP camera that stopped answering.
 void camData::noteRtspFailure()
 {
-    rtspFailure = rtsp->failureText();
-    qCDebug(dxcamTrace).noquote() << "-----> RTSP" << camModule.camName << ":" << rtspFailure;
-    if (rtsp->failed() == rtspReader::failure::loginRefused)
-        ++authRefusals;
-    else
-        authRefusals = 0;
+    using kind = connectionReason::kind;
+    switch (rtsp->failed()) {
+    case rtspReader::failure::loginRefused:
+        noteRefusal();
+        break;
+    case rtspReader::failure::unknownCodec:
+        setReason(kind::unknownCodec, rtsp->codecName());
+        break;
+    case rtspReader::failure::refused:
+        setReason(kind::refused);
+        break;
+    case rtspReader::failure::noAnswer:
+        setReason(kind::noAnswer);
+        break;
+    case rtspReader::failure::stalled:
+        setReason(kind::stalled);
+        break;
+    case rtspReader::failure::closed:
+        setReason(kind::closed);
+        break;
+    case rtspReader::failure::error:
+    case rtspReader::failure::none:
+        qCDebug(dxcamTrace).noquote() << "-----> RTSP" << camModule.camName << ":" << rtsp->failureText();
+        setReason(kind::badAnswer);
+        break;
+    }
     streamError = true;
     receiving = false;
     newData = false;
@@ -570,8 +594,13 @@ bool camData::readRtsp()
     noDataMs = 0;
     receiving = true;
     scannedOnce = true;
-    authRefusals = 0;
     startTraceLine();
+    if (fresh > 0) {
+        authRefusals = 0;
+        refusalStreak = 0;
+        pictureSinceRequest = true;
+        setReason(connectionReason::kind::none);
+    }
     framesExtracted += fresh;
     framesChanged += fresh;
     framesSinceGet += fresh;

@@ -123,9 +123,7 @@ public:
     static QString rtspUrlFor(const QString &url, const QString &user, const QString &password);
     httpStream *stream() const { return http; }
     rtspReader *rtspStream() const { return rtsp.get(); }
-    // Why the last RTSP connection ended (login refused, unknown codec, closed, ...), empty
-    // while it runs.
-    QString rtspFailure;
+
     int requestIdValue() const { return requestId; }
     QRect lastPictureRect() const { return lastDrawnRect; }
     // Caption and colour chosen by the last tick (drawn by the following finishRender).

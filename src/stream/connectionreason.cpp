@@ -36,6 +36,10 @@ QString connectionReason::text() const
         return tr("Keine Bilder in der Antwort");
     case kind::stalled:
         return tr("Bilder bleiben aus");
+    case kind::closed:
+        return tr("Verbindung von der Kamera beendet");
+    case kind::unknownCodec:
+        return tr("Unbekanntes Bildformat: %1").arg(extra);
     }
     return QString();
 }

@@ -22,6 +22,8 @@ public:
         badAnswer,            // an answer that is not HTTP, or a failed encryption
         noPictures,           // an answer without pictures in it
         stalled,              // pictures came, then stopped
+        closed,               // the camera ended the connection
+        unknownCodec,         // pictures in a format this viewer cannot decode; detail: its name
     };
 
     // True when the reason is another one than before.

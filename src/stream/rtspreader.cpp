@@ -203,6 +203,8 @@ bool rtspReader::open()
             fail(failure::loginRefused, QStringLiteral("login refused"));
         else if (opened == AVERROR_EXIT)
             fail(failure::noAnswer, QStringLiteral("no answer"));
+        else if (opened == AVERROR(ECONNREFUSED))
+            fail(failure::refused, QStringLiteral("connection refused"));
         else
             fail(failure::error, errorText(opened));
         return false;

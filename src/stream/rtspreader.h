@@ -28,7 +28,7 @@ struct SwsContext;
 // is asked for, and after twice the stall time without a packet when no one asks.
 class rtspReader {
 public:
-    enum class failure { none, loginRefused, unknownCodec, noAnswer, stalled, closed, error };
+    enum class failure { none, loginRefused, unknownCodec, refused, noAnswer, stalled, closed, error };
 
     // Packets kept for a recording that has not fetched them; beyond this the oldest go.
     static constexpr int maxQueuedPackets = 500;

@@ -37,6 +37,8 @@ private:
     quint16 port = 0;
 };
 
+using reasonKind = connectionReason::kind;
+
 namespace {
 const QSize streamSize(320, 180);
 const QString user = QStringLiteral("viewer");
@@ -79,19 +81,19 @@ void tst_rtspCamera::connection_data()
 {
     QTest::addColumn<QString>("login");         // in the URL
     QTest::addColumn<QString>("modulePassword");  // the module's, with user "viewer"
-    QTest::addColumn<QString>("failure");       // empty: pictures arrive
+    QTest::addColumn<reasonKind>("failure");     // none: pictures arrive
 
-    QTest::newRow("module login") << "" << password << "";
-    QTest::newRow("login in the URL, encoded") << "viewer:p%40ss%20wort%3A1@" << "" << "";
-    QTest::newRow("wrong password") << "" << "secret" << "login refused";
-    QTest::newRow("no login") << "" << "" << "login refused";
+    QTest::newRow("module login") << "" << password << reasonKind::none;
+    QTest::newRow("login in the URL, encoded") << "viewer:p%40ss%20wort%3A1@" << "" << reasonKind::none;
+    QTest::newRow("wrong password") << "" << "secret" << reasonKind::loginRefused;
+    QTest::newRow("no login") << "" << "" << reasonKind::loginRefused;
 }
 
 void tst_rtspCamera::connection()
 {
     QFETCH(QString, login);
     QFETCH(QString, modulePassword);
-    QFETCH(QString, failure);
+    QFETCH(reasonKind, failure);
 
     wiredCamera wired;
     camData &camera = wired.camera;
@@ -101,9 +103,9 @@ void tst_rtspCamera::connection()
     wired.start(url(login));
     QVERIFY(camera.rtspStream());
 
-    if (!failure.isEmpty()) {
+    if (failure != reasonKind::none) {
         QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), !camera.receiving), 10000);
-        QCOMPARE(camera.rtspFailure, failure);
+        QCOMPARE(camera.notShownKind(), failure);
         QCOMPARE(camera.authRefusals, 1);
         QCOMPARE(camera.caption(), QStringLiteral("!UNCONNECTED! -> Eingang"));
         QCOMPARE(camera.framesDisplayed, 0);
@@ -116,16 +118,16 @@ void tst_rtspCamera::connection()
     const QImage first = camera.displayPixmap().toImage();
     QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), camera.displayPixmap().toImage() != first), 5000);
     QCOMPARE(camera.caption(), QStringLiteral("Eingang"));
-    QVERIFY(camera.rtspFailure.isEmpty());
+    QCOMPARE(camera.notShownKind(), reasonKind::none);
 }
 
 void tst_rtspCamera::recovery_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("heal");
-    QTest::addColumn<QString>("failure");
-    QTest::newRow("stall") << "stall 1" << "resume 1" << "no pictures for 2000 ms";
-    QTest::newRow("restart") << "refuse 1\nclose 1" << "accept 1" << "connection closed";
+    QTest::addColumn<reasonKind>("failure");
+    QTest::newRow("stall") << "stall 1" << "resume 1" << reasonKind::stalled;
+    QTest::newRow("restart") << "refuse 1\nclose 1" << "accept 1" << reasonKind::closed;
 }
 
 // A camera that stops sending, or goes away and comes back, is shown unconnected within the
@@ -134,7 +136,7 @@ void tst_rtspCamera::recovery()
 {
     QFETCH(QString, fault);
     QFETCH(QString, heal);
-    QFETCH(QString, failure);
+    QFETCH(reasonKind, failure);
 
     wiredCamera wired;
     camData &camera = wired.camera;
@@ -147,7 +149,7 @@ void tst_rtspCamera::recovery()
     QVERIFY(sim.command(fault));
     QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), !camera.receiving), 5000);
     QCOMPARE(camera.caption(), QStringLiteral("!UNCONNECTED! -> Eingang"));
-    QCOMPARE(camera.rtspFailure, failure);
+    QCOMPARE(camera.notShownKind(), failure);
     const qint64 before = camera.framesDisplayed;
 
     QVERIFY(sim.command(heal));

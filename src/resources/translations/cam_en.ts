@@ -152,6 +152,14 @@ Store them?</translation>
         <translation>Stalled: pictures stopped coming</translation>
     </message>
     <message>
+        <source>Verbindung von der Kamera beendet</source>
+        <translation>The camera closed the connection</translation>
+    </message>
+    <message>
+        <source>Unbekanntes Bildformat: %1</source>
+        <translation>Unknown picture format: %1</translation>
+    </message>
+    <message>
         <source>Bilder kommen an</source>
         <translation>Pictures are coming in</translation>
     </message>
