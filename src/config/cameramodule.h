@@ -35,6 +35,9 @@ struct cameraModule {
     // SHA-256 of the certificate the user trusted for this camera although it does not verify
     // ("AB:CD:…"); empty: none.
     QString CAM_Fingerprint;
+    // The address for which the user declined a certificate that does not verify (not stored):
+    // it is neither asked for nor connected again until the address changes or this is cleared.
+    QString certificateDeclinedFor;
     QString callee = QStringLiteral("100,200");  // counterpart of SIP_Callee, never stored
     bool allRufNr = false;
     bool startupMark = false;

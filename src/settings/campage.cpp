@@ -30,6 +30,13 @@ camPage::camPage(int FaVers, const QStringList &cameraTypes, QWidget *parent)
     connect(ui->neuGenPB, &QPushButton::clicked, this, &camPage::generateClicked);
     connect(ui->camLoeschPB, &QPushButton::clicked, this, &camPage::removeClicked);
     connect(ui->saveBildPB, &QPushButton::clicked, this, &camPage::savePictureClicked);
+    connect(ui->zertVergessenPB, &QPushButton::clicked, this, [this] {
+        certificateForgotten = true;
+        edits = true;
+        ui->zertE->clear();
+        ui->zertE->setPlaceholderText(QString());
+        ui->zertVergessenPB->setEnabled(false);
+    });
     connect(ui->selDirTB, &QToolButton::clicked, this,
             [this] { pageRules::chooseInto(ui->dirCAMbildE, true, tr("Verzeichnis auswählen ...")); });
 }
@@ -199,6 +206,7 @@ void camPage::showValues(const cameraModule &values)
     ui->stopSecE->setText(QString::number(values.stopTimeBeweg));
     ui->dirCAMbildE->setText(values.dirCamBild);
     showRecordingFile();
+    showCertificate(values);
 }
 
 // The files automatic recording writes: an RTSP camera's packets go into Matroska files.
@@ -208,6 +216,16 @@ void camPage::showRecordingFile()
     ui->recFileL->setText(tr("Dateien: %1/JJJJMMTT_hhmmss_%2%3")
                               .arg(ui->dirCAMbildE->text(), recordFiles::automaticName(ui->modNameE->text()),
                                    rtsp ? recordFiles::matroskaExtension : recordFiles::videoExtension));
+}
+
+// The certificate trusted for this camera although it does not verify, or the one declined:
+// forgetting either brings the question back at the next connection.
+void camPage::showCertificate(const cameraModule &values)
+{
+    certificateForgotten = false;
+    ui->zertE->setText(values.CAM_Fingerprint);
+    ui->zertE->setPlaceholderText(values.certificateDeclinedFor.isEmpty() ? QString() : tr("abgelehnt"));
+    ui->zertVergessenPB->setEnabled(!values.CAM_Fingerprint.isEmpty() || !values.certificateDeclinedFor.isEmpty());
 }
 
 void camPage::fillNewModule(const QString &name, const QString &address)
@@ -285,4 +303,8 @@ void camPage::store(cameraModule &into, QStringList &replaced)
                                              0, 5000, into.stopTimeBeweg, replaced);
     into.dirCamBild = ui->dirCAMbildE->text();
     edits = false;
+    if (certificateForgotten) {
+        into.CAM_Fingerprint.clear();
+        into.certificateDeclinedFor.clear();
+    }
 }

@@ -59,7 +59,9 @@ private:
     void outputChosen(int index, int *output);
     void applyCameraType(int index);
     static int outputIndex(int output);
+    void showCertificate(const cameraModule &values);
 
+    bool certificateForgotten = false;
     Ui::camPage *ui;
     cameraModule *record = nullptr;
     int edition = 0;

@@ -320,7 +320,8 @@ void camData::requestStream()
         return;
     // Nothing is sent while the refused login waits, or for a certificate the user declined;
     // the reason shown stays that one.
-    if (loginBackingOff() || (!declinedAddress.isEmpty() && declinedAddress == streamUrl))
+    const QString &declined = camModule.certificateDeclinedFor;
+    if (loginBackingOff() || (!declined.isEmpty() && declined == streamUrl))
         return;
     if (rtspCamera) {
         pictureSinceRequest = false;
@@ -433,18 +434,18 @@ void camData::connectionFailed()
 bool camData::certificateQuestion() const
 {
     return reason.current() == connectionReason::kind::certificateUntrusted && !refusedCertificate.isNull()
-        && declinedAddress != streamUrl;
+        && camModule.certificateDeclinedFor != streamUrl;
 }
 
 void camData::trustCertificate()
 {
     camModule.CAM_Fingerprint = httpStream::fingerprintText(refusedCertificate.digest(QCryptographicHash::Sha256));
-    declinedAddress.clear();
+    camModule.certificateDeclinedFor.clear();
 }
 
 void camData::declineCertificate()
 {
-    declinedAddress = streamUrl;
+    camModule.certificateDeclinedFor = streamUrl;
 }
 
 void camData::setReason(connectionReason::kind what, const QString &detail)

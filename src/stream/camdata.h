@@ -155,7 +155,7 @@ public:
     void trustCertificate();
     // "Abbrechen": not asked again (and not connected) until the address changes or askAgain().
     void declineCertificate();
-    void askCertificateAgain() { declinedAddress.clear(); }
+    void askCertificateAgain() { camModule.certificateDeclinedFor.clear(); }
 
     // While the window is hidden pictures are still read, cut and recorded, but neither decoded
     // nor painted.
@@ -316,7 +316,6 @@ private:
     QDeadlineTimer retryNotBefore;
     QSslCertificate refusedCertificate;
     QList<QSslError> refusedCertificateErrors;
-    QString declinedAddress;
 
     autoRecorder automatic{camModule};
     bool shown = true;

@@ -61,6 +61,7 @@ private slots:
     void hidingKeepsRequests_data();
     void hidingKeepsRequests();
     void languageSwitch();
+    void forgetCertificate();
 
 private:
     struct session {
@@ -832,6 +833,22 @@ void tst_EinstDia::languageSwitch()
 
     s.dialog->retranslate();
     QCOMPARE(texts(), german);
+}
+
+// The certificate trusted for a camera is shown on its page; forgotten, it leaves record and file.
+void tst_EinstDia::forgetCertificate()
+{
+    session s;
+    open(s, 1, {}, {}, QStringLiteral("CAM_Fingerprint=5D:D5:8F\n"));
+    s.viewer->requests.selectCameraIndex = 0;
+    s.tick();
+    QCOMPARE(s.text("zertE"), QStringLiteral("5D:D5:8F"));
+    s.w<QPushButton>("zertVergessenPB")->click();
+    QCOMPARE(s.cam(0)->camModule.CAM_Fingerprint, QStringLiteral("5D:D5:8F"));  // until applied
+    s.click("anwPB");
+    s.tick();
+    QCOMPARE(s.cam(0)->camModule.CAM_Fingerprint, QString());
+    QVERIFY(!s.fixture.readIni().contains(QLatin1String("CAM_Fingerprint")));
 }
 
 QTEST_MAIN(tst_EinstDia)

@@ -377,6 +377,18 @@ Store them?</translation>
         <source>Starten bei Gesprächsbeginn und stoppen nach</source>
         <translation>Start when a call begins and stop after</translation>
     </message>
+    <message>
+        <source>Zertifikat (SHA-256)</source>
+        <translation>Certificate (SHA-256)</translation>
+    </message>
+    <message>
+        <source>Vergessen</source>
+        <translation>Forget</translation>
+    </message>
+    <message>
+        <source>abgelehnt</source>
+        <translation>declined</translation>
+    </message>
 </context>
 <context>
     <name>doorSound</name>
