@@ -38,6 +38,8 @@ struct benchOptions {
     int warmUp = 10;
     int runs = 1;
     bool skipFfmpeg = false;
+    QString urlForm;      // each camera by this URL, %1 its address (a proxy in front, say)
+    QString fingerprint;  // the certificate trusted for every camera
 };
 
 bool parseOptions(const QStringList &arguments, benchOptions &options)
@@ -60,7 +62,14 @@ bool parseOptions(const QStringList &arguments, benchOptions &options)
     const QCommandLineOption viewer(QStringLiteral("viewer"), QStringLiteral("The viewer program (default the one built)."),
                                     QStringLiteral("PATH"));
     const QCommandLineOption skipFfmpeg(QStringLiteral("skip-ffmpeg"), QStringLiteral("Leave out the ffmpeg yardstick."));
-    parser.addOptions({seconds, warmUp, runs, views, size, viewer, skipFfmpeg});
+    const QCommandLineOption url(QStringLiteral("url"),
+                                 QStringLiteral("Each camera by this URL instead of its address, %1 the address "
+                                                "(bench/run-tls-bench.sh puts lighttpd in front)."),
+                                 QStringLiteral("FORM"));
+    const QCommandLineOption fingerprint(QStringLiteral("fingerprint"),
+                                         QStringLiteral("SHA-256 of the certificate trusted for every camera."),
+                                         QStringLiteral("AB:CD:..."));
+    parser.addOptions({seconds, warmUp, runs, views, size, viewer, skipFfmpeg, url, fingerprint});
     parser.process(arguments);
 
     const QByteArray fromEnvironment = qgetenv("DXCAM_BENCH_DATA");
@@ -72,6 +81,8 @@ bool parseOptions(const QStringList &arguments, benchOptions &options)
     options.runs = parser.value(runs).toInt();
     options.size = parser.value(size);
     options.skipFfmpeg = parser.isSet(skipFfmpeg);
+    options.urlForm = parser.value(url);
+    options.fingerprint = parser.value(fingerprint);
     if (parser.isSet(viewer))
         options.viewer = parser.value(viewer);
     options.views.clear();
@@ -189,6 +200,16 @@ bool runOnce(const benchOptions &options, const QString &writtenIni, int view, q
     QByteArray text = written.readAll();
     // The one change: the view stored at the last quit.
     text.replace("\ndispForm=0\n", "\ndispForm=" + QByteArray::number(view) + '\n');
+    if (!options.urlForm.isEmpty()) {
+        static const QRegularExpression address(QStringLiteral("\nIP=([0-9.]+)\nURL=\n"));
+        QString modules = QString::fromLatin1(text);
+        for (QRegularExpressionMatch m = address.match(modules); m.hasMatch(); m = address.match(modules)) {
+            const QString trusted = options.fingerprint.isEmpty() ? QString() : "CAM_Fingerprint=" + options.fingerprint + '\n';
+            modules.replace(m.capturedStart(), m.capturedLength(),
+                            "\nIP=\nURL=" + options.urlForm.arg(m.captured(1)) + '\n' + trusted);
+        }
+        text = modules.toLatin1();
+    }
     ini.write(text);
     ini.close();
 
