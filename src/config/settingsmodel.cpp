@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QHash>
 
+#include <algorithm>
 #include <cmath>
 
 namespace settingsModel {
@@ -159,8 +160,32 @@ void sanitizeGeometry(shellSettings &shell)
     sane(shell.hheight, 50, farthest, 300);
 }
 
+namespace {
+
+// "10.0.0.010" as the user meant it: the network layer would read "010" as the octal 8, another
+// host than the one the address text names for status matching. Anything else stays as it is.
+QString decimalIPv4(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return text;
+    QStringList decimal;
+    for (const QString &part : parts) {
+        const bool digits = !part.isEmpty() && part.size() <= 3
+                            && std::all_of(part.begin(), part.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+        if (!digits || part.toInt() > 255)
+            return text;
+        decimal.append(QString::number(part.toInt()));
+    }
+    return decimal.join(QLatin1Char('.'));
+}
+
+} // namespace
+
 void finishModuleLoad(cameraModule &cam, sipModule &sip, bool fromDefaults)
 {
+    cam.IP = decimalIPv4(cam.IP);
+    sip.SIP_IP = decimalIPv4(sip.SIP_IP);
     // The built-in default file carries its passwords in clear text.
     cam.CAM_Password = fromDefaults ? cam.storedCamPassword
                                     : iniData::scrambleText(cam.storedCamPassword, cam.IP, true);

@@ -43,8 +43,9 @@ void loadModules(iniData &ini, int moduleMax, const std::function<bool(const QSt
 // Window geometry read from the file that is no finite number in a sane range is replaced by
 // its default before use: x, y, hx, hy 100; width, hwidth 400; height, hheight 300.
 void sanitizeGeometry(shellSettings &shell);
-// After the last applyValues: derives the clear passwords from the stored ones. The built-in
-// default lines (iniData::usedDefaults()) hold clear text and are taken as they are.
+// After the last applyValues: derives the clear passwords from the stored ones, and writes
+// addresses of four decimal parts without leading zeros. The built-in default lines
+// (iniData::usedDefaults()) hold clear text and are taken as they are.
 void finishModuleLoad(cameraModule &cam, sipModule &sip, bool fromDefaults);
 
 // Saving: registers already-bound entries in save order, values formatted from the fields,

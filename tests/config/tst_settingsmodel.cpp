@@ -150,6 +150,11 @@ private slots:
                                            << "URL" << "http://cam/x";
         QTest::newRow("trusted certificate kept") << QString(moduleA) + "CAM_Fingerprint=5D:D5:8F" << "A_10.0.0.1"
                                                   << "CAM_Fingerprint" << "5D:D5:8F";
+        // "010" would reach the host .8 while status datagrams are matched against ".010".
+        QTest::newRow("leading zero dropped") << "[A_10.0.0.010]\ncamName=A\nIP=10.0.0.010\nsipName=S\nSIP_IP=h"
+                                              << "A_10.0.0.10" << "IP" << "10.0.0.10";
+        QTest::newRow("intercom leading zeros dropped") << QString(moduleA).replace("SIP_IP=10.0.0.2", "SIP_IP=010.00.0.002")
+                                                        << "A_10.0.0.1" << "SIP_IP" << "10.0.0.2";
         // The section is named from the values whatever the file called it.
         QTest::newRow("name and address name section") << "[old name]\ncamName=B\nIP=10.0.0.9\nsipName=S\nSIP_IP=h"
                                                        << "B_10.0.0.9" << "IP" << "10.0.0.9";
