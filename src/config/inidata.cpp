@@ -78,7 +78,7 @@ iniData::iniData(QObject *parent)
     add(typeInt, system, {"language"});
     add(typeText, system, {"ownIP"});
     add(typeInt, system, {"FaVers", "SavePrintBtnEn"});
-    add(typeBool, system, {"HideStartEn", "trayEn"});
+    add(typeBool, system, {"HideStartEn", "trayEn", "NotifyEn"});
     add(typeText, moduleSection, {"camName", "IP", "URL", "CAM_User", "CAM_Password", "Picture_User", "Picture_Password"});
     add(typeInt, moduleSection, {"UDP_Status_CAM", "UDP_Contrl_CAM", "Relais_timeCAM", "Relais_timeCAMI", "camTip",
                                  "CAM_popup", "CAM_tuer", "CAM_light", "prior"});

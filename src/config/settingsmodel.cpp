@@ -45,7 +45,8 @@ QList<field> systemFields(shellSettings &s)
             {"Autosave", &s.Autosave}, {"AlarmBildSaveEn", &s.AlarmBildSaveEn},
             {"BildAllSaveEn", &s.BildAllSaveEn}, {"SoundEn", &s.SoundEn}, {"Soundfile", &s.Soundfile},
             {"language", &s.language}, {"ownIP", &s.ownIP}, {"FaVers", &s.FaVers},
-            {"SavePrintBtnEn", &s.SavePrintBtnEn}, {"HideStartEn", &s.HideStartEn}, {"trayEn", &s.trayEn}};
+            {"SavePrintBtnEn", &s.SavePrintBtnEn}, {"HideStartEn", &s.HideStartEn}, {"trayEn", &s.trayEn},
+            {"NotifyEn", &s.NotifyEn}};
 }
 
 // Save order of a module section. The password keys carry the stored (scrambled) texts.

@@ -49,4 +49,5 @@ struct shellSettings {
     int SavePrintBtnEn = 1;
     bool HideStartEn = false;
     bool trayEn = true;
+    bool NotifyEn = true;  // door calls also as desktop notifications; missing in older files
 };

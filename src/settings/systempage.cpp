@@ -93,6 +93,7 @@ void systemPage::fill()
         ui->allBildSaveCB->setChecked(settings.BildAllSaveEn);
         ui->audioEffCB->setChecked(settings.SoundEn);
         ui->audioEffE->setText(settings.Soundfile);
+        ui->notifyCB->setChecked(settings.NotifyEn);
         ui->EnLogCB->setChecked(traceSwitch);
         // The entry's real state: it may have been switched from the command line meanwhile.
         ui->autoStartCB->setChecked(loginEntry.isEnabled());
@@ -142,6 +143,7 @@ void systemPage::store()
     settings.ownIP = ui->ownIpE->text();
     settings.Soundfile = ui->audioEffE->text();
     settings.SoundEn = ui->audioEffCB->isChecked();
+    settings.NotifyEn = ui->notifyCB->isChecked();
     settings.ImageFolder = ui->bildDirE->text();
     settings.Autosave = ui->autoBildSaveCB->isChecked();
     settings.BildAllSaveEn = ui->allBildSaveCB->isChecked();

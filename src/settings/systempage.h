@@ -13,7 +13,7 @@ class systemPage;
 }
 
 // The "System" tab of the settings dialog: remote control, button labels, picture folder,
-// recording switches, sound, the password switches and the log switch.
+// recording switches, sound, door-call notifications, the password switches and the log switch.
 class systemPage : public QWidget {
     Q_OBJECT
 

@@ -1074,6 +1074,10 @@ A module with the same name already exists.</translation>
         <translation>The entry that starts the viewer at login could not be removed:
 %1</translation>
     </message>
+    <message>
+        <source>Benachrichtigung bei Ruf</source>
+        <translation>Notify on calls</translation>
+    </message>
 </context>
 <context>
     <name>videoPage</name>
