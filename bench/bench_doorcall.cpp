@@ -175,7 +175,7 @@ int runDoorCalls(int modules, int calls)
     windowWatch watch;
     viewer.installEventFilter(&watch);
 
-    if (!waitFor([&] { return !viewer.firstTick && viewer.isHidden(); }, 5000)) {
+    if (!waitFor([&] { return !viewer.ticks().firstTick && viewer.isHidden(); }, 5000)) {
         std::fprintf(stderr, "the viewer did not start hidden\n");
         return 1;
     }
@@ -307,14 +307,15 @@ int runFlood(int modules, int seconds, int rate)
     ownCam &viewer = *under.viewer;
     windowWatch watch;
     viewer.installEventFilter(&watch);
-    if (!waitFor([&] { return !viewer.firstTick && !viewer.startupPending && viewer.isVisible(); }, 5000)) {
+    const tickState &ticks = viewer.ticks();
+    if (!waitFor([&] { return !ticks.firstTick && !ticks.startupPending && viewer.isVisible(); }, 5000)) {
         std::fprintf(stderr, "the viewer did not start\n");
         return 1;
     }
 
     // Quiet ticks first, as the yardstick.
     watch.recordTicks = true;
-    viewer.tickTimes.reset();
+    viewer.tickTimes().reset();
     qint64 cpuStart = threadCpuUs();
     QElapsedTimer wall;
     wall.start();
@@ -325,7 +326,7 @@ int runFlood(int modules, int seconds, int rate)
     QProcess sender;
     sender.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     watch.tickAtUs.clear();
-    viewer.tickTimes.reset();
+    viewer.tickTimes().reset();
     cpuStart = threadCpuUs();
     wall.restart();
     sender.start(QCoreApplication::applicationFilePath(),
@@ -335,11 +336,11 @@ int runFlood(int modules, int seconds, int rate)
     watch.recordTicks = false;
     const double floodBusy = 100.0 * (threadCpuUs() - cpuStart) / (wall.nsecsElapsed() / 1000.0);
     const tickFigures flood = figuresOf(watch.tickAtUs);
-    const int intervals = viewer.tickTimes.intervals();
-    const double tickMean = viewer.tickTimes.meanUs() / 1000.0;
-    const double tickMin = viewer.tickTimes.shortestUs() / 1000.0;
-    const double tickMax = viewer.tickTimes.longestUs() / 1000.0;
-    const int tickLate = viewer.tickTimes.lateIntervals();
+    const int intervals = viewer.tickTimes().intervals();
+    const double tickMean = viewer.tickTimes().meanUs() / 1000.0;
+    const double tickMin = viewer.tickTimes().shortestUs() / 1000.0;
+    const double tickMax = viewer.tickTimes().longestUs() / 1000.0;
+    const int tickLate = viewer.tickTimes().lateIntervals();
     const long drops = kernelDrops(setup.camPort) + kernelDrops(setup.sipPort);
     viewer.removeEventFilter(&watch);
     if (!finished) {

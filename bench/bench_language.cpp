@@ -213,9 +213,9 @@ int main(int argc, char **argv)
     viewerOptions.configFile = iniPath;
     auto viewer = std::make_unique<ownCam>(viewerOptions, [] { return true; });
     const QString programDir = QFileInfo(QStringLiteral(DXCAMVIEWER_PATH)).absolutePath();
-    auto *language = new spracheDia(viewer->settings.FaVers, viewer.get(), {programDir});
+    auto *language = new spracheDia(viewer->state().settings().FaVers, viewer.get(), {programDir});
     language->scan(QStringLiteral("cam"));
-    viewer->dialogs.setLanguageDialog(language);
+    viewer->dialogs().setLanguageDialog(language);
     if (language->englishIndex() < 0) {
         std::fprintf(stderr, "no cam_en.qm in %s\n", qPrintable(programDir));
         return 1;
@@ -226,22 +226,22 @@ int main(int argc, char **argv)
 
     // Every window the viewer has, open, once the start-up ticks are done.
     runFor(3000);
-    viewer->dialogs.askViewerPassword(pasw1Dia::showNormal);
-    viewer->dialogs.changePassword(accessProtection::viewerMode);
-    viewer->Start_CAM(viewer->cameras.first());
-    viewer->dialogs.loginPrompt()->show();
-    viewer->requests.openStatistics = true;
-    viewer->trayNotice()->show();
+    viewer->dialogs().askViewerPassword(pasw1Dia::showNormal);
+    viewer->dialogs().changePassword(accessProtection::viewerMode);
+    viewer->Start_CAM(viewer->state().cameras().first());
+    viewer->dialogs().loginPrompt()->show();
+    viewer->state().requests().openStatistics = true;
+    viewer->tray().notice()->show();
     viewer->panel()->show();
     viewer->einstellFun();
     // The recording dialog records the second camera into the temporary folder.
-    viewer->settings.Autosave = true;
-    viewer->settings.ImageFolder = dir.filePath(QStringLiteral("recordings"));
-    QDir().mkpath(viewer->settings.ImageFolder);
-    viewer->cameras.at(viewer->cameras.size() > 1 ? 1 : 0)->videoCommand = true;
+    viewer->state().settings().Autosave = true;
+    viewer->state().settings().ImageFolder = dir.filePath(QStringLiteral("recordings"));
+    QDir().mkpath(viewer->state().settings().ImageFolder);
+    viewer->state().cameras().at(viewer->state().cameras().size() > 1 ? 1 : 0)->videoCommand = true;
     language->prepare();
     runFor(2000);
-    if (!viewer->settingsDialog->isVisible() || !viewer->videoDialog() || !viewer->videoDialog()->isVisible()) {
+    if (!viewer->settingsDialog()->isVisible() || !viewer->videoDialog() || !viewer->videoDialog()->isVisible()) {
         std::fprintf(stderr, "the settings or the recording dialog did not open\n");
         return 1;
     }
@@ -250,7 +250,7 @@ int main(int argc, char **argv)
     auto *english = language->findChild<QRadioButton *>(QStringLiteral("enRB"));
     auto *german = language->findChild<QRadioButton *>(QStringLiteral("deRB"));
     auto *ok = language->findChild<QPushButton *>(QStringLiteral("okPB"));
-    QAction *quit = viewer->trayMenu()->actions().last();
+    QAction *quit = viewer->tray().menu()->actions().last();
 
     std::vector<double> toTexts;
     std::vector<double> toPainted;
@@ -279,12 +279,13 @@ int main(int argc, char **argv)
         ok->click();
         runFor(500);
         const bool inEnglish = toEnglish;
-        if (textsUs < 0 || viewer->dialogs.statistics()->windowTitle() != (inEnglish ? "Service data" : "Service Daten")
-            || viewer->trayNotice()->text().startsWith(QLatin1String("The program")) != inEnglish
-            || viewer->settingsDialog->windowTitle().endsWith(QLatin1String(" Settings")) != inEnglish
+        if (textsUs < 0
+            || viewer->dialogs().statistics()->windowTitle() != (inEnglish ? "Service data" : "Service Daten")
+            || viewer->tray().notice()->text().startsWith(QLatin1String("The program")) != inEnglish
+            || viewer->settingsDialog()->windowTitle().endsWith(QLatin1String(" Settings")) != inEnglish
             || pauseRecording->text().startsWith(QLatin1String("Pause recording")) != inEnglish) {
             std::fprintf(stderr, "switch %d: texts not retranslated within 500 ms (%s | %s)\n", i,
-                         qPrintable(viewer->settingsDialog->windowTitle()), qPrintable(pauseRecording->text()));
+                         qPrintable(viewer->settingsDialog()->windowTitle()), qPrintable(pauseRecording->text()));
             ++wrongTexts;
         } else {
             toTexts.push_back((textsUs - clickUs) / 1000.0);
@@ -317,7 +318,8 @@ int main(int argc, char **argv)
         }
     }
     std::printf("language switches: %d with %lld cameras (%s), platform %s\n", options.switches,
-                qlonglong(viewer->cameras.size()), options.pictures.isEmpty() ? "nobody answering" : "dxsim 640x480, 25/s",
+                qlonglong(viewer->state().cameras().size()),
+                options.pictures.isEmpty() ? "nobody answering" : "dxsim 640x480, 25/s",
                 qPrintable(QGuiApplication::platformName()));
     report("click -> last window retranslated", toTexts);
     report("click -> last dialog window repainted", toPainted);
@@ -331,7 +333,7 @@ int main(int argc, char **argv)
     std::printf("switches with wrong texts: %d\n", wrongTexts);
     const qint64 framesShown = [&] {
         qint64 n = 0;
-        for (camData *cam : viewer->cameras)
+        for (camData *cam : viewer->state().cameras())
             n += cam->framesDisplayed;
         return n;
     }();

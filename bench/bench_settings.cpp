@@ -175,7 +175,7 @@ struct tickFigures {
     static qint64 displayed(const ownCam &viewer)
     {
         qint64 sum = 0;
-        for (const camData *cam : viewer.cameras)
+        for (const camData *cam : viewer.state().cameras())
             sum += cam->framesDisplayed;
         return sum;
     }
@@ -212,13 +212,13 @@ struct measuring {
     measuring(ownCam &viewer, timedApplication &app)
         : viewer(viewer), app(app), shownBefore(tickFigures::displayed(viewer))
     {
-        viewer.tickTimes.reset();
+        viewer.tickTimes().reset();
         app.resetCounters();
         clock.start();
     }
     void into(tickFigures &figures) const
     {
-        figures.add(viewer.tickTimes, app, tickFigures::displayed(viewer) - shownBefore, clock.elapsed());
+        figures.add(viewer.tickTimes(), app, tickFigures::displayed(viewer) - shownBefore, clock.elapsed());
     }
 };
 
@@ -277,12 +277,13 @@ int run(const benchOptions &options, timedApplication &app)
     viewer->show();
     const bool delivering = waitUntil(
         [&] {
-            return std::all_of(viewer->cameras.cbegin(), viewer->cameras.cend(),
+            return std::all_of(viewer->state().cameras().cbegin(), viewer->state().cameras().cend(),
                                [](const camData *cam) { return cam->framesDisplayed > 0; });
         },
         30000);
-    if (viewer->cameras.size() != cameraCount || !delivering) {
-        std::fprintf(stderr, "the 20 cameras did not all deliver (%lld modules)\n", (long long)viewer->cameras.size());
+    if (viewer->state().cameras().size() != cameraCount || !delivering) {
+        std::fprintf(stderr, "the 20 cameras did not all deliver (%lld modules)\n",
+                     (long long)viewer->state().cameras().size());
         benchSimulator::stopProcess(*simulator);
         return 1;
     }
@@ -296,7 +297,7 @@ int run(const benchOptions &options, timedApplication &app)
         stretch.into(closed);
     }
 
-    EinstDia *dialog = viewer->settingsDialog;
+    EinstDia *dialog = viewer->settingsDialog();
     paintWatch watch;
     dialog->installEventFilter(&watch);
     QPushButton *apply = dialog->findChild<QPushButton *>(QStringLiteral("anwPB"));

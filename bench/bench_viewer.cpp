@@ -237,31 +237,31 @@ bool runViewer(timedApplication &app, const benchOptions &options, const QString
     viewer->show();
     // With the window visible the cameras would connect by themselves after the stall time;
     // start them as soon as start-up is through.
-    if (!waitUntil([&] { return !viewer->firstTick && !viewer->startupPending; }, 10000)) {
+    if (!waitUntil([&] { return !viewer->ticks().firstTick && !viewer->ticks().startupPending; }, 10000)) {
         std::fprintf(stderr, "the viewer did not finish start-up\n");
         return false;
     }
     viewer->StartAll_CAM();
     const bool delivering = waitUntil(
         [&] {
-            return std::all_of(viewer->cameras.cbegin(), viewer->cameras.cend(),
+            return std::all_of(viewer->state().cameras().cbegin(), viewer->state().cameras().cend(),
                                [](const camData *cam) { return cam->framesDisplayed >= 2 * picturesPerSecond; });
         },
         40000);
-    if (!delivering || viewer->cameras.size() != cameraCount) {
+    if (!delivering || viewer->state().cameras().size() != cameraCount) {
         std::fprintf(stderr, "not all %d cameras delivered (%lld cameras)\n", cameraCount,
-                     qlonglong(viewer->cameras.size()));
+                     qlonglong(viewer->state().cameras().size()));
         return false;
     }
-    figures.tile = viewer->cameras.first()->tileRect().size();
+    figures.tile = viewer->state().cameras().first()->tileRect().size();
     // Steady state: every camera's receive buffer has been written once (at 25 pictures of
     // 47 KB a second that takes 7 s), so that first touches of its pages are not measured.
     runFor(options.warmUp * 1000);
-    viewer->traceSwitch = options.log;
+    viewer->state().traceSwitch() = options.log;
 
     QList<qint64> extractedBefore;
     QList<qint64> displayedBefore;
-    for (const camData *cam : std::as_const(viewer->cameras)) {
+    for (const camData *cam : std::as_const(viewer->state().cameras())) {
         extractedBefore.append(cam->framesExtracted);
         displayedBefore.append(cam->framesDisplayed);
     }
@@ -271,11 +271,11 @@ bool runViewer(timedApplication &app, const benchOptions &options, const QString
     const double cpuBefore = selfCpuSeconds();
     // A picture counts as displayed whenever new bytes arrived since the last tick; when those
     // bytes did not complete a picture, the newest one is shown (and decoded) again.
-    std::vector<const char *> newestShown(viewer->cameras.size(), nullptr);
+    std::vector<const char *> newestShown(viewer->state().cameras().size(), nullptr);
     std::vector<qint64> displayedSeen(displayedBefore.cbegin(), displayedBefore.cend());
     app.afterTick = [&] {
-        for (int i = 0; i < viewer->cameras.size(); ++i) {
-            const camData *cam = viewer->cameras[i];
+        for (int i = 0; i < viewer->state().cameras().size(); ++i) {
+            const camData *cam = viewer->state().cameras()[i];
             const char *newest = cam->hasFrame() ? cam->frames().last().constData() : nullptr;
             if (cam->framesDisplayed > displayedSeen[i] && newest == newestShown[i])
                 ++figures.repeatedPictures;
@@ -284,7 +284,7 @@ bool runViewer(timedApplication &app, const benchOptions &options, const QString
         }
     };
     app.resetCounters();
-    viewer->tickTimes.reset();
+    viewer->tickTimes().reset();
     QElapsedTimer wall;
     wall.start();
 
@@ -295,16 +295,16 @@ bool runViewer(timedApplication &app, const benchOptions &options, const QString
     figures.guiThreadCpu = threadCpuSeconds() - guiBefore;
     figures.simulatorCpu = processCpuSeconds(simulatorPid) - simulatorBefore;
     figures.threadCpu = difference(threadCpuByName(), threadsBefore);
-    viewer->traceSwitch = false;
+    viewer->state().traceSwitch() = false;
     std::copy(std::begin(app.cpu), std::end(app.cpu), std::begin(figures.eventCpu));
-    for (int i = 0; i < viewer->cameras.size(); ++i) {
-        figures.extracted.append(viewer->cameras[i]->framesExtracted - extractedBefore[i]);
-        figures.displayed.append(viewer->cameras[i]->framesDisplayed - displayedBefore[i]);
+    for (int i = 0; i < viewer->state().cameras().size(); ++i) {
+        figures.extracted.append(viewer->state().cameras()[i]->framesExtracted - extractedBefore[i]);
+        figures.displayed.append(viewer->state().cameras()[i]->framesDisplayed - displayedBefore[i]);
     }
-    figures.intervals = viewer->tickTimes.intervals();
-    figures.late = viewer->tickTimes.lateIntervals();
-    figures.meanIntervalUs = viewer->tickTimes.meanUs();
-    figures.longestIntervalUs = viewer->tickTimes.longestUs();
+    figures.intervals = viewer->tickTimes().intervals();
+    figures.late = viewer->tickTimes().lateIntervals();
+    figures.meanIntervalUs = viewer->tickTimes().meanUs();
+    figures.longestIntervalUs = viewer->tickTimes().longestUs();
     figures.ticks = app.ticks;
     figures.paints = app.paints;
     figures.paintCpu = app.paintCpu;

@@ -93,9 +93,9 @@ int main(int argc, char *argv[])
     quitter.install();
     auto *window = new ownCam(options, &QSystemTrayIcon::isSystemTrayAvailable);
     QObject::connect(&instance, &singleInstance::showRequested, window, &ownCam::showOnRequest);
-    auto *language = new spracheDia(window->settings.FaVers, window);
+    auto *language = new spracheDia(window->state().settings().FaVers, window);
     language->scan(QStringLiteral("cam"));
-    window->dialogs.setLanguageDialog(language);
+    window->dialogs().setLanguageDialog(language);
     // SIGTERM (a service manager, a shutdown) and SIGINT end the program as "Beenden" does.
     QObject::connect(&quitter, &signalQuitter::quitRequested, window, &ownCam::Raus);
 

@@ -1,141 +1,123 @@
 #pragma once
 
-#include "appoptions.h"
 #include "auxdialogs.h"
-#include "inidata.h"
-#include "popupcontrol.h"
-#include "settingsrequests.h"
-#include "settingsservice.h"
-#include "shellsettings.h"
-#include "ticktiming.h"
-#include "commanddispatch.h"
+#include "auxdialogshost.h"
+#include "camerastreams.h"
 #include "dispatchhost.h"
+#include "installation.h"
 #include "picturesaver.h"
+#include "popupcontrol.h"
+#include "popuphost.h"
+#include "settingshost.h"
+#include "settingsservice.h"
+#include "systemtray.h"
+#include "tickstate.h"
+#include "ticktiming.h"
+#include "windowrules.h"
 
-#include <QElapsedTimer>
-#include <QHostAddress>
-#include <QList>
 #include <QMainWindow>
 #include <QMutex>
 #include <QPixmap>
-#include <QRectF>
-#include <QSystemTrayIcon>
-#include <QTime>
 
-#include <functional>
+class QCloseEvent;
+class QMoveEvent;
+class QResizeEvent;
+class QShowEvent;
+class QTimerEvent;
+struct appOptions;
+class EinstDia;
+class camData;
+class camHandel;
+class commandDispatch;
+class commandSender;
+class ownGraphScene;
+class picturePrinter;
+class popupOneWin;
+class saveAVI;
+class statusReceiver;
 
 namespace Ui {
 class ownCam;
 }
-class QAction;
-class QMenu;
-class EinstDia;
-class camData;
-class camHandel;
-class commandSender;
-class ownGraphScene;
-class ownMsgBox;
-class popupOneWin;
-class picturePrinter;
-class saveAVI;
-class statusReceiver;
 
-// The main window: owns the configuration, the cameras, the grid scene, the module sockets, the
-// command panel and the tray, and drives all of them from one 40 ms tick.
-class ownCam : public QMainWindow, public dispatchHost {
+// The main window: it holds the form, the grid scene and the windows and sockets it makes at
+// start-up, and drives the program from one 40 ms tick. The installation's state, the tray, the
+// window rules, the popup logic, the settings work and the auxiliary dialogs are objects of their
+// own; the window does for them what only a window can do.
+class ownCam : public QMainWindow,
+               public dispatchHost,
+               public popupHost,
+               public settingsHost,
+               public auxDialogsHost {
     Q_OBJECT
 
 public:
-    // Whether the desktop offers a system tray now. It is asked when the window is closed:
-    // without a tray, closing leaves the program, as there would be no way back to it.
-    using trayProbe = std::function<bool()>;
+    using trayProbe = systemTray::availabilityProbe;
     explicit ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *parent = nullptr);
     ~ownCam() override;
 
-    static constexpr int moduleMax = 20;
-    static constexpr int tickMs = 40;
+    static constexpr int tickMs = tickState::periodMs;
 
-    // Configuration
-    iniData ini;
-    shellSettings settings;
-    QHostAddress ownAddress;
+    installation &state() { return installData; }
+    const installation &state() const { return installData; }
+    systemTray &tray() { return shellTray; }
+    windowRules &rules() { return frameRules; }
+    popupControl &popup() { return popupLogic; }
+    auxDialogs &dialogs() { return auxiliary; }
+    tickState &ticks() { return tickValues; }
+    tickTiming &tickTimes() { return timing; }
+    pictureSaver &pictures() { return pictureFiles; }
 
-    // Cameras in grid order; one of them is current
-    QList<camData *> cameras;
-    camData *currentCam = nullptr;
-    int currentIndex = -1;
-    bool makeCurrent(int index);
-    bool Start_CAM(camData *pCD);
-    void StartAll_CAM();
-    void stopCameras();
-    // Before a camera is deleted: everything that holds it lets go.
-    void releaseCamera(camData *cam);
-
-    // Grid
-    int tileAt(const QPointF &scenePos) const;
-    int selectCameraUnder(const QPointF &scenePos);
-    bool isGridView() const { return settings.dispForm != 0; }
-    void layoutGrid(bool setSceneRect);
-
-    // Configuration entries rebuilt from the settings and the modules in list order, each
-    // module in the section its name and address give; iniData::writeFile() then saves them.
-    void rebuildConfiguration();
-    void toggleView();
     ownGraphScene *scene() const { return graphScene; }
-    camHandel *panel() const { return commandPanel; }
-    popupOneWin *popupWindow() const { return popupWin; }
+    popupOneWin *popupWindow() const override { return popupWin; }
+    camHandel *panel() const override { return commandPanel; }
+    EinstDia *settingsDialog() const override { return settingsDia; }
+    saveAVI *videoDialog() const { return videoRecorder; }
+    picturePrinter *printer() const { return picturePrint; }
 
     // One 40 ms tick; the timer calls it, tests may too.
     void tick();
 
-    // Requests served by the tick
-    settingsRequests requests;
-    EinstDia *settingsDialog = nullptr;
-    bool leftClickRequest = false;
-    bool viewToggleRequest = false;
-    bool startAllRequest = false;
-    bool startStopRequest = false;
-    bool stopCurrentRequest = false;
-
-    // Tick state
-    tickTiming tickTimes;
-    int msCounter = 0;
-    int timerBusy = 0;
-    bool firstTick = false;
-    bool startupPending = false;
-    int geometryRestoreCounter = 0;
-    bool traceSwitch = false;
-    int stallTimeoutMs = 5000;
-    int overlayPixelSize = 20;
-    int resizeRepeat = 0;
-    int relayoutCount = 0;  // grid layouts run by resize and move events
-    bool windowFrameShown = true;
-    popupControl popup;
-    auxDialogs dialogs;
-    settingsService settingsWork;
-
-    void showMainWindow();
+    bool Start_CAM(camData *pCD);
+    void StartAll_CAM();
+    bool savePictures();
+    // A second start of the viewer with the same INI file asks this one to come to the front.
     void showOnRequest();
-    void hideMainWindow();
-    bool hasTrayIcon() const { return trayIcon != nullptr; }
-    ownMsgBox *trayNotice() const { return notice; }
-    QMenu *trayMenu() const { return menu; }
 
     // dispatchHost
-    void startCam(camData *camera) override;
-    void startAllCams() override;
+    void startCam(camData *camera) override { Start_CAM(camera); }
+    void startAllCams() override { StartAll_CAM(); }
     void refreshStartStopLabel() override;
-    bool savePictures(camData *camera) override;
+    bool savePictures(camData *) override { return savePictures(); }
     bool printPicture(camData *camera) override;
     void startVideo(camData *camera) override;
 
-    // Pictures and recording
-    bool savePictures();
-    pictureSaver pictures;
-    saveAVI *videoDialog() const { return videoRecorder; }
-    picturePrinter *printer() const { return picturePrint; }
-    int housekeepingMs = 0;
-    static constexpr int housekeepingIntervalMs = 3000;
+    // popupHost
+    bool windowHidden() const override { return isHidden(); }
+    bool windowVisible() const override { return isVisible(); }
+    bool windowMaximised() const override { return isMaximized(); }
+    void showMainWindow() override;  // popupHost and settingsHost
+    void hideMainWindow() override { hide(); }
+    void showWindowNormal() override { showNormal(); }
+    void showWindowMaximised() override { showMaximized(); }
+    void currentCameraChanged() override;
+
+    // settingsHost
+    bool createCamera(const QString &section) override;
+    void releaseCamera(camData *camera) override;
+    void relayout() override;
+    void toggleView() override;
+    void startCurrentCamera() override { on_startPB_clicked(); }
+    void stopCameras() override { on_stopPB_clicked(); }
+    void saveCurrentPicture() override { on_bildSpeichPB_clicked(); }
+    void toggleMaximised() override { frameRules.toggleMaximised(); }
+    void toggleControlBox() override { hideCtrlGB(); }
+    void applyFrameRule() override;
+    void applyStoredGeometry() override { frameRules.applyStoredGeometry(controlBoxVisible()); }
+    void bindStatusPorts() override;
+
+    // auxDialogsHost
+    void viewerPasswordAnswered(bool maximise, bool accepted) override;
 
 public slots:
     void udpCamRecPending();
@@ -143,9 +125,6 @@ public slots:
     void on_bildSpeichPB_clicked();
     void on_stopPB_clicked();
     void on_startPB_clicked();
-    void iconActivated(QSystemTrayIcon::ActivationReason reason);
-    void showMessage();
-    void messageClicked();
     void HideGrWin();
     void ShowMaxGrWin();
     void ShowNormGrWin();
@@ -163,69 +142,56 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
-    // Creates, applies, removes and orders modules on the tick.
-    friend class settingsService;
-
     // Start-up
-    void applyInitialWindowFlags();
     void loadNotConnectedPicture();
     void applyEdition();
-    void createTray();
-    void readConfiguration(const appOptions &options);
+    void connectTray();
     void reportUnreadableConfiguration();
     void loadModules();
-    bool createCamera(const QString &section);
+    void finishModuleLoad(const appOptions &options);
+    void createSettingsDialog(const appOptions &options);
     void createModuleSockets();
     void translateWindowTexts();
     void createCommandPanel();
     void createPopupWindow();
-    void startRecordingCameras();
 
     // One tick, step by step
     void runTick();
-    void countRunningTicks();
-    void serveWindowRequests();
     void followPanelToWindow();
-    bool restoreGeometryDue();
     void superviseCameras();
-    void recordingHousekeeping();
     void firstTickInit();
     void serveMoveRequest();
     bool serveRequests();
-    bool serveSettingsRequests();
     bool serveCameraSelection();
     void serveLeftClick();
     void servePanelButtons();
     void updateClock();
-    void serveConnectRequests();
     void handOverFrames();
-    void collectRecordedPictures();
-    void closeRecordings();
-    void writeTraceLines();
     void popupWindowFollows();
     void finishStartup();
     void retranslateWindows();
     void retranslatePanel();
 
-    // Helpers
+    // Cameras, window and grid
+    void closeRecordings();
+    bool controlBoxVisible() const;
     void relayoutOnGeometryChange();
-    void relayout();
-    QSizeF measurePictureArea();
-    void applyFrameRule();
-    void toggleMaximised();
-    void moveCamera(int from, int to);
     void showCurrentCameraText();
     void openCommandPanel();
-    void applyViewVisibility();
 
     Ui::ownCam *ui;
+    installation installData;
+    windowRules frameRules;
+    systemTray shellTray;
+    auxDialogs auxiliary;
+    cameraStreams streams;
+    popupControl popupLogic;
+    settingsService settingsWork;
+    tickState tickValues;
+    tickTiming timing;
+    pictureSaver pictureFiles;
     ownGraphScene *graphScene = nullptr;
-    ownMsgBox *notice = nullptr;
-    QSystemTrayIcon *trayIcon = nullptr;
-    QMenu *menu = nullptr;
-    QList<QAction *> actions;
-    QAction *hideCtrlAction = nullptr;
-    trayProbe trayAvailable;
+    EinstDia *settingsDia = nullptr;
     bool quitting = false;
     QPixmap notConnected;
     statusReceiver *camStatus = nullptr;
@@ -236,16 +202,5 @@ private:
     popupOneWin *popupWin = nullptr;
     saveAVI *videoRecorder = nullptr;
     picturePrinter *picturePrint = nullptr;
-    int camStatusPort = -1;
-    int sipStatusPort = -1;
-    QRectF targetGeometry;
-    QRectF lastGeometry;
-    int lastDispForm = -1;
-    bool layoutPending = false;  // the grid view came while the window was hidden: lay out on show
-    QTime now;
-    int lastPeriodSecond = 0;
-    bool periodClosed = false;
-    QMutex cameraListLock;
     QMutex layoutLock;
-    QMutex visibilityLock;
 };

@@ -1,14 +1,18 @@
 #include "popupcontrol.h"
 
+#include "auxdialogs.h"
 #include "camdata.h"
-#include "owncam.h"
-#include "owngraphscene.h"
+#include "installation.h"
 #include "pasw1dia.h"
+#include "popuphost.h"
 #include "popuponewin.h"
 #include "tracecategory.h"
 
-popupControl::popupControl(ownCam &owner)
-    : owner(owner), sound([&owner](const QString &text) { owner.ini.warn(text); })
+popupControl::popupControl(installation &state, popupHost &host, auxDialogs &dialogs)
+    : state(state)
+    , host(host)
+    , dialogs(dialogs)
+    , sound([&state](const QString &text) { state.ini().warn(text); })
 {
     clock.start();
 }
@@ -28,16 +32,16 @@ void popupControl::restartTimeout()
 // Past any time-out the settings allow, whether or not a millisecond has passed since.
 void popupControl::expireTimeout()
 {
-    referenceMs = clock.elapsed() - (qint64(owner.settings.Timeout) + 1) * 1000;
+    referenceMs = clock.elapsed() - (qint64(state.settings().Timeout) + 1) * 1000;
 }
 
 void popupControl::statusEvents()
 {
-    const shellSettings &s = owner.settings;
+    const shellSettings &s = state.settings();
     takeTabChoice();
     int remembered = -1;
-    for (int i = 0; i < owner.cameras.size(); ++i) {
-        camData *cam = owner.cameras[i];
+    for (int i = 0; i < state.cameras().size(); ++i) {
+        camData *cam = state.cameras()[i];
         moduleStatus &sip = cam->sipModuleRec.status;
         moduleStatus &io = cam->camModule.status;
         if (sip.callEnded) {
@@ -54,17 +58,17 @@ void popupControl::statusEvents()
             }
             cam->soundRequest = sip.statusEvent;
             sip.statusEvent = false;
-            if (s.einzelBild && owner.isHidden())
+            if (s.einzelBild && host.windowHidden())
                 remembered = i;
         }
-        if (takeOverCameraIo(cam) && s.einzelBild && owner.isHidden() && cam->showRequest)
+        if (takeOverCameraIo(cam) && s.einzelBild && host.windowHidden() && cam->showRequest)
             remembered = i;
     }
     if (remembered < 0)
         return;
-    owner.settings.dispForm = 2;
-    owner.requests.selectCameraIndex = remembered;
-    owner.requests.singleViewAfterSelect = true;
+    state.settings().dispForm = 2;
+    state.requests().selectCameraIndex = remembered;
+    state.requests().singleViewAfterSelect = true;
 }
 
 bool popupControl::takeOverCameraIo(camData *camera)
@@ -90,17 +94,17 @@ bool popupControl::showEvaluation(camData *camera)
         return false;
     qCDebug(dxcamTrace) << "***** fwS_1";
     camera->showRequest = false;
-    if (!owner.settings.Auto_Popup)
+    if (!state.settings().Auto_Popup)
         return false;
-    if (separateWindow() && owner.makeCurrent(int(owner.cameras.indexOf(camera))))
-        owner.scene()->currentChanged = true;
+    if (separateWindow() && state.makeCurrent(int(state.cameras().indexOf(camera))))
+        host.currentCameraChanged();
     return true;
 }
 
 QList<camData *> popupControl::evaluateAll()
 {
     QList<camData *> shown;
-    for (camData *cam : owner.cameras) {
+    for (camData *cam : state.cameras()) {
         if (showEvaluation(cam)) {
             qCDebug(dxcamTrace) << "##### schowWin=true";
             shown.append(cam);
@@ -111,11 +115,11 @@ QList<camData *> popupControl::evaluateAll()
 
 void popupControl::evaluate()
 {
-    const shellSettings &s = owner.settings;
+    const shellSettings &s = state.settings();
     qint64 elapsed = elapsedMs();
-    owner.dialogs.showDoorInfo(elapsed);
-    if (owner.requests.expireNow) {
-        owner.requests.expireNow = false;
+    dialogs.showDoorInfo(elapsed);
+    if (state.requests().expireNow) {
+        state.requests().expireNow = false;
         elapsed = (qint64(s.Timeout) + 1) * 1000;
     }
 
@@ -128,7 +132,7 @@ void popupControl::evaluate()
             holdHide = false;
     }
 
-    for (camData *cam : owner.cameras) {
+    for (camData *cam : state.cameras()) {
         if (cam->soundRequest) {
             playSound();
             cam->soundRequest = false;
@@ -142,24 +146,24 @@ void popupControl::evaluate()
 
     const bool popupRefreshed = refreshPopupWindow();
 
-    if (owner.requests.showNormal) {
-        owner.requests.showNormal = false;
-        owner.ShowNormGrWin();
+    if (state.requests().showNormal) {
+        state.requests().showNormal = false;
+        showNormalRequested();
     }
-    if (owner.requests.hide) {
-        owner.requests.hide = false;
-        owner.HideGrWin();
+    if (state.requests().hide) {
+        state.requests().hide = false;
+        hideRequested();
     }
 
     decide(due, popupRefreshed);
-    popupOneWin *window = owner.popupWindow();
+    popupOneWin *window = host.popupWindow();
     if (window && window->isVisible() && !s.OwnPopWin)
         hidePopupWindow();
 }
 
 void popupControl::decide(bool due, bool popupRefreshed)
 {
-    const shellSettings &s = owner.settings;
+    const shellSettings &s = state.settings();
     if (hideArmed) {
         if (const QList<camData *> shown = evaluateAll(); !shown.isEmpty()) {
             popUp(7);
@@ -167,8 +171,8 @@ void popupControl::decide(bool due, bool popupRefreshed)
             hideArmed = false;
             return;
         }
-        if (owner.isVisible())
-            owner.hideMainWindow();
+        if (host.windowVisible())
+            host.hideMainWindow();
         hidePopupWindow();
         if (s.Autohide)
             hideArmed = false;
@@ -180,7 +184,7 @@ void popupControl::decide(bool due, bool popupRefreshed)
     }
 
     popupOneWin *window = separateWindow();
-    const bool mainShowing = owner.isVisible() && !holdHide;
+    const bool mainShowing = host.windowVisible() && !holdHide;
     const bool showing = window ? window->isVisible() : mainShowing;
     if (s.Autohide && !showing) {
         if (const QList<camData *> shown = evaluateAll(); !shown.isEmpty()) {
@@ -212,13 +216,13 @@ void popupControl::decide(bool due, bool popupRefreshed)
     restartTimeout();
     if (window && window->isHidden()) {
         if (window->tabCount() == 0)
-            showInPopupWindow(owner.currentCam);
+            showInPopupWindow(state.currentCamera());
         window->selectTab(0);
         window->show();
     }
-    if (owner.isHidden()) {
-        owner.showMainWindow();
-        owner.startAllRequest = true;
+    if (host.windowHidden()) {
+        host.showMainWindow();
+        state.shellRequests().startAll = true;
         qCDebug(dxcamTrace) << "forceCD_StartVideoAll -> 5";
     }
 }
@@ -226,24 +230,24 @@ void popupControl::decide(bool due, bool popupRefreshed)
 void popupControl::popUp(int tag)
 {
     qCDebug(dxcamTrace) << "##### Here schowWin";
-    if (!owner.isHidden())
+    if (!host.windowHidden())
         return;
     if (separateWindow()) {
-        if (!owner.settings.pop_Alle) {
+        if (!state.settings().pop_Alle) {
             // The main window stays hidden; the calling camera's stream is started for the popup
             // window (showInPopupWindow) rather than stopped.
             qCDebug(dxcamTrace) << "##### Show_None";
             return;
         }
-        owner.startAllRequest = true;
+        state.shellRequests().startAll = true;
         qCDebug(dxcamTrace).noquote() << QStringLiteral("forceCD_StartVideoAll -> %1").arg(tag);
-        owner.showMainWindow();
+        host.showMainWindow();
         qCDebug(dxcamTrace) << "##### Show_1";
         return;
     }
-    owner.startAllRequest = true;
+    state.shellRequests().startAll = true;
     qCDebug(dxcamTrace).noquote() << QStringLiteral("forceCD_StartVideoAll -> %1").arg(tag);
-    owner.showMainWindow();
+    host.showMainWindow();
     qCDebug(dxcamTrace) << "##### Show_2";
 }
 
@@ -251,15 +255,15 @@ void popupControl::hideNow()
 {
     qCDebug(dxcamTrace) << "***** HERE HIDE";
     if (!holdHide)
-        owner.hideMainWindow();
+        host.hideMainWindow();
     hidePopupWindow();
-    owner.requests.selectCameraIndex = -1;
+    state.requests().selectCameraIndex = -1;
     if (!anyRecordingCamera() && !holdHide) {
-        owner.requests.stopCameras = true;
+        state.requests().stopCameras = true;
         qCDebug(dxcamTrace) << "STOP!!!";
         restartTimeout();
     }
-    for (camData *cam : owner.cameras) {
+    for (camData *cam : state.cameras()) {
         moduleStatus &sip = cam->sipModuleRec.status;
         sip.popupRequest = sip.statusEvent = sip.callForced = sip.callActive = false;
         cam->camModule.status.statusEvent = false;
@@ -269,16 +273,16 @@ void popupControl::hideNow()
 
 popupOneWin *popupControl::separateWindow() const
 {
-    return owner.settings.OwnPopWin ? owner.popupWindow() : nullptr;
+    return state.settings().OwnPopWin ? host.popupWindow() : nullptr;
 }
 
 // The camera the user picked on the popup window's tab bar becomes current.
 void popupControl::takeTabChoice()
 {
-    popupOneWin *window = owner.popupWindow();
+    popupOneWin *window = host.popupWindow();
     camData *chosen = window ? window->takeChosenCamera() : nullptr;
-    if (chosen && owner.makeCurrent(int(owner.cameras.indexOf(chosen))))
-        owner.scene()->currentChanged = true;
+    if (chosen && state.makeCurrent(int(state.cameras().indexOf(chosen))))
+        host.currentCameraChanged();
 }
 
 // Further door events while the popup window is up each bring their camera to its tab.
@@ -288,7 +292,7 @@ bool popupControl::refreshPopupWindow()
     if (!window || !window->isVisible())
         return false;
     bool refreshed = false;
-    for (camData *cam : owner.cameras) {
+    for (camData *cam : state.cameras()) {
         if (showEvaluation(cam)) {
             showInPopupWindow(cam);
             refreshed = true;
@@ -300,7 +304,7 @@ bool popupControl::refreshPopupWindow()
 // A camera shown in the popup window must stream even while the main window stays hidden.
 void popupControl::showInPopupWindow(camData *camera)
 {
-    popupOneWin *window = owner.popupWindow();
+    popupOneWin *window = host.popupWindow();
     if (!camera || !window || !window->showCamera(camera))
         return;
     if (camera->state() == camData::connectionState::unconnected)
@@ -316,13 +320,13 @@ void popupControl::showPopupWindowIfHidden(const QList<camData *> &shown)
         return;
     for (camData *cam : shown)
         showInPopupWindow(cam);
-    showInPopupWindow(owner.currentCam);
+    showInPopupWindow(state.currentCamera());
     window->show();
 }
 
 void popupControl::hidePopupWindow()
 {
-    popupOneWin *window = owner.popupWindow();
+    popupOneWin *window = host.popupWindow();
     if (!window || !window->isVisible())
         return;
     window->hide();
@@ -355,7 +359,7 @@ void popupControl::takeOverPending(camData *camera)
 bool popupControl::anyDoorStateActive(bool takeOver)
 {
     bool active = false;
-    for (camData *cam : owner.cameras) {
+    for (camData *cam : state.cameras()) {
         if (takeOver)
             takeOverPending(cam);
         if (cam->input1Copy || cam->input2Copy || cam->sipModuleRec.status.callForced)
@@ -369,7 +373,7 @@ bool popupControl::anyDoorStateActive(bool takeOver)
 bool popupControl::anyInputActive()
 {
     bool active = false;
-    for (camData *cam : owner.cameras) {
+    for (camData *cam : state.cameras()) {
         takeOverCameraIo(cam);
         if (cam->input1Copy || cam->input2Copy)
             active = true;
@@ -379,7 +383,7 @@ bool popupControl::anyInputActive()
 
 bool popupControl::anyPopupRequest() const
 {
-    for (const camData *cam : owner.cameras) {
+    for (const camData *cam : state.cameras()) {
         if (cam->popupRequest)
             return true;
     }
@@ -388,7 +392,7 @@ bool popupControl::anyPopupRequest() const
 
 bool popupControl::anyRecordingCamera() const
 {
-    for (const camData *cam : owner.cameras) {
+    for (const camData *cam : state.cameras()) {
         if (cam->camModule.CAMautoSaveEn)
             return true;
     }
@@ -398,12 +402,12 @@ bool popupControl::anyRecordingCamera() const
 void popupControl::hideRequested()
 {
     userShown = false;
-    if (!owner.isVisible() || hideArmed)
+    if (!host.windowVisible() || hideArmed)
         return;
     hideArmed = true;
     holdHide = false;
     if (!anyRecordingCamera())
-        owner.requests.stopCameras = true;
+        state.requests().stopCameras = true;
 }
 
 // The viewer password comes in front of these two, unless a door is calling.
@@ -412,17 +416,17 @@ void popupControl::showNormalRequested()
     if (userShown)
         return;
     userShown = true;
-    if (!owner.isGridView())
-        owner.viewToggleRequest = true;
-    if (!owner.dialogs.viewerGuardOn() || anyDoorStateActive(false))
+    if (!state.isGridView())
+        state.shellRequests().viewToggle = true;
+    if (!dialogs.viewerGuardOn() || anyDoorStateActive(false))
         showNormal();
     else
-        owner.dialogs.askViewerPassword(pasw1Dia::showNormal);
+        dialogs.askViewerPassword(pasw1Dia::showNormal);
 }
 
 void popupControl::showMaxRequested()
 {
-    if (!owner.dialogs.viewerGuardOn()) {
+    if (!dialogs.viewerGuardOn()) {
         showMaximised();
         return;
     }
@@ -432,7 +436,7 @@ void popupControl::showMaxRequested()
     if (anyDoorStateActive(false))
         showMaximised();
     else
-        owner.dialogs.askViewerPassword(pasw1Dia::showMaximised);
+        dialogs.askViewerPassword(pasw1Dia::showMaximised);
 }
 
 void popupControl::viewerPasswordAccepted(bool maximise)
@@ -451,33 +455,33 @@ void popupControl::viewerPasswordCancelled()
 void popupControl::showNormal()
 {
     hideArmed = false;
-    if (owner.isVisible()) {
-        if (owner.isMaximized())
-            owner.showNormal();
+    if (host.windowVisible()) {
+        if (host.windowMaximised())
+            host.showWindowNormal();
         return;
     }
-    if (owner.settings.Flanke && !anyInputActive())
+    if (state.settings().Flanke && !anyInputActive())
         holdHide = true;
-    owner.startAllRequest = true;
+    state.shellRequests().startAll = true;
     qCDebug(dxcamTrace) << "forceCD_StartVideoAll -> 2";
-    owner.showNormal();
+    host.showWindowNormal();
 }
 
 void popupControl::showMaximised()
 {
     hideArmed = false;
-    if (owner.isHidden()) {
-        if (owner.settings.Flanke && !anyInputActive())
+    if (host.windowHidden()) {
+        if (state.settings().Flanke && !anyInputActive())
             holdHide = true;
-        owner.startAllRequest = true;
+        state.shellRequests().startAll = true;
         qCDebug(dxcamTrace) << "forceCD_StartVideoAll -> 1";
     }
-    owner.showMaximized();
+    host.showWindowMaximised();
 }
 
 void popupControl::playSound()
 {
-    const shellSettings &s = owner.settings;
+    const shellSettings &s = state.settings();
     if (s.SoundEn && !s.Soundfile.isEmpty())
         sound.play(s.Soundfile);
 }

@@ -6,8 +6,10 @@
 #include <QList>
 #include <QString>
 
-class ownCam;
+class auxDialogs;
 class camData;
+class installation;
+class popupHost;
 class popupOneWin;
 
 // Turns the cameras' door events into showing and hiding the main window, or with OwnPopWin the
@@ -15,7 +17,7 @@ class popupOneWin;
 // time-out or edge rule, and the tray's minimise, maximise and restore.
 class popupControl {
 public:
-    explicit popupControl(ownCam &owner);
+    popupControl(installation &state, popupHost &host, auxDialogs &dialogs);
 
     void statusEvents();
     void evaluate();
@@ -60,7 +62,9 @@ private:
     bool takeOverCameraIo(camData *camera);
     void playSound();
 
-    ownCam &owner;
+    installation &state;
+    popupHost &host;
+    auxDialogs &dialogs;
     QElapsedTimer clock;
     qint64 referenceMs = 0;
     doorSound sound;

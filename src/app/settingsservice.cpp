@@ -3,14 +3,11 @@
 #include "camdata.h"
 #include "camhandel.h"
 #include "einstdia.h"
-#include "gridlayout.h"
-#include "owncam.h"
+#include "installation.h"
+#include "settingshost.h"
 #include "settingsmodel.h"
-#include "statusreceiver.h"
 #include "tracecategory.h"
-#include "ui_owncam.h"
 
-#include <QMutexLocker>
 
 namespace {
 
@@ -44,49 +41,48 @@ standardModule standardModuleFor(int FaVers)
             QStringLiteral("192.168.1.200")};
 }
 
-constexpr int minimumWindowSide = 50;
-
 } // namespace
 
-settingsService::settingsService(ownCam &owner)
-    : owner(owner)
+settingsService::settingsService(installation &state, settingsHost &host)
+    : state(state)
+    , host(host)
 {
 }
 
 settingsService::outcome settingsService::serveModuleRequests()
 {
-    if (!owner.settingsDialog)
+    if (!host.settingsDialog())
         return outcome::none;
-    if (owner.requests.newModule)
+    if (state.requests().newModule)
         return createStandardModule();
     outcome result = outcome::none;
-    if (owner.requests.applyPage) {
+    if (state.requests().applyPage) {
         result = applyPage();
         if (result == outcome::endRequests)
             return result;
     }
-    if (owner.requests.removeModule && removeModule())
+    if (state.requests().removeModule && removeModule())
         result = outcome::served;
     return result;
 }
 
 QString settingsService::standardModuleRefusal(const QString &name) const
 {
-    for (const camData *camera : std::as_const(owner.cameras)) {
+    for (const camData *camera : std::as_const(state.cameras())) {
         if (camera->camModule.camName == name)
             return tr("Das Standard-Modul konnte nicht angelegt werden.\nEin Modul mit gleichem Namen existiert bereits.");
     }
     // More would run until the next start and then be left out of the file.
-    if (owner.cameras.size() >= ownCam::moduleMax)
-        return tr("Es können höchstens %1 Module angelegt werden.").arg(ownCam::moduleMax);
+    if (state.cameras().size() >= installation::moduleMax)
+        return tr("Es können höchstens %1 Module angelegt werden.").arg(installation::moduleMax);
     return QString();
 }
 
 settingsService::outcome settingsService::createStandardModule()
 {
-    owner.requests.newModule = false;
-    EinstDia *dialog = owner.settingsDialog;
-    const standardModule standard = standardModuleFor(owner.settings.FaVers);
+    state.requests().newModule = false;
+    EinstDia *dialog = host.settingsDialog();
+    const standardModule standard = standardModuleFor(state.settings().FaVers);
     const QString refusal = standardModuleRefusal(standard.camName);
     if (!refusal.isEmpty()) {
         dialog->inform(refusal);
@@ -104,33 +100,33 @@ settingsService::outcome settingsService::createStandardModule()
     }
     // The camera is made as at start-up, from a section of the store; binding it moves every
     // entry of the section from the local records to the camera's own.
-    const bool firstModule = owner.cameras.isEmpty();
+    const bool firstModule = state.cameras().isEmpty();
     const QString section = settingsModel::sectionName(cam);
-    settingsModel::registerModule(owner.ini, section, cam, sip, owner.settings.FaVers);
-    if (!owner.createCamera(section)) {
-        owner.ini.removeSection(section);
+    settingsModel::registerModule(state.ini(), section, cam, sip, state.settings().FaVers);
+    if (!host.createCamera(section)) {
+        state.ini().removeSection(section);
         return outcome::endRequests;
     }
-    camData *created = owner.cameras.last();
+    camData *created = state.cameras().last();
     takeSettings(created->camModule, cam);
     takeSettings(created->sipModuleRec, sip);
     if (firstModule)
-        bindStatusPorts();
+        host.bindStatusPorts();
     dialog->adoptCamera(created);
-    owner.requests.applyButtonLabels = true;
-    owner.requests.applyPage = true;
+    state.requests().applyButtonLabels = true;
+    state.requests().applyPage = true;
     rebuildOrderList();
     return outcome::endRequests;
 }
 
 settingsService::outcome settingsService::applyPage()
 {
-    owner.requests.applyPage = false;
-    EinstDia *dialog = owner.settingsDialog;
+    state.requests().applyPage = false;
+    EinstDia *dialog = host.settingsDialog();
     camData *camera = dialog->pageCamera();
     if (camera) {
         const QString name = dialog->pageModuleName();
-        for (const camData *other : std::as_const(owner.cameras)) {
+        for (const camData *other : std::as_const(state.cameras())) {
             if (other != camera && other->camModule.camName == name) {
                 dialog->inform(tr("Das Modul konnte nicht umbenannt werden.\n"
                                   "Ein Modul mit gleichem Namen existiert bereits."));
@@ -145,7 +141,7 @@ settingsService::outcome settingsService::applyPage()
         dialog->inform(problem);
         return outcome::endRequests;
     }
-    const int einzelBild = owner.settings.einzelBild ? 1 : 0;
+    const int einzelBild = state.settings().einzelBild ? 1 : 0;
     if (appliedEinzelBild >= 0 && einzelBild != appliedEinzelBild)
         qCDebug(dxcamTrace) << " ******** OK --- Change BildForm ******* ";
     appliedEinzelBild = einzelBild;
@@ -155,21 +151,10 @@ settingsService::outcome settingsService::applyPage()
             reconnect(camera, after.value(0) != before.value(0));
     }
     writeOrSay();
-    owner.requests.applyButtonLabels = true;
-    owner.requests.pictureLayout = true;
+    state.requests().applyButtonLabels = true;
+    state.requests().pictureLayout = true;
     rebuildOrderList();
     return outcome::served;
-}
-
-// The status sockets listen on the first module's ports. Without a module at the start they
-// listen nowhere useful; the first module added must not wait for a restart to be heard.
-void settingsService::bindStatusPorts()
-{
-    using kind = statusReceiver::moduleKind;
-    owner.camStatusPort = statusReceiver::firstStatusPort(owner.cameras, kind::cameraIo);
-    owner.camStatus->bind(owner.camStatusPort);
-    owner.sipStatusPort = statusReceiver::firstStatusPort(owner.cameras, kind::intercom);
-    owner.sipStatus->bind(owner.sipStatusPort);
 }
 
 // New connection settings take effect on a new connection; the intercom address follows too.
@@ -177,115 +162,153 @@ void settingsService::reconnect(camData *camera, bool addressChanged)
 {
     if (addressChanged)
         qCDebug(dxcamTrace).noquote() << " ipCam.zIP.setAddress ip/url=" + camera->camModule.addressText();
-    camera->setAddresses(camera->camModule.addressText(), camera->sipModuleRec.addressText(), &owner.ownAddress);
-    owner.Start_CAM(camera);
+    camera->setAddresses(camera->camModule.addressText(), camera->sipModuleRec.addressText(), state.ownAddress());
+    host.startCam(camera);
 }
 
 bool settingsService::removeModule()
 {
-    owner.requests.removeModule = false;
-    EinstDia *dialog = owner.settingsDialog;
+    state.requests().removeModule = false;
+    EinstDia *dialog = host.settingsDialog();
     camData *camera = dialog->pageCamera();
-    const int index = int(owner.cameras.indexOf(camera));
+    const int index = int(state.cameras().indexOf(camera));
     if (index < 0)
         return false;
     const QString section = camera->sectionName;
-    owner.releaseCamera(camera);
-    {
-        QMutexLocker lock(&owner.cameraListLock);
-        owner.cameras.removeAt(index);
-        if (owner.currentCam)
-            owner.currentIndex = int(owner.cameras.indexOf(owner.currentCam));
-        else
-            owner.makeCurrent(std::min(index, int(owner.cameras.size()) - 1));
-    }
+    host.releaseCamera(camera);
+    state.removeCamera(camera);
     delete camera;
     writeOrSay(section);
-    dialog->showCamera(owner.currentCam);
+    dialog->showCamera(state.currentCamera());
     rebuildOrderList();
-    owner.relayout();
+    host.relayout();
     return true;
 }
 
 bool settingsService::rebuildAndWrite(const QString &removedSection)
 {
     QStringList used{QStringLiteral("Window"), QStringLiteral("System")};
-    for (camData *camera : std::as_const(owner.cameras)) {
+    for (camData *camera : std::as_const(state.cameras())) {
         camera->sectionName = settingsModel::sectionName(camera->camModule);
         used.append(camera->sectionName);
     }
-    owner.rebuildConfiguration();
+    state.rebuildConfiguration();
     // However the store rebuilds, a removed module's section must not come back.
     if (!removedSection.isEmpty() && !used.contains(removedSection))
-        owner.ini.removeSection(removedSection);
-    owner.ini.setUsedSections(used);
-    return owner.ini.writeFile();
+        state.ini().removeSection(removedSection);
+    state.ini().setUsedSections(used);
+    return state.ini().writeFile();
 }
 
 void settingsService::writeOrSay(const QString &removedSection)
 {
     if (!rebuildAndWrite(removedSection))
-        owner.settingsDialog->inform(tr("Die Einstellungen konnten nicht in die Datei\n\"%1\"\ngeschrieben werden.")
-                                         .arg(owner.ini.iniPath()));
+        host.settingsDialog()->inform(tr("Die Einstellungen konnten nicht in die Datei\n\"%1\"\ngeschrieben werden.")
+                                         .arg(state.ini().iniPath()));
 }
 
-// ---------------------------------------------------------------- display requests
+// ---------------------------------------------------------------- the window's requests
+
+void settingsService::serveWindowRequests()
+{
+    settingsRequests &requests = state.requests();
+    if (requests.refreshWindowFlags) {
+        requests.refreshWindowFlags = false;
+        host.applyFrameRule();
+    }
+    if (requests.hideMainWindow) {
+        requests.hideMainWindow = false;
+        requests.showMainWindow = false;
+        host.hideMainWindow();
+    } else if (requests.showMainWindow) {
+        requests.showMainWindow = false;
+        host.showMainWindow();
+    }
+}
+
+bool settingsService::serveShellRequests()
+{
+    settingsRequests &requests = state.requests();
+    bool active = false;
+    if (requests.startCurrentCamera) {
+        requests.startCurrentCamera = false;
+        qCDebug(dxcamTrace) << "**** START CAM ****";
+        host.startCurrentCamera();
+        active = true;
+    }
+    if (requests.stopCameras) {
+        requests.stopCameras = false;
+        qCDebug(dxcamTrace) << "**** STOP CAM ****";
+        host.stopCameras();
+        active = true;
+    }
+    if (requests.savePicture) {
+        requests.savePicture = false;
+        host.saveCurrentPicture();
+        active = true;
+    }
+    if (requests.toggleMaximised) {
+        requests.toggleMaximised = false;
+        host.toggleMaximised();
+        active = true;
+    }
+    if (requests.traceChanged) {
+        requests.traceChanged = false;
+        state.traceSwitch() = requests.traceChecked;
+        active = true;
+    }
+    if (requests.toggleControlBox) {
+        requests.toggleControlBox = false;
+        host.toggleControlBox();
+        active = true;
+    }
+    return serveDisplayRequests() || active;
+}
 
 bool settingsService::serveDisplayRequests()
 {
-    settingsRequests &requests = owner.requests;
+    settingsRequests &requests = state.requests();
     bool active = false;
     if (requests.applyGeometry) {
         requests.applyGeometry = false;
-        applyGeometry();
+        host.applyStoredGeometry();
         active = true;
     }
     if (requests.toggleView) {
         requests.toggleView = false;
-        owner.toggleView();
+        host.toggleView();
         active = true;
     }
     if (requests.pictureLayout) {
         requests.pictureLayout = false;
-        owner.relayout();
+        host.relayout();
         active = true;
     }
-    camHandel *panel = owner.panel();
+    camHandel *panel = host.panel();
     if (requests.applyButtonLabels) {
         requests.applyButtonLabels = false;
         if (panel)
-            panel->setButtonLabels(owner.settings.ButtonText);
+            panel->setButtonLabels(state.settings().ButtonText);
     }
     if (requests.updatePanelButtons) {
         requests.updatePanelButtons = false;
         if (panel)
-            panel->setAvailability(owner.settings.BildAllSaveEn || !owner.settings.Autosave ? 1 : 0);
+            panel->setAvailability(state.settings().BildAllSaveEn || !state.settings().Autosave ? 1 : 0);
     }
     return active;
-}
-
-// The stored geometry is the picture area; the window is that plus its margins. A window too
-// small to be found again is not made.
-void settingsService::applyGeometry()
-{
-    const shellSettings &s = owner.settings;
-    if (s.width < minimumWindowSide || s.height < minimumWindowSide || owner.isMaximized())
-        return;
-    const QSizeF margins = gridLayout::frameMargins(owner.windowFrameShown, !owner.ui->steuGB->isHidden());
-    owner.setGeometry(int(s.x), int(s.y), int(s.width + margins.width()), int(s.height + margins.height()));
 }
 
 // ---------------------------------------------------------------- order list
 
 void settingsService::rebuildOrderList()
 {
-    owner.requests.rebuildOrderList = false;
-    EinstDia *dialog = owner.settingsDialog;
+    state.requests().rebuildOrderList = false;
+    EinstDia *dialog = host.settingsDialog();
     if (!dialog)
         return;
     QStringList camNames;
     QStringList sipNames;
-    for (const camData *camera : std::as_const(owner.cameras)) {
+    for (const camData *camera : std::as_const(state.cameras())) {
         camNames.append(camera->camModule.camName);
         sipNames.append(camera->sipModuleRec.sipName);
     }
@@ -296,11 +319,11 @@ void settingsService::rebuildOrderList()
 
 void settingsService::serveOrderMove()
 {
-    EinstDia *dialog = owner.settingsDialog;
-    settingsRequests &requests = owner.requests;
+    EinstDia *dialog = host.settingsDialog();
+    settingsRequests &requests = state.requests();
     if (!dialog)
         return;
-    const int count = int(owner.cameras.size());
+    const int count = int(state.cameras().size());
     int selected = -1;
     if (requests.moveUp) {
         requests.moveUp = false;
@@ -311,7 +334,7 @@ void settingsService::serveOrderMove()
     } else if (requests.sortByName) {
         requests.sortByName = false;
         QStringList names;
-        for (const camData *camera : std::as_const(owner.cameras))
+        for (const camData *camera : std::as_const(state.cameras()))
             names.append(camera->camModule.camName);
         if (order.sortByName(names)) {
             dialog->showPositions(order.positions());
@@ -327,33 +350,29 @@ void settingsService::serveOrderMove()
 
 void settingsService::serveOrderList()
 {
-    EinstDia *dialog = owner.settingsDialog;
+    EinstDia *dialog = host.settingsDialog();
     if (!dialog)
         return;
-    if (owner.requests.applyOrder || order.changed()) {
-        owner.requests.applyOrder = false;
+    if (state.requests().applyOrder || order.changed()) {
+        state.requests().applyOrder = false;
         // The selection stays on the row the moved module went to.
         const int selected = dialog->selectedOrderRow();
         applyOrder();
         rebuildOrderList();
         dialog->selectOrderRow(selected);
     }
-    if (owner.requests.rebuildOrderList)
+    if (state.requests().rebuildOrderList)
         rebuildOrderList();
 }
 
 void settingsService::applyOrder()
 {
-    const QList<int> newOrder = order.newOrder(int(owner.cameras.size()));
+    const QList<int> newOrder = order.newOrder(int(state.cameras().size()));
     if (order.isIdentity() || newOrder.isEmpty())
         return;
     QList<camData *> ordered;
     for (int old : newOrder)
-        ordered.append(owner.cameras.at(old));
-    {
-        QMutexLocker lock(&owner.cameraListLock);
-        owner.cameras = ordered;
-        owner.currentIndex = int(owner.cameras.indexOf(owner.currentCam));
-    }
-    owner.relayout();
+        ordered.append(state.cameras().at(old));
+    state.reorder(ordered);
+    host.relayout();
 }

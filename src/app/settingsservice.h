@@ -6,7 +6,8 @@
 #include <QString>
 
 class camData;
-class ownCam;
+class installation;
+class settingsHost;
 
 // The main window's side of the settings dialog: the requests the dialog leaves are carried
 // out here on the tick. Modules are created, applied (stored, reconnected, written to the
@@ -17,13 +18,16 @@ class settingsService {
 public:
     enum class outcome { none, served, endRequests };
 
-    explicit settingsService(ownCam &owner);
+    settingsService(installation &state, settingsHost &host);
 
     // New module, apply, remove, in that order. Creating a module, or refusing a page, ends
     // the request handling of this tick.
     outcome serveModuleRequests();
-    // Geometry, view, layout, button labels and recording buttons; true when one was served.
-    bool serveDisplayRequests();
+    // The window's frame rule, then hiding it, or else showing it.
+    void serveWindowRequests();
+    // Start, stop, save picture, maximise, trace switch and control box, then geometry, view,
+    // layout, button labels and recording buttons; true when one was served.
+    bool serveShellRequests();
     // One move or sort of the order list per tick.
     void serveOrderMove();
     // A changed order goes into the camera list; the list is shown again.
@@ -31,6 +35,7 @@ public:
     void rebuildOrderList();
 
 private:
+    bool serveDisplayRequests();
     // Section names follow the records; every module is registered again and the file written.
     bool rebuildAndWrite(const QString &removedSection);
     QString standardModuleRefusal(const QString &name) const;
@@ -38,12 +43,11 @@ private:
     outcome applyPage();
     bool removeModule();
     void reconnect(camData *camera, bool addressChanged);
-    void bindStatusPorts();
     void applyOrder();
-    void applyGeometry();
     void writeOrSay(const QString &removedSection = QString());
 
-    ownCam &owner;
+    installation &state;
+    settingsHost &host;
     moduleOrder order;
     int appliedEinzelBild = -1;  // the single-picture choice of the last apply; -1 before it
 };

@@ -1,8 +1,9 @@
 #include "auxdialogs.h"
 
 #include "camdata.h"
+#include "auxdialogshost.h"
 #include "einstdia.h"
-#include "owncam.h"
+#include "installation.h"
 #include "pasw1dia.h"
 #include "paswdia.h"
 #include "paswsettings.h"
@@ -14,8 +15,10 @@
 
 #include <utility>
 
-auxDialogs::auxDialogs(ownCam &owner)
-    : owner(owner)
+auxDialogs::auxDialogs(installation &state, auxDialogsHost &host, QWidget &dialogParent)
+    : state(state)
+    , host(host)
+    , parent(dialogParent)
 {
 }
 
@@ -25,7 +28,7 @@ void auxDialogs::createPasswordPrompt()
 {
     protection.load();
     if (!prompt)
-        prompt = new pasw1Dia(protection, owner.settings.FaVers, &owner);
+        prompt = new pasw1Dia(protection, state.settings().FaVers, &parent);
 }
 
 void auxDialogs::askViewerPassword(int purpose)
@@ -35,7 +38,7 @@ void auxDialogs::askViewerPassword(int purpose)
 
 void auxDialogs::openSettings()
 {
-    if (owner.settingsDialog->isVisible()) {
+    if (host.settingsDialog()->isVisible()) {
         showSettingsDialog();
         return;
     }
@@ -80,10 +83,7 @@ void auxDialogs::finishPrompt(bool accepted)
     switch (purpose) {
     case pasw1Dia::showNormal:
     case pasw1Dia::showMaximised:
-        if (accepted)
-            owner.popup.viewerPasswordAccepted(purpose == pasw1Dia::showMaximised);
-        else
-            owner.popup.viewerPasswordCancelled();
+        host.viewerPasswordAnswered(purpose == pasw1Dia::showMaximised, accepted);
         break;
     case pasw1Dia::openSettings:
         if (accepted)
@@ -97,7 +97,7 @@ void auxDialogs::finishPrompt(bool accepted)
 
 void auxDialogs::serveGuardRequests()
 {
-    settingsRequests &requests = owner.requests;
+    settingsRequests &requests = state.requests();
     if (std::exchange(requests.changeViewerPassword, false))
         changePassword(accessProtection::viewerMode);
     if (std::exchange(requests.changeSettingsPassword, false))
@@ -111,7 +111,7 @@ void auxDialogs::serveGuardRequests()
 // Switching a guard on or off both need that guard's password; without it the box goes back.
 void auxDialogs::takeGuardAnswer(int mode, bool accepted)
 {
-    EinstDia *dialog = owner.settingsDialog;
+    EinstDia *dialog = host.settingsDialog();
     if (accepted) {
         bool &guard = mode == accessProtection::viewerMode ? protection.protectViewer : protection.protectSetting;
         const bool before = guard;
@@ -129,7 +129,7 @@ void auxDialogs::takeGuardAnswer(int mode, bool accepted)
 
 void auxDialogs::showSettingsDialog()
 {
-    EinstDia *dialog = owner.settingsDialog;
+    EinstDia *dialog = host.settingsDialog();
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
@@ -138,7 +138,7 @@ void auxDialogs::showSettingsDialog()
 paswSettings *auxDialogs::changePassword(int mode)
 {
     if (!change)
-        change = new paswSettings(protection, owner.settings.FaVers, &owner);
+        change = new paswSettings(protection, state.settings().FaVers, &parent);
     change->start(mode);
     return change;
 }
@@ -148,8 +148,8 @@ paswSettings *auxDialogs::changePassword(int mode)
 void auxDialogs::setLanguageDialog(spracheDia *dialog)
 {
     language = dialog;
-    QObject::connect(language, &spracheDia::languageChosen, &owner,
-                     [this](int value) { owner.settings.language = value; });
+    QObject::connect(language, &spracheDia::languageChosen, &parent,
+                     [this](int value) { state.settings().language = value; });
 }
 
 void auxDialogs::showLanguageDialog()
@@ -166,7 +166,7 @@ bool auxDialogs::takeLanguageChange()
 void auxDialogs::applyStoredLanguage()
 {
     if (language)
-        language->apply(owner.settings.language);
+        language->apply(state.settings().language);
 }
 
 // ---------------------------------------------------------------- camera login
@@ -174,7 +174,7 @@ void auxDialogs::applyStoredLanguage()
 void auxDialogs::fillLoginPrompt(camData *camera)
 {
     if (!login) {
-        login = new paswDia(owner.settings.FaVers, &owner);
+        login = new paswDia(state.settings().FaVers, &parent);
         QObject::connect(login, &QDialog::accepted, login, [this] { loginReply = loginAnswer::accepted; });
         QObject::connect(login, &QDialog::rejected, login, [this] { loginReply = loginAnswer::rejected; });
     }
@@ -185,7 +185,7 @@ void auxDialogs::fillLoginPrompt(camData *camera)
 
 bool auxDialogs::doorCallActive() const
 {
-    for (const camData *cam : owner.cameras) {
+    for (const camData *cam : state.cameras()) {
         if (cam->popupRequest || cam->showRequest || cam->input1Copy || cam->input2Copy
             || cam->camModule.status.popupRequest || cam->sipModuleRec.status.popupRequest
             || cam->sipModuleRec.status.callForced)
@@ -200,7 +200,7 @@ void auxDialogs::serveLoginPrompt()
         takeLoginAnswer();
         return;
     }
-    for (camData *cam : owner.cameras) {
+    for (camData *cam : state.cameras()) {
         if (cam->authRefusals >= 2 && !loginDeclined.contains(cam)) {
             askLogin(cam);
             return;
@@ -229,7 +229,7 @@ void auxDialogs::takeLoginAnswer()
         cam->camModule.CAM_Password = login->password();
         cam->authRefusals = 0;
         cam->abortStream();
-        owner.Start_CAM(cam);
+        host.startCam(cam);
         break;
     case loginAnswer::rejected:
         loginFor = nullptr;
@@ -247,13 +247,13 @@ void auxDialogs::takeLoginAnswer()
 
 void auxDialogs::serveStatisticsRequest()
 {
-    if (!owner.requests.openStatistics)
+    if (!state.requests().openStatistics)
         return;
-    owner.requests.openStatistics = false;
+    state.requests().openStatistics = false;
     if (!stats)
-        stats = new service(&owner);
+        stats = new service(&parent);
     if (!stats->isVisible())
-        stats->prepare(owner.cameras, QTime::currentTime());
+        stats->prepare(state.cameras(), QTime::currentTime());
     stats->show();
     stats->raise();
 }
@@ -263,14 +263,14 @@ void auxDialogs::refreshStatistics(int msCounter, bool periodClosed)
     if (!stats || !stats->isVisible())
         return;
     if (periodClosed || (msCounter != 0 && msCounter % 1000 != 0))
-        stats->refresh(owner.cameras);
+        stats->refresh(state.cameras());
 }
 
 void auxDialogs::showDoorInfo(qint64 elapsedMs)
 {
     if (!stats || !stats->isVisible())
         return;
-    const int door = owner.cameras.isEmpty() ? 0 : owner.cameras.first()->camModule.CAM_tuer;
+    const int door = state.cameras().isEmpty() ? 0 : state.cameras().first()->camModule.CAM_tuer;
     stats->setInfo(service::infoLine(door, elapsedMs / 1000));
 }
 

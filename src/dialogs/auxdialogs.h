@@ -5,8 +5,10 @@
 #include <QSet>
 #include <QtGlobal>
 
+class QWidget;
+class auxDialogsHost;
 class camData;
-class ownCam;
+class installation;
 class pasw1Dia;
 class paswDia;
 class paswSettings;
@@ -18,7 +20,7 @@ class spracheDia;
 // The dialogs are children of the main window; this object only keeps track of them.
 class auxDialogs {
 public:
-    explicit auxDialogs(ownCam &owner);
+    auxDialogs(installation &state, auxDialogsHost &host, QWidget &dialogParent);
 
     // The protection record; later handed to whoever edits the guards.
     accessProtection protection;
@@ -73,7 +75,9 @@ private:
     void askLogin(camData *camera);
     void takeLoginAnswer();
 
-    ownCam &owner;
+    installation &state;
+    auxDialogsHost &host;
+    QWidget &parent;
     pasw1Dia *prompt = nullptr;
     paswSettings *change = nullptr;
     spracheDia *language = nullptr;

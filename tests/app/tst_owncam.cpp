@@ -73,14 +73,14 @@ void tst_ownCam::modulesLoaded()
     }
     f.writeText(text);
     auto viewer = f.start();
-    QCOMPARE(viewer->cameras.size(), cameras);
-    QCOMPARE(viewer->currentCam == nullptr, cameras == 0);
+    QCOMPARE(viewer->state().cameras().size(), cameras);
+    QCOMPARE(viewer->state().currentCamera() == nullptr, cameras == 0);
     if (cameras > 0)
-        QCOMPARE(viewer->currentCam, viewer->cameras.last());
+        QCOMPARE(viewer->state().currentCamera(), viewer->state().cameras().last());
 
     // With no camera the first-tick start-up waits: no log file is opened.
     viewerFixture::tick(*viewer, 2);
-    QCOMPARE(viewer->firstTick, cameras == 0);
+    QCOMPARE(viewer->ticks().firstTick, cameras == 0);
 }
 
 void tst_ownCam::addressRule_data()
@@ -108,7 +108,7 @@ void tst_ownCam::addressRule()
                                "URL=%2\nsipName=S\nSIP_IP=127.0.1.2\nCAMautoSaveEn=1\n")
                     .arg(ip, url));
     auto viewer = f.start();
-    camData *cam = viewer->cameras.first();
+    camData *cam = viewer->state().cameras().first();
     QCOMPARE(cam->streamUrl, streamUrl);
     QCOMPARE(cam->camModule.addressText(), address);
     QVERIFY(cam->camModule.IP.isEmpty() || cam->camModule.URL.isEmpty());
@@ -124,8 +124,8 @@ void tst_ownCam::unreadableIni()
     const QString written = f.readIni();
     QFile::setPermissions(f.iniPath(), QFileDevice::WriteOwner);
     auto viewer = f.start();
-    QCOMPARE(viewer->cameras.size(), 1);
-    QCOMPARE(viewer->cameras.first()->camModule.camName, QStringLiteral("DX-CAM Default"));
+    QCOMPARE(viewer->state().cameras().size(), 1);
+    QCOMPARE(viewer->state().cameras().first()->camModule.camName, QStringLiteral("DX-CAM Default"));
     const QList<QMessageBox *> boxes = viewer->findChildren<QMessageBox *>();
     QCOMPARE(boxes.size(), 1);
     QVERIFY(boxes.first()->isVisible() && !boxes.first()->isModal());
@@ -148,7 +148,7 @@ void tst_ownCam::incompleteSectionKept()
     f.writeText(f.readIni().replace(viewerFixture::moduleSection(1), broken));
     {
         auto viewer = f.start();
-        QCOMPARE(viewer->cameras.size(), 1);
+        QCOMPARE(viewer->state().cameras().size(), 1);
         viewer->Raus();
     }
     const QString saved = f.readIni();
@@ -174,7 +174,7 @@ void tst_ownCam::edition()
     auto viewer = f.start();
     QCOMPARE(viewer->windowTitle(), title);
     QVERIFY(!viewer->windowIcon().isNull());
-    QCOMPARE(viewer->trayNotice()->windowTitle(), title);
+    QCOMPARE(viewer->tray().notice()->windowTitle(), title);
 }
 
 void tst_ownCam::trayMenu()
@@ -183,11 +183,11 @@ void tst_ownCam::trayMenu()
     f.writeIni(1);
     auto viewer = f.start();
     QStringList entries;
-    for (const QAction *action : viewer->trayMenu()->actions())
+    for (const QAction *action : viewer->tray().menu()->actions())
         entries.append(action->isSeparator() ? QStringLiteral("-") : action->text());
     QCOMPARE(entries, (QStringList{"Mi&nimieren", "Ma&ximieren", "&Wiederherstellen", "-", "&Sprache",
                                    "&Einstellungen", "-", "&Beenden"}));
-    QCOMPARE(viewer->trayNotice()->text(),
+    QCOMPARE(viewer->tray().notice()->text(),
              QStringLiteral("Das Programm bleibt im 'System Tray' aktiv. Zum Verlassen \n"
                             "wählen Sie bitte im System Tray Menü den Eintrag <Beenden>."));
 }
@@ -200,7 +200,7 @@ void tst_ownCam::geometryRoundTrip()
         auto viewer = f.start();
         viewer->show();
         QVERIFY(QTest::qWaitForWindowExposed(viewer.get()));
-        QTRY_VERIFY(!viewer->startupPending && !viewer->firstTick);
+        QTRY_VERIFY(!viewer->ticks().startupPending && !viewer->ticks().firstTick);
         viewer->Raus();
     }
     const QString written = f.readIni();
@@ -226,17 +226,17 @@ void tst_ownCam::captionSizeAtStart()
     viewerFixture f;
     f.writeIni(1, stored);
     auto viewer = f.start();
-    QCOMPARE(viewer->overlayPixelSize, pixelSize);
+    QCOMPARE(viewer->state().overlayPixelSize(), pixelSize);
 
     // Chosen in the settings dialog, the size is the one drawn after the next start.
-    auto *sizes = viewer->settingsDialog->findChild<QComboBox *>(QStringLiteral("schrifftGroseCB"));
+    auto *sizes = viewer->settingsDialog()->findChild<QComboBox *>(QStringLiteral("schrifftGroseCB"));
     const int other = pixelSize == 15 ? 0 : 1;
     sizes->setCurrentIndex(other);
-    QCOMPARE(viewer->overlayPixelSize, other == 0 ? 10 : 15);
+    QCOMPARE(viewer->state().overlayPixelSize(), other == 0 ? 10 : 15);
     viewer->Raus();
     viewer.reset();
     viewer = f.start();
-    QCOMPARE(viewer->overlayPixelSize, other == 0 ? 10 : 15);
+    QCOMPARE(viewer->state().overlayPixelSize(), other == 0 ? 10 : 15);
 }
 
 void tst_ownCam::resizeRepeatCounter()
@@ -250,14 +250,14 @@ void tst_ownCam::resizeRepeatCounter()
 
     // A change always relayouts and restarts the count of unchanged events.
     viewer->move(at + QPoint(5, 0));
-    QTRY_COMPARE(viewer->resizeRepeat, 0);
-    const int before = viewer->relayoutCount;
+    QTRY_COMPARE(viewer->rules().repeatCount(), 0);
+    const int before = viewer->rules().relayoutCount();
     for (int i = 0; i < 22; ++i) {
         QMoveEvent event(viewer->pos(), viewer->pos());
         QCoreApplication::sendEvent(viewer.get(), &event);
     }
-    QCOMPARE(viewer->relayoutCount, before + 21);
-    QCOMPARE(viewer->resizeRepeat, 100);
+    QCOMPARE(viewer->rules().relayoutCount(), before + 21);
+    QCOMPARE(viewer->rules().repeatCount(), 100);
 }
 
 void tst_ownCam::closeWindow_data()
@@ -288,10 +288,10 @@ void tst_ownCam::closeWindow()
     QCOMPARE(QFile::exists(f.iniPath()), !trayAtClose);
     if (trayAtClose) {
         // The tray icon is shown, so the notice tells how to leave; the timer keeps working.
-        QVERIFY(viewer->hasTrayIcon());
-        QVERIFY(viewer->trayNotice()->isVisible());
-        const int counted = viewer->msCounter;
-        QTRY_VERIFY(viewer->msCounter > counted);
+        QVERIFY(viewer->tray().hasIcon());
+        QVERIFY(viewer->tray().notice()->isVisible());
+        const int counted = viewer->ticks().msCounter;
+        QTRY_VERIFY(viewer->ticks().msCounter > counted);
     }
 }
 
@@ -328,11 +328,11 @@ void tst_ownCam::hideRequestWinsOverShow()
     f.writeIni(1);
     auto viewer = f.start();
     viewer->show();
-    viewer->requests.hideMainWindow = true;
-    viewer->requests.showMainWindow = true;
+    viewer->state().requests().hideMainWindow = true;
+    viewer->state().requests().showMainWindow = true;
     viewerFixture::tick(*viewer);
     QVERIFY(viewer->isHidden());
-    QVERIFY(!viewer->requests.showMainWindow);
+    QVERIFY(!viewer->state().requests().showMainWindow);
 }
 
 void tst_ownCam::busyTickOnlyCounts()
@@ -340,13 +340,13 @@ void tst_ownCam::busyTickOnlyCounts()
     viewerFixture f;
     f.writeIni(1);
     auto viewer = f.start();
-    viewer->timerBusy = 1;
-    viewer->requests.hideMainWindow = true;
-    const int counted = viewer->msCounter;
+    viewer->ticks().timerBusy = 1;
+    viewer->state().requests().hideMainWindow = true;
+    const int counted = viewer->ticks().msCounter;
     viewerFixture::tick(*viewer);
-    QCOMPARE(viewer->msCounter, counted + 40);
-    QVERIFY(viewer->requests.hideMainWindow);
-    QVERIFY(viewer->firstTick);
+    QCOMPARE(viewer->ticks().msCounter, counted + 40);
+    QVERIFY(viewer->state().requests().hideMainWindow);
+    QVERIFY(viewer->ticks().firstTick);
 }
 
 namespace {
@@ -392,14 +392,14 @@ void tst_ownCam::logFile()
         old.write("left from the last run\n");
     }
     auto viewer = f.start(true, logOn);
-    QCOMPARE(viewer->cameras.size(), 1);
+    QCOMPARE(viewer->state().cameras().size(), 1);
     viewer->show();
-    QTRY_VERIFY(!viewer->firstTick);
+    QTRY_VERIFY(!viewer->ticks().firstTick);
     // Opened anew by the first tick; the next tick may already have written to it.
     QFile log(f.logPath());
     QVERIFY(log.open(QIODevice::ReadOnly));
     QVERIFY(!log.readAll().contains("left from the last run"));
-    QTRY_VERIFY(viewer->cameras.first()->framesExtracted > 3);
+    QTRY_VERIFY(viewer->state().cameras().first()->framesExtracted > 3);
     viewerFixture::tick(*viewer, 3);
     QCOMPARE(QFileInfo(f.logPath()).size() > 0, logOn);
 }

@@ -51,7 +51,7 @@ void tst_ownGraphScene::startViewer(int cameras, const QString &window)
     viewer->show();
     QVERIFY(QTest::qWaitForWindowExposed(viewer.get()));
     viewerFixture::tick(*viewer, 3);
-    QVERIFY(!viewer->firstTick && !viewer->startupPending);
+    QVERIFY(!viewer->ticks().firstTick && !viewer->ticks().startupPending);
 }
 
 void tst_ownGraphScene::click(Qt::MouseButton button, QEvent::Type type, const QPointF &at)
@@ -71,7 +71,7 @@ void tst_ownGraphScene::rightDrag(const QPointF &from, const QPointF &to)
 QStringList tst_ownGraphScene::order() const
 {
     QStringList names;
-    for (const camData *cam : viewer->cameras)
+    for (const camData *cam : viewer->state().cameras())
         names.append(cam->camModule.camName.mid(4));
     return names;
 }
@@ -79,16 +79,16 @@ QStringList tst_ownGraphScene::order() const
 void tst_ownGraphScene::tilesOfFiveCamerasInTwoByTwo()
 {
     startViewer(5);
-    QCOMPARE(viewer->settings.width, 640.0);
-    QCOMPARE(viewer->cameras[1]->tileRect(), QRectF(320, 0, 320, 240));
-    QCOMPARE(viewer->cameras[3]->tileRect(), QRectF(320, 240, 320, 240));
+    QCOMPARE(viewer->state().settings().width, 640.0);
+    QCOMPARE(viewer->state().cameras()[1]->tileRect(), QRectF(320, 0, 320, 240));
+    QCOMPARE(viewer->state().cameras()[3]->tileRect(), QRectF(320, 240, 320, 240));
     // The fifth camera lies below the visible area.
-    QCOMPARE(viewer->cameras[4]->tileRect(), QRectF(0, 480, 320, 240));
-    QCOMPARE(viewer->tileAt(QPointF(330, 10)), 1);
-    QCOMPARE(viewer->tileAt(QPointF(10, 250)), 2);
-    QCOMPARE(viewer->tileAt(QPointF(-5, 10)), -1);
+    QCOMPARE(viewer->state().cameras()[4]->tileRect(), QRectF(0, 480, 320, 240));
+    QCOMPARE(viewer->state().tileAt(QPointF(330, 10)), 1);
+    QCOMPARE(viewer->state().tileAt(QPointF(10, 250)), 2);
+    QCOMPARE(viewer->state().tileAt(QPointF(-5, 10)), -1);
     viewerFixture::tick(*viewer);
-    QCOMPARE(viewer->cameras[3]->item()->pos(), QPointF(320, 240));
+    QCOMPARE(viewer->state().cameras()[3]->item()->pos(), QPointF(320, 240));
 }
 
 void tst_ownGraphScene::gridAfterStoredSingleView_data()
@@ -112,19 +112,19 @@ void tst_ownGraphScene::gridAfterStoredSingleView()
     if (!startHidden)
         QVERIFY(QTest::qWaitForWindowExposed(viewer.get()));
     viewerFixture::tick(*viewer, 4);
-    QVERIFY(!viewer->startupPending);
+    QVERIFY(!viewer->ticks().startupPending);
     QCOMPARE(viewer->isHidden(), startHidden);
     if (startHidden) {
         viewer->showMainWindow();
         QVERIFY(QTest::qWaitForWindowExposed(viewer.get()));
     }
     viewerFixture::tick(*viewer);
-    QCOMPARE(viewer->settings.dispForm, 2);
+    QCOMPARE(viewer->state().settings().dispForm, 2);
     const QList<QPointF> corners{{0, 0}, {320, 0}, {0, 240}, {320, 240}};
     for (int i = 0; i < 4; ++i) {
-        QCOMPARE(viewer->cameras[i]->tileRect(), QRectF(corners[i], QSizeF(320, 240)));
-        QCOMPARE(viewer->cameras[i]->item()->pos(), corners[i]);
-        QVERIFY(viewer->cameras[i]->item()->isVisible());
+        QCOMPARE(viewer->state().cameras()[i]->tileRect(), QRectF(corners[i], QSizeF(320, 240)));
+        QCOMPARE(viewer->state().cameras()[i]->item()->pos(), corners[i]);
+        QVERIFY(viewer->state().cameras()[i]->item()->isVisible());
     }
 }
 
@@ -159,7 +159,7 @@ void tst_ownGraphScene::drag()
     // The configuration in memory follows the new order.
     QStringList seen;
     QStringList sections;
-    for (const auto &entry : viewer->ini.entries()) {
+    for (const auto &entry : viewer->state().ini().entries()) {
         if (!entry.section.startsWith(QLatin1String("Cam ")) || seen.contains(entry.section))
             continue;
         seen.append(entry.section);
@@ -183,16 +183,16 @@ void tst_ownGraphScene::rightClickTogglesMaximised()
 void tst_ownGraphScene::leftClickSelectsThenOpensPanel()
 {
     startViewer(3);
-    QCOMPARE(viewer->currentIndex, 2);
+    QCOMPARE(viewer->state().currentIndex(), 2);
     click(Qt::LeftButton, QEvent::GraphicsSceneMouseRelease, QPointF(330, 10));
-    QCOMPARE(viewer->currentIndex, 1);
+    QCOMPARE(viewer->state().currentIndex(), 1);
     QVERIFY(viewer->scene()->currentChanged);
-    QVERIFY(!viewer->leftClickRequest);
+    QVERIFY(!viewer->state().shellRequests().leftClick);
     viewerFixture::tick(*viewer);
     QVERIFY(!viewer->panel()->isVisible());
 
     click(Qt::LeftButton, QEvent::GraphicsSceneMouseRelease, QPointF(330, 10));
-    QVERIFY(viewer->leftClickRequest);
+    QVERIFY(viewer->state().shellRequests().leftClick);
     viewerFixture::tick(*viewer);
     QVERIFY(viewer->panel()->isVisible());
     QCOMPARE(viewer->panel()->windowTitle(), QStringLiteral("Cam 1"));
@@ -202,25 +202,25 @@ void tst_ownGraphScene::leftClickSelectsThenOpensPanel()
     viewerFixture::tick(*viewer);
     QVERIFY(!viewer->panel()->isVisible());
     click(Qt::LeftButton, QEvent::GraphicsSceneMouseRelease, QPointF(700, 700));
-    QCOMPARE(viewer->currentIndex, 1);
-    QVERIFY(viewer->leftClickRequest);
+    QCOMPARE(viewer->state().currentIndex(), 1);
+    QVERIFY(viewer->state().shellRequests().leftClick);
 }
 
 void tst_ownGraphScene::viewToggle()
 {
     startViewer(3);
-    viewer->viewToggleRequest = true;
+    viewer->state().shellRequests().viewToggle = true;
     viewerFixture::tick(*viewer);
-    QCOMPARE(viewer->settings.dispForm, 0);
-    QVERIFY(viewer->currentCam->item()->isVisible());
-    QVERIFY(!viewer->cameras[0]->item()->isVisible());
-    QCOMPARE(viewer->currentCam->tileRect(), QRectF(0, 0, 640, 480));
+    QCOMPARE(viewer->state().settings().dispForm, 0);
+    QVERIFY(viewer->state().currentCamera()->item()->isVisible());
+    QVERIFY(!viewer->state().cameras()[0]->item()->isVisible());
+    QCOMPARE(viewer->state().currentCamera()->tileRect(), QRectF(0, 0, 640, 480));
 
-    viewer->viewToggleRequest = true;
+    viewer->state().shellRequests().viewToggle = true;
     viewerFixture::tick(*viewer);
-    QCOMPARE(viewer->settings.dispForm, 2);
-    QVERIFY(viewer->cameras[0]->item()->isVisible());
-    QCOMPARE(viewer->currentCam->tileRect(), QRectF(0, 240, 320, 240));
+    QCOMPARE(viewer->state().settings().dispForm, 2);
+    QVERIFY(viewer->state().cameras()[0]->item()->isVisible());
+    QCOMPARE(viewer->state().currentCamera()->tileRect(), QRectF(0, 240, 320, 240));
 }
 
 void tst_ownGraphScene::geometryRestoredOnThirdTick()
@@ -231,12 +231,12 @@ void tst_ownGraphScene::geometryRestoredOnThirdTick()
     viewer = fixture->start();
     viewer->show();  // no event loop from here on: only the test's ticks count
     viewerFixture::tick(*viewer);  // the first tick lays the grid out
-    QCOMPARE(viewer->geometryRestoreCounter, 1);
+    QCOMPARE(viewer->rules().restoreCounter(), 1);
     viewerFixture::tick(*viewer, 2);
     QVERIFY(viewer->geometry().height() != 490);
     viewerFixture::tick(*viewer);
     QCOMPARE(viewer->geometry().size(), QSize(650, 490));
-    QCOMPARE(viewer->geometryRestoreCounter, 0);
+    QCOMPARE(viewer->rules().restoreCounter(), 0);
 }
 
 QTEST_MAIN(tst_ownGraphScene)

@@ -67,7 +67,7 @@ void tst_ownPopWin::startViewer(const QString &window, const QString &system, co
                            cameraUrl.isEmpty() ? QStringLiteral("IP=127.0.0.3\n") : QStringLiteral("URL=%1\n").arg(cameraUrl)));
     viewer = fixture->start();
     viewer->show();
-    QTRY_VERIFY(!viewer->firstTick && !viewer->startupPending);
+    QTRY_VERIFY(!viewer->ticks().firstTick && !viewer->ticks().startupPending);
 }
 
 void tst_ownPopWin::call(int module)
@@ -104,12 +104,12 @@ void tst_ownPopWin::callShowsPopupWindow()
     popupOneWin *popup = viewer->popupWindow();
     QVERIFY(popup->isHidden());
     // Stopped for a while: its silence count has run on to just before the stall time.
-    viewer->cameras[1]->noDataMs = 4990;
+    viewer->state().cameras()[1]->noDataMs = 4990;
 
     call(1);
     QTRY_VERIFY(popup->isVisible());
-    QCOMPARE(viewer->currentCam, viewer->cameras[1]);
-    QCOMPARE(popup->currentCamera(), viewer->cameras[1]);
+    QCOMPARE(viewer->state().currentCamera(), viewer->state().cameras()[1]);
+    QCOMPARE(popup->currentCamera(), viewer->state().cameras()[1]);
     QCOMPARE(popup->tabCount(), 1);
     QCOMPARE(tabBar()->tabText(0), QStringLiteral("Cam 1"));
     // Live at once, not only after the stall handling has restarted the stream (5 s and more).
@@ -121,8 +121,8 @@ void tst_ownPopWin::callShowsPopupWindow()
     QUdpSocket station;
     QVERIFY(station.bind(QHostAddress(QStringLiteral("127.0.1.3")), 0));
     station.writeDatagram("3#0A@\r\n", QHostAddress::LocalHost, sipPort);
-    QTRY_VERIFY(!viewer->cameras[1]->popupRequest);
-    viewer->requests.expireNow = true;
+    QTRY_VERIFY(!viewer->state().cameras()[1]->popupRequest);
+    viewer->state().requests().expireNow = true;
     QTRY_VERIFY(popup->isHidden());
     QCOMPARE(popup->tabCount(), 0);
     QVERIFY(viewer->isHidden());
@@ -134,31 +134,31 @@ void tst_ownPopWin::tabChoiceMakesCameraCurrent()
     QTRY_VERIFY(viewer->isHidden());
     popupOneWin *popup = viewer->popupWindow();
     // Two calls seen by one tick: each camera gets its tab, the last in list order is current.
-    viewer->timerBusy = 1;
+    viewer->ticks().timerBusy = 1;
     call(0);
     call(1);
-    QTRY_VERIFY(viewer->cameras[0]->sipModuleRec.status.popupRequest
-                && viewer->cameras[1]->sipModuleRec.status.popupRequest);
-    viewer->timerBusy = 0;
+    QTRY_VERIFY(viewer->state().cameras()[0]->sipModuleRec.status.popupRequest
+                && viewer->state().cameras()[1]->sipModuleRec.status.popupRequest);
+    viewer->ticks().timerBusy = 0;
     QTRY_VERIFY(popup->isVisible());
     QCOMPARE(popup->tabCount(), 2);
-    QTRY_COMPARE(viewer->currentCam, viewer->cameras[1]);
+    QTRY_COMPARE(viewer->state().currentCamera(), viewer->state().cameras()[1]);
     QCOMPARE(tabBar()->currentIndex(), 1);
 
     QTest::mouseClick(tabBar(), Qt::LeftButton, {}, tabBar()->tabRect(0).center());
-    QTRY_COMPARE(viewer->currentCam, viewer->cameras[0]);
-    QTRY_COMPARE(popup->currentCamera(), viewer->cameras[0]);
+    QTRY_COMPARE(viewer->state().currentCamera(), viewer->state().cameras()[0]);
+    QTRY_COMPARE(popup->currentCamera(), viewer->state().cameras()[0]);
     QCOMPARE(tabBar()->currentIndex(), 0);
 
     // The frame follows the main window's frame rule; the picture area stays, the window stays up.
-    viewer->settings.BildRahmeEin = false;
-    viewer->requests.refreshWindowFlags = true;
+    viewer->state().settings().BildRahmeEin = false;
+    viewer->state().requests().refreshWindowFlags = true;
     QTRY_VERIFY(popup->windowFlags().testFlag(Qt::FramelessWindowHint));
     QTRY_COMPARE(popup->size(), QSize(400, 300));
     QVERIFY(popup->isVisible());
 
     // Popups switched off: the window goes at once.
-    viewer->settings.OwnPopWin = false;
+    viewer->state().settings().OwnPopWin = false;
     QTRY_VERIFY(popup->isHidden());
 }
 
@@ -179,9 +179,9 @@ void tst_ownPopWin::doorFrameForPanelCamera()
     QVERIFY(station0.bind(QHostAddress(QStringLiteral("127.0.1.2")), controlPort));
     QVERIFY(station1.bind(QHostAddress(QStringLiteral("127.0.1.3")), controlPort));
     startViewer(QStringLiteral("Autohide=0\npop_Alle=1\n"), QStringLiteral("RemoteCtrl=1\n"));
-    viewer->requests.selectCameraIndex = 0;
+    viewer->state().requests().selectCameraIndex = 0;
     popupOneWin *popup = viewer->popupWindow();
-    QTRY_VERIFY(viewer->isVisible() && popup->isVisible() && popup->currentCamera() == viewer->cameras[0]);
+    QTRY_VERIFY(viewer->isVisible() && popup->isVisible() && popup->currentCamera() == viewer->state().cameras()[0]);
 
     camHandel *panel = popupPanel ? popup->panel() : viewer->panel();
     if (popupPanel) {
@@ -189,19 +189,19 @@ void tst_ownPopWin::doorFrameForPanelCamera()
     } else {
         QGraphicsSceneMouseEvent click(QEvent::GraphicsSceneMouseRelease);
         click.setButton(Qt::LeftButton);
-        click.setScenePos(viewer->cameras[0]->tileRect().center());
+        click.setScenePos(viewer->state().cameras()[0]->tileRect().center());
         QCoreApplication::sendEvent(viewer->scene(), &click);
     }
     QTRY_VERIFY(panel->isVisible());
 
     // No tick between the press and the call's arrival.
-    viewer->timerBusy = 1;
+    viewer->ticks().timerBusy = 1;
     panel->findChild<QPushButton *>(QStringLiteral("TuerOfnenPB"))->click();
     call(1);
-    QTRY_VERIFY(viewer->cameras[1]->sipModuleRec.status.popupRequest);
-    viewer->timerBusy = 0;
+    QTRY_VERIFY(viewer->state().cameras()[1]->sipModuleRec.status.popupRequest);
+    viewer->ticks().timerBusy = 0;
     QTRY_VERIFY(station0.hasPendingDatagrams());
-    QCOMPARE(viewer->currentCam, viewer->cameras[1]);
+    QCOMPARE(viewer->state().currentCamera(), viewer->state().cameras()[1]);
     QVERIFY(station0.receiveDatagram().data().startsWith("BSREM"));
     viewerFixture::tick(*viewer, 5);
     QVERIFY(!station1.hasPendingDatagrams());

@@ -66,7 +66,7 @@ void tst_popupControl::startViewer(int modules, const QString &window, const QSt
     fixture->writeIni(modules, window, system, module + ports);
     viewer = fixture->start();
     viewer->show();
-    QTRY_VERIFY(!viewer->firstTick && !viewer->startupPending);
+    QTRY_VERIFY(!viewer->ticks().firstTick && !viewer->ticks().startupPending);
 }
 
 void tst_popupControl::send(const QString &from, quint16 port, const QByteArray &datagram)
@@ -103,19 +103,19 @@ void tst_popupControl::doorCallPopsUpAndHidesAfterTimeout()
 {
     startViewer(2, QStringLiteral("Autohide=1\nTimeout=1\nAuto_Popup=1\n"), QStringLiteral("HideStartEn=1\n"));
     QTRY_VERIFY(viewer->isHidden());
-    camData *called = viewer->cameras[1];
+    camData *called = viewer->state().cameras()[1];
 
     send(QStringLiteral("127.0.1.3"), sipPort, "3#07@100\r\n");
     QTRY_VERIFY(viewer->isVisible());
     QTRY_VERIFY(called->running);  // the popup starts every stream
     QTRY_VERIFY(called->caption().contains(QLatin1String("Eingehender Ruf von Cam 1")));
-    QVERIFY(!viewer->cameras[0]->caption().contains(QLatin1String("Eingehender")));
+    QVERIFY(!viewer->state().cameras()[0]->caption().contains(QLatin1String("Eingehender")));
 
     // The call holds the window, even at an expired time-out; its end lets the time-out run from
     // the last tick that saw the call, so the clock starts before this one.
     QElapsedTimer sinceEnd;
     sinceEnd.start();
-    viewer->requests.expireNow = true;
+    viewer->state().requests().expireNow = true;
     viewerFixture::tick(*viewer);
     QVERIFY(viewer->isVisible());
     send(QStringLiteral("127.0.1.3"), sipPort, "3#0A@\r\n");
@@ -147,7 +147,7 @@ void tst_popupControl::soundWithoutAudioDeviceCarriesOn()
     QTRY_VERIFY(viewer->isHidden());
     send(QStringLiteral("127.0.1.2"), sipPort, "3#07@100\r\n");
     QTRY_VERIFY(viewer->isVisible());
-    QVERIFY(!viewer->cameras[0]->soundRequest);
+    QVERIFY(!viewer->state().cameras()[0]->soundRequest);
     viewerFixture::tick(*viewer, 3);
     QVERIFY(viewer->isVisible());
 }
@@ -181,7 +181,7 @@ void tst_popupControl::edgeModeTrayShowKeepsDoorCall()
     startViewer(1, QStringLiteral("Autohide=1\nFlanke=1\nTimeout=100\nAuto_Popup=1\n"),
                 QStringLiteral("HideStartEn=1\n"));
     QTRY_VERIFY(viewer->isHidden());
-    camData *cam = viewer->cameras.first();
+    camData *cam = viewer->state().cameras().first();
     moduleStatus &sip = cam->sipModuleRec.status;
     sip.popupRequest = sip.statusEvent = sip.callForced = sip.callActive = true;  // as a call sets them
     if (maximise)
@@ -200,11 +200,11 @@ void tst_popupControl::autoPopupOffDiscardsShowRequests()
     startViewer(1, QStringLiteral("Autohide=1\nTimeout=100\nAuto_Popup=0\n"), QStringLiteral("HideStartEn=1\n"));
     QTRY_VERIFY(viewer->isHidden());
     send(QStringLiteral("127.0.1.2"), sipPort, "3#07@100\r\n");
-    QTRY_VERIFY(viewer->cameras[0]->sipModuleRec.status.callForced);
+    QTRY_VERIFY(viewer->state().cameras()[0]->sipModuleRec.status.callForced);
     viewerFixture::tick(*viewer, 3);
     QVERIFY(viewer->isHidden());
-    QVERIFY(!viewer->cameras[0]->showRequest);
-    QVERIFY(!viewer->cameras[0]->soundRequest);
+    QVERIFY(!viewer->state().cameras()[0]->showRequest);
+    QVERIFY(!viewer->state().cameras()[0]->soundRequest);
 }
 
 void tst_popupControl::singlePictureOfCallingCamera()
@@ -212,11 +212,11 @@ void tst_popupControl::singlePictureOfCallingCamera()
     startViewer(3, QStringLiteral("Autohide=1\nTimeout=100\nAuto_Popup=1\neinzelBild=1\n"),
                 QStringLiteral("HideStartEn=1\n"));
     QTRY_VERIFY(viewer->isHidden());
-    QCOMPARE(viewer->currentIndex, 2);
+    QCOMPARE(viewer->state().currentIndex(), 2);
     send(QStringLiteral("127.0.1.3"), sipPort, "3#07@100\r\n");
     QTRY_VERIFY(viewer->isVisible());
-    QTRY_COMPARE(viewer->settings.dispForm, 0);
-    QCOMPARE(viewer->currentIndex, 1);
+    QTRY_COMPARE(viewer->state().settings().dispForm, 0);
+    QCOMPARE(viewer->state().currentIndex(), 1);
 }
 
 void tst_popupControl::minimiseArmsHide()
@@ -224,17 +224,17 @@ void tst_popupControl::minimiseArmsHide()
     startViewer(1, QStringLiteral("Autohide=0\nAuto_Popup=1\n"));
     viewerFixture::tick(*viewer, 3);
     viewer->ShowNormGrWin();
-    QVERIFY(viewer->popup.userShown);
+    QVERIFY(viewer->popup().userShown);
     viewer->HideGrWin();
-    QVERIFY(viewer->popup.hideArmed);
-    QVERIFY(viewer->requests.stopCameras);
+    QVERIFY(viewer->popup().hideArmed);
+    QVERIFY(viewer->state().requests().stopCameras);
     viewerFixture::tick(*viewer, 3);
     QVERIFY(viewer->isHidden());
 
     // Armed, the window stays hidden until an event pops it up.
     send(QStringLiteral("127.0.1.2"), sipPort, "3#07@100\r\n");
     QTRY_VERIFY(viewer->isVisible());
-    QVERIFY(!viewer->popup.hideArmed);
+    QVERIFY(!viewer->popup().hideArmed);
 }
 
 void tst_popupControl::panelDoorButtonSendsFrame()

@@ -84,11 +84,11 @@ std::unique_ptr<ownCam> tst_recording::startViewer(int modules, const QString &w
 
 bool tst_recording::connectAll(ownCam &viewer)
 {
-    for (camData *cam : std::as_const(viewer.cameras))
+    for (camData *cam : std::as_const(viewer.state().cameras()))
         viewer.Start_CAM(cam);
     return QTest::qWaitFor([&] {
         viewerFixture::tick(viewer);
-        return std::all_of(viewer.cameras.cbegin(), viewer.cameras.cend(), [](const camData *cam) {
+        return std::all_of(viewer.state().cameras().cbegin(), viewer.state().cameras().cend(), [](const camData *cam) {
             return cam->framesExtracted >= 8 && cam->state() == camData::connectionState::connected;
         });
     });
@@ -98,7 +98,7 @@ void tst_recording::alarmPictureWithoutAutosave()
 {
     auto viewer = startViewer(2, QStringLiteral("Auto_Popup=1\n"), QStringLiteral("Autosave=0\nAlarmBildSaveEn=1\n"));
     QVERIFY(connectAll(*viewer));
-    camData *cam = viewer->cameras[1];
+    camData *cam = viewer->state().cameras()[1];
     // Input 1 of the camera's module becomes active, as the status parser reports it.
     cam->camModule.status.popupRequest = cam->camModule.status.input1Active = true;
     QTRY_VERIFY((viewerFixture::tick(*viewer), !filesIn(pictures.path(), QStringLiteral("*.jpg")).isEmpty()));
@@ -106,13 +106,13 @@ void tst_recording::alarmPictureWithoutAutosave()
     QCOMPARE(saved.size(), 1);
     QVERIFY(saved.first().endsWith(QLatin1String("_Cam 1.jpg")));
     QVERIFY(cameraStub::cutPictures(server.pictures).contains(fileContents(saved.first())));
-    QCOMPARE(viewer->pictures.savedCount(), qint64(1));
+    QCOMPARE(viewer->pictures().savedCount(), qint64(1));
     // The save button and the settings dialog's "Bild speichern" save nothing without Autosave.
     viewer->on_bildSpeichPB_clicked();
-    viewer->requests.savePicture = true;
+    viewer->state().requests().savePicture = true;
     viewerFixture::tick(*viewer, 5);
     QCOMPARE(filesIn(pictures.path(), QStringLiteral("*.jpg")).size(), 1);
-    QVERIFY(!viewer->currentCam->savePictureRequest);
+    QVERIFY(!viewer->state().currentCamera()->savePictureRequest);
 }
 
 
@@ -120,8 +120,8 @@ void tst_recording::panelCommands()
 {
     auto viewer = startViewer(2, {}, QStringLiteral("Autosave=1\n"));
     QVERIFY(connectAll(*viewer));
-    camData *first = viewer->cameras[0];
-    camData *second = viewer->cameras[1];
+    camData *first = viewer->state().cameras()[0];
+    camData *second = viewer->state().cameras()[1];
 
     // "Bild speichern" of the panel: the camera's newest picture as a JPG.
     second->saveCommand = true;
@@ -129,11 +129,11 @@ void tst_recording::panelCommands()
     QCOMPARE(filesIn(pictures.path(), QStringLiteral("*_Cam 1.jpg")).size(), 1);
 
     // "Video speichern": the dialog records that camera; with automatic recording on it is refused.
-    viewer->settings.BildAllSaveEn = true;
+    viewer->state().settings().BildAllSaveEn = true;
     first->videoCommand = true;
     viewerFixture::tick(*viewer);
     QVERIFY(!viewer->videoDialog());
-    viewer->settings.BildAllSaveEn = false;
+    viewer->state().settings().BildAllSaveEn = false;
     first->videoCommand = true;
     viewerFixture::tick(*viewer);
     QVERIFY(viewer->videoDialog() && viewer->videoDialog()->isVisible());
@@ -147,7 +147,7 @@ void tst_recording::printDialogKeepsTheTickGoing()
 {
     auto viewer = startViewer(1, QStringLiteral("Autohide=1\nAuto_Popup=1\n"), {});
     QVERIFY(connectAll(*viewer));
-    camData *cam = viewer->cameras[0];
+    camData *cam = viewer->state().cameras()[0];
     QSignalSpy finished(viewer->printer(), &picturePrinter::finished);
     cam->printCommand = true;
     viewerFixture::tick(*viewer);
@@ -170,11 +170,11 @@ void tst_recording::hiddenRecordsWithoutDecoding()
 {
     auto viewer = startViewer(1, QStringLiteral("Autohide=1\n"), QStringLiteral("BildAllSaveEn=1\n"),
                               QStringLiteral("CAMautoSaveEn=1\nn_Bild_Freq=1000\ndirCamBild=%1\n").arg(pictures.path()));
-    camData *cam = viewer->cameras[0];
+    camData *cam = viewer->state().cameras()[0];
     qint64 clockMs = 0;
     cam->recorder().setClock([&] { return clockMs += 40; });
     // The first housekeeping run opens the file before any picture arrives.
-    viewerFixture::tick(*viewer, ownCam::housekeepingIntervalMs / ownCam::tickMs + 2);
+    viewerFixture::tick(*viewer, cameraStreams::housekeepingIntervalMs / ownCam::tickMs + 2);
     QVERIFY(cam->recorder().recordingActive());
     QVERIFY(viewer->isHidden());
     QVERIFY(connectAll(*viewer));
@@ -192,10 +192,10 @@ void tst_recording::singleViewRecordsTheOthers()
 {
     auto viewer = startViewer(2, QStringLiteral("Autohide=1\n"), QStringLiteral("BildAllSaveEn=1\n"),
                               QStringLiteral("CAMautoSaveEn=1\nn_Bild_Freq=1000\ndirCamBild=%1\n").arg(pictures.path()));
-    viewerFixture::tick(*viewer, ownCam::housekeepingIntervalMs / ownCam::tickMs + 2);
-    viewer->makeCurrent(0);
-    viewer->settings.dispForm = 0;
-    camData *other = viewer->cameras[1];
+    viewerFixture::tick(*viewer, cameraStreams::housekeepingIntervalMs / ownCam::tickMs + 2);
+    viewer->state().makeCurrent(0);
+    viewer->state().settings().dispForm = 0;
+    camData *other = viewer->state().cameras()[1];
     qint64 clockMs = 0;
     other->recorder().setClock([&] { return clockMs += 40; });
     viewer->Start_CAM(other);
@@ -208,10 +208,10 @@ void tst_recording::fullDiskKeepsTheViewerRunning()
 {
     auto viewer = startViewer(1, QStringLiteral("Autohide=1\n"), QStringLiteral("BildAllSaveEn=1\n"),
                               QStringLiteral("CAMautoSaveEn=1\nn_Bild_Freq=1000\ndirCamBild=%1\n").arg(pictures.path()));
-    camData *cam = viewer->cameras[0];
+    camData *cam = viewer->state().cameras()[0];
     qint64 clockMs = 0;
     cam->recorder().setClock([&] { return clockMs += 40; });
-    const int housekeeping = ownCam::housekeepingIntervalMs / ownCam::tickMs + 2;
+    const int housekeeping = cameraStreams::housekeepingIntervalMs / ownCam::tickMs + 2;
     viewerFixture::tick(*viewer, housekeeping);
     const QString first = cam->recorder().recordingPath();
     const QList<QByteArray> cut = cameraStub::cutPictures(server.pictures);
@@ -220,9 +220,9 @@ void tst_recording::fullDiskKeepsTheViewerRunning()
         QVERIFY(limit.active);
         QVERIFY(connectAll(*viewer));
         // The tick goes on; the file holds only whole pictures and is closed.
-        const qint64 ms = viewer->msCounter;
+        const qint64 ms = viewer->ticks().msCounter;
         viewerFixture::tick(*viewer, 3);
-        QCOMPARE(viewer->msCounter, ms + 3 * ownCam::tickMs);
+        QCOMPARE(viewer->ticks().msCounter, ms + 3 * ownCam::tickMs);
         QVERIFY(!cam->recorder().recordingActive());
     }
     QCOMPARE(fileContents(first), cut[0] + cut[1]);
@@ -241,8 +241,8 @@ void tst_recording::unwritableFolderKeepsTheViewerRunning()
     QFile blocking(folder);
     QVERIFY(blocking.open(QIODevice::WriteOnly));
     blocking.close();
-    camData *cam = viewer->cameras[0];
-    const int housekeeping = ownCam::housekeepingIntervalMs / ownCam::tickMs + 2;
+    camData *cam = viewer->state().cameras()[0];
+    const int housekeeping = cameraStreams::housekeepingIntervalMs / ownCam::tickMs + 2;
     QVERIFY(connectAll(*viewer));
     viewerFixture::tick(*viewer, housekeeping);
     QVERIFY(!cam->recorder().recordingActive());
@@ -258,11 +258,11 @@ void tst_recording::releaseAndQuitCloseRecordings()
 {
     auto viewer = startViewer(2, QStringLiteral("Autohide=1\n"), QStringLiteral("BildAllSaveEn=1\n"),
                               QStringLiteral("CAMautoSaveEn=1\ndirCamBild=%1\n").arg(pictures.path()));
-    viewerFixture::tick(*viewer, ownCam::housekeepingIntervalMs / ownCam::tickMs + 2);
-    camData *first = viewer->cameras[0];
-    camData *second = viewer->cameras[1];
+    viewerFixture::tick(*viewer, cameraStreams::housekeepingIntervalMs / ownCam::tickMs + 2);
+    camData *first = viewer->state().cameras()[0];
+    camData *second = viewer->state().cameras()[1];
     QVERIFY(first->recorder().fileOpen() && second->recorder().fileOpen());
-    viewer->settings.BildAllSaveEn = false;
+    viewer->state().settings().BildAllSaveEn = false;
     viewer->startVideo(first);
     QVERIFY(first->videoAttached);
 
@@ -296,7 +296,7 @@ void tst_recording::recordingCameraRestartedWhileHidden()
                          .arg(pictures.path()));
     dropIpLines();
     auto viewer = fixture.start();
-    camData *cam = viewer->cameras[0];
+    camData *cam = viewer->state().cameras()[0];
     viewerFixture::tick(*viewer, 3);
     const int request = cam->requestIdValue();
     const httpStream *stream = cam->stream();

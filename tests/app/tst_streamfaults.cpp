@@ -81,7 +81,7 @@ private:
     bool showsPictures(int index) const;
     bool recoveredSince(int index, qint64 extractedAtFaultEnd) const;
     void checkTicks(const char *phase);
-    int ticks() const { return viewer->tickTimes.intervals(); }
+    int ticks() const { return viewer->tickTimes().intervals(); }
     bool waitTicks(int count);
 
     QTemporaryDir dir;
@@ -120,7 +120,7 @@ std::unique_ptr<ownCam> tst_streamFaults::startViewer(simulator &sim, const QStr
     auto started = std::make_unique<ownCam>(options, [] { return true; });
     started->show();
     viewer = started.get();
-    watches = QList<watch>(viewer->cameras.size());
+    watches = QList<watch>(viewer->state().cameras().size());
     return started;
 }
 
@@ -136,8 +136,8 @@ void tst_streamFaults::sample()
     if (!viewer)
         return;
     const qint64 now = clock.elapsed();
-    for (int i = 0; i < viewer->cameras.size(); ++i) {
-        const camData *cam = viewer->cameras.at(i);
+    for (int i = 0; i < viewer->state().cameras().size(); ++i) {
+        const camData *cam = viewer->state().cameras().at(i);
         watch &w = watches[i];
         if (!cam->receiving)
             w.wentUnconnected = true;
@@ -157,20 +157,20 @@ void tst_streamFaults::resetWatches()
         w.longestGapMs = 0;
         w.wentUnconnected = false;
     }
-    viewer->tickTimes.reset();
+    viewer->tickTimes().reset();
 }
 
 // Connected, and the newest picture is one of the camera's (160 x 120) on the tile.
 bool tst_streamFaults::showsPictures(int index) const
 {
-    const camData *cam = viewer->cameras.at(index);
+    const camData *cam = viewer->state().cameras().at(index);
     return cam->receiving && cam->framesDisplayed > 0 && tileDecoder::pictureSize(cam->newestFrame()) == pictureSize
         && !cam->lastPictureRect().isEmpty() && !cam->caption().startsWith(QLatin1String("!UNCONNECTED!"));
 }
 
 bool tst_streamFaults::recoveredSince(int index, qint64 extractedAtFaultEnd) const
 {
-    return viewer->cameras.at(index)->framesExtracted >= extractedAtFaultEnd + 3 && showsPictures(index);
+    return viewer->state().cameras().at(index)->framesExtracted >= extractedAtFaultEnd + 3 && showsPictures(index);
 }
 
 // The tick must keep coming every 40 ms: none held up for long, and on average close to time.
@@ -178,7 +178,7 @@ bool tst_streamFaults::recoveredSince(int index, qint64 extractedAtFaultEnd) con
 // the sanitizers) they come anyway.
 void tst_streamFaults::checkTicks(const char *phase)
 {
-    const tickTiming &t = viewer->tickTimes;
+    const tickTiming &t = viewer->tickTimes();
     qInfo("%s: %lld ticks, mean %.1f ms, longest %.1f ms, %lld more than 10 ms late", phase,
           static_cast<long long>(t.intervals()), t.meanUs() / 1000.0, t.longestUs() / 1000.0,
           static_cast<long long>(t.lateIntervals()));
@@ -214,7 +214,7 @@ void tst_streamFaults::cameraFaults()
     simulator sim;
     auto owned = startViewer(sim, {"--cameras", QString::number(cameraCount)});
     QVERIFY(owned);
-    QCOMPARE(viewer->cameras.size(), cameraCount);
+    QCOMPARE(viewer->state().cameras().size(), cameraCount);
     QTRY_VERIFY_WITH_TIMEOUT([&] {
         for (int i = 0; i < cameraCount; ++i)
             if (!showsPictures(i))
@@ -230,8 +230,8 @@ void tst_streamFaults::cameraFaults()
     QTest::qWait(5000);
     QVERIFY(sim.command(QStringLiteral("accept 1")));
     QVERIFY(sim.command(QStringLiteral("call %1 100").arg(cameraCount)));
-    QTRY_VERIFY_WITH_TIMEOUT(viewer->cameras.last()->sipModuleRec.status.callForced, 2000);
-    QTRY_VERIFY(viewer->cameras.last()->caption().contains(QLatin1String("Eingehender Ruf von ")));
+    QTRY_VERIFY_WITH_TIMEOUT(viewer->state().cameras().last()->sipModuleRec.status.callForced, 2000);
+    QTRY_VERIFY(viewer->state().cameras().last()->caption().contains(QLatin1String("Eingehender Ruf von ")));
     QVERIFY(sim.command(QStringLiteral("hangup %1").arg(cameraCount)));
     QVERIFY(waitTicks(faultTicks - ticks()));
     checkTicks("faults");
@@ -239,13 +239,13 @@ void tst_streamFaults::cameraFaults()
         if (faults[i].goesUnconnected)
             QVERIFY2(watches[i].wentUnconnected, faults[i].name);
     }
-    QVERIFY2(tileDecoder::pictureSize(viewer->cameras.at(3)->newestFrame()) != pictureSize,
+    QVERIFY2(tileDecoder::pictureSize(viewer->state().cameras().at(3)->newestFrame()) != pictureSize,
              "the garbage did not reach the cutter");
 
     // The faults go away.
     QList<qint64> extractedAtEnd;
     for (int i = 0; i < cameraCount; ++i)
-        extractedAtEnd.append(viewer->cameras.at(i)->framesExtracted);
+        extractedAtEnd.append(viewer->state().cameras().at(i)->framesExtracted);
     for (int i = 0; i < faultCount; ++i)
         QVERIFY(sim.command(QStringLiteral("heal %1\nanswer %1 0").arg(i + 1)));
     const qint64 healedAt = clock.elapsed();
@@ -265,7 +265,7 @@ void tst_streamFaults::cameraFaults()
     }, 300000);
     QVERIFY2(ended, "the viewer stopped ticking");
     for (int i = 0; i < faultCount; ++i) {
-        const camData *cam = viewer->cameras.at(i);
+        const camData *cam = viewer->state().cameras().at(i);
         qInfo("%-40s recovered %5lld ms (%d ticks) after the fault went away", faults[i].name, recoveredAfterMs[i],
               recoveredAfterTicks[i]);
         if (recoveredAfterMs[i] < 0)
@@ -295,7 +295,7 @@ void tst_streamFaults::halfOfTwentyDead()
     simulator sim;
     auto owned = startViewer(sim, args);
     QVERIFY(owned);
-    QCOMPARE(viewer->cameras.size(), 20);
+    QCOMPARE(viewer->state().cameras().size(), 20);
     for (int i = 3; i <= 20; i += 4)
         QVERIFY(sim.command(QStringLiteral("mute %1").arg(i)));
     const auto dead = [](int index) { return index % 2 == 0; };  // cameras 1, 3, 5, ... (1-based)
@@ -335,7 +335,7 @@ void tst_streamFaults::halfOfTwentyDead()
     qInfo("the dead cameras were back after %d ticks", backAfter);
     const bool allBack = backAfter >= 0 && backAfter <= recoveryTicks;
     for (int i = 0; i < 20; ++i) {
-        const camData *cam = viewer->cameras.at(i);
+        const camData *cam = viewer->state().cameras().at(i);
         if (!showsPictures(i))
             qInfo("camera %d not back: receiving %d, error %d, aborted %d, noData %d, state %d, extracted %lld",
                   i + 1, cam->receiving, cam->streamError, cam->abortedOnce, cam->noDataMs, int(cam->state()),
@@ -407,21 +407,21 @@ void tst_streamFaults::datagramFlood()
     const auto stopOnReturn = qScopeGuard(stopFlood);
 
     QTest::qWait(2000);
-    viewer->tickTimes.reset();
+    viewer->tickTimes().reset();
     QElapsedTimer callClock;
     callClock.start();
     QVERIFY(sim.command(QStringLiteral("call 2 100")));
-    QTRY_VERIFY_WITH_TIMEOUT(viewer->cameras.at(1)->sipModuleRec.status.callForced, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(viewer->state().cameras().at(1)->sipModuleRec.status.callForced, 2000);
     const qint64 callMs = callClock.elapsed();
     QVERIFY(sim.command(QStringLiteral("input 3 1 on")));
-    QTRY_VERIFY_WITH_TIMEOUT(viewer->cameras.at(2)->camModule.status.input1Active, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(viewer->state().cameras().at(2)->camModule.status.input1Active, 2000);
     QTest::qWait(5000);
     stopFlood();
     qInfo("flood: %ld datagrams; the door call was taken after %lld ms", sent.load(), callMs);
     QVERIFY(sent > 20000);
     checkTicks("datagram flood");
     QVERIFY(sim.command(QStringLiteral("hangup 2")));
-    QTRY_VERIFY_WITH_TIMEOUT(!viewer->cameras.at(1)->sipModuleRec.status.callForced, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!viewer->state().cameras().at(1)->sipModuleRec.status.callForced, 2000);
     sampler.stop();
     for (int i = 0; i < 4; ++i) {
         QVERIFY(showsPictures(i));

@@ -120,9 +120,9 @@ spracheDia *tst_auxDialogs::addLanguageDialog(const QTemporaryDir &translations)
 {
     QFile::copy(QFileInfo(QStringLiteral(DXCAMVIEWER_PATH)).absolutePath() + QStringLiteral("/cam_en.qm"),
                 translations.filePath(QStringLiteral("cam_en.qm")));
-    auto *language = new spracheDia(viewer->settings.FaVers, viewer.get(), {translations.path()});
+    auto *language = new spracheDia(viewer->state().settings().FaVers, viewer.get(), {translations.path()});
     language->scan(QStringLiteral("cam"));
-    viewer->dialogs.setLanguageDialog(language);
+    viewer->dialogs().setLanguageDialog(language);
     return language;
 }
 
@@ -164,10 +164,10 @@ void tst_auxDialogs::viewerPassword()
     startViewer(1, QStringLiteral("Autohide=1\nTimeout=30\n"));
     viewerFixture::tick(*viewer, 3);
     QVERIFY(viewer->isHidden());
-    viewer->cameras[0]->sipModuleRec.status.callForced = doorCall;
+    viewer->state().cameras()[0]->sipModuleRec.status.callForced = doorCall;
 
-    viewer->trayMenu()->actions().at(entry)->trigger();
-    pasw1Dia *prompt = viewer->dialogs.passwordPrompt();
+    viewer->tray().menu()->actions().at(entry)->trigger();
+    pasw1Dia *prompt = viewer->dialogs().passwordPrompt();
     QCOMPARE(prompt->isVisible(), prompted);
     viewerFixture::tick(*viewer);
     QCOMPARE(viewer->isVisible(), !prompted);
@@ -190,8 +190,8 @@ void tst_auxDialogs::viewerPassword()
     }
     prompt->findChild<QPushButton *>(QStringLiteral("CancPB"))->click();
     viewerFixture::tick(*viewer);
-    QVERIFY(!viewer->popup.userShown);
-    viewer->trayMenu()->actions().at(entry)->trigger();
+    QVERIFY(!viewer->popup().userShown);
+    viewer->tray().menu()->actions().at(entry)->trigger();
     QVERIFY(prompt->isVisible());
 }
 
@@ -205,17 +205,17 @@ void tst_auxDialogs::storeFromTwoWorkingDirectories()
     viewer = fixture->start();
     // First start: the four values with the factory passwords and both guards off.
     QCOMPARE(QSettings(storePath(*fixture), QSettings::IniFormat).allKeys().size(), 4);
-    QCOMPARE(viewer->dialogs.protection.viewerPassword, QStringLiteral("4711"));
-    QVERIFY(!viewer->dialogs.protection.protectViewer);
-    viewer->dialogs.protection.protectViewer = true;
-    QVERIFY(viewer->dialogs.protection.save());
+    QCOMPARE(viewer->dialogs().protection.viewerPassword, QStringLiteral("4711"));
+    QVERIFY(!viewer->dialogs().protection.protectViewer);
+    viewer->dialogs().protection.protectViewer = true;
+    QVERIFY(viewer->dialogs().protection.save());
     viewer.reset();
 
     QVERIFY(QDir::setCurrent(second.path()));
     viewer = fixture->start();
     QDir::setCurrent(oldCwd);
-    QVERIFY(viewer->dialogs.protection.protectViewer);
-    QCOMPARE(viewer->dialogs.protection.storePath(), storePath(*fixture));
+    QVERIFY(viewer->dialogs().protection.protectViewer);
+    QCOMPARE(viewer->dialogs().protection.storePath(), storePath(*fixture));
     QCOMPARE(QFile::permissions(storePath(*fixture)) & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QVERIFY(QDir(first.path()).isEmpty());
     QVERIFY(QDir(second.path()).isEmpty());
@@ -234,8 +234,8 @@ void tst_auxDialogs::loginPromptFilledByStart()
     QFETCH(QString, address);
     QFETCH(QString, site);
     startViewer(2);
-    camData *first = viewer->cameras[0];
-    camData *second = viewer->cameras[1];
+    camData *first = viewer->state().cameras()[0];
+    camData *second = viewer->state().cameras()[1];
     first->camModule.CAM_User = QStringLiteral("u0");
     first->camModule.CAM_Password = QStringLiteral("p0");
     second->camModule.CAM_User = QStringLiteral("u1");
@@ -245,7 +245,7 @@ void tst_auxDialogs::loginPromptFilledByStart()
     first->running = second->running = false;
     viewer->Start_CAM(first);
     viewer->Start_CAM(second);
-    paswDia *prompt = viewer->dialogs.loginPrompt();
+    paswDia *prompt = viewer->dialogs().loginPrompt();
     QCOMPARE(prompt->siteText(), site);
     QCOMPARE(prompt->findChild<QLabel *>(QStringLiteral("siteTxL"))->text(), site);
     QCOMPARE(prompt->user(), QStringLiteral("u1"));
@@ -260,12 +260,12 @@ void tst_auxDialogs::loginPromptAfterTwoRefusals()
     camera.copies = 30;
     QVERIFY(camera.listen(QHostAddress::LocalHost));
     startViewer(1);
-    camData *cam = viewer->cameras[0];
+    camData *cam = viewer->state().cameras()[0];
     cam->setAddressText(camera.url("/auth"));
     cam->camModule.CAM_User = QStringLiteral("viewer");
     cam->camModule.CAM_Password = QStringLiteral("falsch");
     viewer->show();
-    QTRY_VERIFY(!viewer->firstTick && !viewer->startupPending);
+    QTRY_VERIFY(!viewer->ticks().firstTick && !viewer->ticks().startupPending);
     for (int refusals = 1; refusals <= 2; ++refusals) {
         cam->running = false;
         viewer->Start_CAM(cam);
@@ -274,12 +274,12 @@ void tst_auxDialogs::loginPromptAfterTwoRefusals()
     // Not in front of a door call; back once it is over.
     cam->sipModuleRec.status.callForced = true;
     viewerFixture::tick(*viewer, 2);
-    paswDia *prompt = viewer->dialogs.loginPrompt();
+    paswDia *prompt = viewer->dialogs().loginPrompt();
     QVERIFY(!prompt->isVisible());
     cam->sipModuleRec.status.callForced = false;
     QTRY_VERIFY(prompt->isVisible());
     QVERIFY(!prompt->isModal());
-    QCOMPARE(viewer->dialogs.loginCamera(), cam);
+    QCOMPARE(viewer->dialogs().loginCamera(), cam);
     cam->sipModuleRec.status.callForced = true;
     QTRY_VERIFY(!prompt->isVisible());
     cam->sipModuleRec.status.callForced = false;
@@ -299,30 +299,30 @@ void tst_auxDialogs::loginPromptAfterTwoRefusals()
     viewer->Raus();
     viewer.reset();
     viewer = fixture->start();
-    QCOMPARE(viewer->cameras[0]->camModule.CAM_User, QStringLiteral("viewer"));
-    QCOMPARE(viewer->cameras[0]->camModule.CAM_Password, QStringLiteral("secret"));
+    QCOMPARE(viewer->state().cameras()[0]->camModule.CAM_User, QStringLiteral("viewer"));
+    QCOMPARE(viewer->state().cameras()[0]->camModule.CAM_Password, QStringLiteral("secret"));
 }
 
 void tst_auxDialogs::loginPromptDeclined()
 {
     startViewer(2, QStringLiteral("Autohide=1\nTimeout=30\n"));
-    camData *cam = viewer->cameras[1];
+    camData *cam = viewer->state().cameras()[1];
     cam->authRefusals = 2;
     viewerFixture::tick(*viewer, 3);
-    paswDia *prompt = viewer->dialogs.loginPrompt();
+    paswDia *prompt = viewer->dialogs().loginPrompt();
     QVERIFY(prompt && prompt->isVisible());
     prompt->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->click();
     cam->authRefusals = 4;
     viewerFixture::tick(*viewer, 3);
     QVERIFY(!prompt->isVisible());
-    QCOMPARE(viewer->dialogs.loginCamera(), nullptr);
+    QCOMPARE(viewer->dialogs().loginCamera(), nullptr);
 
     // Another camera still gets its prompt; a camera removed while asked for is let go.
-    viewer->cameras[0]->authRefusals = 2;
+    viewer->state().cameras()[0]->authRefusals = 2;
     viewerFixture::tick(*viewer, 3);
-    QCOMPARE(viewer->dialogs.loginCamera(), viewer->cameras[0]);
-    viewer->releaseCamera(viewer->cameras[0]);
-    QCOMPARE(viewer->dialogs.loginCamera(), nullptr);
+    QCOMPARE(viewer->dialogs().loginCamera(), viewer->state().cameras()[0]);
+    viewer->releaseCamera(viewer->state().cameras()[0]);
+    QCOMPARE(viewer->dialogs().loginCamera(), nullptr);
     QVERIFY(!prompt->isVisible());
 }
 
@@ -330,12 +330,12 @@ void tst_auxDialogs::statistics()
 {
     startViewer(3, QStringLiteral("Autohide=1\nTimeout=30\n"));
     viewerFixture::tick(*viewer, 3);
-    for (camData *cam : viewer->cameras)
+    for (camData *cam : viewer->state().cameras())
         cam->framesExtracted = cam->framesDisplayed = 77;
-    viewer->cameras[0]->camModule.CAM_tuer = 3;
-    viewer->requests.openStatistics = true;
+    viewer->state().cameras()[0]->camModule.CAM_tuer = 3;
+    viewer->state().requests().openStatistics = true;
     viewerFixture::tick(*viewer);
-    service *stats = viewer->dialogs.statistics();
+    service *stats = viewer->dialogs().statistics();
     QVERIFY(stats && stats->isVisible());
     QCOMPARE(stats->windowTitle(), QStringLiteral("Service Daten"));
     viewerFixture::tick(*viewer);
@@ -357,19 +357,19 @@ void tst_auxDialogs::statistics()
     // Hidden by its button; opened again, the counters restart.
     stats->findChild<QPushButton *>(QStringLiteral("servCancPB"))->click();
     QVERIFY(!stats->isVisible());
-    viewer->cameras[1]->framesExtracted = 5;
-    viewer->requests.openStatistics = true;
+    viewer->state().cameras()[1]->framesExtracted = 5;
+    viewer->state().requests().openStatistics = true;
     viewerFixture::tick(*viewer);
     QVERIFY(stats->isVisible());
-    QCOMPARE(viewer->cameras[1]->framesExtracted, 0);
-    QCOMPARE(stats, viewer->dialogs.statistics());
+    QCOMPARE(viewer->state().cameras()[1]->framesExtracted, 0);
+    QCOMPARE(stats, viewer->dialogs().statistics());
 }
 
 // Every text of every window the viewer has open, and of the tray menu.
 QStringList tst_auxDialogs::visibleTexts(ownCam &viewer)
 {
     QStringList texts;
-    for (QAction *action : viewer.trayMenu()->actions())
+    for (QAction *action : viewer.tray().menu()->actions())
         texts.append(action->text());
     for (QWidget *window : QApplication::topLevelWidgets()) {
         if (!window->isVisible())
@@ -416,24 +416,24 @@ void tst_auxDialogs::languageSwitchRetranslatesOpenWindows()
 
     // Every window there is, open.
     viewer->show();
-    viewer->trayNotice()->show();
+    viewer->tray().notice()->show();
     viewer->panel()->show();
-    viewer->requests.openStatistics = true;
-    viewer->cameras[0]->running = false;
-    viewer->Start_CAM(viewer->cameras[0]);
-    viewer->dialogs.loginPrompt()->show();
-    viewer->dialogs.changePassword(accessProtection::viewerMode);
-    viewer->dialogs.askViewerPassword(pasw1Dia::showNormal);
+    viewer->state().requests().openStatistics = true;
+    viewer->state().cameras()[0]->running = false;
+    viewer->Start_CAM(viewer->state().cameras()[0]);
+    viewer->dialogs().loginPrompt()->show();
+    viewer->dialogs().changePassword(accessProtection::viewerMode);
+    viewer->dialogs().askViewerPassword(pasw1Dia::showNormal);
     viewerFixture::tick(*viewer);
     // Shown by hand after the evaluation, which hides it without OwnPopWin.
     viewer->popupWindow()->show();
     viewer->popupWindow()->panel()->show();
-    viewer->trayMenu()->actions().at(5)->trigger();  // "&Einstellungen"
-    QVERIFY(viewer->settingsDialog->isVisible());
-    viewer->cameras[1]->videoCommand = true;
+    viewer->tray().menu()->actions().at(5)->trigger();  // "&Einstellungen"
+    QVERIFY(viewer->settingsDialog()->isVisible());
+    viewer->state().cameras()[1]->videoCommand = true;
     viewerFixture::tick(*viewer);
     QVERIFY(viewer->videoDialog() && viewer->videoDialog()->isVisible());
-    viewer->trayMenu()->actions().at(4)->trigger();  // "&Sprache"
+    viewer->tray().menu()->actions().at(4)->trigger();  // "&Sprache"
     QVERIFY(language->isVisible());
     // A text the translation covers, or one that reads as German (for texts that miss tr()).
     static const QRegularExpression germanWords(
@@ -456,11 +456,11 @@ void tst_auxDialogs::languageSwitchRetranslatesOpenWindows()
     // The recording dialog follows the change event the event loop delivers.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     QVERIFY2(germanLeft().isEmpty(), qPrintable(germanLeft().join(QStringLiteral(" | "))));
-    QCOMPARE(viewer->trayMenu()->actions().last()->text(), QStringLiteral("&Quit"));
-    QCOMPARE(viewer->dialogs.passwordPrompt()->windowTitle(), QStringLiteral("Viewer password"));
-    QCOMPARE(viewer->settings.language, 0);
+    QCOMPARE(viewer->tray().menu()->actions().last()->text(), QStringLiteral("&Quit"));
+    QCOMPARE(viewer->dialogs().passwordPrompt()->windowTitle(), QStringLiteral("Viewer password"));
+    QCOMPARE(viewer->state().settings().language, 0);
     // The settings dialog's next Apply stores the choice for the next start.
-    viewer->settingsDialog->findChild<QPushButton *>(QStringLiteral("anwPB"))->click();
+    viewer->settingsDialog()->findChild<QPushButton *>(QStringLiteral("anwPB"))->click();
     viewerFixture::tick(*viewer);
     QVERIFY(fixture->readIni().contains(QStringLiteral("\nlanguage=0\n")));
 
@@ -476,9 +476,9 @@ void tst_auxDialogs::languageSwitchRetranslatesOpenWindows()
     germanChoice->click();
     language->findChild<QPushButton *>(QStringLiteral("okPB"))->click();
     viewerFixture::tick(*viewer);
-    QCOMPARE(viewer->trayMenu()->actions().last()->text(), QStringLiteral("&Beenden"));
-    QCOMPARE(viewer->settings.language, -1);
-    viewer->settingsDialog->findChild<QPushButton *>(QStringLiteral("anwPB"))->click();
+    QCOMPARE(viewer->tray().menu()->actions().last()->text(), QStringLiteral("&Beenden"));
+    QCOMPARE(viewer->state().settings().language, -1);
+    viewer->settingsDialog()->findChild<QPushButton *>(QStringLiteral("anwPB"))->click();
     viewerFixture::tick(*viewer);
     QVERIFY(fixture->readIni().contains(QStringLiteral("\nlanguage=-1\n")));
 }
@@ -500,11 +500,11 @@ void tst_auxDialogs::storedLanguageAtStart()
     fixture->writeIni(1, QStringLiteral("Autohide=1\n"), QStringLiteral("language=%1\n").arg(language));
     viewer = fixture->start();
     addLanguageDialog(translations);
-    QCOMPARE(viewer->trayMenu()->actions().last()->text(), QStringLiteral("&Beenden"));
+    QCOMPARE(viewer->tray().menu()->actions().last()->text(), QStringLiteral("&Beenden"));
     viewerFixture::tick(*viewer, 4);
-    QCOMPARE(viewer->trayMenu()->actions().last()->text(), quitEntry);
+    QCOMPARE(viewer->tray().menu()->actions().last()->text(), quitEntry);
     // The stored value stays as it was, also when it could not be applied.
-    QCOMPARE(viewer->settings.language, language);
+    QCOMPARE(viewer->state().settings().language, language);
 }
 
 QTEST_MAIN(tst_auxDialogs)

@@ -42,7 +42,7 @@ private:
     void answer(const QString &typed);
     template <typename T> T *inSettings(const char *name) const
     {
-        T *found = viewer->settingsDialog->findChild<T *>(QLatin1String(name));
+        T *found = viewer->settingsDialog()->findChild<T *>(QLatin1String(name));
         if (!found)
             qFatal("no widget %s", name);
         return found;
@@ -108,7 +108,7 @@ QMessageBox *tst_settingsAccess::openMessage() const
 // Types into the password entry and confirms; an empty text presses Escape instead.
 void tst_settingsAccess::answer(const QString &typed)
 {
-    auto *field = viewer->dialogs.passwordPrompt()->findChild<QLineEdit *>(QStringLiteral("pswE"));
+    auto *field = viewer->dialogs().passwordPrompt()->findChild<QLineEdit *>(QStringLiteral("pswE"));
     field->insert(typed);
     QTest::keyClick(field, typed.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
 }
@@ -132,10 +132,10 @@ void tst_settingsAccess::settingsPassword()
     QFETCH(bool, opened);
     prepareStore(false, guard);
     startViewer();
-    EinstDia *dialog = viewer->settingsDialog;
+    EinstDia *dialog = viewer->settingsDialog();
 
-    viewer->trayMenu()->actions().at(5)->trigger();  // "&Einstellungen"
-    pasw1Dia *prompt = viewer->dialogs.passwordPrompt();
+    viewer->tray().menu()->actions().at(5)->trigger();  // "&Einstellungen"
+    pasw1Dia *prompt = viewer->dialogs().passwordPrompt();
     if (!guard) {
         QVERIFY(dialog->isVisible());
         QVERIFY(!prompt->isVisible());
@@ -185,13 +185,13 @@ void tst_settingsAccess::guardSwitch()
     prepareStore(viewerGuard && wasOn, !viewerGuard && wasOn);
     startViewer();
     // The settings guard is on in some rows: the dialog is opened the way the test wants.
-    viewer->settingsDialog->show();
+    viewer->settingsDialog()->show();
     auto *check = inSettings<QCheckBox>(box.toLatin1().constData());
     QCOMPARE(check->isChecked(), wasOn);
 
     check->click();
     viewerFixture::tick(*viewer);
-    pasw1Dia *prompt = viewer->dialogs.passwordPrompt();
+    pasw1Dia *prompt = viewer->dialogs().passwordPrompt();
     QVERIFY(prompt->isVisible());
     QCOMPARE(prompt->windowTitle(),
              viewerGuard ? QStringLiteral("Passwort Viewer Eingabe") : QStringLiteral("Passwort Einstellungen Eingabe"));
@@ -210,7 +210,7 @@ void tst_settingsAccess::guardSwitch()
     QCOMPARE(check->isChecked(), isOn);
     QCOMPARE(stored().protectViewer, viewerGuard ? isOn : false);
     QCOMPARE(stored().protectSetting, viewerGuard ? false : isOn);
-    QCOMPARE(viewer->dialogs.viewerGuardOn(), viewerGuard && isOn);
+    QCOMPARE(viewer->dialogs().viewerGuardOn(), viewerGuard && isOn);
     // The passwords themselves stay as they were.
     QCOMPARE(stored().viewerPassword, viewerSecret);
     QCOMPARE(stored().settingsPassword, settingsSecret);
@@ -223,15 +223,15 @@ void tst_settingsAccess::guardQuestionGivenUp()
     prepareStore(true, false);
     startViewer();
     QVERIFY(viewer->isHidden());
-    viewer->settingsDialog->show();
+    viewer->settingsDialog()->show();
     auto *check = inSettings<QCheckBox>("protViewCB");
     check->click();
     viewerFixture::tick(*viewer);
     QVERIFY(!check->isChecked());
 
-    viewer->trayMenu()->actions().at(2)->trigger();  // "&Wiederherstellen"
+    viewer->tray().menu()->actions().at(2)->trigger();  // "&Wiederherstellen"
     QVERIFY(check->isChecked());
-    pasw1Dia *prompt = viewer->dialogs.passwordPrompt();
+    pasw1Dia *prompt = viewer->dialogs().passwordPrompt();
     QVERIFY(prompt->isVisible());
     QCOMPARE(prompt->currentPurpose(), int(pasw1Dia::showNormal));
     answer(viewerSecret);
@@ -248,7 +248,7 @@ void tst_settingsAccess::guardNotSaved()
     const QString store = fixture->configHome() + QStringLiteral("/dxcamviewer/passwords.conf");
     QVERIFY(QFile::remove(store));
     QVERIFY(QDir().mkdir(store));
-    viewer->settingsDialog->show();
+    viewer->settingsDialog()->show();
     auto *check = inSettings<QCheckBox>("protViewCB");
     check->click();
     viewerFixture::tick(*viewer);
@@ -260,7 +260,7 @@ void tst_settingsAccess::guardNotSaved()
     QVERIFY2(message->text().startsWith(QStringLiteral("Die Einstellung konnte nicht gespeichert werden")),
              qPrintable(message->text()));
     QVERIFY(!check->isChecked());
-    QVERIFY(!viewer->dialogs.viewerGuardOn());
+    QVERIFY(!viewer->dialogs().viewerGuardOn());
 }
 
 void tst_settingsAccess::passwordButtons_data()
@@ -317,12 +317,12 @@ void tst_settingsAccess::statisticsButton()
 {
     startViewer();
     viewer->einstellFun();
-    QCOMPARE(viewer->dialogs.statistics(), nullptr);
+    QCOMPARE(viewer->dialogs().statistics(), nullptr);
     inSettings<QPushButton>("startServPB")->click();
     viewerFixture::tick(*viewer);
-    QVERIFY(viewer->dialogs.statistics());
-    QVERIFY(viewer->dialogs.statistics()->isVisible());
-    QCOMPARE(viewer->dialogs.statistics()->cellText(0, 0), QStringLiteral("Cam 0"));
+    QVERIFY(viewer->dialogs().statistics());
+    QVERIFY(viewer->dialogs().statistics()->isVisible());
+    QCOMPARE(viewer->dialogs().statistics()->cellText(0, 0), QStringLiteral("Cam 0"));
 }
 
 void tst_settingsAccess::startAtLogin_data()
@@ -358,7 +358,7 @@ void tst_settingsAccess::startAtLogin()
     QVERIFY(!check->isChecked());
     if (wasOn) {
         // Switched from the command line while the viewer runs: the dialog shows it when opened.
-        viewer->settingsDialog->hide();
+        viewer->settingsDialog()->hide();
         QVERIFY(autoStart(QCoreApplication::applicationFilePath(), fixture->iniPath()).setEnabled(true));
         viewer->einstellFun();
         QVERIFY(check->isChecked());

@@ -76,7 +76,7 @@ private:
                 qFatal("no widget %s", name);
             return found;
         }
-        camData *cam(int i) const { return viewer->cameras.at(i); }
+        camData *cam(int i) const { return viewer->state().cameras().at(i); }
         void tick(int count = 1) const { viewerFixture::tick(*viewer, count); }
         // Near the left edge: check boxes and radio buttons take clicks on their box and text only.
         void click(const char *name) const
@@ -120,7 +120,7 @@ private:
     {
         s.fixture.writeIni(modules, window + QStringLiteral("Autohide=1\n"), system, moduleExtra);
         s.viewer = s.fixture.start();
-        s.dialog = s.viewer->settingsDialog;
+        s.dialog = s.viewer->settingsDialog();
         s.tick();
         s.viewer->einstellFun();
         QVERIFY(QTest::qWaitForWindowExposed(s.dialog));
@@ -159,21 +159,21 @@ void tst_EinstDia::addModule()
     QFETCH(QString, refusal);
     session s;
     open(s, modules, {}, system, QStringLiteral("CAM_tuer=3\nCAM_light=4\nSIP_tuer=1\n"));
-    camData *before = s.viewer->currentCam;
+    camData *before = s.viewer->state().currentCamera();
 
     // A module that cannot be made is refused before the user is asked to go on.
     s.click("neuPB");
     if (!refusal.isEmpty()) {
         QCOMPARE(s.answer(QMessageBox::Ok), refusal);
         s.tick();
-        QCOMPARE(s.viewer->cameras.size(), modules);
+        QCOMPARE(s.viewer->state().cameras().size(), modules);
         return;
     }
     QCOMPARE(s.answer(QMessageBox::Ok),
              QStringLiteral("Standard-Modul wird angelegt.\nBitte die Standard-Werte anpassen und übernehmen"));
     s.tick();
-    QCOMPARE(s.viewer->cameras.size(), modules + 1);
-    camData *added = s.viewer->cameras.last();
+    QCOMPARE(s.viewer->state().cameras().size(), modules + 1);
+    camData *added = s.viewer->state().cameras().last();
     QCOMPARE(s.dialog->pageCamera(), added);
     QCOMPARE(s.w<QLabel>("sipZuCamL")->text(), QStringLiteral("Sprechstelle: ") + sipName);
     QCOMPARE(before->camModule.CAM_tuer, 3);
@@ -198,7 +198,7 @@ void tst_EinstDia::addModule()
     QCOMPARE(s.answer(QMessageBox::Ok), QStringLiteral("Das Standard-Modul konnte nicht angelegt werden.\n"
                                                        "Ein Modul mit gleichem Namen existiert bereits."));
     s.tick();
-    QCOMPARE(s.viewer->cameras.size(), modules + 1);
+    QCOMPARE(s.viewer->state().cameras().size(), modules + 1);
 }
 
 // Without modules at the start the status sockets listen on no module's port; the first module
@@ -228,7 +228,7 @@ void tst_EinstDia::firstModuleIsHeard()
     s.click("neuPB");
     s.answer(QMessageBox::Ok);
     s.tick();
-    QCOMPARE(s.viewer->cameras.size(), 1);
+    QCOMPARE(s.viewer->state().cameras().size(), 1);
     QCOMPARE(ports(), (QList<int>{5000, 8112}));
     QCOMPARE(usable(), (QStringList{"modNameE", "camLoeschPB", "saveBildPB", "relTimeE", "modSipNameE", "neuPB"}));
     QCOMPARE(s.w<QLabel>("sipZuCamL")->text(), QStringLiteral("Sprechstelle: Standard SIP"));
@@ -255,7 +255,7 @@ void tst_EinstDia::rename()
     QFETCH(bool, refused);
     session s;
     open(s, 2);
-    s.viewer->requests.selectCameraIndex = 0;
+    s.viewer->state().requests().selectCameraIndex = 0;
     s.tick();
     QCOMPARE(s.text("modNameE"), QStringLiteral("Cam 0"));
     const QString fileBefore = s.fixture.readIni();
@@ -283,7 +283,7 @@ void tst_EinstDia::applyWritesSections()
 {
     session s;
     open(s, 3);
-    s.viewer->requests.selectCameraIndex = 1;
+    s.viewer->state().requests().selectCameraIndex = 1;
     s.tick();
     s.type("modNameE", QStringLiteral("Einfahrt"));
     s.type("modSipNameE", QStringLiteral("Pforte"));
@@ -294,15 +294,15 @@ void tst_EinstDia::applyWritesSections()
     QVERIFY(ini.contains(QStringLiteral("[Einfahrt_127.0.0.3]\ncamName=Einfahrt\nIP=127.0.0.3\n")));
     QVERIFY(!ini.contains(sectionOf(1)));
 
-    s.viewer->requests.selectCameraIndex = 2;
+    s.viewer->state().requests().selectCameraIndex = 2;
     s.tick();
     camData *removed = s.cam(2);
     s.click("camLoeschPB");
     QCOMPARE(s.answer(QMessageBox::Yes), QStringLiteral("Wollen Sie die Kamera wirklich entfernen?"));
     s.tick();
-    QCOMPARE(s.viewer->cameras.size(), 2);
-    QVERIFY(!s.viewer->cameras.contains(removed));
-    QVERIFY(s.dialog->pageCamera() != removed && s.viewer->currentCam != removed);
+    QCOMPARE(s.viewer->state().cameras().size(), 2);
+    QVERIFY(!s.viewer->state().cameras().contains(removed));
+    QVERIFY(s.dialog->pageCamera() != removed && s.viewer->state().currentCamera() != removed);
     ini = s.fixture.readIni();
     QVERIFY(!ini.contains(sectionOf(2)));
     QVERIFY(ini.indexOf(sectionOf(0)) < ini.indexOf(QStringLiteral("[Einfahrt_127.0.0.3]")));
@@ -311,7 +311,7 @@ void tst_EinstDia::applyWritesSections()
     s.click("camLoeschPB");
     QTest::keyClick(s.box(), Qt::Key_Escape);
     s.tick();
-    QCOMPARE(s.viewer->cameras.size(), 2);
+    QCOMPARE(s.viewer->state().cameras().size(), 2);
 }
 
 // Apply that cannot write the file says so instead of failing silently.
@@ -333,7 +333,7 @@ void tst_EinstDia::removeAfterOkRename()
 {
     session s;
     open(s, 3);
-    s.viewer->requests.selectCameraIndex = 1;
+    s.viewer->state().requests().selectCameraIndex = 1;
     s.tick();
     s.type("modNameE", QStringLiteral("Neu"));
     s.click("okPB");
@@ -346,7 +346,7 @@ void tst_EinstDia::removeAfterOkRename()
     QVERIFY(!ini.contains(QStringLiteral("Neu")));
     QVERIFY(!ini.contains(sectionOf(1)));
     QVERIFY(ini.contains(sectionOf(0)) && ini.contains(sectionOf(2)));
-    QCOMPARE(s.viewer->cameras.size(), 2);
+    QCOMPARE(s.viewer->state().cameras().size(), 2);
 }
 
 void tst_EinstDia::addressChangeReconnects()
@@ -372,7 +372,7 @@ void tst_EinstDia::urlStaysWhileUnchanged()
     s.fixture.writeText(QStringLiteral("\n[Window]\nAutohide=1\n\n[System]\nHideStartEn=0\n\n[Tor_%1]\ncamName=Tor\n"
                                        "URL=%1\nsipName=Tuer\nSIP_IP=127.0.1.5\n").arg(url));
     s.viewer = s.fixture.start();
-    s.dialog = s.viewer->settingsDialog;
+    s.dialog = s.viewer->settingsDialog();
     s.tick();
     s.viewer->einstellFun();
     QCOMPARE(s.text("ipAdrE"), url);
@@ -410,7 +410,7 @@ void tst_EinstDia::order()
                     .arg(names.at(i)).arg(2 + i);
     s.fixture.writeText(text);
     s.viewer = s.fixture.start();
-    s.dialog = s.viewer->settingsDialog;
+    s.dialog = s.viewer->settingsDialog();
     s.tick();
     s.viewer->einstellFun();
     auto *table = s.w<QTableWidget>("sortTW");
@@ -421,7 +421,7 @@ void tst_EinstDia::order()
 
     QStringList now;
     QStringList shown;
-    for (int i = 0; i < s.viewer->cameras.size(); ++i) {
+    for (int i = 0; i < s.viewer->state().cameras().size(); ++i) {
         now.append(s.cam(i)->camModule.camName);
         shown.append(table->item(i, 1)->text());
         QCOMPARE(table->item(i, 0)->text(), QString::number(i + 1));
@@ -449,7 +449,7 @@ void tst_EinstDia::camCBox()
     QFETCH(bool, byKeyboard);
     session s;
     open(s, 3);
-    s.viewer->requests.selectCameraIndex = 0;
+    s.viewer->state().requests().selectCameraIndex = 0;
     s.tick();
     auto *box = s.w<QComboBox>("camCBox");
     QCOMPARE(box->count(), 3);
@@ -459,7 +459,7 @@ void tst_EinstDia::camCBox()
         box->setCurrentIndex(1);
     s.tick();
     const int expected = byKeyboard ? 1 : 0;
-    QCOMPARE(s.viewer->currentIndex, expected);
+    QCOMPARE(s.viewer->state().currentIndex(), expected);
     QCOMPARE(s.dialog->pageCamera(), s.cam(expected));
     QCOMPARE(s.text("modNameE"), QStringLiteral("Cam %1").arg(expected));
 }
@@ -479,10 +479,10 @@ void tst_EinstDia::pageFollowsCurrentCamera()
     QFETCH(bool, keep);
     session s;
     open(s, 2, QStringLiteral("Auto_Popup=1\n"));
-    s.viewer->requests.selectCameraIndex = 0;
+    s.viewer->state().requests().selectCameraIndex = 0;
     s.tick();
     s.type("modNameE", QStringLiteral("Halb getippt"));
-    s.viewer->makeCurrent(1);
+    s.viewer->state().makeCurrent(1);
     s.viewer->scene()->currentChanged = true;
     s.tick();
     QCOMPARE(s.text("modNameE"), QStringLiteral("Halb getippt"));
@@ -598,8 +598,8 @@ void tst_EinstDia::sizeFieldsShowWidthAndHeight()
         s.viewer->einstellFun();
         s.click("okPB");
     }
-    QCOMPARE(s.viewer->settings.width, 640.0);
-    QCOMPARE(s.viewer->settings.height, 480.0);
+    QCOMPARE(s.viewer->state().settings().width, 640.0);
+    QCOMPARE(s.viewer->state().settings().height, 480.0);
 }
 
 void tst_EinstDia::refusedTexts_data()
@@ -695,10 +695,10 @@ void tst_EinstDia::emptiedComboChangesNothing()
     QFETCH(QString, line);
     session s;
     open(s, 1, QStringLiteral("TextGroese=2\n"), {}, moduleLines);
-    const int pixelSize = s.viewer->overlayPixelSize;
+    const int pixelSize = s.viewer->state().overlayPixelSize();
     if (!combo.isEmpty())
         s.w<QComboBox>(combo.toLatin1().constData())->clear();
-    QCOMPARE(s.viewer->overlayPixelSize, pixelSize);
+    QCOMPARE(s.viewer->state().overlayPixelSize(), pixelSize);
     s.click("anwPB");
     s.tick();
     QVERIFY2(s.fixture.readIni().contains(QLatin1Char('\n') + line + QLatin1Char('\n')), qPrintable(line));
@@ -712,13 +712,13 @@ void tst_EinstDia::ownPopupWindowRules()
     auto *autoHide = s.w<QCheckBox>("autoMinCB");
     QVERIFY(single->isChecked() && single->isEnabled() && !autoHide->isChecked());
     s.click("getrentePopupChB");
-    QVERIFY(s.viewer->settings.OwnPopWin);
-    QVERIFY(!s.viewer->settings.einzelBild);
+    QVERIFY(s.viewer->state().settings().OwnPopWin);
+    QVERIFY(!s.viewer->state().settings().einzelBild);
     QVERIFY(!single->isChecked() && !single->isEnabled());
     QVERIFY(autoHide->isChecked() && !autoHide->isEnabled());
     QVERIFY(s.w<QCheckBox>("alleMinCB")->isEnabled() && s.w<QCheckBox>("allePopupCB")->isEnabled());
     s.click("getrentePopupChB");
-    QVERIFY(!s.viewer->settings.OwnPopWin);
+    QVERIFY(!s.viewer->state().settings().OwnPopWin);
     QVERIFY(single->isEnabled() && autoHide->isEnabled());
     QVERIFY(!single->isChecked() && autoHide->isChecked());
     QVERIFY(!s.w<QCheckBox>("alleMinCB")->isEnabled() && !s.w<QCheckBox>("allePopupCB")->isEnabled());
@@ -734,8 +734,8 @@ void tst_EinstDia::okWithoutApplyKeepsFile()
     s.click("okPB");
     QVERIFY(!s.dialog->isVisible());
     s.tick(3);
-    QCOMPARE(s.viewer->settings.nPicCol, 1);
-    QCOMPARE(s.viewer->currentCam->camModule.camName, QStringLiteral("Pforte"));
+    QCOMPARE(s.viewer->state().settings().nPicCol, 1);
+    QCOMPARE(s.viewer->state().currentCamera()->camModule.camName, QStringLiteral("Pforte"));
     QCOMPARE(s.fixture.readIni(), fileBefore);
 }
 
@@ -771,7 +771,7 @@ void tst_EinstDia::buttonLabels()
     s.tick();
     QCOMPARE(s.viewer->panel()->findChild<QPushButton *>(QStringLiteral("TuerOfnenPB"))->text(), door);
     QCOMPARE(s.viewer->panel()->findChild<QPushButton *>(QStringLiteral("switchLightPB"))->text(), light);
-    QCOMPARE(s.viewer->settings.ButtonText, text);
+    QCOMPARE(s.viewer->state().settings().ButtonText, text);
 }
 
 void tst_EinstDia::hidingKeepsRequests_data()
@@ -800,7 +800,7 @@ void tst_EinstDia::hidingKeepsRequests()
     s.tick();
     QCOMPARE(s.cam(0)->camModule.Relais_timeCAM, 7);
     QVERIFY(s.fixture.readIni().contains(QStringLiteral("\nRelais_timeCAM=7\n")));
-    QCOMPARE(s.viewer->settingsDialog, s.dialog);
+    QCOMPARE(s.viewer->settingsDialog(), s.dialog);
 }
 
 // A language switch gives every text of the dialog, the edition's own ones too, in the new
@@ -840,7 +840,7 @@ void tst_EinstDia::forgetCertificate()
 {
     session s;
     open(s, 1, {}, {}, QStringLiteral("CAM_Fingerprint=5D:D5:8F\n"));
-    s.viewer->requests.selectCameraIndex = 0;
+    s.viewer->state().requests().selectCameraIndex = 0;
     s.tick();
     QCOMPARE(s.text("zertE"), QStringLiteral("5D:D5:8F"));
     s.w<QPushButton>("zertVergessenPB")->click();

@@ -1,0 +1,188 @@
+#include "camerastreams.h"
+
+#include "auxdialogs.h"
+#include "camdata.h"
+#include "installation.h"
+#include "popuponewin.h"
+#include "tickstate.h"
+#include "tracecategory.h"
+
+#include <QTime>
+
+cameraStreams::cameraStreams(installation &state, auxDialogs &dialogs)
+    : state(state)
+    , dialogs(dialogs)
+{
+}
+
+bool cameraStreams::start(camData *camera)
+{
+    qCDebug(dxcamTrace) << " **** ownCam::Start_CAM( camData *pCD )";
+    if (!camera)
+        return false;
+    if (camera->running && !camera->streamError)
+        return true;
+    camera->reservedFlag = false;
+    // A new connection gets the whole stall time; the count of a stopped camera runs on and would
+    // abort the new one at once when it happens to be near its end.
+    camera->noDataMs = 0;
+    camera->abortedOnce = false;
+    camera->receiving = true;
+    camera->userStopped = false;
+    dialogs.fillLoginPrompt(camera);
+    camera->createHttp();
+    camera->requestStream();
+    camera->streamError = false;
+    return true;
+}
+
+void cameraStreams::startAll()
+{
+    qCDebug(dxcamTrace) << "StartAll_CAM";
+    for (camData *cam : state.cameras()) {
+        if (!cam->running) {
+            start(cam);
+            cam->running = true;
+        }
+    }
+}
+
+void cameraStreams::stopAll()
+{
+    for (camData *cam : state.cameras()) {
+        if (!cam->camModule.CAMautoSaveEn)
+            cam->abortStream();
+    }
+}
+
+void cameraStreams::closeRecordings()
+{
+    for (camData *cam : state.cameras())
+        cam->closeRecording();
+}
+
+void cameraStreams::startRecordingCameras()
+{
+    for (camData *cam : state.cameras()) {
+        cam->controlRecording();
+        if (cam->camModule.CAMautoSaveEn)
+            start(cam);
+    }
+}
+
+void cameraStreams::countRunningTicks()
+{
+    for (camData *cam : state.cameras()) {
+        if (cam->runningTicks > 0)
+            ++cam->runningTicks;
+    }
+}
+
+void cameraStreams::superviseStartup()
+{
+    for (camData *cam : state.cameras()) {
+        if (cam->receiving || !cam->stream())
+            continue;
+        if (cam->state() == camData::connectionState::connecting) {
+            cam->checkCounter = 0;
+            continue;
+        }
+        if (++cam->checkCounter > 50)
+            cam->scannedOnce = false;
+    }
+}
+
+void cameraStreams::recordingHousekeeping()
+{
+    for (camData *cam : state.cameras())
+        cam->motionTick();
+    housekeepingMs += tickState::periodMs;
+    if (housekeepingMs <= housekeepingIntervalMs)
+        return;
+    housekeepingMs = 0;
+    for (camData *cam : state.cameras())
+        cam->controlRecording();
+}
+
+void cameraStreams::serveConnectRequests()
+{
+    for (camData *cam : state.cameras()) {
+        if (!cam->connectRequest)
+            continue;
+        start(cam);
+        cam->connectRequest = false;
+    }
+}
+
+void cameraStreams::updateRates(const QTime &now)
+{
+    for (camData *cam : state.cameras())
+        cam->updateRates(now);
+}
+
+void cameraStreams::handOverFrames(bool windowVisible, bool windowShown, popupOneWin *popupWindow)
+{
+    camData *current = state.currentCamera();
+    for (camData *cam : state.cameras())
+        cam->setShown(windowShown);
+    if (!state.isGridView()) {
+        collectRecordedPictures(current);
+        if (current) {
+            current->tick(true);
+            current->finishRender();
+            if (popupWindow)
+                popupWindow->feedFrom(current, false);
+            current->updateSceneItem();
+        }
+        return;
+    }
+    for (camData *cam : state.cameras()) {
+        const bool stalledTwice = cam->tick(cam == current);
+        // A camera that records continuously is brought back even while the window is hidden.
+        const bool wanted =
+            windowVisible || (popupWindow && popupWindow->isShowing(cam)) || cam->recordsAutomatically();
+        if (cam->stallCheck(stalledTwice, wanted)) {
+            start(cam);
+            qCDebug(dxcamTrace) << "StartCAM_1";
+            cam->noDataMs = 0;
+        }
+    }
+    camData::finishRenders(state.cameras());
+    if (popupWindow)
+        popupWindow->feedFrom(current, true);
+    for (camData *cam : state.cameras())
+        cam->updateSceneItem();
+}
+
+// The single view ticks only the current camera; the others that record still need their
+// pictures cut.
+void cameraStreams::collectRecordedPictures(camData *current)
+{
+    for (camData *cam : state.cameras()) {
+        if (cam != current && (cam->recorder().recordingActive() || cam->videoRecording))
+            cam->collectPictures();
+    }
+}
+
+void cameraStreams::writeTraceLines()
+{
+    // One write for the tick rather than one per line: there is a line per read of every camera.
+    QString text;
+    for (camData *cam : state.cameras()) {
+        const QStringList lines = cam->takeTraceLines();
+        if (!state.traceSwitch())
+            continue;
+        for (const QString &line : lines)
+            text += line + QLatin1Char('\n');
+    }
+    if (!text.isEmpty())
+        state.ini().writeLog(text);
+}
+
+void cameraStreams::finishStartup()
+{
+    for (camData *cam : state.cameras()) {
+        cam->running = false;
+        cam->camModule.startupMark = true;
+    }
+}

@@ -1,0 +1,103 @@
+#include "installation.h"
+
+#include "camdata.h"
+#include "settingsmodel.h"
+
+#include <QMutexLocker>
+
+void installation::readConfiguration(const QString &configFile)
+{
+    if (configFile.isEmpty())
+        store.resolvePaths();
+    else
+        store.useIniPath(configFile);
+    QStringList lines;
+    store.loadLines(lines);
+    store.parseLines(lines);
+    settingsModel::bindGlobals(store, values);
+    store.applyValues();
+    settingsModel::sanitizeGeometry(values);
+    store.setUsedSections({QStringLiteral("Window"), QStringLiteral("System")});
+}
+
+bool installation::loadModule(camData *camera, const QString &section)
+{
+    camera->camModule.camName = store.valueOf(section, QStringLiteral("camName"));
+    camera->camModule.IP = store.valueOf(section, QStringLiteral("IP"));
+    camera->camModule.URL = store.valueOf(section, QStringLiteral("URL"));
+    camera->sipModuleRec.sipName = store.valueOf(section, QStringLiteral("sipName"));
+    camera->sipModuleRec.SIP_IP = store.valueOf(section, QStringLiteral("SIP_IP"));
+    if (!settingsModel::missingModuleKey(store, section).isEmpty())
+        return false;
+    settingsModel::bindModule(store, section, camera->camModule, camera->sipModuleRec);
+    store.addUsedSection(section);
+    camera->sectionName = section;
+    return true;
+}
+
+void installation::rebuildConfiguration()
+{
+    QList<settingsModel::moduleRef> modules;
+    for (camData *cam : std::as_const(list))
+        modules.append({&cam->camModule, &cam->sipModuleRec});
+    const QStringList sections = settingsModel::rebuild(store, values, modules);
+    for (int i = 0; i < list.size(); ++i)
+        list[i]->sectionName = sections.at(i);
+}
+
+bool installation::makeCurrent(int index)
+{
+    if (index < 0 || index >= list.size())
+        return false;
+    currentAt = index;
+    current = list[index];
+    return true;
+}
+
+void installation::addCamera(camData *camera)
+{
+    {
+        QMutexLocker lock(&listLock);
+        list.append(camera);
+    }
+    makeCurrent(int(list.size()) - 1);
+}
+
+int installation::removeCamera(camData *camera)
+{
+    const int index = int(list.indexOf(camera));
+    if (index < 0)
+        return -1;
+    releaseCurrent(camera);
+    QMutexLocker lock(&listLock);
+    list.removeAt(index);
+    if (current)
+        currentAt = int(list.indexOf(current));
+    else
+        makeCurrent(std::min(index, int(list.size()) - 1));
+    return index;
+}
+
+void installation::releaseCurrent(camData *camera)
+{
+    if (camera != current)
+        return;
+    current = nullptr;
+    currentAt = -1;
+}
+
+void installation::reorder(const QList<camData *> &order)
+{
+    QMutexLocker lock(&listLock);
+    list = order;
+    currentAt = int(list.indexOf(current));
+}
+
+int installation::tileAt(const QPointF &scenePos) const
+{
+    for (int i = 0; i < list.size(); ++i) {
+        if (list[i]->tileRect().contains(scenePos))
+            return i;
+    }
+    return -1;
+}
