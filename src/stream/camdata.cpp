@@ -1,7 +1,7 @@
 #include "camdata.h"
 
 #include "httpstream.h"
-#include "manualrecorder.h"
+#include "picturesink.h"
 #include "rtspreader.h"
 #include "tiledecoder.h"
 #include "tracecategory.h"

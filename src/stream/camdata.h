@@ -36,7 +36,7 @@ class QGraphicsPixmapItem;
 class QHostAddress;
 class QAuthenticator;
 class httpStream;
-class manualRecorder;
+class pictureSink;
 
 // One camera: its module record (camera/IO half and intercom half), its stream connection,
 // receive buffer and frame queue, the tile it draws, and the request flags that the main
@@ -214,7 +214,7 @@ public:
     // Manual recording (the video dialog's recorder) and printing
     bool videoAttached = false;
     bool videoRecording = false;
-    manualRecorder *videoSink = nullptr;
+    pictureSink *videoSink = nullptr;
     qint64 videoBytesWritten = 0;
     QByteArray printSnapshot;
     bool printing = false;

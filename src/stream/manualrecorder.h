@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mkvwriter.h"
+#include "picturesink.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -13,7 +14,7 @@ class camData;
 // Recording by hand: every picture of one camera into one ".MJPEG" file in the picture folder,
 // with start, pause and stop. Past the size limit the recording goes on in a new file. A write
 // error closes the file and ends the recording; the owner learns of it through takeError().
-class manualRecorder {
+class manualRecorder : public pictureSink {
 public:
     static constexpr qint64 defaultMaxSize = 1000000000;
     static constexpr int minFolderLength = 4;
@@ -32,10 +33,10 @@ public:
     void pauseRecording();
     void stopRecording();
     // From the camera's frame sink. False when the picture could not be written.
-    bool append(const QByteArray &picture);
+    bool append(const QByteArray &picture) override;
     // From an RTSP camera: its packets as received, into a Matroska file (".mkv") instead.
     bool appendPacket(const AVPacket *packet, const AVCodecParameters *par, int timeBaseNum, int timeBaseDen,
-                      quint64 connection);
+                      quint64 connection) override;
     // Ends the recording as after a write error when its file is gone (folder removed or
     // unmounted): what would be written now would be lost.
     void verifyFile();

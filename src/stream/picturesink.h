@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QtGlobal>
+
+class QByteArray;
+struct AVCodecParameters;
+struct AVPacket;
+
+// Whatever takes a camera's pictures one by one as they come, undecoded: the manual video
+// recording. The camera record knows its pictures' taker only through this.
+class pictureSink {
+public:
+    // A Motion-JPEG picture. False when it was not taken (nothing recording, or a write error).
+    virtual bool append(const QByteArray &picture) = 0;
+    // An RTSP camera's packet as received.
+    virtual bool appendPacket(const AVPacket *packet, const AVCodecParameters *par, int timeBaseNum,
+                              int timeBaseDen, quint64 connection) = 0;
+
+protected:
+    ~pictureSink() = default;
+};
