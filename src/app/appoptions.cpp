@@ -13,6 +13,11 @@ struct optionSet {
     QCommandLineOption autostart{QStringLiteral("autostart"),
                                  QStringLiteral("Start the viewer at login (on) or not (off), then exit."),
                                  QStringLiteral("on|off")};
+    QCommandLineOption show{QStringLiteral("show"),
+                            QStringLiteral("Show the running viewer's window (start one where none runs).")};
+    QCommandLineOption settings{QStringLiteral("settings"),
+                                QStringLiteral("Open the running viewer's settings (start one where none runs).")};
+    QCommandLineOption quit{QStringLiteral("quit"), QStringLiteral("End the running viewer, its settings saved.")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
                                QStringLiteral("Show the version.")};
@@ -22,7 +27,7 @@ struct optionSet {
         parser.setApplicationDescription(QStringLiteral("Door-intercom camera viewer"));
         // "-minimized" is one unknown word, not nine unknown letters.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        parser.addOptions({config, log, autostart, help, version});
+        parser.addOptions({config, log, autostart, show, settings, quit, help, version});
     }
 };
 
@@ -82,9 +87,25 @@ appOptions appOptions::parse(const QStringList &arguments)
         result.error = QStringLiteral("--autostart takes on or off, not: %1").arg(result.autostart);
         return result;
     }
+    const int requests = int(parser.isSet(set.show)) + int(parser.isSet(set.settings)) + int(parser.isSet(set.quit));
+    if (requests > 1) {
+        result.error = QStringLiteral("Give only one of --show, --settings and --quit.");
+        return result;
+    }
+    if (parser.isSet(set.show))
+        result.ask = request::show;
+    else if (parser.isSet(set.settings))
+        result.ask = request::settings;
+    else if (parser.isSet(set.quit))
+        result.ask = request::quit;
     result.showHelp = parser.isSet(set.help);
     result.showVersion = parser.isSet(set.version);
     return result;
+}
+
+bool appOptions::needsNoDisplay() const
+{
+    return !error.isEmpty() || showHelp || showVersion || !autostart.isEmpty() || ask == request::quit;
 }
 
 QString appOptions::helpText()

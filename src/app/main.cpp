@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDebug>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <csignal>
 #include <cstdio>
 
@@ -31,7 +32,7 @@ void preferX11OnWayland(int argc, char **argv)
 
 int switchAutostart(const appOptions &options)
 {
-    autoStart entry(QApplication::applicationFilePath(), options.configFile);
+    autoStart entry(QCoreApplication::applicationFilePath(), options.configFile);
     const bool on = options.autostart == QLatin1String("on");
     if (!entry.setEnabled(on)) {
         std::fprintf(stderr, "Could not %s %s\n", on ? "write" : "remove", qPrintable(entry.entryPath()));
@@ -39,6 +40,66 @@ int switchAutostart(const appOptions &options)
     }
     std::printf(on ? "Starts at login: %s\n" : "Does not start at login (%s)\n", qPrintable(entry.entryPath()));
     return 0;
+}
+
+QString iniPathOf(const appOptions &options)
+{
+    iniData paths;
+    if (options.configFile.isEmpty())
+        paths.resolvePaths();
+    else
+        paths.useIniPath(options.configFile);
+    return paths.iniPath();
+}
+
+// The viewer saves its settings and closes its recordings first; that may take a while.
+int quitRunningViewer(const appOptions &options)
+{
+    constexpr int endLimitMs = 30000;
+    const QString iniPath = iniPathOf(options);
+    switch (singleInstance(iniPath).askToQuit(endLimitMs)) {
+    case singleInstance::quitOutcome::ended:
+        return 0;
+    case singleInstance::quitOutcome::notRunning:
+        std::printf("No viewer runs on %s\n", qPrintable(iniPath));
+        return 0;
+    case singleInstance::quitOutcome::stillRunning:
+        break;
+    }
+    std::fprintf(stderr, "The viewer on %s did not end\n", qPrintable(iniPath));
+    return 1;
+}
+
+QStringList argumentsOf(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+// What needs no window is answered before the GUI application exists: a packaging check, an SSH
+// shell or a service manager has no display to connect to.
+int serveWithoutDisplay(const appOptions &options, int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("dxcamviewer"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(DXCAM_VERSION));
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n\n%s", qPrintable(options.error), qPrintable(appOptions::helpText()));
+        return 2;
+    }
+    if (options.showHelp) {
+        std::printf("%s", qPrintable(appOptions::helpText()));
+        return 0;
+    }
+    if (options.showVersion) {
+        std::printf("dxcamviewer %s\n", DXCAM_VERSION);
+        return 0;
+    }
+    if (!options.autostart.isEmpty())
+        return switchAutostart(options);
+    return quitRunningViewer(options);
 }
 
 } // namespace
@@ -50,6 +111,8 @@ int main(int argc, char *argv[])
     // that file and the viewer carries on.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
+    if (const appOptions early = appOptions::parse(argumentsOf(argc, argv)); early.needsNoDisplay())
+        return serveWithoutDisplay(early, argc, argv);
     preferX11OnWayland(argc, argv);
     keepTraceLinesPlain();
     QApplication app(argc, argv);
@@ -57,33 +120,20 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(DXCAM_VERSION));
     // Lets the desktop match the windows to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(DXCAM_APP_ID));
+    qCDebug(dxcamTrace).noquote() << "Platform: " + QGuiApplication::platformName();
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        qWarning("On Wayland the window can neither be kept on top nor placed: door calls bring it "
+                 "up anew and as desktop notifications.");
 
+    // Read again: the application has taken its own arguments (-platform and the like) out.
     const appOptions options = appOptions::parse(QApplication::arguments());
-    if (!options.error.isEmpty()) {
-        std::fprintf(stderr, "%s\n\n%s", qPrintable(options.error), qPrintable(appOptions::helpText()));
-        return 2;
-    }
     if (!options.warning.isEmpty())
         qWarning().noquote() << options.warning;
-    if (options.showHelp) {
-        std::printf("%s", qPrintable(appOptions::helpText()));
-        return 0;
-    }
-    if (options.showVersion) {
-        std::printf("dxcamviewer %s\n", DXCAM_VERSION);
-        return 0;
-    }
 
-    if (!options.autostart.isEmpty())
-        return switchAutostart(options);
-
-    iniData paths;
-    if (options.configFile.isEmpty())
-        paths.resolvePaths();
-    else
-        paths.useIniPath(options.configFile);
-    singleInstance instance(paths.iniPath());
-    if (instance.askRunningViewer())
+    singleInstance instance(iniPathOf(options));
+    const auto command = options.ask == appOptions::request::settings ? singleInstance::command::settings
+                                                                       : singleInstance::command::show;
+    if (instance.askRunningViewer(command))
         return 0;
     instance.listen();
 
@@ -93,6 +143,8 @@ int main(int argc, char *argv[])
     quitter.install();
     auto *window = new ownCam(options, &QSystemTrayIcon::isSystemTrayAvailable);
     QObject::connect(&instance, &singleInstance::showRequested, window, &ownCam::showOnRequest);
+    QObject::connect(&instance, &singleInstance::settingsRequested, window, &ownCam::einstellFun);
+    QObject::connect(&instance, &singleInstance::quitRequested, window, &ownCam::Raus);
     auto *language = new spracheDia(window->state().settings().FaVers, window);
     language->scan(QStringLiteral("cam"));
     window->dialogs().setLanguageDialog(language);
@@ -100,6 +152,11 @@ int main(int argc, char *argv[])
     QObject::connect(&quitter, &signalQuitter::quitRequested, window, &ownCam::Raus);
 
     window->show();
+    // Started by --show or --settings: asked as a running viewer would be, once the loop runs.
+    if (options.ask == appOptions::request::show)
+        QTimer::singleShot(0, window, &ownCam::showOnRequest);
+    else if (options.ask == appOptions::request::settings)
+        QTimer::singleShot(0, window, &ownCam::einstellFun);
     const int result = QApplication::exec();
     if (language->isVisible())
         language->close();

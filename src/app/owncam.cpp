@@ -19,6 +19,7 @@
 #include "videopage.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QCloseEvent>
 #include <QDir>
 #include <QMessageBox>
@@ -27,6 +28,20 @@
 namespace {
 const char *notConnectedMessage = QT_TRANSLATE_NOOP("ownCam", "kein Fehlerbild für 'Nicht Verbunden' vorhanden");
 const char *builtInNotConnected = ":/iconMarvitons/images/notconnected.jpg";
+
+// The edition's icon as the desktop has it installed.
+QString installedIconName(int FaVers)
+{
+    const QString appId = QStringLiteral(DXCAM_APP_ID);
+    switch (FaVers) {
+    case 1:
+        return appId + QStringLiteral("-torva");
+    case 2:
+        return appId + QStringLiteral("-quardello");
+    default:
+        return appId;
+    }
+}
 }
 
 ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *parent)
@@ -37,6 +52,8 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
     , auxiliary(installData, *this, *this)
     , streams(installData, auxiliary)
     , popupLogic(installData, *this, auxiliary)
+    , notifier(QDBusConnection::sessionBus(), QStringLiteral(DXCAM_APP_ID),
+               [this](const QString &text) { installData.ini().warn(text); })
     , settingsWork(installData, *this)
 {
     QApplication::setQuitOnLastWindowClosed(false);
@@ -48,6 +65,8 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
     frameRules.applyStartFlags();
     loadNotConnectedPicture();
     applyEdition();
+    popupLogic.setNotifier(&notifier);
+    connect(&notifier, &callNotifier::showRequested, this, &ownCam::showStation);
     graphScene = new ownGraphScene(installData, frameRules, notConnected.size(), this);
     connect(graphScene, &ownGraphScene::tileHit, ui->infoL, &QLabel::setText);
     if (installData.settings().trayEn) {
@@ -119,6 +138,7 @@ void ownCam::applyEdition()
     setWindowTitle(ed.translatedTitle());
     setWindowIcon(QIcon(ed.iconPath));
     shellTray.setEdition(windowIcon(), windowTitle());
+    notifier.setSender(windowTitle(), installedIconName(installData.settings().FaVers));
     if (installData.settings().FaVers == 1) {
         QStringList quoted;
         for (const QString &name : ed.translatedCameraTypes())
@@ -381,6 +401,23 @@ void ownCam::showMainWindow()
     raise();
 }
 
+// Wayland honours neither raise() nor staying on top; a window shown anew comes to the front.
+void ownCam::callWhileShown()
+{
+    if (!frameRules.onWayland())
+        return;
+    hide();
+    show();
+}
+
+void ownCam::showStation(const QString &station)
+{
+    camData *camera = popupLogic.cameraOfStation(station);
+    if (camera && installData.makeCurrent(int(installData.cameras().indexOf(camera))))
+        currentCameraChanged();
+    showOnRequest();
+}
+
 void ownCam::showOnRequest()
 {
     popupLogic.userShown = false;
@@ -435,13 +472,12 @@ void ownCam::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    if (!shellTray.available()) {
-        // Hiding would leave no way back to the window or to "Beenden".
-        Raus();
-        event->accept();
-        return;
-    }
-    shellTray.showNoticeIfIconVisible();
+    // Without a tray the program stays too, or the next door call would be missed: starting it
+    // again shows the window, and the menu entry's "Beenden" ends it.
+    if (shellTray.available())
+        shellTray.showNoticeIfIconVisible();
+    else
+        shellTray.showNoTrayNotice();
     if (isVisible())
         hide();
     event->ignore();
@@ -487,13 +523,16 @@ void ownCam::HideGrWin()
     popupLogic.hideRequested();
 }
 
+// The user brings the window up: the notifications have done their job.
 void ownCam::ShowMaxGrWin()
 {
+    notifier.closeAll();
     popupLogic.showMaxRequested();
 }
 
 void ownCam::ShowNormGrWin()
 {
+    notifier.closeAll();
     popupLogic.showNormalRequested();
 }
 

@@ -2,6 +2,7 @@
 
 #include "auxdialogs.h"
 #include "auxdialogshost.h"
+#include "callnotifier.h"
 #include "camerastreams.h"
 #include "dispatchhost.h"
 #include "installation.h"
@@ -83,6 +84,9 @@ public:
     bool savePictures();
     // A second start of the viewer with the same INI file asks this one to come to the front.
     void showOnRequest();
+    // The user chose a door call's desktop notification: its camera, shown as a second start would.
+    void showStation(const QString &station);
+    callNotifier &notifications() { return notifier; }
 
     // dispatchHost
     void startCam(camData *camera) override { Start_CAM(camera); }
@@ -101,6 +105,7 @@ public:
     void showWindowNormal() override { showNormal(); }
     void showWindowMaximised() override { showMaximized(); }
     void currentCameraChanged() override;
+    void callWhileShown() override;
 
     // settingsHost
     bool createCamera(const QString &section) override;
@@ -186,6 +191,7 @@ private:
     auxDialogs auxiliary;
     cameraStreams streams;
     popupControl popupLogic;
+    callNotifier notifier;
     settingsService settingsWork;
     tickState tickValues;
     tickTiming timing;

@@ -33,8 +33,19 @@ void ownMsgBox::setEdition(const QIcon &icon, const QString &title)
 
 void ownMsgBox::retranslate()
 {
-    label->setText(tr("Das Programm bleibt im 'System Tray' aktiv. Zum Verlassen \n"
-                      "wählen Sie bitte im System Tray Menü den Eintrag <Beenden>."));
+    if (trayShown) {
+        label->setText(tr("Das Programm bleibt im 'System Tray' aktiv. Zum Verlassen \n"
+                          "wählen Sie bitte im System Tray Menü den Eintrag <Beenden>."));
+        return;
+    }
+    label->setText(tr("Das Programm bleibt aktiv und meldet weiter jeden Ruf. Zum Anzeigen starten \n"
+                      "Sie es erneut aus dem Menü, zum Verlassen wählen Sie dort <Beenden>."));
+}
+
+void ownMsgBox::setTrayShown(bool shown)
+{
+    trayShown = shown;
+    retranslate();
 }
 
 QString ownMsgBox::text() const

@@ -5,7 +5,7 @@
 class QLabel;
 
 // The small notice that tells the user the program stays in the system tray after its window
-// was closed, and how to leave it.
+// was closed, and how to leave it; on a desktop without a tray, how to come back and how to leave.
 class ownMsgBox : public QWidget {
     Q_OBJECT
 
@@ -13,6 +13,7 @@ public:
     ownMsgBox(const QIcon &icon, const QString &title);
     void setEdition(const QIcon &icon, const QString &title);
     void retranslate();
+    void setTrayShown(bool shown);
     QString text() const;
 
 public slots:
@@ -24,4 +25,5 @@ protected:
 
 private:
     QLabel *label;
+    bool trayShown = true;
 };

@@ -1,6 +1,7 @@
 #include "popupcontrol.h"
 
 #include "auxdialogs.h"
+#include "callnotifier.h"
 #include "camdata.h"
 #include "installation.h"
 #include "pasw1dia.h"
@@ -45,6 +46,8 @@ void popupControl::statusEvents()
         moduleStatus &sip = cam->sipModuleRec.status;
         moduleStatus &io = cam->camModule.status;
         if (sip.callEnded) {
+            if (notifier)
+                notifier->callEnded(doorStation(cam));
             sip.popupRequest = sip.statusEvent = sip.callForced = sip.callActive = false;
             io.statusEvent = false;
             clearPopupState(cam);
@@ -58,6 +61,7 @@ void popupControl::statusEvents()
             }
             cam->soundRequest = sip.statusEvent;
             sip.statusEvent = false;
+            announce(doorStation(cam), cam);
             if (s.einzelBild && host.windowHidden())
                 remembered = i;
         }
@@ -85,7 +89,38 @@ bool popupControl::takeOverCameraIo(camData *camera)
     camera->input2Copy = io.input2Active;
     camera->soundRequest = io.statusEvent;
     io.statusEvent = false;
+    announce(ioStation(camera), camera);
     return true;
+}
+
+void popupControl::announce(const QString &station, const camData *camera)
+{
+    const shellSettings &s = state.settings();
+    if (!s.Auto_Popup)
+        return;
+    if (host.windowVisible())
+        host.callWhileShown();
+    if (notifier && s.NotifyEn)
+        notifier->callStarted(station, camera->camModule.camName);
+}
+
+QString popupControl::doorStation(const camData *camera)
+{
+    return QStringLiteral("door ") + camera->sipModuleRec.addressText();
+}
+
+QString popupControl::ioStation(const camData *camera)
+{
+    return QStringLiteral("io ") + camera->camModule.addressText();
+}
+
+camData *popupControl::cameraOfStation(const QString &station) const
+{
+    for (camData *cam : state.cameras()) {
+        if (doorStation(cam) == station || ioStation(cam) == station)
+            return cam;
+    }
+    return nullptr;
 }
 
 bool popupControl::showEvaluation(camData *camera)
@@ -269,6 +304,9 @@ void popupControl::hideNow()
         cam->camModule.status.statusEvent = false;
         clearPopupState(cam);
     }
+    // The popup is over, and with it what the notifications announced.
+    if (notifier)
+        notifier->closeAll();
 }
 
 popupOneWin *popupControl::separateWindow() const

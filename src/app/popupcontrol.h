@@ -7,6 +7,7 @@
 #include <QString>
 
 class auxDialogs;
+class callNotifier;
 class camData;
 class installation;
 class popupHost;
@@ -18,6 +19,12 @@ class popupOneWin;
 class popupControl {
 public:
     popupControl(installation &state, popupHost &host, auxDialogs &dialogs);
+    // Door calls and IO alarms that pop a camera up are also announced there.
+    void setNotifier(callNotifier *announcer) { notifier = announcer; }
+    // The notification's station of the camera, and back.
+    static QString doorStation(const camData *camera);
+    static QString ioStation(const camData *camera);
+    camData *cameraOfStation(const QString &station) const;
 
     void statusEvents();
     void evaluate();
@@ -61,6 +68,7 @@ private:
     void takeOverPending(camData *camera);
     bool takeOverCameraIo(camData *camera);
     void playSound();
+    void announce(const QString &station, const camData *camera);
 
     installation &state;
     popupHost &host;
@@ -68,4 +76,5 @@ private:
     QElapsedTimer clock;
     qint64 referenceMs = 0;
     doorSound sound;
+    callNotifier *notifier = nullptr;
 };

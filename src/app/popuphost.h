@@ -16,6 +16,8 @@ public:
     virtual void showWindowMaximised() = 0;
     // The separate popup window; none before it is made.
     virtual popupOneWin *popupWindow() const = 0;
+    // A door call or alarm came while the window is shown, perhaps under other windows.
+    virtual void callWhileShown() = 0;
     // Another camera became current: the grid scene's flag, served by the tick.
     virtual void currentCameraChanged() = 0;
 };

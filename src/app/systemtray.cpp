@@ -77,8 +77,16 @@ void systemTray::setEdition(const QIcon &windowIcon, const QString &title)
 
 void systemTray::showNoticeIfIconVisible()
 {
-    if (icon && icon->isVisible())
-        closedNotice->show();
+    if (!icon || !icon->isVisible())
+        return;
+    closedNotice->setTrayShown(true);
+    closedNotice->show();
+}
+
+void systemTray::showNoTrayNotice()
+{
+    closedNotice->setTrayShown(false);
+    closedNotice->show();
 }
 
 void systemTray::retranslate()

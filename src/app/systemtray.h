@@ -34,6 +34,8 @@ public:
     void setEdition(const QIcon &windowIcon, const QString &title);
     // The window was closed while the program stays: the notice, when the icon is there to be seen.
     void showNoticeIfIconVisible();
+    // The window was closed on a desktop without a tray: the notice says how to come back.
+    void showNoTrayNotice();
     void retranslate();
 
     QMenu *menu() const { return trayMenu; }

@@ -3,6 +3,7 @@
 #include "gridlayout.h"
 #include "shellsettings.h"
 
+#include <QGuiApplication>
 #include <QWidget>
 
 namespace {
@@ -12,6 +13,7 @@ constexpr int minimumWindowSide = 50;
 windowRules::windowRules(QWidget &window, shellSettings &settings)
     : window(window)
     , settings(settings)
+    , wayland(QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
 {
 }
 
@@ -73,8 +75,11 @@ QSizeF windowRules::measurePictureArea(bool controlBoxVisible)
 {
     const QSizeF margins = gridLayout::frameMargins(frame, controlBoxVisible);
     const QRectF area = gridLayout::pictureArea(window.geometry(), margins);
-    settings.x = area.x();
-    settings.y = area.y();
+    // Otherwise the next start under X11 would open in the corner.
+    if (!wayland) {
+        settings.x = area.x();
+        settings.y = area.y();
+    }
     settings.width = area.width();
     settings.height = area.height();
     return margins;

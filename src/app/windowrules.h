@@ -50,6 +50,11 @@ public:
 
     void toggleMaximised();
 
+    // Wayland neither places a window where it is asked to nor tells where it is (the geometry
+    // reads 0,0), and keeps no window on top.
+    bool onWayland() const { return wayland; }
+    void setOnWayland(bool on) { wayland = on; }
+
 private:
     QWidget &window;
     shellSettings &settings;
@@ -60,4 +65,5 @@ private:
     int lastDispForm = -1;
     QRectF targetGeometry;
     int restoreTicks = 0;
+    bool wayland = false;
 };

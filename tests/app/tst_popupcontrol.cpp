@@ -1,4 +1,5 @@
 #include "viewerfixture.h"
+#include "notificationbus.h"
 
 #include "camhandel.h"
 #include "inidata.h"
@@ -18,6 +19,7 @@ class tst_popupControl : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void startHidden_data();
@@ -31,6 +33,8 @@ private slots:
     void singlePictureOfCallingCamera();
     void minimiseArmsHide();
     void panelDoorButtonSendsFrame();
+    void notifications_data();
+    void notifications();
 
 private:
     void startViewer(int modules, const QString &window, const QString &system = {},
@@ -41,10 +45,20 @@ private:
     std::unique_ptr<ownCam> viewer;
     quint16 camPort = 0;
     quint16 sipPort = 0;
+    notificationBus bus;
 };
+
+// Every viewer of this test sends its notifications to the test's own server.
+void tst_popupControl::initTestCase()
+{
+    QVERIFY2(bus.start(), "dbus-daemon (scripts/install-deps.sh installs it) did not start");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address.toUtf8());
+}
 
 void tst_popupControl::init()
 {
+    bus.server.log.clear();
+    bus.server.nextId = 1;
     fixture = std::make_unique<viewerFixture>();
     camPort = viewerFixture::freeUdpPort();
     sipPort = viewerFixture::freeUdpPort();
@@ -266,6 +280,65 @@ void tst_popupControl::panelDoorButtonSendsFrame()
         sum += quint8(c);
     expected += QByteArray::number(sum, 16).toUpper().rightJustified(2, '0');
     QCOMPARE(module.receiveDatagram().data(), expected);
+}
+
+void tst_popupControl::notifications_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("system");
+    // "call", "end", "alarm", "show" or "action", each with the server's log length after it
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QStringList>("expected");  // the server's log
+    const QString popup = QStringLiteral("Autohide=1\nTimeout=100\nAuto_Popup=1\n");
+    const QString cam1 = QStringLiteral("notify Eingehender Ruf von Cam 1 ");
+    QTest::newRow("door call and hang-up") << popup << "" << QStringList{"call 1", "end 2"}
+                                           << QStringList{cam1 + "0>1", "close 1"};
+    // Every report of an active input raises the alarm again.
+    QTest::newRow("IO alarm repeated, then the window shown")
+        << popup << "" << QStringList{"alarm 1", "alarm 2", "show 3"}
+        << QStringList{cam1 + "0>1", cam1 + "1>1", "close 1"};
+    QTest::newRow("Anzeigen shows the calling camera") << popup << "" << QStringList{"call 1", "action 2"}
+                                                       << QStringList{cam1 + "0>1", "close 1"};
+    QTest::newRow("switched off") << popup << "NotifyEn=0\n" << QStringList{"call 0", "end 0"} << QStringList{};
+    QTest::newRow("no popup, no notification") << "Autohide=1\nTimeout=100\nAuto_Popup=0\n" << ""
+                                               << QStringList{"call 0", "end 0"} << QStringList{};
+}
+
+void tst_popupControl::notifications()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, system);
+    QFETCH(QStringList, events);
+    QFETCH(QStringList, expected);
+    startViewer(3, window, system + QStringLiteral("HideStartEn=1\n"));
+    QTRY_VERIFY(viewer->isHidden());
+    camData *called = viewer->state().cameras()[1];
+    for (const QString &step : events) {
+        const QString event = step.section(' ', 0, 0);
+        const int logged = step.section(' ', 1).toInt();
+        if (event == "call")
+            send(QStringLiteral("127.0.1.3"), sipPort, "3#07@100\r\n");
+        else if (event == "end")
+            send(QStringLiteral("127.0.1.3"), sipPort, "3#0A@\r\n");
+        else if (event == "alarm")
+            send(QStringLiteral("127.0.0.3"), camPort, "17#A1@1000Dx");
+        else if (event == "show")
+            viewer->showOnRequest();
+        else if (event == "action")
+            bus.emitSignal(QStringLiteral("ActionInvoked"), {1u, QStringLiteral("default")});
+        if (logged == 0) {
+            // Nothing is to come of it: once the viewer has seen the event, nothing came.
+            QTRY_COMPARE(called->sipModuleRec.status.callForced, event == "call");
+            viewerFixture::tick(*viewer, 2);
+            QVERIFY(notificationBus::roundTrip(QDBusConnection::sessionBus()));
+        }
+        QTRY_COMPARE(bus.server.log.size(), logged);
+    }
+    QCOMPARE(bus.server.log, expected);
+    if (events.last().startsWith("action")) {
+        QVERIFY(viewer->isVisible());
+        QCOMPARE(viewer->state().currentCamera(), called);
+    }
 }
 
 QTEST_MAIN(tst_popupControl)

@@ -539,6 +539,12 @@ wählen Sie bitte im System Tray Menü den Eintrag &lt;Beenden&gt;.</source>
         <translation>The program stays active in the system tray. To leave it, 
 choose &lt;Quit&gt; in the system tray menu.</translation>
     </message>
+    <message>
+        <source>Das Programm bleibt aktiv und meldet weiter jeden Ruf. Zum Anzeigen starten 
+Sie es erneut aus dem Menü, zum Verlassen wählen Sie dort &lt;Beenden&gt;.</source>
+        <translation>The program stays active and goes on reporting every call. To show it, 
+start it again from the menu; to leave it, choose &lt;Quit&gt; there.</translation>
+    </message>
 </context>
 <context>
     <name>pageRules</name>
