@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix (cmake --install) and checks what a desktop expects
 # there: program, desktop entry, AppStream metadata, the icons of every edition at every size,
-# man page, data folder and translations. Validates with desktop-file-validate and
+# man page, data folder and translations, and that the program answers its command-line options
+# without a display. Validates with desktop-file-validate and
 # appstreamcli where they are installed (exit 77, "skipped", when one is missing).
 #   scripts/check-install.sh [build folder] [application id]
 set -euo pipefail
@@ -46,9 +47,19 @@ grep -qx "Exec=dxcamviewer" "$desktop" || fail "the desktop entry does not start
 for key in 'Name' 'Name\[de\]' 'Comment' 'Comment\[de\]' 'Categories'; do
   grep -q "^$key=." "$desktop" || fail "the desktop entry has no $key"
 done
+# The menu entry's actions reach the running viewer through options the program knows.
+grep -qx 'Actions=show;settings;quit;' "$desktop" || fail "the desktop entry does not offer show, settings, quit"
+for action in show settings quit; do
+  exec=$(sed -n "/^\[Desktop Action $action\]/,/^\[/s/^Exec=//p" "$desktop")
+  [ "$exec" = "dxcamviewer --$action" ] || fail "the desktop action $action runs '$exec'"
+  sed -n "/^\[Desktop Action $action\]/,/^\[/p" "$desktop" | grep -q '^Name\[de\]=.' ||
+    fail "the desktop action $action has no German name"
+done
 
+# What a packaging check, an SSH shell or a service manager runs has no display to connect to.
+headless=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
 metainfo=$share/metainfo/$id.metainfo.xml
-version=$("$program" --version)
+version=$("${headless[@]}" "$program" --version) || fail "--version without a display ends with $?"
 release=$(grep -o '<release version="[^"]*"' "$metainfo" | head -1 | cut -d'"' -f2)
 [ "$version" = "dxcamviewer $release" ] || fail "newest release in the metadata is $release, the program says: $version"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "metadata launches no $id.desktop"
@@ -57,8 +68,17 @@ grep -q "<id>$id</id>" "$metainfo" || fail "metadata id is not $id"
 # The man page names every option the program knows and renders without warnings.
 page=$(zcat "$share/man/man1/dxcamviewer.1.gz")
 text=$(sed 's/\\-/-/g' <<<"$page")
-options=$("$program" --help | grep -oE -- '--[a-z]+' | sort -u)
+help=$("${headless[@]}" "$program" --help) || fail "--help without a display ends with $?"
+options=$(grep -oE -- '--[a-z]+' <<<"$help" | sort -u)
 [ -n "$options" ] || fail "--help names no options"
+for action in show settings quit; do
+  grep -qx -- "--$action" <<<"$options" || fail "--help does not name --$action of the desktop entry"
+done
+autostart=$prefix/config/autostart/$id.desktop
+XDG_CONFIG_HOME=$prefix/config XDG_CONFIG_DIRS=$prefix/xdg "${headless[@]}" "$program" --autostart on >/dev/null &&
+  [ -f "$autostart" ] || fail "--autostart on without a display wrote no $autostart"
+XDG_CONFIG_HOME=$prefix/config XDG_CONFIG_DIRS=$prefix/xdg "${headless[@]}" "$program" --autostart off >/dev/null &&
+  [ ! -f "$autostart" ] || fail "--autostart off without a display left $autostart"
 for option in $options; do
   grep -q -- "$option" <<<"$text" || fail "the man page does not describe $option"
 done
