@@ -135,7 +135,6 @@ settingsService::outcome settingsService::applyPage()
             }
         }
     }
-    const QStringList before = camera ? camera->settingsList() : QStringList();
     const QString problem = dialog->storePage();
     if (!problem.isEmpty()) {
         dialog->inform(problem);
@@ -145,11 +144,9 @@ settingsService::outcome settingsService::applyPage()
     if (appliedEinzelBild >= 0 && einzelBild != appliedEinzelBild)
         qCDebug(dxcamTrace) << " ******** OK --- Change BildForm ******* ";
     appliedEinzelBild = einzelBild;
-    if (camera) {
-        const QStringList after = camera->settingsList();
-        if (after != before)
-            reconnect(camera, after.value(0) != before.value(0));
-    }
+    // OK may have stored the page already; what counts is what the connection was made with.
+    if (camera && camera->connectionOutdated())
+        reconnect(camera);
     writeOrSay();
     state.requests().applyButtonLabels = true;
     state.requests().pictureLayout = true;
@@ -157,10 +154,11 @@ settingsService::outcome settingsService::applyPage()
     return outcome::served;
 }
 
-// New connection settings take effect on a new connection; the intercom address follows too.
-void settingsService::reconnect(camData *camera, bool addressChanged)
+// New connection settings take effect on a new connection; a new name alone leaves a running
+// stream, and the recording it feeds, be.
+void settingsService::reconnect(camData *camera)
 {
-    if (addressChanged)
+    if (camera->streamUrl != camData::streamUrlFor(camera->camModule))
         qCDebug(dxcamTrace).noquote() << " ipCam.zIP.setAddress ip/url=" + camera->camModule.addressText();
     camera->setAddresses(camera->camModule.addressText(), camera->sipModuleRec.addressText(), state.ownAddress());
     host.startCam(camera);

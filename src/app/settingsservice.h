@@ -42,7 +42,7 @@ private:
     outcome createStandardModule();
     outcome applyPage();
     bool removeModule();
-    void reconnect(camData *camera, bool addressChanged);
+    void reconnect(camData *camera);
     void applyOrder();
     void writeOrSay(const QString &removedSection = QString());
 

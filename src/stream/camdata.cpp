@@ -186,6 +186,11 @@ QStringList camData::settingsList() const
             QString::number(sipModuleRec.UDP_Contrl_SIP)};
 }
 
+QString camData::connectionSettings() const
+{
+    return streamUrlFor(camModule) + QLatin1Char('\n') + camModule.CAM_User + QLatin1Char('\n') + camModule.CAM_Password;
+}
+
 // ---- grid ------------------------------------------------------------------------------------
 
 void camData::attachToScene(QGraphicsScene *target)
@@ -298,6 +303,7 @@ void camData::createHttp()
     retireRtsp();
     running = false;
     streamUrl = streamUrlFor(camModule);
+    connectedWith = connectionSettings();
     automatic.setPacketMode(isRtspUrl(streamUrl));
     requestId = -1;
     // Offsets recorded in the old buffer mean nothing in the new one.

@@ -63,6 +63,11 @@ public:
     void applyAddressRules();
     QString setAddressText(const QString &text);
     QStringList settingsList() const;
+    // The stream address (it carries the camera type) and the login a connection is made with.
+    // A connection made with other ones than the record now holds is out of date; a new name
+    // alone leaves it be.
+    QString connectionSettings() const;
+    bool connectionOutdated() const { return connectionSettings() != connectedWith; }
 
     // Grid
     void attachToScene(QGraphicsScene *scene);
@@ -313,6 +318,7 @@ private:
     int noPictureMs = 0;          // connected, bytes but no picture since the request
     int refusalStreak = 0;        // 401s in a row to the same credentials
     QString refusedCredentials;
+    QString connectedWith;  // connectionSettings() when the stream objects were made
     QDeadlineTimer retryNotBefore;
     QSslCertificate refusedCertificate;
     QList<QSslError> refusedCertificateErrors;

@@ -2,6 +2,7 @@
 #include "../stream/testcamera.h"
 
 #include "camhandel.h"
+#include "commandsender.h"
 #include "einstdia.h"
 #include "owngraphscene.h"
 #include "statusreceiver.h"
@@ -36,7 +37,8 @@ private slots:
     void applyWritesSections();
     void applySaysWhenNotWritten();
     void removeAfterOkRename();
-    void addressChangeReconnects();
+    void applyReconnects_data();
+    void applyReconnects();
     void urlStaysWhileUnchanged();
     void order_data();
     void order();
@@ -349,20 +351,57 @@ void tst_EinstDia::removeAfterOkRename()
     QCOMPARE(s.viewer->state().cameras().size(), 2);
 }
 
-void tst_EinstDia::addressChangeReconnects()
+void tst_EinstDia::applyReconnects_data()
 {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("first");  // pressed before "Übernehmen", if anything
+    QTest::addColumn<bool>("reconnects");
+    QTest::newRow("camera address") << "ipAdrE" << "127.0.0.9" << "" << true;
+    // OK stores without applying; "Übernehmen" after it still has to move the stream.
+    QTest::newRow("camera address, OK first") << "ipAdrE" << "127.0.0.9" << "okPB" << true;
+    QTest::newRow("password, OK first") << "paswE" << "geheim" << "okPB" << true;
+    QTest::newRow("user") << "UsNameE" << "pforte" << "" << true;
+    // A recording on the stream would be cut for nothing.
+    QTest::newRow("name") << "modNameE" << "Einfahrt" << "" << false;
+    QTest::newRow("station address, OK first") << "ipSipAdrE" << "127.0.1.9" << "okPB" << false;
+}
+
+void tst_EinstDia::applyReconnects()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QFETCH(QString, first);
+    QFETCH(bool, reconnects);
     cameraStub camera;
     camera.picture = solidJpeg(QSize(64, 48), Qt::blue);
     if (!camera.listen(QHostAddress(QStringLiteral("127.0.0.9")), 80))
         QSKIP("port 80 on loopback is not free to this user (run the tests in their namespace)");
     session s;
     open(s, 1);
-    s.type("ipAdrE", QStringLiteral("127.0.0.9"));
+    s.type(field.toLatin1().constData(), value);
+    if (!first.isEmpty()) {
+        s.click(first.toLatin1().constData());
+        QVERIFY(!s.dialog->isVisible());
+        s.viewer->einstellFun();
+    }
     s.click("anwPB");
     s.tick();
-    QTRY_VERIFY(camera.paths.contains("/mjpg/video.mjpg"));
-    QCOMPARE(s.cam(0)->camModule.IP, QStringLiteral("127.0.0.9"));
-    QVERIFY(s.fixture.readIni().contains(QStringLiteral("[Cam 0_127.0.0.9]\ncamName=Cam 0\nIP=127.0.0.9\n")));
+    // Hidden, the viewer had not connected; only a reconnect starts a connection.
+    QCOMPARE(s.cam(0)->state() != camData::connectionState::unconnected, reconnects);
+    if (field == QLatin1String("ipAdrE")) {
+        QTRY_VERIFY(camera.paths.contains("/mjpg/video.mjpg"));
+        QVERIFY(s.fixture.readIni().contains(QStringLiteral("[Cam 0_127.0.0.9]\ncamName=Cam 0\nIP=127.0.0.9\n")));
+    }
+    // The door command leaves for the station the page names, as the panel's door button sends it.
+    const sipModule &door = s.cam(0)->sipModuleRec;
+    QUdpSocket station;
+    const bool moved = field == QLatin1String("ipSipAdrE");
+    QVERIFY(station.bind(QHostAddress(moved ? value : QStringLiteral("127.0.1.2")), quint16(door.UDP_Contrl_SIP)));
+    const QHostAddress own(QStringLiteral("127.0.0.1"));
+    commandSender sender(&own);
+    sender.sendRelay(1, door);
+    QTRY_VERIFY(station.hasPendingDatagrams());
 }
 
 void tst_EinstDia::urlStaysWhileUnchanged()
