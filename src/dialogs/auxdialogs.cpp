@@ -227,6 +227,9 @@ void auxDialogs::takeLoginAnswer()
         loginFor = nullptr;
         cam->camModule.CAM_User = login->user();
         cam->camModule.CAM_Password = login->password();
+        // A settings page open on this camera would otherwise store the refused login again.
+        if (EinstDia *settings = host.settingsDialog())
+            settings->takeCredentials(cam);
         cam->authRefusals = 0;
         cam->abortStream();
         host.startCam(cam);

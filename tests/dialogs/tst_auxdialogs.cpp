@@ -288,12 +288,20 @@ void tst_auxDialogs::loginPromptAfterTwoRefusals()
     auto *user = prompt->findChild<QLineEdit *>(QStringLiteral("userE"));
     auto *password = prompt->findChild<QLineEdit *>(QStringLiteral("paswE"));
     QCOMPARE(user->text(), QStringLiteral("viewer"));
+    // A settings dialog open on the camera takes the confirmed login instead of storing the old.
+    viewer->einstellFun();
+    EinstDia *settings = viewer->settingsDialog();
+    QCOMPARE(settings->findChild<QLineEdit *>(QStringLiteral("paswE"))->text(), QStringLiteral("falsch"));
     password->setText(QStringLiteral("secret"));
     prompt->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
     QTRY_COMPARE(cam->camModule.CAM_Password, QStringLiteral("secret"));
     QTRY_VERIFY(cam->framesExtracted > 0);
     QCOMPARE(camera.authorizations.last(), "Basic " + QByteArray("viewer:secret").toBase64());
     QVERIFY(!prompt->isVisible());
+    QCOMPARE(settings->findChild<QLineEdit *>(QStringLiteral("paswE"))->text(), QStringLiteral("secret"));
+    settings->findChild<QPushButton *>(QStringLiteral("anwPB"))->click();
+    viewerFixture::tick(*viewer);
+    QCOMPARE(cam->camModule.CAM_Password, QStringLiteral("secret"));
 
     // What the user confirmed is kept at the next save.
     viewer->Raus();
