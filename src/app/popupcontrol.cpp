@@ -479,6 +479,9 @@ void popupControl::showMaxRequested()
 
 void popupControl::viewerPasswordAccepted(bool maximise)
 {
+    // The window is the user's whichever question was answered: one given up for another (a
+    // second start's "show" while the tray's question was open) has cleared the mark meanwhile.
+    userShown = true;
     if (maximise)
         showMaximised();
     else

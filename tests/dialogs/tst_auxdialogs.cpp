@@ -138,7 +138,7 @@ void tst_auxDialogs::setGuard(bool viewerGuard, const QString &password)
 void tst_auxDialogs::viewerPassword_data()
 {
     QTest::addColumn<bool>("guard");
-    QTest::addColumn<int>("entry");       // tray menu entry: 1 maximise, 2 restore
+    QTest::addColumn<int>("entry");       // tray menu entry: 1 maximise, 2 restore; 3: 1, then a second start's show
     QTest::addColumn<bool>("doorCall");
     QTest::addColumn<QString>("typed");   // "" with Escape
     QTest::addColumn<bool>("prompted");
@@ -150,6 +150,7 @@ void tst_auxDialogs::viewerPassword_data()
     QTest::newRow("restore, wrong password") << true << 2 << false << "pforte 3" << true << false;
     QTest::newRow("restore, Escape") << true << 2 << false << "" << true << false;
     QTest::newRow("restore during a door call") << true << 2 << true << "" << false << true;
+    QTest::newRow("maximise, a second start's show, right password") << true << 3 << false << "Pforte 3" << true << true;
 }
 
 void tst_auxDialogs::viewerPassword()
@@ -166,7 +167,9 @@ void tst_auxDialogs::viewerPassword()
     QVERIFY(viewer->isHidden());
     viewer->state().cameras()[0]->sipModuleRec.status.callForced = doorCall;
 
-    viewer->tray().menu()->actions().at(entry)->trigger();
+    viewer->tray().menu()->actions().at(entry == 3 ? 1 : entry)->trigger();
+    if (entry == 3)
+        viewer->showOnRequest();
     pasw1Dia *prompt = viewer->dialogs().passwordPrompt();
     QCOMPARE(prompt->isVisible(), prompted);
     viewerFixture::tick(*viewer);
@@ -181,7 +184,13 @@ void tst_auxDialogs::viewerPassword()
     }
     QCOMPARE(viewer->isVisible(), shown);
     QCOMPARE(viewer->isMaximized(), shown && entry == 1);
-    if (!prompted || shown)
+    if (!prompted)
+        return;
+    // Shown for the user who gave the password, the window stays when the popup time is up.
+    viewer->state().requests().expireNow = true;
+    viewerFixture::tick(*viewer);
+    QCOMPARE(viewer->isVisible(), shown);
+    if (shown)
         return;
     // Not accepted: the tray entry asks again rather than doing nothing.
     for (QWidget *w : QApplication::topLevelWidgets()) {
