@@ -44,4 +44,7 @@ struct cameraModule {
     moduleStatus status;
 
     QString addressText() const { return URL.isEmpty() ? IP : URL; }
+    // The address as shown and logged: a URL's password left out, its user kept.
+    QString shownAddress() const { return withoutPassword(addressText()); }
+    static QString withoutPassword(const QString &address);
 };

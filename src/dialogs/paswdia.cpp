@@ -23,7 +23,7 @@ paswDia::~paswDia()
 void paswDia::fill(const cameraModule &module)
 {
     camName = module.camName;
-    address = module.addressText();
+    address = module.shownAddress();
     ui->siteTxL->setText(siteText());
     ui->paswE->setText(module.CAM_Password);
     ui->userE->setText(module.CAM_User);

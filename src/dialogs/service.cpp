@@ -93,7 +93,7 @@ void service::refresh(const QList<camData *> &cameras)
     ui->DaTW->setRowCount(std::min(ui->DaTW->rowCount(), int(cameras.size())));
     for (int row = 0; row < cameras.size(); ++row) {
         const camData *cam = cameras[row];
-        setRow(row, cam->camModule.camName, cam->camModule.addressText());
+        setRow(row, cam->camModule.camName, cam->camModule.shownAddress());
         setCounts(row, cam->framesExtracted, cam->framesDisplayed);
         setRates(row, averageText(cam->rateSum, cam->rateSamples), currentText(cam->extractedRate, cam->rateSamples));
         setCell(row, reasonColumn, cam->notShownReason());

@@ -130,7 +130,7 @@ void autoRecorder::motionTick(bool &motionEvent)
         }
         return;
     }
-    qCDebug(dxcamTrace).noquote() << QStringLiteral("***** %1").arg(module.addressText());
+    qCDebug(dxcamTrace).noquote() << QStringLiteral("***** %1").arg(module.shownAddress());
     motionStopMs = 0;
     if (!writing)
         startWriting();

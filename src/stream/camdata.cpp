@@ -460,7 +460,7 @@ void camData::setReason(connectionReason::kind what, const QString &detail)
         reasonThisRequest = true;
     if (!reason.set(what, detail))
         return;
-    const QString line = camModule.camName + QLatin1String(" (") + camModule.addressText() + QLatin1String("): ")
+    const QString line = camModule.camName + QLatin1String(" (") + camModule.shownAddress() + QLatin1String("): ")
         + reason.logText();
     qCInfo(dxcamTrace).noquote() << line;
     // The log file, when it is kept, has it too.

@@ -82,11 +82,13 @@ void tst_rtspCamera::connection_data()
     QTest::addColumn<QString>("login");         // in the URL
     QTest::addColumn<QString>("modulePassword");  // the module's, with user "viewer"
     QTest::addColumn<reasonKind>("failure");     // none: pictures arrive
+    QTest::addColumn<QString>("logged");        // the login as the refusal's log line shows it
 
-    QTest::newRow("module login") << "" << password << reasonKind::none;
-    QTest::newRow("login in the URL, encoded") << "viewer:p%40ss%20wort%3A1@" << "" << reasonKind::none;
-    QTest::newRow("wrong password") << "" << "secret" << reasonKind::loginRefused;
-    QTest::newRow("no login") << "" << "" << reasonKind::loginRefused;
+    QTest::newRow("module login") << "" << password << reasonKind::none << "";
+    QTest::newRow("login in the URL, encoded") << "viewer:p%40ss%20wort%3A1@" << "" << reasonKind::none << "";
+    QTest::newRow("wrong password") << "" << "secret" << reasonKind::loginRefused << "";
+    QTest::newRow("wrong password in the URL") << "viewer:secret@" << "" << reasonKind::loginRefused << "viewer@";
+    QTest::newRow("no login") << "" << "" << reasonKind::loginRefused << "";
 }
 
 void tst_rtspCamera::connection()
@@ -94,8 +96,10 @@ void tst_rtspCamera::connection()
     QFETCH(QString, login);
     QFETCH(QString, modulePassword);
     QFETCH(reasonKind, failure);
+    QFETCH(QString, logged);
 
     wiredCamera wired;
+    wired.trace = true;
     camData &camera = wired.camera;
     wired.stallTimeout = 3000;
     camera.camModule.CAM_User = modulePassword.isEmpty() ? QString() : user;
@@ -109,6 +113,7 @@ void tst_rtspCamera::connection()
         QCOMPARE(camera.authRefusals, 1);
         QCOMPARE(camera.caption(), QStringLiteral("!UNCONNECTED! -> Eingang"));
         QCOMPARE(camera.framesDisplayed, 0);
+        QVERIFY(camera.takeTraceLines().contains(QStringLiteral("Eingang (%1): Anmeldung abgelehnt (401)").arg(url(logged))));
         return;
     }
     // Pictures arrive, scaled to the tile, and change.
