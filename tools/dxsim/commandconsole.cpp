@@ -143,6 +143,8 @@ QString CommandConsole::cameraCommand(const QString &verb, const QStringList &ar
             camera->setDrip(true);
         else
             camera->setGarbage(true);
+        if (rtsp && verb == QLatin1String("garbage"))
+            rtsp->setForeignCodec(true);
         return QStringLiteral("ok %1 %2").arg(name, verb);
     }
     if (verb == QLatin1String("huge")) {
@@ -151,6 +153,8 @@ QString CommandConsole::cameraCommand(const QString &verb, const QStringList &ar
     }
     if (verb == QLatin1String("heal")) {
         camera->heal();
+        if (rtsp)
+            rtsp->setForeignCodec(false);
         return QStringLiteral("ok %1 without faults").arg(name);
     }
     if (verb == QLatin1String("stall") || verb == QLatin1String("resume")) {

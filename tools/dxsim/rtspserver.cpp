@@ -152,7 +152,8 @@ bool RtspServer::authorised(const QByteArray &method, const QList<QByteArray> &l
 QByteArray RtspServer::describe() const
 {
     return "v=0\r\no=- 1 1 IN IP4 " + hostAddress.toString().toLatin1() + "\r\ns=dxsim\r\nc=IN IP4 0.0.0.0\r\nt=0 0\r\n"
-           "a=control:*\r\nm=video 0 RTP/AVP 96\r\na=rtpmap:96 H264/90000\r\na=fmtp:96 " + loop.fmtp()
+           "a=control:*\r\nm=video 0 RTP/AVP 96\r\na=rtpmap:96 " + (foreignCodec ? "MP4V-ES" : "H264")
+           + "/90000\r\na=fmtp:96 " + loop.fmtp()
            + "\r\na=framerate:" + QByteArray::number(fps) + "\r\na=control:trackID=0\r\n";
 }
 

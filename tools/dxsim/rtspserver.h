@@ -30,6 +30,8 @@ public:
     // Stalled: connections stay open but get nothing. Refusing: new connections are closed at once.
     void setStalled(bool on);
     void setRefusing(bool on) { refusing = on; }
+    // Announces a codec the viewer does not read (MPEG-4 Part 2) to new connections.
+    void setForeignCodec(bool on) { foreignCodec = on; }
     int closeClients();
     int playingClients() const;
 
@@ -67,4 +69,5 @@ private:
     QHash<QTcpSocket *, Client> clients;
     bool stalled = false;
     bool refusing = false;
+    bool foreignCodec = false;
 };

@@ -57,7 +57,8 @@ bool SimOptions::parse(const QStringList &arguments, QString *error, bool *helpR
         "  call|talk|ring <station> [callee], hangup <station>,\n"
         "  input <cam> <1|2> <on|off>, stall|resume|close|refuse|accept <cam>,\n"
         "  mute|drip|garbage|huge|heal <cam>, answer <cam> <status|0>, quit.\n"
-        "With --rtsp, stall, resume, close, refuse and accept act on the RTSP stream too.\n"
+        "With --rtsp, stall, resume, close, refuse and accept act on the RTSP stream too;\n"
+        "garbage makes it announce a codec the viewer does not read, heal H.264 again.\n"
         "--write-ini writes the viewer INI and exits, unless --serve is given too;\n"
         "then the INI is written once the cameras are listening."));
     const QCommandLineOption help = parser.addHelpOption();
