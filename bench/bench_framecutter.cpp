@@ -19,7 +19,9 @@
 
 namespace {
 
-// The cutting rules as a straightforward byte loop: the yardstick.
+// The cutting rules as a straightforward byte loop: the yardstick. Like the worker's cutter it
+// copies a picture out once its end marker has come (to be shown) and adds the lines that follow
+// it when the next one begins (to be queued and recorded).
 class byteLoopCutter {
 public:
     byteLoopCutter() : buffer(new unsigned char[frameCutter::payloadSize + frameCutter::slackSize]) {}
@@ -28,46 +30,71 @@ public:
     {
         if (fill + available > frameCutter::maxFill) {
             fill = scanPos = 0;
-            prevStart = -1;
+            prevStart = completeEnd = -1;
+            complete = QByteArray();
         }
         return qMin<qint64>(available, frameCutter::maxFill - fill);
     }
     unsigned char *writePosition() { return buffer.get() + fill; }
     void commitRead(qint64 n) { fill += int(n); }
-    bool hasUnscanned() const { return fill - scanPos > frameCutter::minChunk; }
+    bool hasUnscanned() const { return scanPos < fill; }
 
     int extractFrames()
     {
-        if (scanPos >= fill || fill - scanPos < skip)
-            return 0;
+        const unsigned char *data = buffer.get();
         int cut = 0;
-        do {
-            skip = 0;
-            const unsigned char *data = buffer.get();
-            if (data[scanPos] == 0xFF && scanPos + 1 >= fill)
+        for (; scanPos < fill; ++scanPos) {
+            if (data[scanPos] != 0xFF)
+                continue;
+            if (scanPos + 1 >= fill)
                 break;
-            if (data[scanPos] == 0xFF && data[scanPos + 1] == 0xD8 && scanPos != 0) {
-                if (prevStart >= 0 && scanPos - prevStart > frameCutter::falseStartLimit) {
-                    const int length = scanPos - prevStart;
-                    queue.append(QByteArray(reinterpret_cast<const char *>(data) + prevStart, length));
-                    if (queue.size() > frameCutter::maxQueued)
-                        queue.removeFirst();
-                    skip = qMax(0, length - frameCutter::skipMargin);
-                    ++cut;
-                }
-                prevStart = scanPos;
-            }
-            ++scanPos;
-        } while (scanPos < fill && fill - scanPos >= skip);
+            if (data[scanPos + 1] == 0xD8 && scanPos != 0)
+                cut += start(data);
+            else if (data[scanPos + 1] == 0xD9)
+                end(data);
+        }
         return cut;
     }
 
 private:
+    int start(const unsigned char *data)
+    {
+        int cut = 0;
+        if (prevStart >= 0 && scanPos - prevStart > frameCutter::falseStartLimit) {
+            QByteArray picture;
+            if (completeEnd > prevStart) {
+                picture = std::move(complete);
+                picture.append(reinterpret_cast<const char *>(data) + completeEnd, scanPos - completeEnd);
+            } else {
+                picture = QByteArray(reinterpret_cast<const char *>(data) + prevStart, scanPos - prevStart);
+            }
+            queue.append(std::move(picture));
+            if (queue.size() > frameCutter::maxQueued)
+                queue.removeFirst();
+            cut = 1;
+        }
+        complete = QByteArray();
+        completeEnd = -1;
+        prevStart = scanPos;
+        return cut;
+    }
+
+    void end(const unsigned char *data)
+    {
+        const int length = scanPos + 2 - prevStart;
+        if (prevStart < 0 || completeEnd >= 0 || length <= frameCutter::falseStartLimit)
+            return;
+        complete.reserve(length + frameCutter::trailerReserve);
+        complete.append(reinterpret_cast<const char *>(data) + prevStart, length);
+        completeEnd = scanPos + 2;
+    }
+
     std::unique_ptr<unsigned char[]> buffer;
     int fill = 0;
     int scanPos = 0;
-    int skip = 0;
     int prevStart = -1;
+    int completeEnd = -1;
+    QByteArray complete;
     QList<QByteArray> queue;
 };
 

@@ -1,8 +1,8 @@
 // The picture cutter fed a camera stream in reads of random sizes, as the tick reads a connection,
 // against a plain byte-by-byte scan of the cutting rules: both must keep the same pictures, scan
-// position and skip threshold after every read. Checked throughout: every picture starts with
-// 0xFF 0xD8 and is longer than 500 bytes, no read passes the end of the buffer, the queue never
-// holds more than five.
+// position and newest complete picture after every read. Checked throughout: every picture starts
+// with 0xFF 0xD8 and is longer than 500 bytes, no read passes the end of the buffer, the queue
+// never holds more than five, the count of complete pictures never goes back.
 //
 // The input is a list of operations that build the stream and say when bytes arrive:
 //   0 n16      a picture: 0xFF 0xD8, n bytes without 0xFF, 0xFF 0xD9
@@ -10,7 +10,7 @@
 //   2 n16      n * 16 filler bytes without 0xFF
 //   3 n8       n * 64 KiB filler bytes (a way to fill the 8 MiB buffer)
 //   4 n16      n * 8 bytes of the stream arrive at the connection
-//   5          one tick: read when more than 8190 bytes wait, scan when more than 8190 are unscanned
+//   5          one tick: read what waits, scan what is unscanned
 // At the end everything left arrives and ticks run until nothing more is read.
 #include "framecutter.h"
 #include "fuzzinput.h"
@@ -43,7 +43,7 @@ public:
         return n;
     }
 
-    bool hasUnscanned() const { return fill - scanPos > frameCutter::minChunk; }
+    bool hasUnscanned() const { return scanPos < fill; }
 
     // The yardstick's own byte loop is neither checked nor a place for the fuzzer to learn from;
     // left uninstrumented it runs ten times faster.
@@ -52,24 +52,31 @@ public:
 #endif
     void extract()
     {
-        if (scanPos >= fill || fill - scanPos < skip)
-            return;
-        do {
-            skip = 0;
-            if (buffer[scanPos] == 0xFF) {
-                if (scanPos + 1 >= fill)
-                    return;
-                if (buffer[scanPos + 1] == 0xD8 && scanPos != 0)
-                    marker();
-            }
-            ++scanPos;
-        } while (scanPos < fill && fill - scanPos >= skip);
+        for (; scanPos < fill; ++scanPos) {
+            if (buffer[scanPos] != 0xFF)
+                continue;
+            if (scanPos + 1 >= fill)
+                return;
+            if (buffer[scanPos + 1] == 0xD8 && scanPos != 0)
+                marker();
+            else if (buffer[scanPos + 1] == 0xD9 && previousStart >= 0 && completeEnd < 0
+                     && scanPos + 2 - previousStart > frameCutter::falseStartLimit)
+                completeEnd = scanPos + 2;
+        }
+    }
+
+    // The picture in progress up to its end marker once that came, else the newest cut one.
+    QByteArray newest() const
+    {
+        if (completeEnd >= 0)
+            return QByteArray(reinterpret_cast<const char *>(buffer) + previousStart, completeEnd - previousStart);
+        return queue.isEmpty() ? QByteArray() : queue.last();
     }
 
     int fill = 0;
     int scanPos = 0;
-    int skip = 0;
     int previousStart = -1;
+    int completeEnd = -1;
     QList<QByteArray> queue;
 
 private:
@@ -79,12 +86,14 @@ private:
     {
         if (previousStart < 0 || fill - previousStart > frameCutter::maxFill / 2) {
             fill = scanPos = 0;
-            previousStart = -1;
+            previousStart = completeEnd = -1;
             return;
         }
         std::memmove(buffer, buffer + previousStart, size_t(fill - previousStart));
         fill -= previousStart;
         scanPos -= previousStart;
+        if (completeEnd >= 0)
+            completeEnd -= previousStart;
         previousStart = 0;
     }
 
@@ -96,10 +105,10 @@ private:
                 queue.append(QByteArray(reinterpret_cast<const char *>(buffer) + previousStart, length));
                 if (queue.size() > frameCutter::maxQueued)
                     queue.removeFirst();
-                skip = std::max(0, length - frameCutter::skipMargin);
             }
         }
         previousStart = scanPos;
+        completeEnd = -1;
     }
 
     static unsigned char *sharedBuffer()
@@ -112,13 +121,11 @@ private:
     unsigned char *buffer;
 };
 
-// One cutter for all inputs, started over for each as a new connection starts it over; the skip
-// threshold lives on from one connection to the next, so the reference starts from it.
+// One cutter for all inputs, started over for each as a new connection starts it over.
 frameCutter &sharedCutter()
 {
     static frameCutter cutter;
-    cutter.restart();
-    cutter.clearQueue();
+    cutter.startOver();
     return cutter;
 }
 
@@ -129,10 +136,10 @@ struct run {
     frameCutter &cutter = sharedCutter();
     referenceCutter reference;
     int cutBySink = 0;
+    qint64 completeBefore = cutter.pictureCount();
 
     run()
     {
-        reference.skip = cutter.skipThreshold();
         cutter.setPictureSink([this](const QByteArray &picture) {
             FUZZ_CHECK(picture.size() > frameCutter::falseStartLimit, "a picture of 500 bytes or less was cut");
             FUZZ_CHECK(picture.startsWith("\xFF\xD8"), "a picture does not start with 0xFF 0xD8");
@@ -151,7 +158,7 @@ struct run {
     {
         const qint64 available = std::min(arrived - consumed, connectionBufferLimit);
         bool read = false;
-        if (available > frameCutter::minChunk) {
+        if (available > 0) {
             const qint64 wanted = cutter.prepareRead(available);
             FUZZ_CHECK(wanted > 0 && wanted <= available, "a read of a size nobody offered");
             FUZZ_CHECK(cutter.filled() + wanted <= frameCutter::maxFill, "a read would pass the buffer's end");
@@ -172,11 +179,13 @@ struct run {
     }
 
     // Pictures once compared stay as they are; only the newly cut ones are compared byte for byte.
-    void compare(int newlyCut) const
+    void compare(int newlyCut)
     {
         FUZZ_CHECK(cutter.filled() == reference.fill, "fill differs from the rules");
         FUZZ_CHECK(cutter.scanPosition() == reference.scanPos, "scan position differs from the rules");
-        FUZZ_CHECK(cutter.skipThreshold() == reference.skip, "skip threshold differs from the rules");
+        FUZZ_CHECK(cutter.newestPicture() == reference.newest(), "the newest complete picture differs from the rules");
+        FUZZ_CHECK(cutter.pictureCount() >= completeBefore, "the count of complete pictures went back");
+        completeBefore = cutter.pictureCount();
         FUZZ_CHECK(cutter.filled() <= frameCutter::maxFill && cutter.scanPosition() <= cutter.filled(),
                    "buffer positions out of range");
         FUZZ_CHECK(cutter.frames().size() <= frameCutter::maxQueued, "more than five pictures queued");

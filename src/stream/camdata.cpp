@@ -306,8 +306,10 @@ void camData::createHttp()
     connectedWith = connectionSettings();
     automatic.setPacketMode(isRtspUrl(streamUrl));
     requestId = -1;
-    // Offsets recorded in the old buffer mean nothing in the new one.
-    cutter.restart();
+    // Offsets recorded in the old buffer mean nothing in the new one, and pictures of the old
+    // connection are no pictures of now: a door call's picture, a printout or the popup window
+    // would show a scene seconds or hours old as the current one.
+    cutter.startOver();
     if (isRtspUrl(streamUrl)) {
         streamError = true;
         return;
@@ -655,6 +657,21 @@ QByteArray camData::newestFrame() const
     return hasFrame() ? cutter.frames().last() : QByteArray();
 }
 
+bool camData::hasPicture() const
+{
+    return isRtspUrl(streamUrl) ? hasFrame() : !cutter.newestPicture().isEmpty();
+}
+
+QByteArray camData::newestPicture() const
+{
+    return isRtspUrl(streamUrl) ? newestFrame() : cutter.newestPicture();
+}
+
+qint64 camData::pictureSerial() const
+{
+    return isRtspUrl(streamUrl) ? qint64(rtspSeen) : cutter.pictureCount();
+}
+
 camData::connectionState camData::state() const
 {
     if (rtsp) {
@@ -689,8 +706,10 @@ bool camData::htppRD()
         return readRtsp();
     if (!http || streamError)
         return false;
+    // Whatever has come is read: a camera with small pictures would otherwise show each one only
+    // when the next has arrived as well.
     const qint64 available = http->bytesAvailable();
-    if (available <= frameCutter::minChunk)
+    if (available <= 0)
         return false;
     startTraceLine();
     const qint64 wanted = cutter.prepareRead(available);
@@ -713,8 +732,10 @@ void camData::scanPending()
     if (!cutter.hasUnscanned())
         return;
     scannedOnce = true;
-    newData = true;
+    const qint64 before = cutter.pictureCount();
     extractFrames();
+    if (cutter.pictureCount() != before)
+        newData = true;
 }
 
 void camData::extractFrames()
@@ -863,28 +884,36 @@ void camData::renderTile()
     if (receiving) {
         if (!rtsp) {
             scanPending();
-            if (hasFrame() && scannedOnce)
-                picture = newestFrame();
+            if (scannedOnce)
+                picture = cutter.newestPicture();
         }
         traceStamp("( L=", "; ");
     }
     const bool usePlaceholder = rtsp ? !receiving || rtspSeen == 0 : picture.isEmpty();
+    const QRectF rect = tileRect();
+    const QSize tileSize(int(rect.width()), int(rect.height()));
+    const int scaleMode = settings ? settings->scaleMode : 0;
+    // The picture shown is drawn again when the tile changed or it was not on the tile: a
+    // camera with one picture a second would otherwise wait for the next one. (An RTSP camera's
+    // picture comes decoded to the tile, once.)
+    const bool redraw = !rtsp
+        && (drawn.from != pendingRender::source::picture || drawn.tile != tileSize || drawn.scaleMode != scaleMode);
 
     if (!shown) {
         pending.from = pendingRender::source::none;
-    } else if (newData || usePlaceholder) {
-        const QRectF rect = tileRect();
-        pending.tile = QSize(int(rect.width()), int(rect.height()));
-        pending.scaleMode = settings ? settings->scaleMode : 0;
+    } else if (newData || usePlaceholder || redraw) {
+        pending.tile = tileSize;
+        pending.scaleMode = scaleMode;
         pending.from = usePlaceholder ? pendingRender::source::placeholder : pendingRender::source::picture;
         pending.jpeg = picture;
+        pending.serial = pictureSerial();
         if (rtsp && !usePlaceholder) {
             pending.predecoded = true;
             pending.decoded = std::move(rtspPicture);
             rtspPicture = QImage();
             traceDelay();
         }
-        if (!usePlaceholder) {
+        if (!usePlaceholder && newData) {
             ++framesDisplayed;
             newData = false;
         }
@@ -932,6 +961,8 @@ void camData::decodePending()
     if (pending.from == pendingRender::source::picture && !pending.predecoded)
         pending.decoded = tileDecoder::decode(pending.jpeg, pending.tile, pending.scaleMode, std::move(pending.reuse));
     pending.reuse = QImage();
+    // Not held beyond the decode: the cutter adds the lines that follow a picture in place.
+    pending.jpeg = QByteArray();
 }
 
 QPixmap camData::scaledPlaceholder(const QSize &size, int scaleMode)
@@ -961,9 +992,7 @@ bool camData::pendingAlreadyShown() const
         return true;
     if (pending.predecoded)
         return false;
-    // Bytes that completed no new picture show the newest one again: the same pixels.
-    const bool samePicture = pending.from == source::placeholder
-        || (pending.jpeg.constData() == drawn.picture.constData() && pending.jpeg.size() == drawn.picture.size());
+    const bool samePicture = pending.from == source::placeholder || pending.serial == drawn.serial;
     return drawn.from == pending.from && samePicture && drawn.tile == pending.tile
         && drawn.scaleMode == pending.scaleMode;
 }
@@ -990,7 +1019,7 @@ void camData::paintPending()
     if (from != pendingRender::source::keep) {
         drawn = drawnState();
         drawn.from = from;
-        drawn.picture = std::move(pending.jpeg);
+        drawn.serial = pending.serial;
         drawn.tile = pending.tile;
         drawn.scaleMode = pending.scaleMode;
         displayChanged = true;

@@ -97,12 +97,19 @@ public:
     void finishRender();
     static void finishRenders(const QList<camData *> &cameras);
 
-    // The newest picture as JPEG. An RTSP camera's newest decoded picture is encoded when asked
-    // for (save, print, popup), not for every picture received.
+    // The newest picture as JPEG, of the current connection (a new connection starts with none).
+    // A Motion-JPEG camera's is cut as it came, with the lines that followed it in the stream
+    // (saved and printed so); an RTSP camera's newest decoded picture is encoded when asked for
+    // (save, print, popup), not for every picture received.
     bool hasFrame() const;
     QByteArray newestFrame() const;
     int queuedFrames() const { return int(cutter.frames().size()); }
     const QList<QByteArray> &frames() const { return cutter.frames(); }
+    // What is shown: a Motion-JPEG camera's newest picture complete to its end marker, also
+    // before the next one began. pictureSerial() changes whenever another one is the newest.
+    bool hasPicture() const;
+    QByteArray newestPicture() const;
+    qint64 pictureSerial() const;
     void resetScanner();
 
     // The stall rules the main window applies after tick() in grid mode: aborts a connection
@@ -251,6 +258,7 @@ private:
         enum class source { none, keep, placeholder, picture };
         source from = source::none;
         QByteArray jpeg;
+        qint64 serial = -1;  // of the picture
         QSize tile;
         int scaleMode = 0;
         int pixelSize = 20;
@@ -264,7 +272,7 @@ private:
     // What the display pixmap shows, so that a tick that would draw the same again does not.
     struct drawnState {
         pendingRender::source from = pendingRender::source::none;
-        QByteArray picture;  // held, so that its data cannot be another picture's
+        qint64 serial = -1;  // of the picture (its bytes are not held: the cutter adds to them in place)
         QSize tile;
         int scaleMode = -1;
         QString caption;

@@ -27,6 +27,8 @@ void frameCutter::wrapAround()
     std::memmove(buffer.get(), buffer.get() + keepFrom, size_t(fill - keepFrom));
     fill -= keepFrom;
     scanPos -= keepFrom;
+    if (completeEnd >= 0)
+        completeEnd -= keepFrom;
     previous.start = 0;
     previous.end = -1;
     current = previous;
@@ -49,40 +51,52 @@ void frameCutter::resetMarkers()
 {
     current = marker();
     previous = marker();
+    complete = QByteArray();
+    completeEnd = -1;
+}
+
+void frameCutter::startOver()
+{
+    restart();
+    clearQueue();
+}
+
+QByteArray frameCutter::newestPicture() const
+{
+    if (completeEnd >= 0)
+        return complete;
+    return queue.isEmpty() ? QByteArray() : queue.last();
 }
 
 // Equivalent to stepping byte by byte: between two 0xFF bytes nothing can happen, so memchr
 // jumps there. A 0xFF that is the last byte received so far stays unscanned, so that a marker
-// split across two reads is still seen.
+// split across two reads is still seen. Every byte is looked at once, on the read that brought
+// it: a picture is cut or complete as soon as its marker is there.
 int frameCutter::extractFrames()
 {
-    if (scanPos >= fill || fill - scanPos < skip)
-        return 0;
     const auto *data = reinterpret_cast<const unsigned char *>(buffer.get());
     int cut = 0;
-    for (;;) {
-        skip = 0;
+    while (scanPos < fill) {
         const void *hit = std::memchr(data + scanPos, 0xFF, size_t(fill - scanPos));
         if (!hit) {
             scanPos = fill;
-            return cut;
+            break;
         }
         const int pos = int(static_cast<const unsigned char *>(hit) - data);
         if (pos + 1 >= fill) {
             scanPos = pos;
-            return cut;
+            break;
         }
         scanPos = pos + 1;
-        if (data[pos + 1] != 0xD8)
-            continue;
-        if (markerAt(pos))
+        if (data[pos + 1] == 0xD8 && startAt(pos))
             ++cut;
-        if (scanPos >= fill || fill - scanPos < skip)
-            return cut;
+        else if (data[pos + 1] == 0xD9)
+            endAt(pos);
     }
+    return cut;
 }
 
-bool frameCutter::markerAt(int pos)
+bool frameCutter::startAt(int pos)
 {
     current.start = pos;
     current.end = -1;
@@ -93,16 +107,37 @@ bool frameCutter::markerAt(int pos)
         previous.end = pos;
         const int length = pos - previous.start;
         if (length > falseStartLimit) {
-            QByteArray picture(buffer.get() + previous.start, length);
+            QByteArray picture;
+            if (completeEnd > previous.start) {
+                // Shown already: the lines that followed its end marker are added in place.
+                picture = std::move(complete);
+                picture.append(buffer.get() + completeEnd, pos - completeEnd);
+            } else {
+                picture = QByteArray(buffer.get() + previous.start, length);
+                ++completeCount;
+            }
             if (pictureSink)
                 pictureSink(picture);
-            skip = qMax(0, length - skipMargin);
             queue.append(std::move(picture));
             if (queue.size() > maxQueued)
                 queue.removeFirst();
             closed = true;
         }
     }
+    complete = QByteArray();
+    completeEnd = -1;
     previous = current;
     return closed;
+}
+
+void frameCutter::endAt(int pos)
+{
+    const int end = pos + 2;
+    if (previous.start < 0 || completeEnd >= 0 || end - previous.start <= falseStartLimit)
+        return;
+    const int length = end - previous.start;
+    complete.reserve(length + trailerReserve);
+    complete.append(buffer.get() + previous.start, length);
+    completeEnd = end;
+    ++completeCount;
 }

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QImage>
 #include <QList>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -22,6 +23,7 @@
 //   /ended      200 and a chunked body of the pictures that ends, followed by a 9 KB trailer;
 //               the connection stays open
 //   /ntlm       401 with a challenge of a scheme no camera client answers
+//   /live       200, then the pictures the test pushes (push())
 class cameraStub : public QTcpServer {
 public:
     QByteArray picture;
@@ -31,6 +33,7 @@ public:
     QByteArray password = "secret";
     QList<QByteArray> paths;         // request targets in arrival order
     QList<QByteArray> authorizations;
+    QList<QPointer<QTcpSocket>> live;  // connections to /live
 
     explicit cameraStub(QObject *parent = nullptr) : QTcpServer(parent)
     {
@@ -86,8 +89,10 @@ private:
             return sendEmpty(socket, "401 Unauthorized", "WWW-Authenticate: NTLM\r\n");
         if (target == "/ended")
             return sendEndedStream(socket);
-        if (target == "/silent") {
+        if (target == "/silent" || target == "/live") {
             socket->write("HTTP/1.1 200 OK\r\nContent-Type: multipart/x-mixed-replace; boundary=b\r\n\r\n");
+            if (target == "/live")
+                live.append(socket);
             return;
         }
         sendEmpty(socket, "404 Not Found", QByteArray());
@@ -118,6 +123,17 @@ private:
     }
 
 public:
+    // Sends bytes to every connection to /live.
+    void push(const QByteArray &bytes)
+    {
+        for (const QPointer<QTcpSocket> &socket : std::as_const(live)) {
+            if (socket)
+                socket->write(bytes);
+        }
+    }
+    // One part as a camera sends it: part headers, the picture, the line end.
+    static QByteArray part(const QByteArray &jpeg) { return partHeader(jpeg) + jpeg + "\r\n"; }
+
     static QByteArray partHeader(const QByteArray &jpeg)
     {
         return "--b\r\nContent-Type: image/jpeg\r\nContent-Length: " + QByteArray::number(jpeg.size()) + "\r\n\r\n";

@@ -23,6 +23,8 @@ private slots:
     void refusedLogin();
     void refusalBackoff_data();
     void refusalBackoff();
+    void picturesShownWhenComplete_data();
+    void picturesShownWhenComplete();
     void rateSkipsMinuteWrap();
     void countersPastThirtyOneBits();
     void traceLines();
@@ -280,6 +282,42 @@ void tst_camData::refusalBackoff()
     // Pictures that pass end the wait.
     emit wired.camera.stream()->responseHeaderReceived(200);
     QCOMPARE(wired.camera.retryDelayMs(), 0);
+}
+
+void tst_camData::picturesShownWhenComplete_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("kilobytes");  // about
+    QTest::newRow("6 KB pictures") << QSize(80, 60) << 6;
+    QTest::newRow("45 KB pictures") << QSize(280, 172) << 45;
+}
+
+// Each picture is shown as soon as it is complete, not when the next one arrives, and every one
+// is shown, whatever its size; one is cut, with the lines after it, when the next one begins.
+// A new connection starts with nothing of the old one.
+void tst_camData::picturesShownWhenComplete()
+{
+    QFETCH(QSize, size);
+    QFETCH(int, kilobytes);
+    cameraStub live;
+    QVERIFY(live.listen(QHostAddress(QStringLiteral("127.0.0.1"))));
+    wiredCamera wired;
+    camData &camera = wired.camera;
+    wired.start(live.url("/live"));
+    QTRY_COMPARE(live.live.size(), 1);
+    for (int i = 0; i < 3; ++i) {
+        const QByteArray picture = noiseJpeg(size, i);
+        QVERIFY2(qAbs(picture.size() / 1000 - kilobytes) <= kilobytes / 5 + 1, qPrintable(QString::number(picture.size())));
+        live.push(cameraStub::part(picture));
+        QTRY_COMPARE((wired.tickShown(), camera.framesDisplayed), qint64(i + 1));
+        QCOMPARE(camera.newestPicture(), picture);
+        QCOMPARE(camera.framesExtracted, qint64(i));
+    }
+    QVERIFY(camera.hasFrame());
+
+    wired.start(live.url("/live"));
+    QVERIFY(!camera.hasFrame());
+    QVERIFY(!camera.hasPicture());
 }
 
 void tst_camData::rateSkipsMinuteWrap()
