@@ -46,6 +46,7 @@ popupOneWin::popupOneWin(shellSettings &shell, const bool &frame, const int &pix
     removeAllTabs();
     ready = true;
     commandPanel = new camHandel(settings, true, this);
+    commandPanel->installEventFilter(this);
     commandPanel->setButtonLabels(settings.ButtonText);
     commandPanel->setAvailability(settings.BildAllSaveEn ? 1 : 0);
 }
@@ -75,7 +76,6 @@ void popupOneWin::prepareScene()
 {
     unconnected = true;
     current = nullptr;
-    jitterStep = 1;
     resizePending = false;
     pen = QPen(Qt::black, 2, Qt::SolidLine);
     font.setPixelSize(15);
@@ -162,14 +162,15 @@ int popupOneWin::addCameraTab(camData *camera)
     return index;
 }
 
+// A tab's label always names its own camera (which may have been renamed since).
 void popupOneWin::selectTab(int index)
 {
     if (index < 0 || index >= tabCount())
         return;
     const QSignalBlocker block(ui->popTW);
     ui->popTW->setCurrentIndex(index);
-    if (current)
-        ui->popTW->setTabText(index, current->camModule.camName);
+    if (const camData *camera = tabs[index].camera)
+        ui->popTW->setTabText(index, camera->camModule.camName);
 }
 
 void popupOneWin::removeAllTabs()
@@ -264,25 +265,26 @@ void popupOneWin::setCurrent(camData *camera)
     renderDue = true;
 }
 
+// The window shows its own camera's pictures, whichever camera the main window has selected:
+// a picture that stopped changing must never pass for a live one. A camera that does not
+// deliver now (silent, stalled, or a new connection without its first picture) is shown as not
+// connected.
 void popupOneWin::feedFrom(camData *camera, bool gridView)
 {
-    if (!camera)
-        return;
-    if (gridView && camera != current) {
+    if (!gridView && camera && camera->hasPicture())
+        followCamera(camera);
+    camData *shownCamera = current;
+    if (!shownCamera) {
         placeItem();
         return;
     }
-    if (!camera->hasFrame()) {
-        if (gridView)
-            feedPicture(QByteArray());
-    } else {
-        setCurrent(camera);
+    if (!shownCamera->receiving || !shownCamera->hasPicture()) {
+        feedPicture(QByteArray());
+    } else if (shownCamera != fedCamera || shownCamera->pictureSerial() != fedCount) {
         // The same newest picture is not taken, decoded and scaled again on every tick.
-        if (camera != fedCamera || camera->framesExtracted != fedCount) {
-            fedCamera = camera;
-            fedCount = camera->framesExtracted;
-            feedPicture(camera->newestFrame());
-        }
+        fedCamera = shownCamera;
+        fedCount = shownCamera->pictureSerial();
+        feedPicture(shownCamera->newestPicture());
     }
     renderPopup();
     placeItem();
@@ -333,8 +335,8 @@ void popupOneWin::renderPopup()
     }
     retired = std::move(display);
     display = shown;
-    if (current && ui->popTW->currentIndex() >= 0)
-        ui->popTW->setTabText(ui->popTW->currentIndex(), current->camModule.camName);
+    if (const int index = findCameraTab(current); index >= 0)
+        ui->popTW->setTabText(index, current->camModule.camName);
     paintCaption();
     displayChanged = true;
 }
@@ -365,13 +367,13 @@ bool popupOneWin::preparePicture(QByteArray &jpeg)
     sourceSize = size;
     jpeg = newest;
     if (resizePending) {
-        // The step back and forth makes window managers that drop an unchanged geometry apply it.
-        settings.hx += jitterStep;
-        jitterStep = -jitterStep;
+        // Asked for only when it changes: a pixel's step to make the window manager take it
+        // would move the stored position at every start.
         fitToPicture(storedArea());
         resizePending = false;
         lastRequested = windowRectangle;
-        setGeometry(windowRectangle);
+        if (windowRectangle != geometry())
+            setGeometry(windowRectangle);
     }
     return true;
 }
@@ -462,13 +464,15 @@ void popupOneWin::applyPendingGeometry()
     setGeometry(windowRectangle);
 }
 
+// The position stored is the one the window is given at start-up: that of its inside, not of the
+// frame a window manager puts around it (the window would move up by a title bar every start).
 void popupOneWin::moveEvent(QMoveEvent *event)
 {
     QDialog::moveEvent(event);
     if (!initialised)
         return;
-    settings.hx = x();
-    settings.hy = y();
+    settings.hx = geometry().x();
+    settings.hy = geometry().y();
 }
 
 void popupOneWin::resizeEvent(QResizeEvent *event)
@@ -498,17 +502,27 @@ void popupOneWin::mousePressEvent(QMouseEvent *event)
     commandPanel->setCamera(current);
     commandPanel->adjustSize();
     commandPanel->setWindowTitle(current->camModule.camName);
-    const QPoint click = event->globalPosition().toPoint();
-    placePanel(click);
+    panelClick = event->globalPosition().toPoint();
+    placePanel();
     commandPanel->show();
-    // The frame around the panel is known once it is shown.
-    placePanel(click);
+    placePanel();
 }
 
-void popupOneWin::placePanel(const QPoint &click)
+// A window manager adds the panel's frame only after it is shown, and that moves or resizes it:
+// it is placed again then, so that it ends inside the window with its frame.
+bool popupOneWin::eventFilter(QObject *watched, QEvent *event)
 {
-    commandPanel->move(popupGeometry::panelPosition(click, commandPanel->frameGeometry().size(), frameGeometry(),
-                                                    availableGeometry()));
+    if (watched == commandPanel && commandPanel->isVisible()
+        && (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+        && commandPanel->frameGeometry().size() != placedPanelSize)
+        placePanel();
+    return QDialog::eventFilter(watched, event);
+}
+
+void popupOneWin::placePanel()
+{
+    placedPanelSize = commandPanel->frameGeometry().size();
+    commandPanel->move(popupGeometry::panelPosition(panelClick, placedPanelSize, frameGeometry(), availableGeometry()));
 }
 
 void popupOneWin::closeEvent(QCloseEvent *event)

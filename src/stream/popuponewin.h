@@ -7,6 +7,7 @@
 #include <QMutex>
 #include <QPen>
 #include <QPixmap>
+#include <QPoint>
 #include <QPointer>
 #include <QPointF>
 #include <QRect>
@@ -66,8 +67,9 @@ public:
     // Lets go of a camera about to be deleted: its tab, and any hold of the window or panel on it.
     void releaseCamera(camData *camera);
 
-    // Pictures. feedFrom is the tick's hand-over: in grid view only the current camera's pictures
-    // are taken, in single view the camera becomes current when it has one.
+    // Pictures. feedFrom is the tick's hand-over of the main window's selected camera: in single
+    // view the window follows it when it has a picture; then the window takes its own camera's
+    // newest picture, or shows it not connected while it delivers none.
     void feedFrom(camData *camera, bool gridView);
     void feedPicture(const QByteArray &picture);  // empty: the camera delivers nothing
     void renderPopup();
@@ -85,6 +87,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private slots:
     void on_popTW_currentChanged(int index);
@@ -106,7 +109,7 @@ private:
     void applyPendingGeometry();
     QPixmap scaledPlaceholder() const;
     void paintCaption();
-    void placePanel(const QPoint &click);
+    void placePanel();
 
     Ui::popupOneWin *ui;
     shellSettings &settings;
@@ -127,7 +130,6 @@ private:
     QList<tabEntry> tabs;
     bool ready = false;
     bool initialised = false;
-    int jitterStep = 1;
     QString prefix;
     bool unconnected = true;
     QList<QByteArray> pictures;  // newest last, at most four
@@ -140,6 +142,8 @@ private:
     QPen pen;
     QFont font;
     camHandel *commandPanel = nullptr;
+    QPoint panelClick;       // where the panel was opened
+    QSize placedPanelSize;   // its size with frame when it was placed there
 
     // Work is done only when something changed: a new picture, another camera or state, a fit.
     bool renderDue = false;

@@ -22,6 +22,7 @@ private slots:
     void frameMargins();
     void storedSizeLimitedToScreen_data();
     void storedSizeLimitedToScreen();
+    void geometrySurvivesRestart_data();
     void geometrySurvivesRestart();
     void resizeFitsPicture_data();
     void resizeFitsPicture();
@@ -30,6 +31,8 @@ private slots:
     void panelInsideWindowCloseOnlyHides();
     void newPicturesOnly();
     void otherCameraPictureNotShown();
+    void onlyLivePicturesShownLive_data();
+    void onlyLivePicturesShownLive();
     void releaseCamera();
 };
 
@@ -112,7 +115,11 @@ void tst_popupOneWin::tabs()
 
     QTabBar *bar = rig.window->findChild<QTabWidget *>(QStringLiteral("popTW"))->tabBar();
     QCOMPARE(bar->currentIndex(), 2);
-    QCOMPARE(bar->tabText(4), QStringLiteral("Cam 4"));
+    // A tab's label always names its own camera.
+    rig.window->followCamera(rig.camera(5));
+    rig.feed(widePicture);
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(bar->tabText(i), QStringLiteral("Cam %1").arg(i));
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(0).center());
     QCOMPARE(rig.window->takeChosenCamera(), rig.camera(0));
     QCOMPARE(rig.window->takeChosenCamera(), nullptr);
@@ -159,23 +166,37 @@ void tst_popupOneWin::storedSizeLimitedToScreen()
     QVERIFY(rig.settings.hheight >= 50 && rig.settings.hheight <= available.height() - 10);
 }
 
-// The stored size is the picture area, whatever the window went through: a start with the saved
-// values gives the same window, not one 10 pixels larger each time.
+void tst_popupOneWin::geometrySurvivesRestart_data()
+{
+    QTest::addColumn<bool>("frame");
+    QTest::newRow("framed") << true;
+    QTest::newRow("frameless") << false;
+}
+
+// The stored geometry is the picture area, whatever the window went through: a start with the
+// saved values gives the same window, not one 10 pixels larger, nor one frame higher, each time.
+// (The test platform puts a frame of 2 pixels around a window, as a window manager a larger one.)
 void tst_popupOneWin::geometrySurvivesRestart()
 {
-    popupRig rig(true);
+    QFETCH(bool, frame);
+    popupRig rig(frame);
     QVERIFY(rig.showUp());
     rig.window->showCamera(rig.camera(0));
     rig.feed(widePicture);
     rig.feed(widePicture);
     rig.window->hide();
     const QRect first = rig.window->geometry();
-    QCOMPARE(rig.settings.hwidth, 400.0);
-    QCOMPARE(rig.settings.hheight, 300.0);
+    QCOMPARE(rig.stored(), QRectF(100, 100, 400, 300));
 
-    popupOneWin again(rig.settings, rig.frame, rig.pixelSize);
-    again.initialise(QPixmap());
-    QCOMPARE(again.geometry().size(), first.size());
+    for (int start = 0; start < 3; ++start) {
+        popupOneWin again(rig.settings, rig.frame, rig.pixelSize);
+        again.initialise(QPixmap());
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        again.hide();
+        QCOMPARE(again.geometry(), first);
+        QCOMPARE(rig.stored(), QRectF(100, 100, 400, 300));
+    }
 }
 
 void tst_popupOneWin::resizeFitsPicture_data()
@@ -264,6 +285,9 @@ void tst_popupOneWin::panelInsideWindowCloseOnlyHides()
     QCOMPARE(window.right() - placed.right(), 9);
     QCOMPARE(window.bottom() - placed.bottom(), 9);
     QCOMPARE(panel->windowTitle(), QStringLiteral("Cam 0"));
+    // A window manager puts its frame around the panel after it was shown: placed again.
+    panel->resize(panel->width(), panel->height() + 24);
+    QTRY_COMPARE(window.bottom() - panel->frameGeometry().bottom(), 9);
 
     QVERIFY(!rig.window->close());
     QVERIFY(rig.window->isHidden());
@@ -308,6 +332,55 @@ void tst_popupOneWin::otherCameraPictureNotShown()
     rig.window->showCamera(rig.camera(1));
     rig.window->renderPopup();
     QCOMPARE(rig.window->caption(), QStringLiteral("!UNCONNECTED! : Cam 1"));
+}
+
+void tst_popupOneWin::onlyLivePicturesShownLive_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("camera silent") << "stall" << "!UNCONNECTED! : Eingang";
+    QTest::newRow("new connection, no picture yet") << "restart" << "!UNCONNECTED! : Eingang";
+    QTest::newRow("main window selects another camera") << "other" << "> Eingang";
+}
+
+// What the window marks live ("> ") is a picture its camera delivers now; it goes on showing its
+// own camera's pictures while the main window selects another one.
+void tst_popupOneWin::onlyLivePicturesShownLive()
+{
+    QFETCH(QString, what);
+    QFETCH(QString, caption);
+    cameraStub stub;
+    QVERIFY(stub.listen(QHostAddress::LocalHost));
+    wiredCamera wired;
+    wired.start(stub.url("/live"));
+    QTRY_COMPARE(stub.live.size(), 1);
+    stub.push(cameraStub::part(widePicture));
+    QTRY_VERIFY(wired.tickShown());
+
+    popupRig rig;
+    QVERIFY(rig.showUp());
+    rig.window->showCamera(&wired.camera);
+    rig.window->feedFrom(&wired.camera, true);
+    QCOMPARE(rig.window->caption(), QStringLiteral("> Eingang"));
+    const qint64 first = rig.window->displayPixmap().cacheKey();
+
+    camData *fed = &wired.camera;
+    if (what == QLatin1String("stall")) {
+        wired.stallTimeout = 200;
+        QTRY_VERIFY((wired.tickShown(), !wired.camera.receiving));
+    } else if (what == QLatin1String("restart")) {
+        wired.start(stub.url("/live"));
+        wired.tickShown();
+    } else {
+        fed = rig.camera(0);
+        stub.push(cameraStub::part(solidJpeg(QSize(1280, 720), Qt::red)));
+        QTRY_COMPARE((wired.tickShown(), wired.camera.framesDisplayed), qint64(2));
+    }
+    rig.window->feedFrom(fed, true);
+    QCOMPARE(rig.window->caption(), caption);
+    if (what == QLatin1String("other"))
+        QVERIFY(rig.window->displayPixmap().cacheKey() != first);
+    rig.window->removeAllTabs();
 }
 
 void tst_popupOneWin::releaseCamera()
