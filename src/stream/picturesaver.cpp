@@ -6,6 +6,7 @@
 #include "tracecategory.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 
 pictureSaver::pictureSaver()
 {
@@ -21,6 +22,7 @@ bool pictureSaver::savePictures(const QList<camData *> &cameras, const shellSett
 {
     const qint64 now = clock ? clock() : monotonic.elapsed();
     const QString stamp = recordFiles::timeStamp(QDateTime::currentDateTime());
+    const QFileInfo folder(settings.ImageFolder);
     QHash<camData *, qint64> stillPending;
     bool any = false;
     for (camData *cam : cameras) {
@@ -28,7 +30,12 @@ bool pictureSaver::savePictures(const QList<camData *> &cameras, const shellSett
             continue;
         // Each camera on its own: a request that may not be served must not hold up the others.
         if (!settings.Autosave && !cam->saveAlways) {
-            dropRequest(cam, "Speichern nicht freigegeben");
+            dropRequest(cam, QStringLiteral("Speichern nicht freigegeben"));
+            continue;
+        }
+        // Waiting would not help: nothing can be written there until the user acts.
+        if (settings.ImageFolder.isEmpty() || !folder.isDir() || !folder.isWritable()) {
+            dropRequest(cam, QStringLiteral("Ordner nicht beschreibbar: \"%1\"").arg(settings.ImageFolder));
             continue;
         }
         if (saveNewest(cam, settings.ImageFolder, stamp)) {
@@ -36,8 +43,8 @@ bool pictureSaver::savePictures(const QList<camData *> &cameras, const shellSett
             continue;
         }
         const qint64 since = pendingSince.value(cam, now);
-        if (now - since >= giveUpMs) {
-            dropRequest(cam, "aufgegeben");
+        if (now - since >= pictureWaitMs) {
+            dropRequest(cam, QStringLiteral("kein Bild in %1 s").arg(pictureWaitMs / 1000));
             continue;
         }
         stillPending.insert(cam, since);
@@ -46,9 +53,11 @@ bool pictureSaver::savePictures(const QList<camData *> &cameras, const shellSett
     return any;
 }
 
+// Only a picture of a camera that delivers now: after a stall or a new connection the pictures
+// left from before are no picture of this moment.
 bool pictureSaver::saveNewest(camData *cam, const QString &folder, const QString &stamp)
 {
-    if (folder.isEmpty() || cam->state() != camData::connectionState::connected || !cam->hasFrame())
+    if (cam->state() != camData::connectionState::connected || !cam->receiving || !cam->hasFrame())
         return false;
     const QByteArray picture = cam->newestFrame();
     if (picture.size() < minPictureBytes)
@@ -65,10 +74,9 @@ bool pictureSaver::saveNewest(camData *cam, const QString &folder, const QString
     return true;
 }
 
-void pictureSaver::dropRequest(camData *cam, const char *why)
+void pictureSaver::dropRequest(camData *cam, const QString &why)
 {
-    qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Bild nicht gespeichert (%1): %2")
-                                         .arg(QLatin1String(why), cam->camModule.camName);
+    qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Bild nicht gespeichert (%1): %2").arg(why, cam->camModule.camName);
     cam->savePictureRequest = false;
     cam->saveAlways = false;
 }

@@ -13,12 +13,13 @@ struct shellSettings;
 // Saves the newest picture of every camera that asks for it (`savePictureRequest`) as a JPG in
 // `ImageFolder`: the picture's bytes exactly as cut from the stream. A request is served when
 // `Autosave` is on or the camera's own `saveAlways` (an alarm picture) is set; any other request
-// is dropped at once. A request that cannot be served (no folder, camera not connected, no
-// picture yet, file not writable) is tried again on later calls and given up after giveUpMs.
+// is dropped at once, as is one whose folder is missing or cannot be written. A request whose
+// camera has no picture of its current connection yet (a door call while the camera is off), or
+// whose file could not be written, is tried again on later calls for up to pictureWaitMs.
 class pictureSaver {
 public:
     static constexpr int minPictureBytes = 1001;
-    static constexpr qint64 giveUpMs = 5000;
+    static constexpr qint64 pictureWaitMs = 60000;
 
     pictureSaver();
 
@@ -34,7 +35,7 @@ public:
 
 private:
     bool saveNewest(camData *camera, const QString &folder, const QString &stamp);
-    static void dropRequest(camData *camera, const char *why);
+    static void dropRequest(camData *camera, const QString &why);
 
     std::function<qint64()> clock;
     QElapsedTimer monotonic;

@@ -175,32 +175,56 @@ void tst_pictureSaver::smallPictures()
 void tst_pictureSaver::requestGivenUp_data()
 {
     QTest::addColumn<QString>("why");
-    QTest::newRow("camera never connects") << "unconnected";
-    QTest::newRow("folder cannot be written") << "folder";
-    QTest::newRow("no folder set") << "no folder";
+    QTest::addColumn<qint64>("backAtMs");     // when the camera delivers; -1: never
+    QTest::addColumn<qint64>("givenUpAtMs");  // -1: saved
+    const qint64 wait = 60000;
+    QTest::newRow("camera off, back after 7 s: saved") << "unconnected" << qint64(7000) << qint64(-1);
+    QTest::newRow("camera never connects: given up after 60 s") << "unconnected" << qint64(-1) << wait;
+    QTest::newRow("new connection: the old one's pictures are not taken") << "restarted" << qint64(-1) << wait;
+    QTest::newRow("folder missing: given up at once") << "folder" << qint64(-1) << qint64(0);
+    QTest::newRow("no folder set: given up at once") << "no folder" << qint64(-1) << qint64(0);
 }
 
+// An alarm picture waits for a picture of the camera's current connection for up to a minute;
+// what can never be written is given up at once. Each giving up is one line in the log.
 void tst_pictureSaver::requestGivenUp()
 {
     QFETCH(QString, why);
+    QFETCH(qint64, backAtMs);
+    QFETCH(qint64, givenUpAtMs);
     connectedCamera c(noisePictures(4));
     if (why != QLatin1String("unconnected"))
         QVERIFY(c.connect());
+    if (why == QLatin1String("restarted")) {
+        c.cam.start(c.server.url("/silent"));
+        QTRY_COMPARE((c.cam.camera.tick(false), c.cam.camera.state()), camData::connectionState::connected);
+    }
     if (why == QLatin1String("folder"))
         settings.ImageFolder = dir.filePath(QStringLiteral("missing"));
     if (why == QLatin1String("no folder"))
         settings.ImageFolder.clear();
     c.cam.camera.savePictureRequest = c.cam.camera.saveAlways = true;
     traceCapture trace;
-    QVERIFY(!saver.savePictures({&c.cam.camera}, settings));
-    nowMs = pictureSaver::giveUpMs - 1;
-    QVERIFY(!saver.savePictures({&c.cam.camera}, settings));
-    QVERIFY(c.cam.camera.savePictureRequest);
-    QVERIFY(trace.taken().isEmpty());
-    nowMs = pictureSaver::giveUpMs;
+    if (givenUpAtMs != 0) {
+        QVERIFY(!saver.savePictures({&c.cam.camera}, settings));
+        nowMs = (backAtMs >= 0 ? backAtMs : givenUpAtMs) - 1;
+        QVERIFY(!saver.savePictures({&c.cam.camera}, settings));
+        QVERIFY(c.cam.camera.savePictureRequest);
+        QVERIFY(trace.taken().isEmpty());
+        nowMs += 1;
+    }
+    if (backAtMs >= 0) {
+        QVERIFY(c.connect());
+        QVERIFY(saver.savePictures({&c.cam.camera}, settings));
+        QCOMPARE(fileContents(saver.lastSavedPath()), c.newestCut());
+        return;
+    }
     QVERIFY(!saver.savePictures({&c.cam.camera}, settings));
     QVERIFY(!c.cam.camera.savePictureRequest);
-    QCOMPARE(trace.taken().size(), 1);
+    const QStringList lines = trace.taken();
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().contains(givenUpAtMs ? QLatin1String("60 s") : QLatin1String("Ordner")),
+             qPrintable(lines.first()));
     // Once given up, the alarm is not saved later when all is well again.
     settings.ImageFolder = dir.path();
     QVERIFY(why != QLatin1String("unconnected") || c.connect());
