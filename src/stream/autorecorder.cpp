@@ -52,7 +52,7 @@ void autoRecorder::controlRecording(bool enabled)
     if (bytes > maxSize) {
         // The next file starts at once, so that no pictures fall between the two files.
         closeFile();
-        if (want)
+        if (want && backoff.mayTry())
             openRecordingFile();
         return;
     }
@@ -65,7 +65,7 @@ void autoRecorder::controlRecording(bool enabled)
         qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Aufzeichnung verschwunden: %1").arg(path);
         closeFile();
     }
-    if (!file.isOpen())
+    if (!file.isOpen() && backoff.mayTry())
         openRecordingFile();
 }
 
@@ -91,18 +91,20 @@ void autoRecorder::openRecordingFile()
     bytes = 0;
     active = true;
     credit = -1;
+    wroteAtLastPicture = false;
     writingSinceMs = now();
     // Continuous recording writes from the first picture on, not from the next tick.
     if (!module.CAMsaveBeweg)
         writing = true;
 }
 
+// A file that holds no picture is removed; a Matroska file ends with what finish() writes after
+// the last packet.
 void autoRecorder::closeFile()
 {
     if (file.isOpen() && packets && !mkv.finish())
         qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Aufzeichnung unvollständig: %1: %2").arg(path, mkv.errorText());
-    if (file.isOpen())
-        file.close();
+    recordFiles::closeRecording(file, packets && bytes > 0 ? file.size() : bytes);
     bytes = 0;
     active = false;
 }
@@ -141,12 +143,13 @@ void autoRecorder::takePicture(const QByteArray &picture)
 {
     if (!active || !writing || !file.isOpen() || interval <= 0 || !due())
         return;
-    if (file.write(picture) != picture.size()) {
-        writeFailed();
+    if (!recordFiles::writeAll(file, picture)) {
+        writeFailed(file.errorString());
         return;
     }
     bytes += picture.size();
     ++pictures;
+    backoff.succeeded();
 }
 
 void autoRecorder::setPacketMode(bool on)
@@ -166,6 +169,7 @@ void autoRecorder::takePacket(const AVPacket *packet, const AVCodecParameters *p
     case mkvWriter::result::written:
         bytes = file.size();
         ++pictures;
+        backoff.succeeded();
         break;
     case mkvWriter::result::skipped:
         break;
@@ -174,9 +178,7 @@ void autoRecorder::takePacket(const AVPacket *packet, const AVCodecParameters *p
         closeFile();
         break;
     case mkvWriter::result::failed:
-        qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Aufzeichnung beendet, Schreibfehler: %1: %2")
-                                  .arg(path, mkv.errorText());
-        closeFile();
+        writeFailed(mkv.errorText());
         break;
     }
 }
@@ -192,29 +194,40 @@ void autoRecorder::startWriting()
         mkv.waitForKey();
     writing = true;
     credit = -1;
+    wroteAtLastPicture = false;
     writingSinceMs = now();
 }
 
 bool autoRecorder::due()
 {
     const qint64 at = now();
-    const qint64 cap = qMax<qint64>(interval, creditCapMs);
-    if (credit < 0)
-        credit = qMax<qint64>(interval, startCreditMs) + qMax<qint64>(0, at - writingSinceMs);
-    else if (credit < cap)
-        credit = qMin(cap, credit + (at - lastPictureMs));
+    if (credit < 0) {
+        credit = interval + qMax<qint64>(0, at - writingSinceMs);
+        lastGapMs = 0;
+    } else if (at > lastPictureMs) {
+        // Left over from a picture written after a pause: the pause is no unevenness to make up.
+        qint64 kept = credit;
+        if (wroteAtLastPicture)
+            kept = lastGapMs > interval + jitterMs ? 0 : qMin(credit, jitterMs);
+        lastGapMs = at - lastPictureMs;
+        credit = qMin(qMax<qint64>(interval, creditCapMs), kept + lastGapMs);
+        wroteAtLastPicture = false;
+    }
     lastPictureMs = at;
     if (credit < interval)
         return false;
     credit -= interval;
+    wroteAtLastPicture = true;
     return true;
 }
 
-void autoRecorder::writeFailed()
+// A picture written in part would break the file for a reader: closing cuts it off again (a file
+// that held nothing goes), and the next file waits.
+void autoRecorder::writeFailed(const QString &reason)
 {
-    qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Aufzeichnung beendet, Schreibfehler: %1: %2")
-                                         .arg(path, file.errorString());
-    // A picture written in part would break the file for a reader: cut it off again.
-    file.resize(bytes);
+    backoff.failed();
+    qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Aufzeichnung beendet, Schreibfehler: %1: %2; neue Datei in etwa %3 s")
+                                         .arg(path, reason)
+                                         .arg(backoff.waitRuns() * controlPeriodSeconds);
     closeFile();
 }

@@ -2,6 +2,7 @@
 
 #include "cameramodule.h"
 #include "mkvwriter.h"
+#include "recordbackoff.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -13,22 +14,25 @@
 // Automatic recording of one camera into ".MJPEG" files in the module's folder `dirCamBild`:
 // continuously (`CAMautoSaveEn`) or while the module reports motion (`CAMsaveBeweg`), thinned to
 // `n_Bild_Freq` pictures per second, minute or hour. A file is the plain concatenation of the
-// pictures as cut from the stream; past the size limit a new file follows at once.
+// pictures as cut from the stream; past the size limit a new file follows at once. After a failed
+// write the next file waits (recordBackoff), and a file that stayed empty is removed.
 class autoRecorder {
 public:
     static constexpr qint64 defaultMaxSize = 1000000000;
     static constexpr int maxFrequency = 1000;
     static constexpr int maxStopSeconds = 5000;
     static constexpr int tickMs = 40;
+    static constexpr int controlPeriodSeconds = 3;  // controlRecording comes about this often
     // Thinning by time: every millisecond adds one to a credit and every picture written costs
-    // the save interval. Writing starts with one second of credit (one interval, when that is
-    // longer) plus the time since it began, and the credit grows to at most creditCapMs (one
-    // interval, when that is longer). So a camera at the set rate whose pictures are cut
-    // unevenly loses none, not even those read in a burst after the tick was held up for
-    // seconds; a faster camera is thinned to the set rate; a rate of one a second or slower
-    // starts strictly with its interval.
-    static constexpr qint64 startCreditMs = 1000;
+    // the save interval, so that at most one picture per interval is written from the start on.
+    // Writing starts with the credit of one interval plus the time since it began. Pictures cut
+    // at one moment share the credit of the time that passed before it (at most creditCapMs, or
+    // one interval when that is longer): those read in a burst after the tick was held up are
+    // kept. What a moment with a written picture leaves over is kept only up to jitterMs, the
+    // unevenness of reading by ticks, and not at all after a pause: a camera at the set rate
+    // loses none, and a camera that paused does not write a burst when it goes on.
     static constexpr qint64 creditCapMs = 5000;
+    static constexpr qint64 jitterMs = 2 * tickMs;
 
     explicit autoRecorder(cameraModule &module);
     ~autoRecorder();
@@ -40,7 +44,8 @@ public:
     // Save interval in ms from `selFreqTip` and `n_Bild_Freq`, which are put right where they
     // are out of range (as is `stopTimeBeweg`).
     void computeSaveInterval();
-    // About every 3 s: opens, keeps, renews or closes the file. enabled: `BildAllSaveEn`.
+    // About every controlPeriodSeconds: opens, keeps, renews or closes the file. enabled:
+    // `BildAllSaveEn`.
     void controlRecording(bool enabled);
     // Every tick: opens and closes the motion window. motionEvent is the camera's flag.
     void motionTick(bool &motionEvent);
@@ -58,6 +63,8 @@ public:
     bool recordingActive() const { return active; }
     bool writeEnabled() const { return writing; }
     bool fileOpen() const { return file.isOpen(); }
+    // Control runs the next file waits after failed writes; 0 while none failed.
+    int retryWaitRuns() const { return backoff.waitRuns(); }
     int saveInterval() const { return interval; }
     qint64 bytesWritten() const { return bytes; }
     qint64 picturesWritten() const { return pictures; }
@@ -70,7 +77,7 @@ private:
     bool due();
     void openRecordingFile();
     void closeFile();
-    void writeFailed();
+    void writeFailed(const QString &reason);
 
     cameraModule &module;
     std::function<qint64()> clock;
@@ -81,6 +88,9 @@ private:
     qint64 credit = -1;  // -1: writing (re)started at writingSinceMs
     qint64 writingSinceMs = 0;
     qint64 lastPictureMs = 0;
+    bool wroteAtLastPicture = false;
+    qint64 lastGapMs = 0;  // between the last two moments with pictures
+    recordBackoff backoff;
     qint64 motionStopMs = 0;
     bool writing = false;
     bool active = false;

@@ -635,7 +635,7 @@ void camData::recordPackets()
     for (; packet; packet = rtsp->takePacket()) {
         if (known) {
             automatic.takePacket(packet, par, num, den, rtspSegment);
-            if (videoRecording && videoSink)
+            if (recordsByHand())
                 videoSink->appendPacket(packet, par, num, den, rtspSegment);
         }
         av_packet_free(&packet);
@@ -759,13 +759,23 @@ void camData::collectPictures()
         scanPending();
 }
 
-// A manual recording gets every picture, also while the camera records automatically (that
-// recording may be switched on while the manual one runs).
 void camData::recordPicture(const QByteArray &picture)
 {
     automatic.takePicture(picture);
-    if (videoRecording && videoSink)
+    if (recordsByHand())
         videoSink->append(picture);
+}
+
+// While the automatic file takes this camera's pictures, a recording by hand gets none: it ends
+// and says so (automatic recording may be switched on while it runs).
+bool camData::recordsByHand()
+{
+    if (!videoRecording || !videoSink)
+        return false;
+    if (!automatic.recordingActive() || !automatic.writeEnabled())
+        return true;
+    videoSink->takenOver();
+    return false;
 }
 
 void camData::controlRecording()

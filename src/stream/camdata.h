@@ -293,6 +293,7 @@ private:
     void noteRtspFailure();
     void recordPackets();
     void recordPicture(const QByteArray &picture);
+    bool recordsByHand();
     void prepareDecode();
     void decodePending();
     void paintPending();

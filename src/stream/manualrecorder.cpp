@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <utility>
+
 manualRecorder::~manualRecorder()
 {
     stopRecording();
@@ -60,11 +62,13 @@ bool manualRecorder::openFile()
     return true;
 }
 
+// A file that holds no picture is removed (a recording stopped before its first picture leaves
+// none behind); a Matroska file ends with what finish() writes after the last packet.
 void manualRecorder::closeFile()
 {
     if (file.isOpen() && packets && !mkv.finish())
         qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Videoaufnahme unvollständig: %1: %2").arg(file.fileName(), mkv.errorText());
-    file.close();
+    recordFiles::closeRecording(file, packets && bytesInFile > 0 ? file.size() : bytesInFile);
 }
 
 void manualRecorder::startRecording()
@@ -98,12 +102,7 @@ void manualRecorder::stopRecording()
         attached->videoSink = nullptr;
     }
     attached = nullptr;
-    if (!file.isOpen())
-        return;
     closeFile();
-    // A recording stopped before its first picture leaves no empty file behind.
-    if (bytesInFile == 0)
-        file.remove();
 }
 
 qint64 manualRecorder::runningSeconds() const
@@ -115,7 +114,7 @@ bool manualRecorder::append(const QByteArray &picture)
 {
     if (!recording || !file.isOpen())
         return false;
-    if (file.write(picture) != picture.size()) {
+    if (!recordFiles::writeAll(file, picture)) {
         fail(file.errorString());
         return false;
     }
@@ -124,7 +123,7 @@ bool manualRecorder::append(const QByteArray &picture)
         attached->videoBytesWritten += picture.size();
     if (bytesInFile <= maxSize)
         return true;
-    file.close();
+    closeFile();
     if (!openFile())
         fail(file.errorString());
     return true;
@@ -174,11 +173,23 @@ void manualRecorder::fail(const QString &what)
     qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Videoaufnahme beendet, Schreibfehler: %1: %2")
                                          .arg(file.fileName(), what);
     error = file.fileName() + QStringLiteral(": ") + what;
-    if (file.isOpen()) {
-        // A picture written in part would break the file for a reader: cut it off again.
-        file.resize(bytesInFile);
-        file.close();
-    }
+    // A picture written in part would break the file for a reader: it is cut off again.
+    recordFiles::closeRecording(file, bytesInFile);
+    end();
+}
+
+void manualRecorder::takenOver()
+{
+    qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Videoaufnahme beendet, automatische Aufzeichnung: %1")
+                                         .arg(file.fileName());
+    endedByAutomatic = true;
+    closeFile();
+    end();
+}
+
+// The camera stays attached, so that the owner can tell the user and stop.
+void manualRecorder::end()
+{
     pauseRecording();
     if (attached)
         attached->videoSink = nullptr;
@@ -189,4 +200,9 @@ QString manualRecorder::takeError()
     QString taken;
     taken.swap(error);
     return taken;
+}
+
+bool manualRecorder::takeTakenOver()
+{
+    return std::exchange(endedByAutomatic, false);
 }

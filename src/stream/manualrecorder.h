@@ -13,7 +13,9 @@ class camData;
 
 // Recording by hand: every picture of one camera into one ".MJPEG" file in the picture folder,
 // with start, pause and stop. Past the size limit the recording goes on in a new file. A write
-// error closes the file and ends the recording; the owner learns of it through takeError().
+// error closes the file (removed when it holds nothing) and ends the recording; the owner learns
+// of it through takeError(). A camera that starts recording automatically ends the recording by
+// hand: the automatic file takes its pictures (takeTakenOver()).
 class manualRecorder : public pictureSink {
 public:
     static constexpr qint64 defaultMaxSize = 1000000000;
@@ -41,8 +43,13 @@ public:
     // unmounted): what would be written now would be lost.
     void verifyFile();
 
+    // Automatic recording took this camera's pictures over: the recording ends.
+    void takenOver() override;
+
     // The message of a write error since the last call, empty when none.
     QString takeError();
+    // Whether the recording ended because automatic recording took over, since the last call.
+    bool takeTakenOver();
     void setMaxSize(qint64 bytes) { maxSize = bytes; }
 
     camData *camera() const { return attached; }
@@ -57,6 +64,7 @@ private:
     bool openFile();
     void closeFile();
     void fail(const QString &what);
+    void end();
 
     QString folderText;
     QPointer<camData> attached;
@@ -67,6 +75,7 @@ private:
     qint64 recordedMs = 0;
     QElapsedTimer runningFor;
     QString error;
+    bool endedByAutomatic = false;
     bool packets = false;  // the attached camera is an RTSP camera
     mkvWriter mkv;
 };

@@ -15,6 +15,8 @@ public:
     // An RTSP camera's packet as received.
     virtual bool appendPacket(const AVPacket *packet, const AVCodecParameters *par, int timeBaseNum,
                               int timeBaseDen, quint64 connection) = 0;
+    // The camera's automatic recording takes its pictures from now on.
+    virtual void takenOver() = 0;
 
 protected:
     ~pictureSink() = default;

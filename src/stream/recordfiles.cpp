@@ -73,12 +73,36 @@ bool createNew(QFile &file, const QString &folder, const QString &stem, const QS
     return false;
 }
 
+bool writeAll(QFile &file, const QByteArray &bytes)
+{
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+void closeRecording(QFile &file, qint64 written)
+{
+    if (!file.isOpen())
+        return;
+    if (written == 0) {
+        file.remove();
+        return;
+    }
+    if (file.size() > written)
+        file.resize(written);
+    file.close();
+}
+
 QString writeNew(const QString &folder, const QString &stem, const QString &extension, const QByteArray &bytes)
 {
     QFile file;
     if (!createNew(file, folder, stem, extension))
         return QString();
-    const bool written = file.write(bytes) == bytes.size();
+    const bool written = writeAll(file, bytes);
     file.close();
     if (written && file.error() == QFileDevice::NoError)
         return file.fileName();

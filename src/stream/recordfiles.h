@@ -30,6 +30,16 @@ QString automaticName(const QString &name);
 // could be created (no folder, no permission, too many collisions).
 bool createNew(QFile &file, const QString &folder, const QString &stem, const QString &extension);
 
+// Writes all the bytes to an open file. A write that stops short (the disk filled up, the file
+// reached the size limit) is tried once more for the rest, so that the file's error names the
+// cause instead of an unknown one. False when not everything was written.
+bool writeAll(QFile &file, const QByteArray &bytes);
+
+// Closes a recording file that holds `written` good bytes: a picture written in part after them
+// is cut off again (it would break the file for a reader), and a file that holds nothing is
+// removed.
+void closeRecording(QFile &file, qint64 written);
+
 // Writes bytes into a new file; returns its path, or an empty string when any part of it could
 // not be written (a partly written file is removed again).
 QString writeNew(const QString &folder, const QString &stem, const QString &extension, const QByteArray &bytes);

@@ -123,6 +123,12 @@ void saveAVI::showRunningTime()
         message(tr("Fehler beim File schreiben !! ") + QLatin1Char('\n') + error);
         return;
     }
+    if (video.takeTakenOver()) {
+        stopRecording();
+        message(tr("Die Videoaufnahme ist beendet: die automatische Aufzeichnung dieser Kamera wurde "
+                   "eingeschaltet und nimmt ihre Bilder auf."));
+        return;
+    }
     if (!video.isRecording())
         return;
     const qint64 seconds = video.runningSeconds();

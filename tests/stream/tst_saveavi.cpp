@@ -246,32 +246,57 @@ void tst_saveAVI::rollover()
 
 void tst_saveAVI::writeErrorTellsTheUser_data()
 {
-    QTest::addColumn<bool>("folderRemoved");
-    QTest::newRow("disk full") << false;
-    QTest::newRow("folder removed") << true;
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QByteArray>("kept");  // what stays of the file
+    QTest::addColumn<QString>("message");
+    const QString writeError = QStringLiteral("Fehler beim File schreiben !! ");
+    QTest::newRow("disk full") << "full" << samplePicture(1) + samplePicture(2) << writeError;
+    QTest::newRow("first picture does not fit: no file left") << "full at once" << QByteArray() << writeError;
+    QTest::newRow("folder removed") << "folder" << QByteArray() << writeError;
+    // The automatic file takes the camera's pictures; this one gets none of them.
+    QTest::newRow("automatic recording switched on") << "automatic" << QByteArray()
+                                                     << QStringLiteral("Die Videoaufnahme ist beendet");
 }
 
 void tst_saveAVI::writeErrorTellsTheUser()
 {
-    QFETCH(bool, folderRemoved);
+    QFETCH(QString, cause);
+    QFETCH(QByteArray, kept);
+    QFETCH(QString, message);
     const QString folder = QDir(dir.path()).filePath(QStringLiteral("usb"));
     QVERIFY(QDir().mkpath(folder));
+    cameraStub server;
+    for (int i = 0; i < 4; ++i)
+        server.pictures << noiseJpeg(QSize(160, 120), i);
+    QVERIFY(server.listen(QHostAddress(QStringLiteral("127.0.0.1"))));
     wiredCamera cam;
     saveAVI dialog{QString(), QIcon()};
     dialog.startVideo(&cam.camera, folder, true);
     const QString path = dialog.recorder().currentPath();
-    if (folderRemoved) {
+    if (cause == QLatin1String("folder")) {
         QVERIFY(QDir(folder).removeRecursively());
         dialog.showRunningTime();  // notices the missing file
+    } else if (cause == QLatin1String("automatic")) {
+        cam.settings.BildAllSaveEn = true;
+        cam.camera.camModule.CAMautoSaveEn = true;
+        cam.camera.camModule.dirCamBild = dir.path();
+        cam.camera.controlRecording();
+        cam.camera.motionTick();
+        cam.start(server.url("/stream"));
+        QTRY_VERIFY((cam.camera.tick(false), cam.camera.framesExtracted > 0));
+        QVERIFY(cam.camera.recorder().picturesWritten() > 0);
+        QVERIFY(!QFile::exists(path));
     } else {
-        fileSizeLimit limit(2500);
+        fileSizeLimit limit(cause == QLatin1String("full") ? 2500 : 500);
         QVERIFY(limit.active);
-        QVERIFY(dialog.recorder().append(samplePicture(1)));
-        QVERIFY(dialog.recorder().append(samplePicture(2)));
+        const bool fits = cause == QLatin1String("full");
+        QCOMPARE(dialog.recorder().append(samplePicture(1)), fits);
+        QCOMPARE(dialog.recorder().append(samplePicture(2)), fits);
         QVERIFY(!dialog.recorder().append(samplePicture(3)));
         // Only what was written is counted; the picture written in part is cut off again.
-        QCOMPARE(cam.camera.videoBytesWritten, qint64(2000));
-        QCOMPARE(fileContents(path), samplePicture(1) + samplePicture(2));
+        QCOMPARE(cam.camera.videoBytesWritten, qint64(kept.size()));
+        QCOMPARE(QFile::exists(path), !kept.isEmpty());
+        QCOMPARE(fileContents(path), kept);
     }
     QVERIFY(!cam.camera.videoRecording);
     dialog.showRunningTime();
@@ -279,7 +304,7 @@ void tst_saveAVI::writeErrorTellsTheUser()
     QVERIFY(!cam.camera.videoAttached);
     const QStringList shown = takeMessages();
     QCOMPARE(shown.size(), 1);
-    QVERIFY(shown.first().startsWith(QLatin1String("Fehler beim File schreiben !! ")));
+    QVERIFY2(shown.first().startsWith(message), qPrintable(shown.first()));
 }
 
 void tst_saveAVI::releasedCamera()

@@ -747,6 +747,10 @@ Leave dialog</translation>
         <translation>Error writing the file !! </translation>
     </message>
     <message>
+        <source>Die Videoaufnahme ist beendet: die automatische Aufzeichnung dieser Kamera wurde eingeschaltet und nimmt ihre Bilder auf.</source>
+        <translation>The video recording has ended: automatic recording was switched on for this camera and records its pictures.</translation>
+    </message>
+    <message>
         <source>Laufzeit: </source>
         <translation>Running time: </translation>
     </message>
