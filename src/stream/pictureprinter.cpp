@@ -35,28 +35,29 @@ bool picturePrinter::paint(QPrinter &printer, const QByteArray &picture)
     return painter.end();
 }
 
-bool picturePrinter::printPicture(camData *camera)
+bool picturePrinter::printPicture(camData *camera, QWidget *over)
 {
     if (!camera || camera->printSnapshot.isEmpty() || camera->printing)
         return false;
+    const QPointer<QWidget> parentWidget(over ? over : dialogParent);
     const QByteArray picture = camera->printSnapshot;
     if (QImage::fromData(picture).isNull()) {
         qCDebug(dxcamTrace) << "##### Drucken: Bild fehlerhaft";
-        report(tr("Das Bild ist fehlerhaft und kann nicht gedruckt werden."));
+        report(parentWidget, tr("Das Bild ist fehlerhaft und kann nicht gedruckt werden."));
         return false;
     }
     camera->printing = true;
     auto *printer = new QPrinter;
-    auto *dialog = new QPrintDialog(printer, dialogParent);
+    auto *dialog = new QPrintDialog(printer, parentWidget);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     const QPointer<camData> printed(camera);
-    connect(dialog, &QDialog::finished, this, [this, dialog, printed, picture](int result) {
+    connect(dialog, &QDialog::finished, this, [this, dialog, printed, picture, parentWidget](int result) {
         bool done = false;
         if (result != QDialog::Accepted) {
             qCDebug(dxcamTrace) << "##### Drucken abgebrochen";
         } else if (!(done = paint(*dialog->printer(), picture))) {
             qCDebug(dxcamTrace) << "##### Drucken fehlgeschlagen";
-            report(tr("Der Drucker hat den Auftrag nicht angenommen."));
+            report(parentWidget, tr("Der Drucker hat den Auftrag nicht angenommen."));
         }
         if (printed)
             printed->printing = false;
@@ -67,8 +68,8 @@ bool picturePrinter::printPicture(camData *camera)
     return true;
 }
 
-void picturePrinter::report(const QString &text)
+void picturePrinter::report(QWidget *parent, const QString &text)
 {
-    userMessage::open(dialogParent, dialogParent ? dialogParent->windowTitle() : QString(),
-                      dialogParent ? dialogParent->windowIcon() : QIcon(), text);
+    userMessage::open(parent, parent ? parent->windowTitle() : QString(), parent ? parent->windowIcon() : QIcon(),
+                      text);
 }

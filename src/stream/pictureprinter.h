@@ -19,9 +19,11 @@ public:
     // dialogParent: the print dialog and messages open over it.
     explicit picturePrinter(QWidget *dialogParent, QObject *parent = nullptr);
 
-    // Opens the print dialog for the camera's print snapshot. False (nothing opened) when the
-    // snapshot is empty, the camera is printing already or the picture does not decode.
-    bool printPicture(camData *camera);
+    // Opens the print dialog for the camera's print snapshot, over `over` when given (a window
+    // that stays on top would cover it otherwise), else over the dialog parent. False (nothing
+    // opened) when the snapshot is empty, the camera is printing already or the picture does not
+    // decode.
+    bool printPicture(camData *camera, QWidget *over = nullptr);
 
     // One page: the picture scaled to the page, its aspect kept. False when the picture does not
     // decode or the printer refuses.
@@ -34,7 +36,7 @@ signals:
     void finished(bool printed);
 
 private:
-    void report(const QString &text);
+    void report(QWidget *parent, const QString &text);
 
     QWidget *dialogParent;
 };

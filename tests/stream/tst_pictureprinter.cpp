@@ -150,22 +150,27 @@ void tst_picturePrinter::refused()
 void tst_picturePrinter::dialogFinishesTheJob_data()
 {
     QTest::addColumn<bool>("accept");
-    QTest::newRow("printed") << true;
-    QTest::newRow("cancelled") << false;
+    QTest::addColumn<bool>("fromPopup");  // over a window that stays on top
+    QTest::newRow("printed") << true << false;
+    QTest::newRow("cancelled") << false << false;
+    QTest::newRow("printed from a window on top: the dialog over it") << true << true;
 }
 
 void tst_picturePrinter::dialogFinishesTheJob()
 {
     QFETCH(bool, accept);
+    QFETCH(bool, fromPopup);
     QWidget window;
+    QWidget onTop(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint);
     picturePrinter printer(&window);
     QSignalSpy finished(&printer, &picturePrinter::finished);
     wiredCamera cam;
     cam.camera.printSnapshot = solidJpeg(QSize(160, 120), Qt::yellow);
-    QVERIFY(printer.printPicture(&cam.camera));
+    QVERIFY(printer.printPicture(&cam.camera, fromPopup ? &onTop : nullptr));
     QVERIFY(cam.camera.printing);
     // The dialog is open and waits; the caller is back at once, and no second dialog opens.
-    auto *dialog = window.findChild<QPrintDialog *>();
+    auto *dialog = (fromPopup ? onTop : window).findChild<QPrintDialog *>();
+    QCOMPARE(window.findChild<QPrintDialog *>() != nullptr, !fromPopup);
     QVERIFY(dialog);
     QVERIFY(dialog->isVisible());
     QVERIFY(!printer.printPicture(&cam.camera));
