@@ -33,6 +33,7 @@ struct benchOptions {
     QString folder;
     QString viewer = QStringLiteral(DXCAMVIEWER_PATH);
     QString size = QStringLiteral("640x480");
+    int fps = 25;
     QList<int> views{0, 2};
     int seconds = 30;
     int warmUp = 10;
@@ -59,6 +60,8 @@ bool parseOptions(const QStringList &arguments, benchOptions &options)
                                    QStringLiteral("LIST"), QStringLiteral("0,2"));
     const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("Picture size (default 640x480)."),
                                   QStringLiteral("WxH"), QStringLiteral("640x480"));
+    const QCommandLineOption fps(QStringLiteral("fps"), QStringLiteral("Pictures per second of every camera (default 25)."),
+                                 QStringLiteral("N"), QStringLiteral("25"));
     const QCommandLineOption viewer(QStringLiteral("viewer"), QStringLiteral("The viewer program (default the one built)."),
                                     QStringLiteral("PATH"));
     const QCommandLineOption skipFfmpeg(QStringLiteral("skip-ffmpeg"), QStringLiteral("Leave out the ffmpeg yardstick."));
@@ -69,7 +72,7 @@ bool parseOptions(const QStringList &arguments, benchOptions &options)
     const QCommandLineOption fingerprint(QStringLiteral("fingerprint"),
                                          QStringLiteral("SHA-256 of the certificate trusted for every camera."),
                                          QStringLiteral("AB:CD:..."));
-    parser.addOptions({seconds, warmUp, runs, views, size, viewer, skipFfmpeg, url, fingerprint});
+    parser.addOptions({seconds, warmUp, runs, views, size, fps, viewer, skipFfmpeg, url, fingerprint});
     parser.process(arguments);
 
     const QByteArray fromEnvironment = qgetenv("DXCAM_BENCH_DATA");
@@ -80,6 +83,7 @@ bool parseOptions(const QStringList &arguments, benchOptions &options)
     options.warmUp = parser.value(warmUp).toInt();
     options.runs = parser.value(runs).toInt();
     options.size = parser.value(size);
+    options.fps = parser.value(fps).toInt();
     options.skipFfmpeg = parser.isSet(skipFfmpeg);
     options.urlForm = parser.value(url);
     options.fingerprint = parser.value(fingerprint);
@@ -88,8 +92,8 @@ bool parseOptions(const QStringList &arguments, benchOptions &options)
     options.views.clear();
     for (const QString &view : parser.value(views).split(QLatin1Char(','), Qt::SkipEmptyParts))
         options.views.append(view.toInt());
-    if (options.seconds < 1 || options.runs < 1 || options.warmUp < 0 || options.views.isEmpty()) {
-        std::fprintf(stderr, "bad --seconds, --runs, --warmup or --views\n");
+    if (options.seconds < 1 || options.runs < 1 || options.warmUp < 0 || options.views.isEmpty() || options.fps < 1) {
+        std::fprintf(stderr, "bad --seconds, --runs, --warmup, --fps or --views\n");
         return false;
     }
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
@@ -325,6 +329,7 @@ int main(int argc, char **argv)
     const QString writtenIni = dir.filePath(QStringLiteral("dxsim.ini"));
     simulation sim;
     sim.size = options.size;
+    sim.fps = options.fps;
     sim.pictureFolder = options.folder + QLatin1Char('/') + options.size;
     const int perRun = 60 + options.warmUp + options.seconds;
     const int duration = perRun * options.runs * int(options.views.size()) + 2 * options.seconds + 60;
@@ -332,10 +337,10 @@ int main(int argc, char **argv)
     if (!simulator)
         return 1;
     const QSize tile = tileOf(writtenIni);
-    std::printf("bench_x11viewer: %s, 20 cameras %s at 25/s, INI as dxsim writes it (tiles %dx%d), %d s per run"
+    std::printf("bench_x11viewer: %s, 20 cameras %s at %d/s, INI as dxsim writes it (tiles %dx%d), %d s per run"
                 " after %d s warm-up\n",
-                qPrintable(options.viewer), qPrintable(options.size), tile.width(), tile.height(), options.seconds,
-                options.warmUp);
+                qPrintable(options.viewer), qPrintable(options.size), options.fps, tile.width(), tile.height(),
+                options.seconds, options.warmUp);
 
     tilePath path(tile);
     const auto tileCost = [&] { return cpuMicrosecondsPerPicture(pictures, std::ref(path)); };

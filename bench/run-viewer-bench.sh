@@ -7,7 +7,7 @@
 #     reference-picture folder, --seconds N, --warmup N, --size 640x480|1280x720, --skip-ffmpeg, --log.
 #   With --x11: bench_x11viewer, the real program in an X11 window on an Xvfb started here, with
 #     the INI as dxsim writes it; its arguments: folder, --seconds N, --warmup N, --runs N,
-#     --views 0,2, --viewer PATH, --skip-ffmpeg.
+#     --size WxH, --fps N, --views 0,2, --viewer PATH, --skip-ffmpeg.
 #   With --rtsp: bench_rtspviewer, the real program in an X11 window on RTSP cameras (dxsim --rtsp);
 #     its arguments: --cameras N, --size WxH, --fps F, --seconds N, --warmup N, --viewer PATH,
 #     --skip-ffmpeg.
