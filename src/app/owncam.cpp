@@ -362,7 +362,7 @@ void ownCam::toggleView()
 void ownCam::showCurrentCameraText()
 {
     if (camData *current = installData.currentCamera())
-        ui->urlE->setText(current->camModule.camName + QStringLiteral(" : ") + current->camModule.addressText());
+        ui->urlE->setText(current->camModule.camName + QStringLiteral(" : ") + current->camModule.shownAddress());
 }
 
 void ownCam::openCommandPanel()

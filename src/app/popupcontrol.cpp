@@ -80,7 +80,7 @@ bool popupControl::takeOverCameraIo(camData *camera)
     moduleStatus &io = camera->camModule.status;
     if (!io.popupRequest)
         return false;
-    qCDebug(dxcamTrace).noquote() << "##### fWS_3 -> " + camera->camModule.addressText();
+    qCDebug(dxcamTrace).noquote() << "##### fWS_3 -> " + camera->camModule.shownAddress();
     camera->motionEvent = true;
     qCDebug(dxcamTrace) << "##### fWS_4";
     camera->showRequest = io.popupRequest;

@@ -159,7 +159,7 @@ settingsService::outcome settingsService::applyPage()
 void settingsService::reconnect(camData *camera)
 {
     if (camera->streamUrl != camData::streamUrlFor(camera->camModule))
-        qCDebug(dxcamTrace).noquote() << " ipCam.zIP.setAddress ip/url=" + camera->camModule.addressText();
+        qCDebug(dxcamTrace).noquote() << " ipCam.zIP.setAddress ip/url=" + camera->camModule.shownAddress();
     camera->setAddresses(camera->camModule.addressText(), camera->sipModuleRec.addressText(), state.ownAddress());
     host.startCam(camera);
 }
