@@ -1,7 +1,9 @@
 #include "camdata.h"
 #include "httpstream.h"
 #include "testcamera.h"
+#include "zertdia.h"
 
+#include <QLabel>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -32,6 +34,7 @@ private:
     quint16 firstTlsPort = 0;
     quint16 secondTlsPort = 0;
     QString firstFingerprint;
+    QString firstValidity;  // as the trust question shows it
 };
 
 namespace {
@@ -105,6 +108,11 @@ void tst_realServers::initTestCase()
 
     firstFingerprint = makeCertificate(QStringLiteral("first"));
     QCOMPARE(firstFingerprint.size(), 95);
+    const QList<QByteArray> dates = run(QStringLiteral("openssl"), {"x509", "-in", dir.filePath("first.pem"), "-noout",
+                                                                   "-dates", "-dateopt", "iso_8601"})
+                                        .split('\n');
+    firstValidity = QStringLiteral("%1 UTC bis %2 UTC")
+                        .arg(QString::fromLatin1(dates.value(0).mid(10, 16)), QString::fromLatin1(dates.value(1).mid(9, 16)));
     QVERIFY(!makeCertificate(QStringLiteral("second")).isEmpty());
     const QString picture = write(QStringLiteral("picture.jpg"), noiseJpeg(QSize(320, 240), 7));
     const QByteArray script = QString::fromLatin1(streamScript).arg(picture).toUtf8();
@@ -198,6 +206,17 @@ void tst_realServers::trustOnFirstUse()
     QTRY_COMPARE(camera.notShownKind(), connectionReason::kind::certificateUntrusted);
     QVERIFY(camera.certificateQuestion());
     QCOMPARE(camera.notShownReason(), QStringLiteral("Zertifikat nicht vertraut (SHA-256 %1)").arg(firstFingerprint));
+
+    // The question shows what openssl says of the certificate, and why it did not verify.
+    zertDia question(0);
+    question.fill(camera.camModule, camera.untrustedCertificate(), camera.untrustedCertificateErrors());
+    const auto shown = [&question](const char *name) { return question.findChild<QLabel *>(name)->text(); };
+    QCOMPARE(shown("siteTxL"), "Eingang at " + url(true, firstTlsPort, QStringLiteral("/stream.cgi")));
+    QCOMPARE(shown("subjectTxL"), QStringLiteral("CN=first"));
+    QCOMPARE(shown("validTxL"), firstValidity);
+    QCOMPARE(shown("fingerTxL"), firstFingerprint);
+    QCOMPARE(shown("reasonTxL"), QStringLiteral("Ausgestellt für einen anderen Namen als die Adresse der Kamera\n"
+                                                "Selbst ausgestellt, von keiner bekannten Stelle bestätigt"));
 
     // Declined: not asked and not connected again until asked for.
     camera.declineCertificate();

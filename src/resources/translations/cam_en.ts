@@ -1240,4 +1240,75 @@ A module with the same name already exists.</translation>
         <translation>Door station</translation>
     </message>
 </context>
+<context>
+    <name>zertDia</name>
+    <message>
+        <source>Zertifikat prüfen</source>
+        <translation>Check certificate</translation>
+    </message>
+    <message>
+        <source>Die Kamera zeigt ein Zertifikat, das nicht überprüft werden kann</source>
+        <translation>The camera presents a certificate that cannot be verified</translation>
+    </message>
+    <message>
+        <source>Kamera:</source>
+        <translation>Camera:</translation>
+    </message>
+    <message>
+        <source>Ausgestellt für:</source>
+        <translation>Issued to:</translation>
+    </message>
+    <message>
+        <source>Gültig:</source>
+        <translation>Valid:</translation>
+    </message>
+    <message>
+        <source>Fingerabdruck (SHA-256):</source>
+        <translation>Fingerprint (SHA-256):</translation>
+    </message>
+    <message>
+        <source>Nicht überprüft, weil:</source>
+        <translation>Not verified because:</translation>
+    </message>
+    <message>
+        <source>Vertrauen Sie ihm nur, wenn der Fingerabdruck mit dem übereinstimmt, den die Kamera selbst anzeigt. Danach wird nur noch genau dieses Zertifikat für diese Kamera angenommen.</source>
+        <translation>Trust it only if the fingerprint matches the one the camera itself shows. From then on only exactly this certificate is accepted for this camera.</translation>
+    </message>
+    <message>
+        <source>Vertrauen</source>
+        <translation>Trust</translation>
+    </message>
+    <message>
+        <source>Abbrechen</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>%1 at %2</source>
+        <translation>%1 at %2</translation>
+    </message>
+    <message>
+        <source>%1 bis %2</source>
+        <translation>%1 to %2</translation>
+    </message>
+    <message>
+        <source>Selbst ausgestellt, von keiner bekannten Stelle bestätigt</source>
+        <translation>Self-signed, not confirmed by any known authority</translation>
+    </message>
+    <message>
+        <source>Von einer unbekannten Stelle ausgestellt</source>
+        <translation>Issued by an unknown authority</translation>
+    </message>
+    <message>
+        <source>Abgelaufen</source>
+        <translation>Expired</translation>
+    </message>
+    <message>
+        <source>Noch nicht gültig</source>
+        <translation>Not yet valid</translation>
+    </message>
+    <message>
+        <source>Ausgestellt für einen anderen Namen als die Adresse der Kamera</source>
+        <translation>Issued to another name than the camera's address</translation>
+    </message>
+</context>
 </TS>
