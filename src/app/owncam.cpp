@@ -466,6 +466,12 @@ void ownCam::showEvent(QShowEvent *)
         relayout();
 }
 
+// Whoever opens it next goes through the viewer password again.
+void ownCam::hideEvent(QHideEvent *)
+{
+    popupLogic.windowHidden();
+}
+
 void ownCam::closeEvent(QCloseEvent *event)
 {
     if (quitting || !installData.settings().trayEn || !shellTray.hasIcon()) {
@@ -626,6 +632,7 @@ void ownCam::runTick()
     updateClock();
     streams.serveConnectRequests();
     auxiliary.serveLoginPrompt();
+    auxiliary.serveTrustPrompt();
     auxiliary.refreshStatistics(tickValues.msCounter, tickValues.periodClosed);
     settingsWork.serveOrderList();
     handOverFrames();

@@ -21,6 +21,7 @@
 #include <QPixmap>
 
 class QCloseEvent;
+class QHideEvent;
 class QMoveEvent;
 class QResizeEvent;
 class QShowEvent;
@@ -123,6 +124,8 @@ public:
 
     // auxDialogsHost
     void viewerPasswordAnswered(bool maximise, bool accepted) override;
+    bool windowShownToUser() const override { return popupLogic.windowShownToUser(); }
+    void saveConfiguration() override { settingsWork.writeOrSay(); }
 
 public slots:
     void udpCamRecPending();
@@ -144,6 +147,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
 
 private:

@@ -493,9 +493,15 @@ void popupControl::viewerPasswordCancelled()
     userShown = false;
 }
 
+bool popupControl::windowShownToUser() const
+{
+    return host.windowVisible() && (userOpened || !dialogs.viewerGuardOn());
+}
+
 void popupControl::showNormal()
 {
     hideArmed = false;
+    userOpened = true;
     if (host.windowVisible()) {
         if (host.windowMaximised())
             host.showWindowNormal();
@@ -511,6 +517,7 @@ void popupControl::showNormal()
 void popupControl::showMaximised()
 {
     hideArmed = false;
+    userOpened = true;
     if (host.windowHidden()) {
         if (state.settings().Flanke && !anyInputActive())
             holdHide = true;

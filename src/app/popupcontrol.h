@@ -35,6 +35,10 @@ public:
     // The viewer password asked for by the two above.
     void viewerPasswordAccepted(bool maximise);
     void viewerPasswordCancelled();
+    // The main window is visible and was opened by the user (through the viewer password when
+    // that guard is on), not popped up by a door event; it stops being so once it hides.
+    bool windowShownToUser() const;
+    void windowHidden() { userOpened = false; }
 
     // The time-out restarts now; expireAtStart makes it due at the next evaluation.
     void restartTimeout();
@@ -46,6 +50,8 @@ public:
     bool holdHide = false;
 
 private:
+    bool userOpened = false;
+
     bool showEvaluation(camData *camera);
     QList<camData *> evaluateAll();  // the cameras whose show evaluation said yes
     void decide(bool due, bool popupRefreshed);

@@ -33,6 +33,8 @@ public:
     // A changed order goes into the camera list; the list is shown again.
     void serveOrderList();
     void rebuildOrderList();
+    // Everything written to the file now; the user is told when it cannot be.
+    void writeOrSay(const QString &removedSection = QString());
 
 private:
     bool serveDisplayRequests();
@@ -44,7 +46,6 @@ private:
     bool removeModule();
     void reconnect(camData *camera);
     void applyOrder();
-    void writeOrSay(const QString &removedSection = QString());
 
     installation &state;
     settingsHost &host;

@@ -9,6 +9,7 @@
 #include "paswsettings.h"
 #include "service.h"
 #include "sprachedia.h"
+#include "zertdia.h"
 
 #include <QCoreApplication>
 #include <QTime>
@@ -194,6 +195,12 @@ bool auxDialogs::doorCallActive() const
     return false;
 }
 
+// Never in front of a door call, nor to whoever stands at a window the viewer password guards.
+bool auxDialogs::questionsAllowed() const
+{
+    return host.windowShownToUser() && !doorCallActive();
+}
+
 void auxDialogs::serveLoginPrompt()
 {
     if (loginFor) {
@@ -210,7 +217,7 @@ void auxDialogs::serveLoginPrompt()
 
 void auxDialogs::askLogin(camData *camera)
 {
-    if (doorCallActive())
+    if (!questionsAllowed())
         return;
     fillLoginPrompt(camera);
     loginFor = camera;
@@ -239,11 +246,77 @@ void auxDialogs::takeLoginAnswer()
         loginDeclined.insert(cam);
         break;
     case loginAnswer::none:
-        // Never in front of a door call: out of the way while one lasts, back afterwards.
-        login->setVisible(!doorCallActive());
+        // Out of the way while it may not be asked, back afterwards.
+        login->setVisible(questionsAllowed());
         return;
     }
     loginReply = loginAnswer::none;
+}
+
+// ---------------------------------------------------------------- certificate trust
+
+void auxDialogs::serveTrustPrompt()
+{
+    if (trustFor) {
+        takeTrustAnswer();
+        return;
+    }
+    if (!questionsAllowed())
+        return;
+    for (camData *cam : state.cameras()) {
+        if (cam->certificateQuestion()) {
+            askTrust(cam);
+            return;
+        }
+    }
+}
+
+void auxDialogs::askTrust(camData *camera)
+{
+    if (!trust) {
+        trust = new zertDia(state.settings().FaVers, &parent);
+        QObject::connect(trust, &QDialog::accepted, trust, [this] { trustReply = loginAnswer::accepted; });
+        QObject::connect(trust, &QDialog::rejected, trust, [this] { trustReply = loginAnswer::rejected; });
+    }
+    trust->fill(camera->camModule, camera->untrustedCertificate(), camera->untrustedCertificateErrors());
+    trustFor = camera;
+    trustReply = loginAnswer::none;
+    trust->show();
+    trust->raise();
+}
+
+void auxDialogs::takeTrustAnswer()
+{
+    camData *cam = trustFor;
+    const loginAnswer answer = std::exchange(trustReply, loginAnswer::none);
+    // Only the certificate the user saw may be trusted; another one is asked about afresh.
+    if (cam->untrustedCertificate() != trust->certificate()) {
+        trustFor = nullptr;
+        trust->hide();
+        return;
+    }
+    switch (answer) {
+    case loginAnswer::accepted:
+        trustFor = nullptr;
+        cam->trustCertificate();
+        host.settingsDialog()->takeCertificate(cam);
+        host.saveConfiguration();
+        cam->abortStream();
+        host.startCam(cam);
+        break;
+    case loginAnswer::rejected:
+        trustFor = nullptr;
+        cam->declineCertificate();
+        host.settingsDialog()->takeCertificate(cam);
+        break;
+    case loginAnswer::none:
+        if (!cam->certificateQuestion()) {
+            trustFor = nullptr;
+            trust->hide();
+            return;
+        }
+        trust->setVisible(questionsAllowed());
+    }
 }
 
 // ---------------------------------------------------------------- statistics
@@ -287,6 +360,8 @@ void auxDialogs::retranslate()
         change->retranslate();
     if (login)
         login->retranslate();
+    if (trust)
+        trust->retranslate();
     if (stats)
         stats->retranslate();
     if (language)
@@ -296,6 +371,11 @@ void auxDialogs::retranslate()
 void auxDialogs::releaseCamera(camData *camera)
 {
     loginDeclined.remove(camera);
+    if (trustFor == camera) {
+        trustFor = nullptr;
+        trustReply = loginAnswer::none;
+        trust->hide();
+    }
     if (loginFor != camera)
         return;
     loginFor = nullptr;

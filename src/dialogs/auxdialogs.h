@@ -14,9 +14,11 @@ class paswDia;
 class paswSettings;
 class service;
 class spracheDia;
+class zertDia;
 
 // The main window's auxiliary dialogs and what its tick does with them: the password entry and
-// change with the protection record, the language, the camera login prompt and the statistics.
+// change with the protection record, the language, the camera login prompt, the question whether
+// to trust a camera's certificate, and the statistics.
 // The dialogs are children of the main window; this object only keeps track of them.
 class auxDialogs {
 public:
@@ -48,11 +50,19 @@ public:
     void applyStoredLanguage();
 
     // The login prompt mirrors the camera being started; after two refused logins in a row it
-    // asks the user, once per camera, and never in front of a door call.
+    // asks the user, once per camera. Like the certificate question it is shown only while the
+    // main window is shown to the user and no door calls; meanwhile it waits.
     void fillLoginPrompt(camData *camera);
     void serveLoginPrompt();
     paswDia *loginPrompt() const { return login; }
     camData *loginCamera() const { return loginFor; }
+
+    // A certificate that does not verify: trusted, the camera connects with it; declined, the
+    // camera stays unconnected and is not asked for again until its address changes or the
+    // settings page forgets the answer.
+    void serveTrustPrompt();
+    zertDia *trustPrompt() const { return trust; }
+    camData *trustCamera() const { return trustFor; }
 
     void serveStatisticsRequest();
     void refreshStatistics(int msCounter, bool periodClosed);
@@ -65,6 +75,8 @@ public:
 private:
     enum class loginAnswer { none, accepted, rejected };
 
+    bool questionsAllowed() const;
+
     // One question at a time: a new one gives up the question still open.
     void askPassword(int mode, int purpose);
     void finishPrompt(bool accepted);
@@ -74,6 +86,8 @@ private:
     bool doorCallActive() const;
     void askLogin(camData *camera);
     void takeLoginAnswer();
+    void askTrust(camData *camera);
+    void takeTrustAnswer();
 
     installation &state;
     auxDialogsHost &host;
@@ -85,5 +99,8 @@ private:
     camData *loginFor = nullptr;
     loginAnswer loginReply = loginAnswer::none;
     QSet<camData *> loginDeclined;
+    zertDia *trust = nullptr;
+    camData *trustFor = nullptr;
+    loginAnswer trustReply = loginAnswer::none;
     service *stats = nullptr;
 };

@@ -25,6 +25,7 @@ public:
     void fill(const cameraModule &module, const QSslCertificate &certificate, const QList<QSslError> &errors);
     QString siteText() const;
     QString fingerprint() const;
+    const QSslCertificate &certificate() const { return shown; }
     void retranslate();
 
     // Everything here comes from the camera: shown as plain text, and cut to a sane length.

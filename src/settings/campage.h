@@ -35,6 +35,8 @@ public:
     bool edited() const { return edits; }
     // The login prompt's answer, shown without counting as an edit.
     void showCredentials(const QString &user, const QString &password);
+    // The certificate trusted or declined, as the certificate question's answer left it.
+    void showCertificate(const cameraModule &values);
 
     void setPopupAllowed(bool allowed);      // "Auto-PopUp aktivieren"
     void setRecordingAllowed(bool allowed);  // automatic recording switched on globally
@@ -59,7 +61,6 @@ private:
     void outputChosen(int index, int *output);
     void applyCameraType(int index);
     static int outputIndex(int output);
-    void showCertificate(const cameraModule &values);
 
     bool certificateForgotten = false;
     Ui::camPage *ui;

@@ -140,6 +140,12 @@ void EinstDia::takeCredentials(const camData *camera)
         camTab->showCredentials(camera->camModule.CAM_User, camera->camModule.CAM_Password);
 }
 
+void EinstDia::takeCertificate(const camData *camera)
+{
+    if (camera && camera == shown)
+        camTab->showCertificate(camera->camModule);
+}
+
 void EinstDia::refill()
 {
     fillFrom(shown);

@@ -50,6 +50,7 @@ public:
     // The login prompt changed the camera's user and password: the pages show them if they
     // show that camera, so that storing the pages cannot bring the old ones back.
     void takeCredentials(const camData *camera);
+    void takeCertificate(const camData *camera);
     QString pageModuleName() const;
 
     // Stores the pages into the camera they were filled from and into the global settings; on a

@@ -441,8 +441,12 @@ void camData::connectionFailed()
 
 bool camData::certificateQuestion() const
 {
+    // Until the camera is started again with a certificate just trusted, the reason still says
+    // it was not.
     return reason.current() == connectionReason::kind::certificateUntrusted && !refusedCertificate.isNull()
-        && camModule.certificateDeclinedFor != streamUrl;
+        && camModule.certificateDeclinedFor != streamUrl
+        && camModule.CAM_Fingerprint
+               != httpStream::fingerprintText(refusedCertificate.digest(QCryptographicHash::Sha256));
 }
 
 void camData::trustCertificate()

@@ -13,6 +13,7 @@
 #include "saveavi.h"
 #include "service.h"
 #include "sprachedia.h"
+#include "zertdia.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -47,6 +48,10 @@ private slots:
     void loginPromptFilledByStart();
     void loginPromptAfterTwoRefusals();
     void loginPromptDeclined();
+    void questionsWaitForTheUser_data();
+    void questionsWaitForTheUser();
+    void certificateAnswered_data();
+    void certificateAnswered();
     void statistics();
     void languageSwitchRetranslatesOpenWindows();
     void storedLanguageAtStart_data();
@@ -56,6 +61,8 @@ private:
     void startViewer(int modules, const QString &window = {});
     spracheDia *addLanguageDialog(const QTemporaryDir &translations);
     void setGuard(bool viewerGuard, const QString &password);
+    void restoreThroughPassword();
+    void startAtCamera(camData *cam, const cameraStub &camera);
     static QStringList visibleTexts(ownCam &viewer);
 
     std::unique_ptr<viewerFixture> fixture;
@@ -323,6 +330,7 @@ void tst_auxDialogs::loginPromptAfterTwoRefusals()
 void tst_auxDialogs::loginPromptDeclined()
 {
     startViewer(2, QStringLiteral("Autohide=1\nTimeout=30\n"));
+    viewer->show();
     camData *cam = viewer->state().cameras()[1];
     cam->authRefusals = 2;
     viewerFixture::tick(*viewer, 3);
@@ -341,6 +349,144 @@ void tst_auxDialogs::loginPromptDeclined()
     viewer->releaseCamera(viewer->state().cameras()[0]);
     QCOMPARE(viewer->dialogs().loginCamera(), nullptr);
     QVERIFY(!prompt->isVisible());
+}
+
+// The tray's "&Wiederherstellen", with the viewer password when it is asked for.
+void tst_auxDialogs::restoreThroughPassword()
+{
+    viewer->tray().menu()->actions().at(2)->trigger();
+    pasw1Dia *prompt = viewer->dialogs().passwordPrompt();
+    if (prompt->isVisible()) {
+        auto *field = prompt->findChild<QLineEdit *>(QStringLiteral("pswE"));
+        field->insert(QStringLiteral("Pforte 3"));
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    viewerFixture::tick(*viewer);
+    QVERIFY(viewer->isVisible());
+}
+
+void tst_auxDialogs::startAtCamera(camData *cam, const cameraStub &camera)
+{
+    cam->setAddressText(camera.url("/stream"));
+    cam->running = false;
+    viewer->Start_CAM(cam);
+}
+
+void tst_auxDialogs::questionsWaitForTheUser_data()
+{
+    QTest::addColumn<bool>("certificate");  // the certificate question, else the login prompt
+    QTest::addColumn<bool>("guard");
+    QTest::addColumn<QString>("window");    // hidden, popped up (by a call now over), door call, restored
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("login, hidden") << false << false << "hidden" << false;
+    QTest::newRow("login, popped up, guard on") << false << true << "popped up" << false;
+    QTest::newRow("login, popped up, guard off") << false << false << "popped up" << true;
+    QTest::newRow("login, restored, door call") << false << true << "door call" << false;
+    QTest::newRow("login, restored through the password") << false << true << "restored" << true;
+    QTest::newRow("certificate, hidden") << true << false << "hidden" << false;
+    QTest::newRow("certificate, popped up, guard on") << true << true << "popped up" << false;
+    QTest::newRow("certificate, restored, door call") << true << false << "door call" << false;
+    QTest::newRow("certificate, restored through the password") << true << true << "restored" << true;
+}
+
+// Neither question comes over a door call, to a hidden window or to one the viewer password
+// guards; it waits, and comes once the user has the window.
+void tst_auxDialogs::questionsWaitForTheUser()
+{
+    QFETCH(bool, certificate);
+    QFETCH(bool, guard);
+    QFETCH(QString, window);
+    QFETCH(bool, asked);
+    cameraStub camera;
+    camera.tls = selfSignedCamera();
+    QVERIFY(camera.listen(QHostAddress::LocalHost));
+    setGuard(guard, QStringLiteral("Pforte 3"));
+    startViewer(1, QStringLiteral("Autohide=1\nTimeout=30\nAuto_Popup=1\n"));
+    viewerFixture::tick(*viewer, 3);
+    camData *cam = viewer->state().cameras()[0];
+    if (certificate) {
+        startAtCamera(cam, camera);
+        QTRY_VERIFY(cam->certificateQuestion());
+    } else {
+        cam->authRefusals = 2;
+    }
+    moduleStatus &sip = cam->sipModuleRec.status;
+    if (window == QLatin1String("popped up")) {
+        sip.popupRequest = true;
+        viewerFixture::tick(*viewer);
+        QVERIFY(viewer->isVisible());
+        sip.callEnded = true;
+    } else if (window != QLatin1String("hidden")) {
+        restoreThroughPassword();
+        sip.callForced = window == QLatin1String("door call");
+    }
+    const auto questionShown = [&] {
+        QWidget *question = certificate ? static_cast<QWidget *>(viewer->dialogs().trustPrompt())
+                                        : viewer->dialogs().loginPrompt();
+        return question && question->isVisible();
+    };
+    viewerFixture::tick(*viewer, 3);
+    QCOMPARE(questionShown(), asked);
+    if (asked)
+        return;
+    sip.callForced = false;
+    if (window != QLatin1String("door call"))
+        restoreThroughPassword();
+    viewerFixture::tick(*viewer, 2);
+    QVERIFY(questionShown());
+}
+
+void tst_auxDialogs::certificateAnswered_data()
+{
+    QTest::addColumn<bool>("trusted");
+    QTest::newRow("Vertrauen") << true;
+    QTest::newRow("Abbrechen") << false;
+}
+
+void tst_auxDialogs::certificateAnswered()
+{
+    QFETCH(bool, trusted);
+    cameraStub camera;
+    camera.tls = selfSignedCamera();
+    camera.picture = solidJpeg(QSize(320, 240), Qt::darkGreen);
+    camera.copies = 30;
+    QVERIFY(camera.listen(QHostAddress::LocalHost));
+    fixture->writeIni(1, {}, {}, "URL=" + camera.url("/stream") + "\n");
+    viewer = fixture->start();
+    viewer->show();
+    QTRY_VERIFY(!viewer->ticks().firstTick && !viewer->ticks().startupPending);
+    camData *cam = viewer->state().cameras()[0];
+    startAtCamera(cam, camera);
+    zertDia *question = nullptr;
+    QTRY_VERIFY((question = viewer->dialogs().trustPrompt()) && question->isVisible());
+    // The camera's own words stay text.
+    const auto shown = [question](const char *name) { return question->findChild<QLabel *>(name); };
+    QCOMPARE(shown("siteTxL")->text(), "Cam 0 at " + camera.url("/stream"));
+    QCOMPARE(shown("subjectTxL")->text(), QStringLiteral("CN=<b>Tor</b> 1, O=Beispiel"));
+    QCOMPARE(shown("subjectTxL")->textFormat(), Qt::PlainText);
+    QCOMPARE(shown("validTxL")->text(), QStringLiteral("2026-12-09 08:21 UTC bis 2126-11-15 08:21 UTC"));
+    QCOMPARE(shown("fingerTxL")->text(), selfSignedFingerprint);
+
+    question->findChild<QPushButton *>(trusted ? "vertrauenPB" : "abbrechenPB")->click();
+    if (trusted) {
+        QTRY_VERIFY(cam->framesDisplayed > 0);
+        QVERIFY(fixture->readIni().contains("\nCAM_Fingerprint=" + selfSignedFingerprint + "\n"));
+        QVERIFY(!question->isVisible());
+        return;
+    }
+    // Declined: not asked again, also when the camera is started again, until the settings page
+    // forgets the answer.
+    viewerFixture::tick(*viewer, 2);
+    startAtCamera(cam, camera);
+    viewerFixture::tick(*viewer, 5);
+    QVERIFY(!question->isVisible());
+    QCOMPARE(viewer->dialogs().trustCamera(), nullptr);
+    EinstDia *settings = viewer->settingsDialog();
+    QCOMPARE(settings->findChild<QLineEdit *>("zertE")->placeholderText(), QStringLiteral("abgelehnt"));
+    settings->findChild<QPushButton *>("zertVergessenPB")->click();
+    settings->findChild<QPushButton *>("anwPB")->click();
+    QTRY_VERIFY(question->isVisible());
+    QVERIFY(!fixture->readIni().contains(QLatin1String("CAM_Fingerprint")));
 }
 
 void tst_auxDialogs::statistics()
