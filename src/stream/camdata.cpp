@@ -32,6 +32,7 @@ constexpr int tickMs = 40;
 constexpr int defaultStallTimeoutMs = 5000;
 constexpr int readerJoinMs = 2000;
 constexpr int defaultPixelSize = 20;
+constexpr qint64 aliveBytes = 8190;  // bytes that tell a camera is alive without a complete picture
 constexpr int captionOffset = 10;
 constexpr int captionWidth = 350;
 constexpr int axisCamTip = 1;
@@ -717,7 +718,9 @@ bool camData::htppRD()
         return false;
     startTraceLine();
     const qint64 wanted = cutter.prepareRead(available);
-    const qint64 got = http->read(cutter.writePosition(), wanted);
+    char *const at = cutter.writePosition();
+    const qint64 got = http->read(at, wanted);
+    const bool pictureEnded = got > 0 && QByteArrayView(at, got).contains("\xFF\xD9");
     cutter.commitRead(got);
     // Only bytes delivered are a sign of life: a stream whose body has ended must go stale.
     if (got <= 0) {
@@ -725,10 +728,20 @@ bool camData::htppRD()
         return false;
     }
     ++nnRead;
-    noDataMs = 0;
-    receiving = true;
+    // And only a picture's end or a picture's worth of bytes, when they arrive: a camera that
+    // drips a few bytes now and then shows nothing and counts as silent.
+    bytesSinceAlive += got;
+    if (pictureEnded || bytesSinceAlive > aliveBytes)
+        markAlive();
     traceStamp("", ") Conv: ");
     return true;
+}
+
+void camData::markAlive()
+{
+    noDataMs = 0;
+    receiving = true;
+    bytesSinceAlive = 0;
 }
 
 void camData::scanPending()
@@ -736,24 +749,24 @@ void camData::scanPending()
     if (!cutter.hasUnscanned())
         return;
     scannedOnce = true;
-    const qint64 before = cutter.pictureCount();
     extractFrames();
-    if (cutter.pictureCount() != before)
-        newData = true;
 }
 
 void camData::extractFrames()
 {
+    const qint64 complete = cutter.pictureCount();
     const int cut = cutter.extractFrames();
     framesExtracted += cut;
     framesChanged += cut;
     framesSinceGet += cut;
-    if (cut > 0) {
-        pictureSinceRequest = true;
-        setReason(connectionReason::kind::none);
-    }
     for (int i = 0; i < cut; ++i)
         traceStamp("F:", " ;");
+    if (cutter.pictureCount() == complete)
+        return;
+    // Another picture to show.
+    newData = true;
+    pictureSinceRequest = true;
+    setReason(connectionReason::kind::none);
 }
 
 void camData::collectPictures()
@@ -837,6 +850,7 @@ bool camData::tick(bool isSelected)
         return false;
     }
     noDataMs = 0;
+    bytesSinceAlive = 0;
     const bool wasReceiving = receiving;
     if (wasReceiving)
         noteSilence();

@@ -197,6 +197,7 @@ public:
     bool scannedOnce = false;
     bool newData = false;
     int noDataMs = 0;
+    qint64 bytesSinceAlive = 0;  // read since the stall time last started over
     qint64 runningTicks = 0;
     qint64 checkCounter = 0;
     QString streamUrl;
@@ -294,6 +295,7 @@ private:
     void recordPackets();
     void recordPicture(const QByteArray &picture);
     bool recordsByHand();
+    void markAlive();
     void prepareDecode();
     void decodePending();
     void paintPending();

@@ -230,7 +230,7 @@ void tst_realServers::trustOnFirstUse()
     QCOMPARE(camera.camModule.CAM_Fingerprint, firstFingerprint);
     wired.start(url(true, firstTlsPort, QStringLiteral("/stream.cgi")));
     QTRY_VERIFY_WITH_TIMEOUT(wired.tickShown(), 10000);
-    QCOMPARE(camera.notShownKind(), connectionReason::kind::none);
+    QTRY_COMPARE(camera.notShownKind(), connectionReason::kind::none);
 
     // The trusted fingerprint is this certificate's alone.
     wired.start(url(true, secondTlsPort, QStringLiteral("/stream.cgi")));
