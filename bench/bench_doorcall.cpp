@@ -8,12 +8,14 @@
 //   --modules N      modules in the INI, 1..4 (default 4)
 //   --flood-seconds  length of the flood (default 10; 0 skips it)
 //   --rate N         valid and malformed datagrams per second each, over both ports (default 10000)
-//   --only call|flood
+//   --only call|flood|notify
 //   --verbose        keep the viewer's debug output
 //
 // The flood comes from this program started again with --flood-sender, so that sending does not
-// take time from the viewer's thread.
+// take time from the viewer's thread. The notification run (50 calls) starts a session bus of its
+// own and this program again as the desktop's notification server (--notification-server).
 #include "appoptions.h"
+#include "benchnotifications.h"
 #include "benchstats.h"
 #include "owncam.h"
 
@@ -278,6 +280,89 @@ void printTicks(const char *what, const tickFigures &f)
                 what, f.ticks, f.meanMs, f.minMs, f.p99Ms, f.maxMs, f.early, f.late, outside);
 }
 
+// ------------------------------------------------------------------ notifications
+
+// Door call datagram sent -> the notification server has the Notify, on CLOCK_MONOTONIC of both
+// processes; the tick is watched all the while.
+int runNotifications(int calls)
+{
+    QProcess server;
+    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--notification-server")});
+    if (!waitFor([&] { return server.canReadLine(); }, 5000) || server.readLine().trimmed() != "ready") {
+        std::fprintf(stderr, "the notification server did not start\n");
+        return 1;
+    }
+    viewerSetup setup;
+    viewerUnderTest under;
+    if (!under.start(setup))
+        return 1;
+    ownCam &viewer = *under.viewer;
+    windowWatch watch;
+    viewer.installEventFilter(&watch);
+    if (!waitFor([&] { return !viewer.ticks().firstTick && viewer.isHidden(); }, 5000)) {
+        std::fprintf(stderr, "the viewer did not start hidden\n");
+        return 1;
+    }
+    QUdpSocket station;
+    if (!station.bind(QHostAddress(sipAddress(0)), 0)) {
+        std::fprintf(stderr, "cannot bind %s (run inside unshare -n with lo up)\n", qPrintable(sipAddress(0)));
+        return 1;
+    }
+    const QHostAddress viewerAddress(QStringLiteral("127.0.0.1"));
+    // The next line of the server that starts with the word, or empty when none came in time.
+    const auto nextLine = [&](const QByteArray &word) {
+        QByteArray line;
+        waitFor([&] {
+            while (server.canReadLine()) {
+                line = server.readLine().trimmed();
+                if (line.startsWith(word))
+                    return true;
+            }
+            return false;
+        }, 2000);
+        return line.startsWith(word) ? line : QByteArray();
+    };
+
+    std::vector<double> latencyMs;
+    int missed = 0, notClosed = 0;
+    watch.recordTicks = true;
+    for (int i = 0; i < calls; ++i) {
+        pause(100 + QRandomGenerator::global()->bounded(200));
+        const qint64 sentAt = benchNotifications::monotonicNs();
+        station.writeDatagram("3#07@100\r\n", viewerAddress, setup.sipPort);
+        const QList<QByteArray> notify = nextLine("notify").split(' ');
+        if (notify.size() == 4)
+            latencyMs.push_back((notify[1].toLongLong() - sentAt) / 1e6);
+        else
+            ++missed;
+        station.writeDatagram("3#0A@\r\n", viewerAddress, setup.sipPort);
+        if (nextLine("close").isEmpty())
+            ++notClosed;
+        if (!waitFor([&] { return viewer.isHidden(); }, 4000)) {
+            std::fprintf(stderr, "call %d: the viewer did not hide again\n", i + 1);
+            return 1;
+        }
+    }
+    watch.recordTicks = false;
+    viewer.removeEventFilter(&watch);
+    server.kill();
+    server.waitForFinished();
+    if (latencyMs.empty()) {
+        std::fprintf(stderr, "no call was notified\n");
+        return 1;
+    }
+    std::printf("desktop notifications, %d calls: datagram sent -> Notify at the server (own session bus)\n",
+                calls);
+    std::printf("  median %.1f ms, p90 %.1f ms, min %.1f ms, max %.1f ms; missed %d, not closed at the end %d\n",
+                percentile(latencyMs, 0.5), percentile(latencyMs, 0.9), percentile(latencyMs, 0.0),
+                percentile(latencyMs, 1.0), missed, notClosed);
+    const tickFigures ticks = figuresOf(watch.tickAtUs);
+    printTicks("calls", ticks);
+    std::printf("  target: tick period stays 40 +- 10 ms: %s\n", ticks.early + ticks.late == 0 ? "met" : "MISSED");
+    return missed == 0 && notClosed == 0 ? 0 : 1;
+}
+
 // Datagrams dropped by the kernel at a socket bound to the port (its receive buffer was full).
 long kernelDrops(quint16 port)
 {
@@ -500,6 +585,10 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         return runFloodSender(QCoreApplication::arguments().mid(2));
     }
+    if (argc > 1 && std::strcmp(argv[1], "--notification-server") == 0)
+        return benchNotifications::runServer(argc, argv);
+    // Before anything asks for the session bus: the viewer's notifications go to this one.
+    const pid_t bus = benchNotifications::startBus();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
@@ -518,5 +607,12 @@ int main(int argc, char **argv)
         result |= runDoorCalls(modules, calls);
     if ((part.isEmpty() || part == QLatin1String("flood")) && floodSeconds > 0)
         result |= runFlood(modules, floodSeconds, rate);
+    if (part.isEmpty() || part == QLatin1String("notify")) {
+        if (bus > 0)
+            result |= runNotifications(std::min(calls, 50));
+        else
+            std::printf("desktop notifications: skipped, no dbus-daemon\n");
+    }
+    benchNotifications::stopBus(bus);
     return result;
 }
