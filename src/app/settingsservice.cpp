@@ -8,6 +8,8 @@
 #include "settingsmodel.h"
 #include "tracecategory.h"
 
+#include <utility>
+
 
 namespace {
 
@@ -210,16 +212,13 @@ void settingsService::writeOrSay(const QString &removedSection)
 void settingsService::serveWindowRequests()
 {
     settingsRequests &requests = state.requests();
-    if (requests.refreshWindowFlags) {
-        requests.refreshWindowFlags = false;
+    if (std::exchange(requests.refreshWindowFlags, false)) {
         host.applyFrameRule();
     }
-    if (requests.hideMainWindow) {
-        requests.hideMainWindow = false;
+    if (std::exchange(requests.hideMainWindow, false)) {
         requests.showMainWindow = false;
         host.hideMainWindow();
-    } else if (requests.showMainWindow) {
-        requests.showMainWindow = false;
+    } else if (std::exchange(requests.showMainWindow, false)) {
         host.showMainWindow();
     }
 }
@@ -228,35 +227,29 @@ bool settingsService::serveShellRequests()
 {
     settingsRequests &requests = state.requests();
     bool active = false;
-    if (requests.startCurrentCamera) {
-        requests.startCurrentCamera = false;
+    if (std::exchange(requests.startCurrentCamera, false)) {
         qCDebug(dxcamTrace) << "**** START CAM ****";
         host.startCurrentCamera();
         active = true;
     }
-    if (requests.stopCameras) {
-        requests.stopCameras = false;
+    if (std::exchange(requests.stopCameras, false)) {
         qCDebug(dxcamTrace) << "**** STOP CAM ****";
         host.stopCameras();
         active = true;
     }
-    if (requests.savePicture) {
-        requests.savePicture = false;
+    if (std::exchange(requests.savePicture, false)) {
         host.saveCurrentPicture();
         active = true;
     }
-    if (requests.toggleMaximised) {
-        requests.toggleMaximised = false;
+    if (std::exchange(requests.toggleMaximised, false)) {
         host.toggleMaximised();
         active = true;
     }
-    if (requests.traceChanged) {
-        requests.traceChanged = false;
+    if (std::exchange(requests.traceChanged, false)) {
         state.traceSwitch() = requests.traceChecked;
         active = true;
     }
-    if (requests.toggleControlBox) {
-        requests.toggleControlBox = false;
+    if (std::exchange(requests.toggleControlBox, false)) {
         host.toggleControlBox();
         active = true;
     }
@@ -267,29 +260,24 @@ bool settingsService::serveDisplayRequests()
 {
     settingsRequests &requests = state.requests();
     bool active = false;
-    if (requests.applyGeometry) {
-        requests.applyGeometry = false;
+    if (std::exchange(requests.applyGeometry, false)) {
         host.applyStoredGeometry();
         active = true;
     }
-    if (requests.toggleView) {
-        requests.toggleView = false;
+    if (std::exchange(requests.toggleView, false)) {
         host.toggleView();
         active = true;
     }
-    if (requests.pictureLayout) {
-        requests.pictureLayout = false;
+    if (std::exchange(requests.pictureLayout, false)) {
         host.relayout();
         active = true;
     }
     camHandel *panel = host.panel();
-    if (requests.applyButtonLabels) {
-        requests.applyButtonLabels = false;
+    if (std::exchange(requests.applyButtonLabels, false)) {
         if (panel)
             panel->setButtonLabels(state.settings().ButtonText);
     }
-    if (requests.updatePanelButtons) {
-        requests.updatePanelButtons = false;
+    if (std::exchange(requests.updatePanelButtons, false)) {
         if (panel)
             panel->setAvailability(state.settings().BildAllSaveEn || !state.settings().Autosave ? 1 : 0);
     }
@@ -323,14 +311,11 @@ void settingsService::serveOrderMove()
         return;
     const int count = int(state.cameras().size());
     int selected = -1;
-    if (requests.moveUp) {
-        requests.moveUp = false;
+    if (std::exchange(requests.moveUp, false)) {
         selected = order.moveUp(dialog->selectedOrderRow(), count);
-    } else if (requests.moveDown) {
-        requests.moveDown = false;
+    } else if (std::exchange(requests.moveDown, false)) {
         selected = order.moveDown(dialog->selectedOrderRow(), count);
-    } else if (requests.sortByName) {
-        requests.sortByName = false;
+    } else if (std::exchange(requests.sortByName, false)) {
         QStringList names;
         for (const camData *camera : std::as_const(state.cameras()))
             names.append(camera->camModule.camName);
