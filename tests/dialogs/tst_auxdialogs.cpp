@@ -1,3 +1,4 @@
+#include "../app/simulatorprocess.h"
 #include "../app/viewerfixture.h"
 #include "../stream/testcamera.h"
 
@@ -46,6 +47,7 @@ private slots:
     void storeFromTwoWorkingDirectories();
     void loginPromptFilledByStart_data();
     void loginPromptFilledByStart();
+    void loginPromptAfterTwoRefusals_data();
     void loginPromptAfterTwoRefusals();
     void loginPromptDeclined();
     void questionsWaitForTheUser_data();
@@ -269,15 +271,34 @@ void tst_auxDialogs::loginPromptFilledByStart()
     QVERIFY(!prompt->isVisible());
 }
 
+void tst_auxDialogs::loginPromptAfterTwoRefusals_data()
+{
+    QTest::addColumn<bool>("rtsp");  // the simulator's H.264 camera over RTSP, else Motion-JPEG over HTTP
+    QTest::newRow("HTTP camera") << false;
+    QTest::newRow("RTSP camera") << true;
+}
+
 void tst_auxDialogs::loginPromptAfterTwoRefusals()
 {
+    QFETCH(bool, rtsp);
     cameraStub camera;
     camera.picture = solidJpeg(QSize(320, 240), Qt::darkGreen);
     camera.copies = 30;
     QVERIFY(camera.listen(QHostAddress::LocalHost));
+    QString url = camera.url("/auth");
+    simulator sim;
+    if (rtsp) {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress(QStringLiteral("127.0.0.2")), 0));
+        const QString port = QString::number(probe.serverPort());
+        probe.close();
+        QVERIFY(sim.start({"--rtsp", "--rtsp-port", port, "--user", "viewer", "--password", "secret"},
+                          fixture->dir.filePath(QStringLiteral("sim.ini"))));
+        url = QStringLiteral("rtsp://127.0.0.2:%1/stream").arg(port);
+    }
     startViewer(1);
     camData *cam = viewer->state().cameras()[0];
-    cam->setAddressText(camera.url("/auth"));
+    cam->setAddressText(url);
     cam->camModule.CAM_User = QStringLiteral("viewer");
     cam->camModule.CAM_Password = QStringLiteral("falsch");
     viewer->show();
@@ -311,8 +332,9 @@ void tst_auxDialogs::loginPromptAfterTwoRefusals()
     password->setText(QStringLiteral("secret"));
     prompt->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
     QTRY_COMPARE(cam->camModule.CAM_Password, QStringLiteral("secret"));
-    QTRY_VERIFY(cam->framesExtracted > 0);
-    QCOMPARE(camera.authorizations.last(), "Basic " + QByteArray("viewer:secret").toBase64());
+    QTRY_VERIFY_WITH_TIMEOUT(cam->framesExtracted > 0, 10000);
+    if (!rtsp)
+        QCOMPARE(camera.authorizations.last(), "Basic " + QByteArray("viewer:secret").toBase64());
     QVERIFY(!prompt->isVisible());
     QCOMPARE(settings->findChild<QLineEdit *>(QStringLiteral("paswE"))->text(), QStringLiteral("secret"));
     settings->findChild<QPushButton *>(QStringLiteral("anwPB"))->click();
