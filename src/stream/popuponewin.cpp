@@ -280,6 +280,9 @@ void popupOneWin::feedFrom(camData *camera, bool gridView)
     }
     if (!shownCamera->receiving || !shownCamera->hasPicture()) {
         feedPicture(QByteArray());
+    } else if (isHidden()) {
+        // Nothing is taken for a hidden window: an RTSP camera's newest picture would be encoded as
+        // JPEG on every picture, for nothing. Once shown, the window takes the newest at the next tick.
     } else if (shownCamera != fedCamera || shownCamera->pictureSerial() != fedCount) {
         // The same newest picture is not taken, decoded and scaled again on every tick.
         fedCamera = shownCamera;
