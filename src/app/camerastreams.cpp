@@ -9,6 +9,18 @@
 
 #include <QTime>
 
+namespace {
+
+// The video dialog holds the camera: its recording runs, or is paused and may go on at any
+// moment. Like a camera that records continuously it keeps its stream while the window is hidden,
+// or the file would stop growing while the dialog goes on counting.
+bool recordedByHand(const camData *camera)
+{
+    return camera->videoAttached;
+}
+
+} // namespace
+
 cameraStreams::cameraStreams(installation &state, auxDialogs &dialogs)
     : state(state)
     , dialogs(dialogs)
@@ -50,7 +62,7 @@ void cameraStreams::startAll()
 void cameraStreams::stopAll()
 {
     for (camData *cam : state.cameras()) {
-        if (!cam->camModule.CAMautoSaveEn)
+        if (!cam->camModule.CAMautoSaveEn && !recordedByHand(cam))
             cam->abortStream();
     }
 }
@@ -138,9 +150,9 @@ void cameraStreams::handOverFrames(bool windowVisible, bool windowShown, popupOn
     }
     for (camData *cam : state.cameras()) {
         const bool stalledTwice = cam->tick(cam == current);
-        // A camera that records continuously is brought back even while the window is hidden.
-        const bool wanted =
-            windowVisible || (popupWindow && popupWindow->isShowing(cam)) || cam->recordsAutomatically();
+        // A camera that is recorded is brought back even while the window is hidden.
+        const bool wanted = windowVisible || (popupWindow && popupWindow->isShowing(cam))
+                            || cam->recordsAutomatically() || recordedByHand(cam);
         if (cam->stallCheck(stalledTwice, wanted)) {
             start(cam);
             qCDebug(dxcamTrace) << "StartCAM_1";

@@ -20,7 +20,7 @@ public:
     bool start(camData *camera);
     // Every camera that does not run yet; each is marked running.
     void startAll();
-    // Every camera that does not record continuously stops.
+    // Every camera stops that neither records continuously nor is recorded by hand.
     void stopAll();
     void closeRecordings();
     // Cameras that record continuously open their file before their first picture comes, and
