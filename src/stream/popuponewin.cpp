@@ -194,12 +194,15 @@ bool popupOneWin::showCamera(camData *camera)
     return true;
 }
 
+// Only to a camera with a tab: the window shows no camera it has no tab for (a click on another
+// tile of the main window, a sixth caller).
 void popupOneWin::followCamera(camData *camera)
 {
-    if (!camera || current == camera)
+    const int tab = findCameraTab(camera);
+    if (tab < 0 || current == camera)
         return;
     setCurrent(camera);
-    selectTab(findCameraTab(camera));
+    selectTab(tab);
 }
 
 camData *popupOneWin::takeChosenCamera()

@@ -58,7 +58,7 @@ public:
     // The camera's tab (added when missing) becomes the selected one and the camera the current
     // one; false for a camera that gets no tab.
     bool showCamera(camData *camera);
-    // The main window's current camera changed: show that one (its tab when it has one).
+    // The main window's current camera changed: show that one when it has a tab here.
     void followCamera(camData *camera);
     camData *currentCamera() const;
     bool isShowing(const camData *camera) const;
@@ -68,8 +68,8 @@ public:
     void releaseCamera(camData *camera);
 
     // Pictures. feedFrom is the tick's hand-over of the main window's selected camera: in single
-    // view the window follows it when it has a picture; then the window takes its own camera's
-    // newest picture, or shows it not connected while it delivers none.
+    // view the window follows it when it has a picture and a tab here; then the window takes its
+    // own camera's newest picture, or shows it not connected while it delivers none.
     void feedFrom(camData *camera, bool gridView);
     void feedPicture(const QByteArray &picture);  // empty: the camera delivers nothing
     void renderPopup();

@@ -85,8 +85,10 @@ QTabBar *tst_ownPopWin::tabBar() const
 void tst_ownPopWin::callShowsPopupWindow_data()
 {
     QTest::addColumn<bool>("popAlle");
-    QTest::newRow("popup window only") << false;
-    QTest::newRow("main window too (pop_Alle)") << true;
+    QTest::addColumn<bool>("clickOtherTile");
+    QTest::newRow("popup window only") << false << false;
+    QTest::newRow("main window too (pop_Alle)") << true << false;
+    QTest::newRow("pop_Alle, the other camera's tile clicked") << true << true;
 }
 
 // The calling camera becomes current and shows live in its tab; the main window comes up only
@@ -94,6 +96,7 @@ void tst_ownPopWin::callShowsPopupWindow_data()
 void tst_ownPopWin::callShowsPopupWindow()
 {
     QFETCH(bool, popAlle);
+    QFETCH(bool, clickOtherTile);
     cameraStub camera;
     camera.picture = solidJpeg(QSize(640, 480), Qt::darkGreen);
     camera.copies = 5;
@@ -116,6 +119,20 @@ void tst_ownPopWin::callShowsPopupWindow()
     QTRY_COMPARE_WITH_TIMEOUT(popup->caption(), QStringLiteral("> Cam 1"), 3000);
     viewerFixture::tick(*viewer, 3);
     QCOMPARE(viewer->isVisible(), popAlle);
+
+    // The popup window shows only cameras it has a tab for, whatever the main window selects.
+    if (clickOtherTile) {
+        QGraphicsSceneMouseEvent click(QEvent::GraphicsSceneMouseRelease);
+        click.setButton(Qt::LeftButton);
+        click.setScenePos(viewer->state().cameras()[0]->tileRect().center());
+        QCoreApplication::sendEvent(viewer->scene(), &click);
+        QCOMPARE(viewer->state().currentCamera(), viewer->state().cameras()[0]);
+        viewerFixture::tick(*viewer, 3);
+    }
+    QCOMPARE(popup->currentCamera(), viewer->state().cameras()[1]);
+    QCOMPARE(popup->tabCount(), 1);
+    QCOMPARE(tabBar()->tabText(0), QStringLiteral("Cam 1"));
+    QCOMPARE(popup->caption(), QStringLiteral("> Cam 1"));
 
     // The end of the call lets the time-out run; expired, both windows hide and the tabs go.
     QUdpSocket station;
@@ -179,7 +196,8 @@ void tst_ownPopWin::doorFrameForPanelCamera()
     QVERIFY(station0.bind(QHostAddress(QStringLiteral("127.0.1.2")), controlPort));
     QVERIFY(station1.bind(QHostAddress(QStringLiteral("127.0.1.3")), controlPort));
     startViewer(QStringLiteral("Autohide=0\npop_Alle=1\n"), QStringLiteral("RemoteCtrl=1\n"));
-    viewer->state().requests().selectCameraIndex = 0;
+    // Camera 0 gets its tab in the popup window by a call of its own.
+    call(0);
     popupOneWin *popup = viewer->popupWindow();
     QTRY_VERIFY(viewer->isVisible() && popup->isVisible() && popup->currentCamera() == viewer->state().cameras()[0]);
 

@@ -115,8 +115,9 @@ void tst_popupOneWin::tabs()
 
     QTabBar *bar = rig.window->findChild<QTabWidget *>(QStringLiteral("popTW"))->tabBar();
     QCOMPARE(bar->currentIndex(), 2);
-    // A tab's label always names its own camera.
+    // A tab's label always names its own camera; a camera without a tab is not followed.
     rig.window->followCamera(rig.camera(5));
+    QCOMPARE(rig.window->currentCamera(), rig.camera(2));
     rig.feed(widePicture);
     for (int i = 0; i < 5; ++i)
         QCOMPARE(bar->tabText(i), QStringLiteral("Cam %1").arg(i));
