@@ -326,7 +326,10 @@ bool ownCam::savePictures()
 bool ownCam::printPicture(camData *camera)
 {
     camera->printSnapshot = camera->newestFrame();
-    return picturePrint->printPicture(camera);
+    // The popup window stays on top: printing the camera it shows (from its panel, or from the
+    // main window's for the same camera) opens the dialog over it, not underneath.
+    QWidget *over = popupWin && popupWin->isShowing(camera) ? popupWin : nullptr;
+    return picturePrint->printPicture(camera, over);
 }
 
 void ownCam::startVideo(camData *camera)

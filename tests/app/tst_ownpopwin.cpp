@@ -7,6 +7,7 @@
 
 #include <QGraphicsSceneMouseEvent>
 #include <QNetworkDatagram>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -119,6 +120,11 @@ void tst_ownPopWin::callShowsPopupWindow()
     QTRY_COMPARE_WITH_TIMEOUT(popup->caption(), QStringLiteral("> Cam 1"), 3000);
     viewerFixture::tick(*viewer, 3);
     QCOMPARE(viewer->isVisible(), popAlle);
+
+    // Printed from there, the dialog opens over the popup window, which stays on top.
+    viewer->state().cameras()[1]->printCommand = true;
+    QTRY_VERIFY(popup->findChild<QPrintDialog *>());
+    popup->findChild<QPrintDialog *>()->done(QDialog::Rejected);
 
     // The popup window shows only cameras it has a tab for, whatever the main window selects.
     if (clickOtherTile) {
