@@ -23,7 +23,8 @@ trap cleanup EXIT
 
 # The simulator writes the INI once its cameras listen (on port 80 where it may, else on
 # high ports), then runs the demo schedule: a door call 12 s after start, an IO input later.
-"$build/dxsim" --cameras "$cameras" --demo --write-ini "$ini" --serve &
+# The last camera is named in the INI by its H.264 stream over RTSP, the others by Motion-JPEG.
+"$build/dxsim" --cameras "$cameras" --rtsp --rtsp-camera "$cameras" --demo --write-ini "$ini" --serve &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$ini" ] && break; sleep 0.1; done
 [ -s "$ini" ] || { echo "The simulator did not start." >&2; exit 1; }

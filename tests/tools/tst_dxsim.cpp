@@ -378,6 +378,11 @@ void tst_dxsim::writeIni_data()
         << QStringList{rtsp + "|IP=", rtsp + "|URL=rtsp://127.0.0.3:8554/stream", rtsp + "|CAM_User=admin",
                        rtsp + "|CAM_Password=pw"}
         << "pw";
+    QTest::newRow("one RTSP stream beside Motion-JPEG")
+        << QStringList{"--cameras", "3", "--rtsp", "--rtsp-port", "8554", "--rtsp-camera", "2"}
+        << QStringList{"Window", "System", "Kamera 1_127.0.0.2", rtsp, "Kamera 3_127.0.0.4"}
+        << QStringList{rtsp + "|URL=rtsp://127.0.0.3:8554/stream", "Kamera 3_127.0.0.4|URL="}
+        << "";
 }
 
 void tst_dxsim::writeIni()
@@ -445,6 +450,7 @@ void tst_dxsim::rejectsOptions_data()
     QTest::newRow("bad size") << QStringList{"--size", "640"};
     QTest::newRow("stall of a missing camera") << QStringList{"--cameras", "2", "--stall", "3"};
     QTest::newRow("RTSP port without RTSP") << QStringList{"--rtsp-port", "8554"};
+    QTest::newRow("RTSP stream of a missing camera") << QStringList{"--cameras", "2", "--rtsp", "--rtsp-camera", "3"};
 }
 
 void tst_dxsim::rejectsOptions()

@@ -80,7 +80,7 @@ QString IniWriter::cameraName(int index)
 
 QString IniWriter::cameraUrl(int index) const
 {
-    if (options.rtsp) {
+    if (options.rtsp && (options.rtspNamed.isEmpty() || options.rtspNamed.contains(index))) {
         return QStringLiteral("rtsp://%1:%2/stream").arg(SimOptions::cameraAddress(index).toString())
             .arg(rtspPorts.value(index, quint16(options.rtspPort)));
     }

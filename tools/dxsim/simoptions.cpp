@@ -85,9 +85,11 @@ bool SimOptions::parse(const QStringList &arguments, QString *error, bool *helpR
     const QCommandLineOption grid(QStringLiteral("grid"), QStringLiteral("Grid written to the INI (default: smallest square grid)."), QStringLiteral("CxR"));
     const QCommandLineOption rtspOpt(QStringLiteral("rtsp"), QStringLiteral("Every camera also serves H.264 over RTSP at rtsp://address:port/stream (size and rate as above); the INI names these streams."));
     const QCommandLineOption rtspPortOpt(QStringLiteral("rtsp-port"), QStringLiteral("RTSP port of every camera (default 554, falling back to 8554+i)."), QStringLiteral("P"));
+    const QCommandLineOption rtspCameraOpt(QStringLiteral("rtsp-camera"), QStringLiteral("With --rtsp: the INI names camera i's (1-based) RTSP stream and the Motion-JPEG stream of every camera not given so (repeatable; default: every camera's RTSP stream)."), QStringLiteral("i"));
     const QCommandLineOption duration(QStringLiteral("duration"), QStringLiteral("Exit after S seconds."), QStringLiteral("S"));
     parser.addOptions({cameras, port, size, fps, quality, user, password, replay, cycle, stall, refuse, viewer,
-                       camStatus, sipStatus, camControl, sipControl, sipPw, demoOpt, ini, serveOpt, grid, duration, rtspOpt, rtspPortOpt});
+                       camStatus, sipStatus, camControl, sipControl, sipPw, demoOpt, ini, serveOpt, grid, duration, rtspOpt, rtspPortOpt,
+                       rtspCameraOpt});
     this->help = parser.helpText();
 
     if (!parser.parse(arguments)) {
@@ -174,6 +176,14 @@ bool SimOptions::parse(const QStringList &arguments, QString *error, bool *helpR
         return fail(QStringLiteral("--rtsp-port wants 1 to 65535"));
     if (rtspPortGiven && !rtsp)
         return fail(QStringLiteral("--rtsp-port only goes with --rtsp"));
+    for (const QString &v : parser.values(rtspCameraOpt)) {
+        int i = 0;
+        if (!rtsp)
+            return fail(QStringLiteral("--rtsp-camera only goes with --rtsp"));
+        if (!toInt(v, 1, this->cameras, &i))
+            return fail(QStringLiteral("--rtsp-camera wants a camera from 1 to %1").arg(this->cameras));
+        rtspNamed.append(i - 1);
+    }
     if (parser.isSet(duration) && !toInt(parser.value(duration), 1, 1000000, &durationSeconds))
         return fail(QStringLiteral("--duration wants a number of seconds"));
     return true;

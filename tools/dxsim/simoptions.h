@@ -35,6 +35,7 @@ public:
     int gridRows = 0;
     int durationSeconds = 0;
     bool rtsp = false;       // every camera also serves H.264 over RTSP; the INI names those
+    QList<int> rtspNamed;    // 0-based; the cameras whose RTSP stream the INI names, empty: all
     int rtspPort = 554;
     bool rtspPortGiven = false;
 
