@@ -2,92 +2,41 @@
 
 #include "httpstream.h"
 #include "picturesink.h"
-#include "rtspreader.h"
-#include "tiledecoder.h"
 #include "tracecategory.h"
 
 #include <QAuthenticator>
 #include <QCoreApplication>
 #include <QCryptographicHash>
-#include <QDateTime>
 #include <QDeadlineTimer>
-#include <QThread>
-#include <QGraphicsPixmapItem>
 #include <QHostAddress>
-#include <QMutexLocker>
-#include <QPainter>
-#include <QtConcurrent/QtConcurrentMap>
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-}
-
-#include <algorithm>
-#include <charconv>
 
 qint64 camData::nnRead = 0;
 
 namespace {
 constexpr int tickMs = 40;
 constexpr int defaultStallTimeoutMs = 5000;
-constexpr int readerJoinMs = 2000;
 constexpr int defaultPixelSize = 20;
 constexpr qint64 aliveBytes = 8190;  // bytes that tell a camera is alive without a complete picture
-constexpr int captionOffset = 10;
-constexpr int captionWidth = 350;
 constexpr int axisCamTip = 1;
 const char *const unencodedPathChars = "!$&'()*+,;=:@/";
-
-// The timing trace stamps every read and picture. QTime::currentTime() looks the time zone up
-// anew on every call, a file system call each time; the zone's offset is taken once a minute.
-// printf's "%*lld": right-aligned in `width` with blanks, wider when it must. Several numbers go
-// into the trace line of every read; QString::asprintf would parse its format each time.
-void appendPadded(QString &text, qint64 value, int width)
-{
-    char digits[24];
-    const int length = int(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
-    for (int i = length; i < width; ++i)
-        text += QLatin1Char(' ');
-    text += QLatin1String(digits, length);
-}
-
-QTime traceClock()
-{
-    constexpr qint64 dayMs = 24 * 3600 * 1000;
-    static qint64 offsetMs = 0;
-    static qint64 nextLookUp = std::numeric_limits<qint64>::min();
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (now >= nextLookUp) {
-        offsetMs = qint64(QDateTime::currentDateTime().offsetFromUtc()) * 1000;
-        nextLookUp = now + 60 * 1000;
-    }
-    return QTime::fromMSecsSinceStartOfDay(int(((now + offsetMs) % dayMs + dayMs) % dayMs));
-}
 }  // namespace
 
 camData::camData(const QPixmap &placeholderPicture, QObject *httpParentObject, QObject *parent)
-    : QObject(parent), httpParent(httpParentObject), placeholder(placeholderPicture)
+    : QObject(parent), httpParent(httpParentObject), renderer(placeholderPicture)
 {
-    pen.setStyle(Qt::SolidLine);
-    pen.setColor(Qt::black);
-    pen.setWidth(5);
-    font.setFixedPitch(true);
-    font.setWeight(QFont::Bold);
     cutter.setPictureSink([this](const QByteArray &picture) { recordPicture(picture); });
 }
 
 camData::~camData()
 {
     closeSockets();
-    if (scene || !itemPlaced)
-        delete tileItem;
 }
 
-void camData::wireSettings(const shellSettings *shell, const bool *trace, int *stallTimeout,
+void camData::wireSettings(const shellSettings *shell, const bool *traceOn, int *stallTimeout,
                            const int *pixelSize)
 {
     settings = shell;
-    traceSwitch = trace;
+    trace.wire(traceOn);
     stallTimeoutMs = stallTimeout;
     overlayPixelSize = pixelSize;
     if (stallTimeoutMs)
@@ -197,57 +146,7 @@ QString camData::connectionSettings() const
 void camData::attachToScene(QGraphicsScene *target)
 {
     resetScanner();
-    if (tileItem && scene)
-        scene->removeItem(tileItem);
-    scene = target;
-    if (!tileItem) {
-        tileItem = new QGraphicsPixmapItem;
-        tileItem->setOffset(20, 20);
-    }
-    if (scene)
-        scene->addItem(tileItem);
-    itemPlaced = scene != nullptr;
-}
-
-void camData::setTileRect(const QRectF &rect)
-{
-    QMutexLocker lock(&tileMutex);
-    tile = rect;
-}
-
-QRectF camData::tileRect() const
-{
-    QMutexLocker lock(&tileMutex);
-    return tile;
-}
-
-void camData::setSecondRect(const QRectF &rect)
-{
-    QMutexLocker lock(&rectMutex);
-    secondRect = rect;
-}
-
-void camData::showPlaceholder()
-{
-    display = placeholder;
-    drawn = drawnState();
-    if (tileItem)
-        tileItem->setPixmap(display);
-}
-
-// A pixmap set again repaints the tile in the view even when it is the same one.
-void camData::updateSceneItem()
-{
-    if (!tileItem)
-        return;
-    const QRectF rect = tileRect();
-    if (displayChanged)
-        tileItem->setPixmap(display);
-    displayChanged = false;
-    const QString why = reason.text();
-    if (tileItem->toolTip() != why)
-        tileItem->setToolTip(why);
-    tileItem->setPos(rect.x(), rect.y());
+    renderer.attachToScene(target);
 }
 
 // ---- stream ----------------------------------------------------------------------------------
@@ -301,7 +200,7 @@ void camData::createHttp()
         http->deleteLater();
         http = nullptr;
     }
-    retireRtsp();
+    rtsp.retire();
     running = false;
     streamUrl = streamUrlFor(camModule);
     connectedWith = connectionSettings();
@@ -365,7 +264,7 @@ void camData::noteRefusal()
     refusedCredentials = sent;
     retryNotBefore = QDeadlineTimer(retryDelayMs());
     // An RTSP camera's login is answered by its reader, with Basic or Digest.
-    const bool typingHelps = rtsp || (http && http->challengeAnswerable());
+    const bool typingHelps = rtsp.reader() || (http && http->challengeAnswerable());
     authRefusals = typingHelps ? authRefusals + 1 : 0;
     setReason(typingHelps ? connectionReason::kind::loginRefused : connectionReason::kind::loginUnsupported);
 }
@@ -471,17 +370,14 @@ void camData::setReason(connectionReason::kind what, const QString &detail)
         + reason.logText();
     qCInfo(dxcamTrace).noquote() << line;
     // The log file, when it is kept, has it too.
-    if (tracing()) {
-        QMutexLocker lock(&traceMutex);
-        traceLines.append(line);
-    }
+    trace.append(line);
 }
 
 // A connection that went silent without saying why: it never answered, or it answered
 // without pictures, or its pictures stopped.
 void camData::noteSilence()
 {
-    if (reasonThisRequest || streamError || (!rtsp && (!http || requestId < 0)))
+    if (reasonThisRequest || streamError || (!rtsp.reader() && (!http || requestId < 0)))
         return;
     if (state() == connectionState::connecting)
         setReason(connectionReason::kind::noAnswer);
@@ -494,28 +390,13 @@ void camData::abortStream()
     streamError = true;
     if (http)
         http->abort();
-    retireRtsp();
+    rtsp.retire();
     running = false;
 }
 
 void camData::closeSockets()
 {
-    // Every reader is asked first, so that they stop side by side; then each is waited for. One
-    // stuck in a name look-up, which nothing interrupts, is left to end on its own (its memory
-    // with it) rather than hold up the camera's removal or the program's end.
-    retireRtsp();
-    for (const auto &reader : retiredReaders)
-        reader->requestStop();
-    QDeadlineTimer deadline(readerJoinMs);
-    for (auto &reader : retiredReaders) {
-        while (!reader->finished() && !deadline.hasExpired())
-            QThread::msleep(5);
-        if (!reader->finished()) {
-            reader->detach();
-            (void)reader.release();
-        }
-    }
-    retiredReaders.clear();
+    rtsp.close();
     if (!http)
         return;
     http->abort();
@@ -525,28 +406,9 @@ void camData::closeSockets()
 
 void camData::startRtsp()
 {
-    retireRtsp();
     const int stallMs = stallTimeoutMs ? *stallTimeoutMs : defaultStallTimeoutMs;
-    rtsp = std::make_unique<rtspReader>(rtspUrlFor(streamUrl, camModule.CAM_User, camModule.CAM_Password), stallMs);
-    rtspSeen = 0;
-    rtspPackets = 0;
-    ++rtspSegment;
-    rtspPicture = QImage();
-    rtsp->start();
+    rtsp.start(rtspUrlFor(streamUrl, camModule.CAM_User, camModule.CAM_Password), stallMs);
     framesSinceGet = 0;
-}
-
-// A reader is stopped without waiting for it: its thread ends within moments, and is joined
-// once it has (or when the camera goes).
-void camData::retireRtsp()
-{
-    retiredReaders.erase(std::remove_if(retiredReaders.begin(), retiredReaders.end(),
-                                        [](const std::unique_ptr<rtspReader> &reader) { return reader->finished(); }),
-                         retiredReaders.end());
-    if (!rtsp)
-        return;
-    rtsp->requestStop();
-    retiredReaders.push_back(std::move(rtsp));
 }
 
 // The failed connection shows the camera as not connected at once and is started again after
@@ -554,12 +416,13 @@ void camData::retireRtsp()
 void camData::noteRtspFailure()
 {
     using kind = connectionReason::kind;
-    switch (rtsp->failed()) {
+    rtspReader *const reader = rtsp.reader();
+    switch (reader->failed()) {
     case rtspReader::failure::loginRefused:
         noteRefusal();
         break;
     case rtspReader::failure::unknownCodec:
-        setReason(kind::unknownCodec, rtsp->codecName());
+        setReason(kind::unknownCodec, reader->codecName());
         break;
     case rtspReader::failure::refused:
         setReason(kind::refused);
@@ -575,7 +438,7 @@ void camData::noteRtspFailure()
         break;
     case rtspReader::failure::error:
     case rtspReader::failure::none:
-        qCDebug(dxcamTrace).noquote() << "-----> RTSP" << camModule.camName << ":" << rtsp->failureText();
+        qCDebug(dxcamTrace).noquote() << "-----> RTSP" << camModule.camName << ":" << reader->failureText();
         setReason(kind::badAnswer);
         break;
     }
@@ -587,78 +450,61 @@ void camData::noteRtspFailure()
 bool camData::readRtsp()
 {
     const QRectF rect = tileRect();
-    rtsp->setTarget(shown ? QSize(int(rect.width()), int(rect.height())) : QSize(), settings ? settings->scaleMode : 0);
+    rtsp.reader()->setTarget(shown ? QSize(int(rect.width()), int(rect.height())) : QSize(),
+                             settings ? settings->scaleMode : 0);
     recordPackets();
     if (streamError)
         return false;
-    if (rtsp->failed() != rtspReader::failure::none) {
+    if (rtsp.reader()->failed() != rtspReader::failure::none) {
         noteRtspFailure();
         return false;
     }
-    // Packets tell that the camera sends: a camera with a long key picture interval, or one whose
-    // window is hidden (only key pictures are decoded then), goes long without a new picture.
-    const quint64 packets = rtsp->packetCount();
-    if (packets == rtspPackets)
+    const std::optional<qint64> fresh = rtsp.takeProgress();
+    if (!fresh)
         return false;
-    rtspPackets = packets;
-    const quint64 count = rtsp->decodedCount();
-    const qint64 fresh = qint64(count - rtspSeen);
-    rtspSeen = count;
     ++nnRead;
     noDataMs = 0;
     receiving = true;
     scannedOnce = true;
     startTraceLine();
-    if (fresh > 0) {
+    if (*fresh > 0) {
         authRefusals = 0;
         refusalStreak = 0;
         pictureSinceRequest = true;
         setReason(connectionReason::kind::none);
     }
-    framesExtracted += fresh;
-    framesChanged += fresh;
-    framesSinceGet += fresh;
-    if (rtsp->takePicture(rtspPicture, &rtspTimes))
+    framesExtracted += *fresh;
+    framesChanged += *fresh;
+    framesSinceGet += *fresh;
+    if (rtsp.fetchPicture())
         newData = true;
-    traceStamp("", ") Conv: ");
+    trace.stamp("", ") Conv: ");
     return true;
 }
 
 void camData::recordPackets()
 {
     const bool manual = videoRecording && videoSink;
-    rtsp->setKeepPackets((automatic.packetMode() && automatic.recordingActive()) || manual);
-    if (rtsp->takeLostPackets() > 0)
-        ++rtspSegment;
-    AVPacket *packet = rtsp->takePacket();
-    if (!packet)
-        return;
-    AVCodecParameters *par = avcodec_parameters_alloc();
-    int num = 0;
-    int den = 1;
-    const bool known = par && rtsp->streamParameters(par, &num, &den);
-    for (; packet; packet = rtsp->takePacket()) {
-        if (known) {
-            automatic.takePacket(packet, par, num, den, rtspSegment);
-            if (recordsByHand())
-                videoSink->appendPacket(packet, par, num, den, rtspSegment);
-        }
-        av_packet_free(&packet);
-    }
-    avcodec_parameters_free(&par);
+    const bool keep = (automatic.packetMode() && automatic.recordingActive()) || manual;
+    rtsp.forwardPackets(keep, [this](const AVPacket *packet, const AVCodecParameters *par, int num, int den,
+                                     quint64 connection) {
+        automatic.takePacket(packet, par, num, den, connection);
+        if (recordsByHand())
+            videoSink->appendPacket(packet, par, num, den, connection);
+    });
 }
 
 bool camData::hasFrame() const
 {
     if (isRtspUrl(streamUrl))
-        return rtsp && rtsp->hasPicture();
+        return rtsp.reader() && rtsp.reader()->hasPicture();
     return !cutter.frames().isEmpty();
 }
 
 QByteArray camData::newestFrame() const
 {
     if (isRtspUrl(streamUrl))
-        return rtsp ? rtsp->newestJpeg() : QByteArray();
+        return rtsp.reader() ? rtsp.reader()->newestJpeg() : QByteArray();
     return hasFrame() ? cutter.frames().last() : QByteArray();
 }
 
@@ -674,15 +520,15 @@ QByteArray camData::newestPicture() const
 
 qint64 camData::pictureSerial() const
 {
-    return isRtspUrl(streamUrl) ? qint64(rtspSeen) : cutter.pictureCount();
+    return isRtspUrl(streamUrl) ? qint64(rtsp.seen()) : cutter.pictureCount();
 }
 
 camData::connectionState camData::state() const
 {
-    if (rtsp) {
-        if (rtsp->playing())
+    if (const rtspReader *reader = rtsp.reader()) {
+        if (reader->playing())
             return connectionState::connected;
-        return rtsp->finished() ? connectionState::unconnected : connectionState::connecting;
+        return reader->finished() ? connectionState::unconnected : connectionState::connecting;
     }
     if (!http)
         return connectionState::unconnected;
@@ -707,7 +553,7 @@ bool camData::isIdle() const
 
 bool camData::htppRD()
 {
-    if (rtsp)
+    if (rtsp.reader())
         return readRtsp();
     if (!http || streamError)
         return false;
@@ -724,7 +570,7 @@ bool camData::htppRD()
     cutter.commitRead(got);
     // Only bytes delivered are a sign of life: a stream whose body has ended must go stale.
     if (got <= 0) {
-        traceLine.clear();
+        trace.dropLine();
         return false;
     }
     ++nnRead;
@@ -733,7 +579,7 @@ bool camData::htppRD()
     bytesSinceAlive += got;
     if (pictureEnded || bytesSinceAlive > aliveBytes)
         markAlive();
-    traceStamp("", ") Conv: ");
+    trace.stamp("", ") Conv: ");
     return true;
 }
 
@@ -760,7 +606,7 @@ void camData::extractFrames()
     framesChanged += cut;
     framesSinceGet += cut;
     for (int i = 0; i < cut; ++i)
-        traceStamp("F:", " ;");
+        trace.stamp("F:", " ;");
     if (cutter.pictureCount() == complete)
         return;
     // Another picture to show.
@@ -859,250 +705,83 @@ bool camData::tick(bool isSelected)
     return !wasReceiving;
 }
 
-// How long the picture now put on the tile took since the camera sent it, and since it was
-// decoded and scaled: " Lat=<ms>,<ms>".
-void camData::traceDelay()
-{
-    if (!tracing() || traceLine.isEmpty())
-        return;
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    traceLine += QLatin1String(" Lat=");
-    appendPadded(traceLine, now - rtspTimes.sentMs, 0);
-    traceLine += QLatin1Char(',');
-    appendPadded(traceLine, now - rtspTimes.decodedMs, 0);
-    traceLine += QLatin1Char(' ');
-}
-
 void camData::startTraceLine()
 {
-    if (!tracing())
-        return;
-    traceLine = camModule.camName.leftJustified(20, QLatin1Char(' '), true) + QStringLiteral("   :: n[v=");
-    appendPadded(traceLine, framesPerRate, 3);
-    traceLine += QLatin1String(",rd=");
-    appendPadded(traceLine, framesExtracted, 3);
-    traceLine += QLatin1String(",ok=");
-    appendPadded(traceLine, framesDisplayed, 3);
-    traceLine += QLatin1String("] (Rd-> ");
-    traceStamp("", " .");
-}
-
-// "%2d,%2d,%3d" of minute, second and millisecond, between `before` and `after`.
-void camData::traceStamp(const char *before, const char *after)
-{
-    // Stamps belong to the line a read started; a tick without a read adds no line.
-    if (!tracing() || traceLine.isEmpty())
-        return;
-    const QTime now = traceClock();
-    traceLine += QLatin1String(before);
-    appendPadded(traceLine, now.minute(), 2);
-    traceLine += QLatin1Char(',');
-    appendPadded(traceLine, now.second(), 2);
-    traceLine += QLatin1Char(',');
-    appendPadded(traceLine, now.msec(), 3);
-    traceLine += QLatin1String(after);
+    trace.startLine(camModule.camName, framesPerRate, framesExtracted, framesDisplayed);
 }
 
 void camData::renderTile()
 {
-    pending = pendingRender();
+    using source = tileRenderer::source;
     htppRD();
 
     QByteArray picture;
     if (receiving) {
-        if (!rtsp) {
+        if (!rtsp.reader()) {
             scanPending();
             if (scannedOnce)
                 picture = cutter.newestPicture();
         }
-        traceStamp("( L=", "; ");
+        trace.stamp("( L=", "; ");
     }
-    const bool usePlaceholder = rtsp ? !receiving || rtspSeen == 0 : picture.isEmpty();
+    const bool fromRtsp = rtsp.reader() != nullptr;
+    const bool usePlaceholder = fromRtsp ? !receiving || rtsp.seen() == 0 : picture.isEmpty();
     const QRectF rect = tileRect();
     const QSize tileSize(int(rect.width()), int(rect.height()));
     const int scaleMode = settings ? settings->scaleMode : 0;
     // The picture shown is drawn again when the tile changed or it was not on the tile: a
     // camera with one picture a second would otherwise wait for the next one. (An RTSP camera's
     // picture comes decoded to the tile, once.)
-    const bool redraw = !rtsp
-        && (drawn.from != pendingRender::source::picture || drawn.tile != tileSize || drawn.scaleMode != scaleMode);
+    const bool redraw = !fromRtsp && !renderer.showsPictureFor(tileSize, scaleMode);
 
+    tileRenderer::job job;
     if (!shown) {
-        pending.from = pendingRender::source::none;
+        job.from = source::none;
     } else if (newData || usePlaceholder || redraw) {
-        pending.tile = tileSize;
-        pending.scaleMode = scaleMode;
-        pending.from = usePlaceholder ? pendingRender::source::placeholder : pendingRender::source::picture;
-        pending.jpeg = picture;
-        pending.serial = pictureSerial();
-        if (rtsp && !usePlaceholder) {
-            pending.predecoded = true;
-            pending.decoded = std::move(rtspPicture);
-            rtspPicture = QImage();
-            traceDelay();
+        job.tile = tileSize;
+        job.scaleMode = scaleMode;
+        job.from = usePlaceholder ? source::placeholder : source::picture;
+        job.jpeg = picture;
+        job.serial = pictureSerial();
+        if (fromRtsp && !usePlaceholder) {
+            job.predecoded = true;
+            job.decoded = rtsp.takePicture();
+            trace.addLatency(rtsp.times().sentMs, rtsp.times().decodedMs);
         }
         if (!usePlaceholder && newData) {
             ++framesDisplayed;
             newData = false;
         }
     } else {
-        pending.from = pendingRender::source::keep;
+        job.from = source::keep;
     }
-    pending.pixelSize = overlayPixelSize ? *overlayPixelSize : defaultPixelSize;
+    job.pixelSize = overlayPixelSize ? *overlayPixelSize : defaultPixelSize;
 
     if (!receiving)
-        pending.caption = QStringLiteral("!UNCONNECTED! -> ");
+        job.caption = QStringLiteral("!UNCONNECTED! -> ");
     else if (selected)
-        pending.caption = QStringLiteral("> ");
+        job.caption = QStringLiteral("> ");
 
     showRequest = camModule.status.popupRequest;
     camModule.status.popupRequest = false;
     input1Copy = camModule.status.input1Active;
     input2Copy = camModule.status.input2Active;
 
-    pending.callCaption = sipModuleRec.status.callForced || input1Copy || input2Copy;
-    if (pending.callCaption)
-        pending.caption += QCoreApplication::translate("camData", "Eingehender Ruf von ");
-    pending.caption += camModule.camName;
-
-    if (!tracing() || traceLine.isEmpty())
-        return;
-    traceStamp("", ")");
-    QMutexLocker lock(&traceMutex);
-    traceLines.append(traceLine);
-    traceLine.clear();
-}
-
-// The picture before last is no longer on the tile item: its memory takes the next picture.
-void camData::prepareDecode()
-{
-    if (pendingAlreadyShown())
-        pending.from = pendingRender::source::none;
-    if (pending.from != pendingRender::source::picture || pending.predecoded)
-        return;
-    pending.reuse = retired.toImage();
-    retired = QPixmap();
-}
-
-void camData::decodePending()
-{
-    if (pending.from == pendingRender::source::picture && !pending.predecoded)
-        pending.decoded = tileDecoder::decode(pending.jpeg, pending.tile, pending.scaleMode, std::move(pending.reuse));
-    pending.reuse = QImage();
-    // Not held beyond the decode: the cutter adds the lines that follow a picture in place.
-    pending.jpeg = QByteArray();
-}
-
-QPixmap camData::scaledPlaceholder(const QSize &size, int scaleMode)
-{
-    if (placeholderScaledFor != size || placeholderScaledMode != scaleMode) {
-        const QSize target = tileDecoder::targetSize(placeholder.size(), size, scaleMode);
-        placeholderScaled = target.isEmpty()
-            ? QPixmap()
-            : placeholder.scaled(target, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-        placeholderScaledFor = size;
-        placeholderScaledMode = scaleMode;
-    }
-    return placeholderScaled;
-}
-
-// The same caption over the same pixels: drawing it again would change nothing but cost a copy
-// of the pixmap (the tile item shares it) and a repaint of the tile.
-bool camData::pendingAlreadyShown() const
-{
-    using source = pendingRender::source;
-    if (pending.from == source::none)
-        return false;
-    if (pending.caption != drawn.caption || pending.callCaption != drawn.callCaption
-        || pending.pixelSize != drawn.pixelSize)
-        return false;
-    if (pending.from == source::keep)
-        return true;
-    if (pending.predecoded)
-        return false;
-    const bool samePicture = pending.from == source::placeholder || pending.serial == drawn.serial;
-    return drawn.from == pending.from && samePicture && drawn.tile == pending.tile
-        && drawn.scaleMode == pending.scaleMode;
-}
-
-void camData::paintPending()
-{
-    if (pendingAlreadyShown())
-        pending.from = pendingRender::source::none;
-    switch (pending.from) {
-    case pendingRender::source::none:
-        return;
-    case pendingRender::source::keep:
-        break;
-    case pendingRender::source::placeholder:
-        display = scaledPlaceholder(pending.tile, pending.scaleMode);
-        break;
-    case pendingRender::source::picture:
-        retired = std::move(display);
-        display = QPixmap::fromImage(std::move(pending.decoded));
-        break;
-    }
-    const pendingRender::source from = pending.from;
-    pending.from = pendingRender::source::none;
-    if (from != pendingRender::source::keep) {
-        drawn = drawnState();
-        drawn.from = from;
-        drawn.serial = pending.serial;
-        drawn.tile = pending.tile;
-        drawn.scaleMode = pending.scaleMode;
-        displayChanged = true;
-    }
-    drawn.caption = pending.caption;
-    drawn.callCaption = pending.callCaption;
-    drawn.pixelSize = pending.pixelSize;
-    if (display.isNull()) {
-        if (from != pendingRender::source::keep)
-            lastDrawnRect = QRect();
-        return;
-    }
-    displayChanged = true;
-
-    QPainter painter(&display);
-    lastDrawnRect = display.rect();
-    const int pixelSize = qMax(1, pending.pixelSize);
-    if (font.pixelSize() != pixelSize || captionText.text() != pending.caption) {
-        font.setPixelSize(pixelSize);
-        captionText.setText(pending.caption);
-        captionText.setTextFormat(Qt::PlainText);
-        captionText.prepare(QTransform(), font);
-    }
-    pen.setColor(pending.callCaption ? Qt::green : Qt::black);
-    painter.setFont(font);
-    painter.setPen(pen);
-    // What does not fit the caption's place is cut off.
-    const QRect place(lastDrawnRect.left() + captionOffset, lastDrawnRect.top() + captionOffset, captionWidth,
-                      pending.pixelSize + captionOffset);
-    painter.setClipRect(place);
-    painter.drawStaticText(place.topLeft(), captionText);
-    pen.setColor(Qt::black);
-}
-
-void camData::finishRender()
-{
-    prepareDecode();
-    decodePending();
-    paintPending();
+    job.callCaption = sipModuleRec.status.callForced || input1Copy || input2Copy;
+    if (job.callCaption)
+        job.caption += QCoreApplication::translate("camData", "Eingehender Ruf von ");
+    job.caption += camModule.camName;
+    renderer.plan(std::move(job));
+    trace.finishLine();
 }
 
 void camData::finishRenders(const QList<camData *> &cameras)
 {
-    QList<camData *> decoding;
-    for (camData *camera : cameras) {
-        camera->prepareDecode();
-        if (camera->pending.from == pendingRender::source::picture && !camera->pending.predecoded)
-            decoding.append(camera);
-    }
-    if (decoding.size() > 1)
-        QtConcurrent::blockingMap(decoding, [](camData *camera) { camera->decodePending(); });
-    else if (!decoding.isEmpty())
-        decoding.first()->decodePending();
+    QList<tileRenderer *> renderers;
+    renderers.reserve(cameras.size());
     for (camData *camera : cameras)
-        camera->paintPending();
+        renderers.append(&camera->renderer);
+    tileRenderer::finishAll(renderers);
 }
 
 // ---- statistics and trace --------------------------------------------------------------------
@@ -1132,12 +811,4 @@ void camData::resetStatistics(const QTime &now)
     rateSamples = rateSum = 0;
     extractedRate = displayedRate = 0;
     prevSampleMs = now.second() * 1000 + now.msec();
-}
-
-QStringList camData::takeTraceLines()
-{
-    QMutexLocker lock(&traceMutex);
-    QStringList lines;
-    lines.swap(traceLines);
-    return lines;
 }

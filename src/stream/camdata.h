@@ -6,31 +6,23 @@
 #include "sipmodule.h"
 #include "shellsettings.h"
 #include "framecutter.h"
-#include "rtspreader.h"
+#include "readtrace.h"
+#include "rtspfeed.h"
+#include "tilerenderer.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
-#include <QFont>
 #include <QGraphicsScene>
-#include <QImage>
 #include <QList>
-#include <QMutex>
 #include <QObject>
-#include <QPen>
 #include <QPixmap>
-#include <QPointer>
 #include <QRect>
 #include <QRectF>
-#include <QSize>
 #include <QSslCertificate>
 #include <QSslError>
-#include <QStaticText>
 #include <QStringList>
 #include <QTime>
 #include <QUrl>
-
-#include <memory>
-#include <vector>
 
 class QGraphicsPixmapItem;
 class QHostAddress;
@@ -71,13 +63,13 @@ public:
 
     // Grid
     void attachToScene(QGraphicsScene *scene);
-    void setTileRect(const QRectF &rect);
-    QRectF tileRect() const;
-    void setSecondRect(const QRectF &rect);
-    void showPlaceholder();
-    void updateSceneItem();
-    QGraphicsPixmapItem *item() const { return tileItem; }
-    QPixmap displayPixmap() const { return display; }
+    void setTileRect(const QRectF &rect) { renderer.setTileRect(rect); }
+    QRectF tileRect() const { return renderer.tileRect(); }
+    void setSecondRect(const QRectF &rect) { renderer.setSecondRect(rect); }
+    void showPlaceholder() { renderer.showPlaceholder(); }
+    void updateSceneItem() { renderer.updateSceneItem(reason.text()); }
+    QGraphicsPixmapItem *item() const { return renderer.item(); }
+    QPixmap displayPixmap() const { return renderer.pixmap(); }
 
     // Stream
     void createHttp();
@@ -94,7 +86,7 @@ public:
     // deferred: finishRender (or finishRenders for several cameras, decoding in parallel)
     // completes the display pixmap before it is put on the tile item.
     bool tick(bool selected);
-    void finishRender();
+    void finishRender() { renderer.finish(); }
     static void finishRenders(const QList<camData *> &cameras);
 
     // The newest picture as JPEG, of the current connection (a new connection starts with none).
@@ -134,17 +126,17 @@ public:
     // The URL with the module's user and password put in when it carries none, percent-encoded.
     static QString rtspUrlFor(const QString &url, const QString &user, const QString &password);
     httpStream *stream() const { return http; }
-    rtspReader *rtspStream() const { return rtsp.get(); }
+    rtspReader *rtspStream() const { return rtsp.reader(); }
 
     int requestIdValue() const { return requestId; }
-    QRect lastPictureRect() const { return lastDrawnRect; }
+    QRect lastPictureRect() const { return renderer.lastDrawnRect(); }
     // Caption and colour chosen by the last tick (drawn by the following finishRender).
-    QString caption() const { return pending.caption; }
+    QString caption() const { return renderer.plannedCaption(); }
 
     void updateRates(const QTime &now);
     // The statistics dialog opens: counters and rate samples start again from zero now.
     void resetStatistics(const QTime &now);
-    QStringList takeTraceLines();
+    QStringList takeTraceLines() { return trace.takeLines(); }
 
     // Why the camera shows no picture; empty while it does. Each change is logged once.
     QString notShownReason() const { return reason.text(); }
@@ -253,34 +245,6 @@ private slots:
     void connectionFailed();
 
 private:
-    // What the pixels of the display must become; fixed by tick(), carried out by
-    // finishRender(), so that the caption shows the state at render time.
-    struct pendingRender {
-        enum class source { none, keep, placeholder, picture };
-        source from = source::none;
-        QByteArray jpeg;
-        qint64 serial = -1;  // of the picture
-        QSize tile;
-        int scaleMode = 0;
-        int pixelSize = 20;
-        QString caption;
-        bool callCaption = false;
-        QImage reuse;    // memory of an earlier picture, for the decoder to write into
-        QImage decoded;
-        bool predecoded = false;  // decoded (and scaled) by the RTSP reader already
-    };
-
-    // What the display pixmap shows, so that a tick that would draw the same again does not.
-    struct drawnState {
-        pendingRender::source from = pendingRender::source::none;
-        qint64 serial = -1;  // of the picture (its bytes are not held: the cutter adds to them in place)
-        QSize tile;
-        int scaleMode = -1;
-        QString caption;
-        bool callCaption = false;
-        int pixelSize = 0;
-    };
-
     void renderTile();
     void setReason(connectionReason::kind what, const QString &detail = QString());
     void noteSilence();
@@ -288,26 +252,16 @@ private:
     QString credentialsInUse() const;
     bool readRtsp();
     void startTraceLine();
-    void traceDelay();
     void startRtsp();
-    void retireRtsp();
     void noteRtspFailure();
     void recordPackets();
     void recordPicture(const QByteArray &picture);
     bool recordsByHand();
     void markAlive();
-    void prepareDecode();
-    void decodePending();
-    void paintPending();
-    bool pendingAlreadyShown() const;
-    QPixmap scaledPlaceholder(const QSize &tile, int scaleMode);
-    bool tracing() const { return traceSwitch && *traceSwitch; }
-    void traceStamp(const char *before, const char *after);
     static void applyAddressRule(cameraModule &module, const QString &text);
     static void applyAddressRule(sipModule &module, const QString &text);
 
     const shellSettings *settings = nullptr;
-    const bool *traceSwitch = nullptr;
     int *stallTimeoutMs = nullptr;
     const int *overlayPixelSize = nullptr;
     const QHostAddress *ownAddress = nullptr;
@@ -315,13 +269,7 @@ private:
     httpStream *http = nullptr;
     int requestId = -1;
     frameCutter cutter;
-    std::unique_ptr<rtspReader> rtsp;
-    std::vector<std::unique_ptr<rtspReader>> retiredReaders;  // stopping; joined once finished
-    quint64 rtspSeen = 0;  // pictures of the reader counted so far
-    quint64 rtspPackets = 0;  // packets of the reader counted so far
-    quint64 rtspSegment = 0;  // connections, and gaps in the packets, so far: a recording resumes at a key picture
-    QImage rtspPicture;    // newest scaled picture, not yet shown
-    rtspReader::pictureTimes rtspTimes;
+    rtspFeed rtsp;
 
     connectionReason reason;
     bool pictureSinceRequest = false;
@@ -337,34 +285,12 @@ private:
     autoRecorder automatic{camModule};
     bool shown = true;
 
-    QPixmap placeholder;
-    QPixmap placeholderScaled;
-    QSize placeholderScaledFor;
-    int placeholderScaledMode = -1;
-    QPixmap display;
-    QPixmap retired;  // the display before the current one, until the tile item has let it go
-    QPen pen;
-    QFont font;
-    QStaticText captionText;  // laid out once for the text and font it shows, drawn many times
-    QRect lastDrawnRect;
-    pendingRender pending;
-    drawnState drawn;
-    bool displayChanged = false;  // the tile item still shows an older display pixmap
-
-    QPointer<QGraphicsScene> scene;
-    QGraphicsPixmapItem *tileItem = nullptr;
-    bool itemPlaced = false;  // the item went into a scene, which deletes it if it goes first
-    mutable QMutex tileMutex;
-    QRectF tile;
-    mutable QMutex rectMutex;
-    QRectF secondRect;
+    tileRenderer renderer;
     bool selected = false;
 
     qint64 prevExtracted = 0;
     qint64 prevDisplayed = 0;
     int prevSampleMs = 0;
 
-    QString traceLine;
-    QMutex traceMutex;
-    QStringList traceLines;
+    readTrace trace;
 };

@@ -1,0 +1,97 @@
+#include "rtspfeed.h"
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
+#include <algorithm>
+
+namespace {
+constexpr int readerJoinMs = 2000;
+}  // namespace
+
+void rtspFeed::start(const QString &url, int stallTimeoutMs)
+{
+    retire();
+    current = std::make_unique<rtspReader>(url, stallTimeoutMs);
+    seenCount = 0;
+    packetsSeen = 0;
+    ++connection;
+    picture = QImage();
+    current->start();
+}
+
+// A reader is stopped without waiting for it: its thread ends within moments, and is joined
+// once it has (or when the camera goes).
+void rtspFeed::retire()
+{
+    retired.erase(std::remove_if(retired.begin(), retired.end(),
+                                 [](const std::unique_ptr<rtspReader> &reader) { return reader->finished(); }),
+                  retired.end());
+    if (!current)
+        return;
+    current->requestStop();
+    retired.push_back(std::move(current));
+}
+
+// Every reader is asked first, so that they stop side by side; then each is waited for. One
+// stuck in a name look-up, which nothing interrupts, is left to end on its own (its memory with
+// it) rather than hold up the camera's removal or the program's end.
+void rtspFeed::close()
+{
+    retire();
+    for (const auto &reader : retired)
+        reader->requestStop();
+    QDeadlineTimer deadline(readerJoinMs);
+    for (auto &reader : retired) {
+        while (!reader->finished() && !deadline.hasExpired())
+            QThread::msleep(5);
+        if (!reader->finished()) {
+            reader->detach();
+            (void)reader.release();
+        }
+    }
+    retired.clear();
+}
+
+// Packets tell that the camera sends: a camera with a long key picture interval, or one whose
+// window is hidden (only key pictures are decoded then), goes long without a new picture.
+std::optional<qint64> rtspFeed::takeProgress()
+{
+    const quint64 packets = current->packetCount();
+    if (packets == packetsSeen)
+        return std::nullopt;
+    packetsSeen = packets;
+    const quint64 count = current->decodedCount();
+    const qint64 fresh = qint64(count - seenCount);
+    seenCount = count;
+    return fresh;
+}
+
+void rtspFeed::forwardPackets(bool keep, const packetSink &sink)
+{
+    current->setKeepPackets(keep);
+    if (current->takeLostPackets() > 0)
+        ++connection;
+    AVPacket *packet = current->takePacket();
+    if (!packet)
+        return;
+    AVCodecParameters *par = avcodec_parameters_alloc();
+    int num = 0;
+    int den = 1;
+    const bool known = par && current->streamParameters(par, &num, &den);
+    for (; packet; packet = current->takePacket()) {
+        if (known)
+            sink(packet, par, num, den, connection);
+        av_packet_free(&packet);
+    }
+    avcodec_parameters_free(&par);
+}
+
+bool rtspFeed::fetchPicture()
+{
+    return current->takePicture(picture, &lastTimes);
+}

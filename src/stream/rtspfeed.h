@@ -1,0 +1,49 @@
+#pragma once
+
+#include "rtspreader.h"
+
+#include <QImage>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+// The RTSP side of a camera: its reader (a thread of its own), the readers still stopping, and
+// how much of the current reader's pictures and packets the camera has taken so far.
+class rtspFeed {
+public:
+    // Each packet received while packets are kept, with the connection it belongs to: it changes
+    // with every new connection and after lost packets, so that a recording resumes at a key picture.
+    using packetSink = std::function<void(const AVPacket *packet, const AVCodecParameters *par, int timeBaseNum,
+                                          int timeBaseDen, quint64 connection)>;
+
+    // A new reader for the URL; the one running is retired.
+    void start(const QString &url, int stallTimeoutMs);
+    void retire();
+    // Every reader is stopped and waited for, up to two seconds in all.
+    void close();
+    rtspReader *reader() const { return current.get(); }
+
+    // Pictures of the current reader counted so far.
+    quint64 seen() const { return seenCount; }
+    // Empty while the reader has received no packet since the last call; else the pictures it
+    // decoded since.
+    std::optional<qint64> takeProgress();
+    void forwardPackets(bool keep, const packetSink &sink);
+    // The reader's newest scaled picture, when one came, is held until taken.
+    bool fetchPicture();
+    QImage takePicture() { return std::exchange(picture, QImage()); }
+    const rtspReader::pictureTimes &times() const { return lastTimes; }
+
+private:
+    std::unique_ptr<rtspReader> current;
+    std::vector<std::unique_ptr<rtspReader>> retired;  // stopping; joined once finished
+    quint64 seenCount = 0;
+    quint64 packetsSeen = 0;
+    quint64 connection = 0;
+    QImage picture;  // newest scaled picture, not yet shown
+    rtspReader::pictureTimes lastTimes;
+};

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFont>
+#include <QGraphicsScene>
+#include <QImage>
+#include <QList>
+#include <QMutex>
+#include <QPen>
+#include <QPixmap>
+#include <QPointer>
+#include <QRect>
+#include <QRectF>
+#include <QSize>
+#include <QStaticText>
+#include <QString>
+
+class QGraphicsPixmapItem;
+
+// A camera's tile in the grid: the scene item, its place, and the pixels it shows (the picture
+// or the placeholder scaled to the tile, the caption drawn over it). The camera's tick plans what
+// the tile is to show; finish() decodes and paints it later, for several tiles side by side
+// through finishAll().
+class tileRenderer {
+public:
+    enum class source { none, keep, placeholder, picture };
+
+    // What the pixels of the display must become; fixed by the camera's tick, so that the
+    // caption shows the state at render time.
+    struct job {
+        source from = source::none;
+        QByteArray jpeg;
+        qint64 serial = -1;  // of the picture
+        QSize tile;
+        int scaleMode = 0;
+        int pixelSize = 20;
+        QString caption;
+        bool callCaption = false;
+        QImage decoded;
+        bool predecoded = false;  // decoded (and scaled) by the RTSP reader already
+    };
+
+    // placeholder: picture shown while the camera delivers nothing.
+    explicit tileRenderer(const QPixmap &placeholder);
+    ~tileRenderer();
+    tileRenderer(const tileRenderer &) = delete;
+    tileRenderer &operator=(const tileRenderer &) = delete;
+
+    void attachToScene(QGraphicsScene *scene);
+    void setTileRect(const QRectF &rect);
+    QRectF tileRect() const;
+    void setSecondRect(const QRectF &rect);
+    QGraphicsPixmapItem *item() const { return tileItem; }
+    void showPlaceholder();
+    void updateSceneItem(const QString &toolTip);
+
+    void plan(job next);
+    const QString &plannedCaption() const { return pending.caption; }
+    // The picture (not the placeholder) is on the display, drawn for this tile size and scale.
+    bool showsPictureFor(const QSize &tile, int scaleMode) const;
+    void finish();
+    static void finishAll(const QList<tileRenderer *> &renderers);
+    QPixmap pixmap() const { return display; }
+    QRect lastDrawnRect() const { return drawnRect; }
+
+private:
+    // What the display pixmap shows, so that a tick that would draw the same again does not.
+    struct drawnState {
+        source from = source::none;
+        qint64 serial = -1;  // of the picture (its bytes are not held: the cutter adds to them in place)
+        QSize tile;
+        int scaleMode = -1;
+        QString caption;
+        bool callCaption = false;
+        int pixelSize = 0;
+    };
+
+    void prepareDecode();
+    bool decodes() const { return pending.from == source::picture && !pending.predecoded; }
+    void decode();
+    void paint();
+    bool alreadyShown() const;
+    QPixmap scaledPlaceholder(const QSize &tile, int scaleMode);
+
+    job pending;
+    QImage reuse;  // memory of an earlier picture, for the decoder to write into
+    drawnState drawn;
+
+    QPixmap placeholder;
+    QPixmap placeholderScaled;
+    QSize placeholderScaledFor;
+    int placeholderScaledMode = -1;
+    QPixmap display;
+    QPixmap retired;  // the display before the current one, until the tile item has let it go
+    QPen pen;
+    QFont font;
+    QStaticText captionText;  // laid out once for the text and font it shows, drawn many times
+    QRect drawnRect;
+    bool displayChanged = false;  // the tile item still shows an older display pixmap
+
+    QPointer<QGraphicsScene> scene;
+    QGraphicsPixmapItem *tileItem = nullptr;
+    bool itemPlaced = false;  // the item went into a scene, which deletes it if it goes first
+    mutable QMutex tileMutex;
+    QRectF tile;
+    mutable QMutex rectMutex;
+    QRectF secondRect;
+};
