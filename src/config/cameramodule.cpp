@@ -39,3 +39,16 @@ QString cameraModule::withoutPassword(const QString &address)
         return address;
     return address.left(colon) + address.mid(loginEnd);
 }
+
+QString cameraModule::withoutLogin(const QString &address)
+{
+    const qsizetype schemeEnd = address.indexOf(QLatin1String("://"));
+    if (schemeEnd < 0)
+        return address;
+    const qsizetype start = schemeEnd + 3;
+    // Only a login before the path: an '@' further on belongs to the path or the query.
+    const qsizetype loginEnd = lastAt(address, start, firstOf(address, start, QLatin1String("/?#")));
+    if (loginEnd < 0)
+        return address;
+    return address.left(start) + address.mid(loginEnd + 1);
+}

@@ -47,4 +47,6 @@ struct cameraModule {
     // The address as shown and logged: a URL's password left out, its user kept.
     QString shownAddress() const { return withoutPassword(addressText()); }
     static QString withoutPassword(const QString &address);
+    // A URL without its login (user and password), so that the module's login is the one sent.
+    static QString withoutLogin(const QString &address);
 };

@@ -234,6 +234,9 @@ void auxDialogs::takeLoginAnswer()
         loginFor = nullptr;
         cam->camModule.CAM_User = login->user();
         cam->camModule.CAM_Password = login->password();
+        // A login in the URL is sent instead of the module's: it would be refused again, and the
+        // answer just given never sent.
+        cam->camModule.URL = cameraModule::withoutLogin(cam->camModule.URL);
         // A settings page open on this camera would otherwise store the refused login again.
         if (EinstDia *settings = host.settingsDialog())
             settings->takeCredentials(cam);

@@ -110,11 +110,15 @@ void camPage::watchEdits()
     connect(ui->camTipCB, &QComboBox::currentIndexChanged, this, [this] { edits = true; });
 }
 
-void camPage::showCredentials(const QString &user, const QString &password)
+void camPage::showCredentials(const cameraModule &values)
 {
     const fillBlocker silent(this);
-    ui->UsNameE->setText(user);
-    ui->paswE->setText(password);
+    ui->UsNameE->setText(values.CAM_User);
+    ui->paswE->setText(values.CAM_Password);
+    // The same camera without the login the prompt took out of its URL; another address typed
+    // meanwhile stays.
+    if (cameraModule::withoutLogin(ui->ipAdrE->text()) == values.addressText())
+        ui->ipAdrE->setText(values.addressText());
 }
 
 void camPage::popupChosen(int value)

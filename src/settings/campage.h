@@ -33,8 +33,8 @@ public:
 
     // Whether the user changed a field that store() has not taken over yet.
     bool edited() const { return edits; }
-    // The login prompt's answer, shown without counting as an edit.
-    void showCredentials(const QString &user, const QString &password);
+    // The login prompt's answer (and the address it leaves), shown without counting as an edit.
+    void showCredentials(const cameraModule &values);
     // The certificate trusted or declined, as the certificate question's answer left it.
     void showCertificate(const cameraModule &values);
 

@@ -137,7 +137,7 @@ void EinstDia::followAfterAsking(camData *camera)
 void EinstDia::takeCredentials(const camData *camera)
 {
     if (camera && camera == shown)
-        camTab->showCredentials(camera->camModule.CAM_User, camera->camModule.CAM_Password);
+        camTab->showCredentials(camera->camModule);
 }
 
 void EinstDia::takeCertificate(const camData *camera)

@@ -274,13 +274,16 @@ void tst_auxDialogs::loginPromptFilledByStart()
 void tst_auxDialogs::loginPromptAfterTwoRefusals_data()
 {
     QTest::addColumn<bool>("rtsp");  // the simulator's H.264 camera over RTSP, else Motion-JPEG over HTTP
-    QTest::newRow("HTTP camera") << false;
-    QTest::newRow("RTSP camera") << true;
+    QTest::addColumn<QString>("urlLogin");  // the refused login in the URL as well as the module's
+    QTest::newRow("HTTP camera") << false << "";
+    QTest::newRow("RTSP camera") << true << "";
+    QTest::newRow("RTSP camera, login in the URL") << true << "viewer:falsch@";
 }
 
 void tst_auxDialogs::loginPromptAfterTwoRefusals()
 {
     QFETCH(bool, rtsp);
+    QFETCH(QString, urlLogin);
     cameraStub camera;
     camera.picture = solidJpeg(QSize(320, 240), Qt::darkGreen);
     camera.copies = 30;
@@ -296,6 +299,8 @@ void tst_auxDialogs::loginPromptAfterTwoRefusals()
                           fixture->dir.filePath(QStringLiteral("sim.ini"))));
         url = QStringLiteral("rtsp://127.0.0.2:%1/stream").arg(port);
     }
+    const QString plainUrl = url;
+    url.insert(url.indexOf(QLatin1String("://")) + 3, urlLogin);
     startViewer(1);
     camData *cam = viewer->state().cameras()[0];
     cam->setAddressText(url);
@@ -332,14 +337,18 @@ void tst_auxDialogs::loginPromptAfterTwoRefusals()
     password->setText(QStringLiteral("secret"));
     prompt->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
     QTRY_COMPARE(cam->camModule.CAM_Password, QStringLiteral("secret"));
+    // The confirmed login replaces one in the URL, which would be sent instead.
+    QCOMPARE(cam->camModule.URL, plainUrl);
     QTRY_VERIFY_WITH_TIMEOUT(cam->framesExtracted > 0, 10000);
     if (!rtsp)
         QCOMPARE(camera.authorizations.last(), "Basic " + QByteArray("viewer:secret").toBase64());
     QVERIFY(!prompt->isVisible());
     QCOMPARE(settings->findChild<QLineEdit *>(QStringLiteral("paswE"))->text(), QStringLiteral("secret"));
+    QCOMPARE(settings->findChild<QLineEdit *>(QStringLiteral("ipAdrE"))->text(), plainUrl);
     settings->findChild<QPushButton *>(QStringLiteral("anwPB"))->click();
     viewerFixture::tick(*viewer);
     QCOMPARE(cam->camModule.CAM_Password, QStringLiteral("secret"));
+    QCOMPARE(cam->camModule.URL, plainUrl);
 
     // What the user confirmed is kept at the next save.
     viewer->Raus();
@@ -347,6 +356,7 @@ void tst_auxDialogs::loginPromptAfterTwoRefusals()
     viewer = fixture->start();
     QCOMPARE(viewer->state().cameras()[0]->camModule.CAM_User, QStringLiteral("viewer"));
     QCOMPARE(viewer->state().cameras()[0]->camModule.CAM_Password, QStringLiteral("secret"));
+    QCOMPARE(viewer->state().cameras()[0]->camModule.URL, plainUrl);
 }
 
 void tst_auxDialogs::loginPromptDeclined()
