@@ -19,6 +19,11 @@ bool recordedByHand(const camData *camera)
     return camera->videoAttached;
 }
 
+bool recorded(const camData *camera)
+{
+    return camera->recordsAutomatically() || recordedByHand(camera);
+}
+
 } // namespace
 
 cameraStreams::cameraStreams(installation &state, auxDialogs &dialogs)
@@ -138,32 +143,52 @@ void cameraStreams::handOverFrames(bool windowVisible, bool windowShown, popupOn
     for (camData *cam : state.cameras())
         cam->setShown(windowShown);
     if (!state.isGridView()) {
-        collectRecordedPictures(current);
-        if (current) {
-            current->tick(true);
-            current->finishRender();
-            if (popupWindow)
-                popupWindow->feedFrom(current, false);
-            current->updateSceneItem();
-        }
+        handOverSingleView(current, popupWindow);
         return;
     }
     for (camData *cam : state.cameras()) {
         const bool stalledTwice = cam->tick(cam == current);
         // A camera that is recorded is brought back even while the window is hidden.
-        const bool wanted = windowVisible || (popupWindow && popupWindow->isShowing(cam))
-                            || cam->recordsAutomatically() || recordedByHand(cam);
-        if (cam->stallCheck(stalledTwice, wanted)) {
-            start(cam);
-            qCDebug(dxcamTrace) << "StartCAM_1";
-            cam->noDataMs = 0;
-        }
+        const bool wanted = windowVisible || (popupWindow && popupWindow->isShowing(cam)) || recorded(cam);
+        if (cam->stallCheck(stalledTwice, wanted))
+            restartAfterStall(cam);
     }
     camData::finishRenders(state.cameras());
     if (popupWindow)
         popupWindow->feedFrom(current, true);
     for (camData *cam : state.cameras())
         cam->updateSceneItem();
+}
+
+void cameraStreams::handOverSingleView(camData *current, popupOneWin *popupWindow)
+{
+    collectRecordedPictures(current);
+    for (camData *cam : state.cameras()) {
+        if (cam != current)
+            restartRecordedAfterStall(cam, recorded(cam) && cam->advanceStallClock());
+    }
+    if (!current)
+        return;
+    restartRecordedAfterStall(current, current->tick(true));
+    current->finishRender();
+    if (popupWindow)
+        popupWindow->feedFrom(current, false);
+    current->updateSceneItem();
+}
+
+// The single view leaves a silent camera alone, except one that is recorded: its file would stop
+// growing until the grid is shown again.
+void cameraStreams::restartRecordedAfterStall(camData *camera, bool stalledTwice)
+{
+    if (recorded(camera) && camera->stallCheck(stalledTwice, true))
+        restartAfterStall(camera);
+}
+
+void cameraStreams::restartAfterStall(camData *camera)
+{
+    start(camera);
+    qCDebug(dxcamTrace) << "StartCAM_1";
+    camera->noDataMs = 0;
 }
 
 // The single view ticks only the current camera; the others that record still need their

@@ -35,14 +35,18 @@ public:
     void serveConnectRequests();
     void updateRates(const QTime &now);
     // Grid view: every camera renders, and a stalled one the window, the popup window or its
-    // recording wants is started again. Single view: only the current camera renders.
+    // recording wants is started again. Single view: only the current camera renders, and only a
+    // recorded camera is started again after a stall.
     void handOverFrames(bool windowVisible, bool windowShown, popupOneWin *popupWindow);
     void writeTraceLines();
     // Start-up is complete: a later start-all starts every camera again.
     void finishStartup();
 
 private:
+    void handOverSingleView(camData *current, popupOneWin *popupWindow);
     void collectRecordedPictures(camData *current);
+    void restartRecordedAfterStall(camData *camera, bool stalledTwice);
+    void restartAfterStall(camData *camera);
 
     installation &state;
     auxDialogs &dialogs;

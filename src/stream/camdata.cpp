@@ -682,6 +682,13 @@ bool camData::stallCheck(bool tickResult, bool windowVisible)
 bool camData::tick(bool isSelected)
 {
     selected = isSelected;
+    const bool stalledTwice = advanceStallClock();
+    renderTile();
+    return stalledTwice;
+}
+
+bool camData::advanceStallClock()
+{
     noDataMs += tickMs;
     const int timeout = stallTimeoutMs ? *stallTimeoutMs : defaultStallTimeoutMs;
     // Bytes that hold no picture keep the camera "receiving"; the user still learns why the
@@ -691,17 +698,14 @@ bool camData::tick(bool isSelected)
         if (noPictureMs > timeout)
             setReason(connectionReason::kind::noPictures);
     }
-    if (noDataMs <= timeout) {
-        renderTile();
+    if (noDataMs <= timeout)
         return false;
-    }
     noDataMs = 0;
     bytesSinceAlive = 0;
     const bool wasReceiving = receiving;
     if (wasReceiving)
         noteSilence();
     receiving = false;
-    renderTile();
     return !wasReceiving;
 }
 

@@ -86,6 +86,8 @@ public:
     // deferred: finishRender (or finishRenders for several cameras, decoding in parallel)
     // completes the display pixmap before it is put on the tile item.
     bool tick(bool selected);
+    // The stall clock of tick() without rendering: for a camera that is recorded but not shown.
+    bool advanceStallClock();
     void finishRender() { renderer.finish(); }
     static void finishRenders(const QList<camData *> &cameras);
 

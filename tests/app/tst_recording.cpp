@@ -285,10 +285,20 @@ void tst_recording::recordedCameraKeptWhileHidden_data()
     QTest::addColumn<QString>("module");
     QTest::addColumn<bool>("byHand");
     QTest::addColumn<bool>("kept");
-    QTest::newRow("continuous recording")
-        << QStringLiteral("BildAllSaveEn=1\n") << QStringLiteral("CAMautoSaveEn=1\n") << false << true;
-    QTest::newRow("recording by hand") << QStringLiteral("BildAllSaveEn=0\n") << QString() << true << true;
-    QTest::newRow("no recording") << QStringLiteral("BildAllSaveEn=1\n") << QString() << false << false;
+    QTest::addColumn<bool>("singleView");
+    QTest::addColumn<bool>("otherShown");
+    const QString continuous = QStringLiteral("CAMautoSaveEn=1\n");
+    const QString allOn = QStringLiteral("BildAllSaveEn=1\n");
+    const QString allOff = QStringLiteral("BildAllSaveEn=0\n");
+    QTest::newRow("continuous recording") << allOn << continuous << false << true << false << false;
+    QTest::newRow("recording by hand") << allOff << QString() << true << true << false << false;
+    QTest::newRow("no recording") << allOn << QString() << false << false << false << false;
+    // The single view restarts no silent camera, but a recorded one must not stop for it, shown
+    // or not.
+    QTest::newRow("continuous recording, single view") << allOn << continuous << false << true << true << false;
+    QTest::newRow("recording by hand, single view") << allOff << QString() << true << true << true << false;
+    QTest::newRow("recording by hand, other camera in single view")
+        << allOff << QString() << true << true << true << true;
 }
 
 // A door alarm pops the window up; it hides at the time-out and stops the cameras, except one
@@ -299,7 +309,9 @@ void tst_recording::recordedCameraKeptWhileHidden()
     QFETCH(QString, module);
     QFETCH(bool, byHand);
     QFETCH(bool, kept);
-    fixture.writeIni(1, QStringLiteral("Autohide=1\nAuto_Popup=1\nTimeout=100\n"),
+    QFETCH(bool, singleView);
+    QFETCH(bool, otherShown);
+    fixture.writeIni(otherShown ? 2 : 1, QStringLiteral("Autohide=1\nAuto_Popup=1\nTimeout=100\n"),
                      QStringLiteral("ImageFolder=%1\n").arg(pictures.path()) + system,
                      QStringLiteral("URL=%1\ndirCamBild=%2\n").arg(server.url("/live"), pictures.path()) + module);
     dropIpLines();
@@ -320,6 +332,10 @@ void tst_recording::recordedCameraKeptWhileHidden()
         viewer->videoDialog()->on_StartTB_clicked();
         QTRY_VERIFY((pushAndTick(), cam->videoBytesWritten > 0));
     }
+    if (singleView)
+        viewer->state().settings().dispForm = 0;
+    if (otherShown)
+        QVERIFY(viewer->state().makeCurrent(1));
 
     viewer->state().requests().expireNow = true;
     viewerFixture::tick(*viewer, 3);
