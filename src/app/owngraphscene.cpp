@@ -30,7 +30,6 @@ void ownGraphScene::layOut(bool withSceneRect, bool windowVisible, bool controlB
         if (camData *current = state.currentCamera()) {
             const QRectF whole(0, 0, settings.width, settings.height);
             current->setTileRect(whole);
-            current->setSecondRect(whole);
         }
         return;
     }

@@ -65,7 +65,6 @@ public:
     void attachToScene(QGraphicsScene *scene);
     void setTileRect(const QRectF &rect) { renderer.setTileRect(rect); }
     QRectF tileRect() const { return renderer.tileRect(); }
-    void setSecondRect(const QRectF &rect) { renderer.setSecondRect(rect); }
     void showPlaceholder() { renderer.showPlaceholder(); }
     void updateSceneItem() { renderer.updateSceneItem(reason.text()); }
     QGraphicsPixmapItem *item() const { return renderer.item(); }

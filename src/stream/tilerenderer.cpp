@@ -53,12 +53,6 @@ QRectF tileRenderer::tileRect() const
     return tile;
 }
 
-void tileRenderer::setSecondRect(const QRectF &rect)
-{
-    QMutexLocker lock(&rectMutex);
-    secondRect = rect;
-}
-
 void tileRenderer::showPlaceholder()
 {
     display = placeholder;

@@ -49,7 +49,6 @@ public:
     void attachToScene(QGraphicsScene *scene);
     void setTileRect(const QRectF &rect);
     QRectF tileRect() const;
-    void setSecondRect(const QRectF &rect);
     QGraphicsPixmapItem *item() const { return tileItem; }
     void showPlaceholder();
     void updateSceneItem(const QString &toolTip);
@@ -103,6 +102,4 @@ private:
     bool itemPlaced = false;  // the item went into a scene, which deletes it if it goes first
     mutable QMutex tileMutex;
     QRectF tile;
-    mutable QMutex rectMutex;
-    QRectF secondRect;
 };
