@@ -164,8 +164,8 @@ void cameraStreams::handOverSingleView(camData *current, popupOneWin *popupWindo
 {
     collectRecordedPictures(current);
     for (camData *cam : state.cameras()) {
-        if (cam != current)
-            restartRecordedAfterStall(cam, recorded(cam) && cam->advanceStallClock());
+        if (cam != current && recorded(cam))
+            restartRecordedAfterStall(cam, cam->advanceStallClock());
     }
     if (!current)
         return;
