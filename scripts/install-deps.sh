@@ -11,9 +11,13 @@ packages=(
   xvfb xauth x11-utils imagemagick iproute2 util-linux
   dpkg-dev desktop-file-utils appstream groff-base dbus-daemon
   lighttpd lighttpd-mod-openssl openssl
+  # RTSP servers nobody here wrote, for the tests (GStreamer's, through python3-gi), and ffprobe
+  # to read the recordings back.
+  python3-gi gir1.2-gst-rtsp-server-1.0 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  gstreamer1.0-plugins-ugly gstreamer1.0-plugins-bad ffmpeg
 )
 if [ "${DXCAM_BENCH:-0}" = 1 ]; then
-  packages+=(ffmpeg libjpeg-turbo-progs)
+  packages+=(libjpeg-turbo-progs)
 fi
 
 missing=()
