@@ -160,12 +160,11 @@ void autoRecorder::setPacketMode(bool on)
     packets = on;
 }
 
-void autoRecorder::takePacket(const AVPacket *packet, const AVCodecParameters *par, int timeBaseNum,
-                              int timeBaseDen, quint64 connection)
+void autoRecorder::takePacket(const cameraPacket &packet)
 {
     if (!packets || !active || !writing || !file.isOpen())
         return;
-    switch (mkv.write(packet, par, timeBaseNum, timeBaseDen, connection)) {
+    switch (mkv.write(packet, packet.arrivedMs)) {
     case mkvWriter::result::written:
         bytes = file.size();
         ++pictures;

@@ -55,9 +55,9 @@ public:
     // thinning would mean decoding and encoding again. Switching closes an open file.
     void setPacketMode(bool on);
     bool packetMode() const { return packets; }
-    // Every packet received while recording (see mkvWriter::write for the parameters).
-    void takePacket(const AVPacket *packet, const AVCodecParameters *par, int timeBaseNum, int timeBaseDen,
-                    quint64 connection);
+    // Every packet received while recording. Its arrival is its time in the file: automatic
+    // recording follows the clock, so that a gap (reconnection, motion pause) stays a gap.
+    void takePacket(const cameraPacket &packet);
     void close();
 
     bool recordingActive() const { return active; }

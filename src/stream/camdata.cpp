@@ -486,11 +486,10 @@ void camData::recordPackets()
 {
     const bool manual = videoRecording && videoSink;
     const bool keep = (automatic.packetMode() && automatic.recordingActive()) || manual;
-    rtsp.forwardPackets(keep, [this](const AVPacket *packet, const AVCodecParameters *par, int num, int den,
-                                     quint64 connection) {
-        automatic.takePacket(packet, par, num, den, connection);
+    rtsp.forwardPackets(keep, [this](const cameraPacket &packet) {
+        automatic.takePacket(packet);
         if (recordsByHand())
-            videoSink->appendPacket(packet, par, num, den, connection);
+            videoSink->appendPacket(packet);
     });
 }
 

@@ -81,7 +81,7 @@ void manualRecorder::startRecording()
     if (packets)
         mkv.waitForKey();
     if (!recording)
-        runningFor.start();
+        runningSinceMs = now();
     recording = true;
 }
 
@@ -90,7 +90,7 @@ void manualRecorder::pauseRecording()
     if (attached)
         attached->videoRecording = false;
     if (recording)
-        recordedMs += runningFor.elapsed();
+        recordedMs += now() - runningSinceMs;
     recording = false;
 }
 
@@ -107,7 +107,7 @@ void manualRecorder::stopRecording()
 
 qint64 manualRecorder::runningSeconds() const
 {
-    return (recordedMs + (recording ? runningFor.elapsed() : 0)) / 1000;
+    return (recordedMs + (recording ? now() - runningSinceMs : 0)) / 1000;
 }
 
 bool manualRecorder::append(const QByteArray &picture)
@@ -129,12 +129,12 @@ bool manualRecorder::append(const QByteArray &picture)
     return true;
 }
 
-bool manualRecorder::appendPacket(const AVPacket *packet, const AVCodecParameters *par, int timeBaseNum,
-                                  int timeBaseDen, quint64 connection)
+bool manualRecorder::appendPacket(const cameraPacket &packet)
 {
     if (!recording || !file.isOpen() || !packets)
         return false;
-    switch (mkv.write(packet, par, timeBaseNum, timeBaseDen, connection)) {
+    const qint64 runningMs = recordedMs + packet.arrivedMs - runningSinceMs;
+    switch (mkv.write(packet, runningMs)) {
     case mkvWriter::result::skipped:
         return true;
     case mkvWriter::result::failed:
@@ -159,7 +159,7 @@ bool manualRecorder::appendPacket(const AVPacket *packet, const AVCodecParameter
         return false;
     }
     // The packet that found the file full (or of another kind) starts the next one, when it can.
-    return mkv.write(packet, par, timeBaseNum, timeBaseDen, connection) != mkvWriter::result::failed;
+    return mkv.write(packet, runningMs) != mkvWriter::result::failed;
 }
 
 void manualRecorder::verifyFile()

@@ -4,10 +4,11 @@
 #include "picturesink.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QPointer>
 #include <QString>
+
+#include <functional>
 
 class camData;
 
@@ -37,8 +38,9 @@ public:
     // From the camera's frame sink. False when the picture could not be written.
     bool append(const QByteArray &picture) override;
     // From an RTSP camera: its packets as received, into a Matroska file (".mkv") instead.
-    bool appendPacket(const AVPacket *packet, const AVCodecParameters *par, int timeBaseNum, int timeBaseDen,
-                      quint64 connection) override;
+    // Its time in the file is the recording's running time when it arrived: pauses are left out,
+    // as the dialog counts them.
+    bool appendPacket(const cameraPacket &packet) override;
     // Ends the recording as after a write error when its file is gone (folder removed or
     // unmounted): what would be written now would be lost.
     void verifyFile();
@@ -51,6 +53,8 @@ public:
     // Whether the recording ended because automatic recording took over, since the last call.
     bool takeTakenOver();
     void setMaxSize(qint64 bytes) { maxSize = bytes; }
+    // The steady clock packets are stamped on (cameraPacket::steadyMs); tests set their own.
+    void setClock(std::function<qint64()> source) { clock = std::move(source); }
 
     camData *camera() const { return attached; }
     bool isRecording() const { return recording; }
@@ -65,6 +69,7 @@ private:
     void closeFile();
     void fail(const QString &what);
     void end();
+    qint64 now() const { return clock ? clock() : cameraPacket::steadyMs(); }
 
     QString folderText;
     QPointer<camData> attached;
@@ -72,8 +77,10 @@ private:
     qint64 bytesInFile = 0;
     qint64 maxSize = defaultMaxSize;
     bool recording = false;
+    std::function<qint64()> clock;
+    // The running time: the stretches before the last start, and when that start was.
     qint64 recordedMs = 0;
-    QElapsedTimer runningFor;
+    qint64 runningSinceMs = 0;
     QString error;
     bool endedByAutomatic = false;
     bool packets = false;  // the attached camera is an RTSP camera

@@ -21,10 +21,14 @@ void mkvWriter::begin(QFile *target)
     file = target;
     keyNeeded = true;
     connectionKnown = false;
-    offset = 0;
-    lastWritten = -1;
-    firstSeen = false;
+    timeline.reset();
     error.clear();
+}
+
+void mkvWriter::waitForKey()
+{
+    keyNeeded = true;
+    timeline.breakRun();
 }
 
 int mkvWriter::writeBytes(void *opaque, uint8_t *data, int size)
@@ -77,23 +81,23 @@ bool mkvWriter::writeHeader(const AVCodecParameters *par)
     return true;
 }
 
-mkvWriter::result mkvWriter::write(const AVPacket *packet, const AVCodecParameters *par, int timeBaseNum,
-                                   int timeBaseDen, quint64 connection)
+mkvWriter::result mkvWriter::write(const cameraPacket &in, qint64 clockMs)
 {
+    const AVPacket *packet = in.packet;
+    const AVCodecParameters *par = in.par;
     if (!file || !file->isOpen())
         return result::failed;
     if (muxer && (par->codec_id != codecId || par->width != width || par->height != height))
         return result::newFileNeeded;
-    if (!connectionKnown || connection != currentConnection) {
+    if (!connectionKnown || in.connection != currentConnection) {
         connectionKnown = true;
-        currentConnection = connection;
-        keyNeeded = true;
-        firstSeen = false;
+        currentConnection = in.connection;
+        cameraMs = 0;
+        waitForKey();
     }
+    if (packet->pts != AV_NOPTS_VALUE)
+        cameraMs = av_rescale_q(packet->pts, AVRational{in.timeBaseNum, in.timeBaseDen}, fileBase);
     if (keyNeeded && !(packet->flags & AV_PKT_FLAG_KEY))
-        return result::skipped;
-    const int64_t stamp = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
-    if (stamp == AV_NOPTS_VALUE)
         return result::skipped;
     if (!muxer && !writeHeader(par)) {
         if (error.isEmpty())
@@ -101,25 +105,15 @@ mkvWriter::result mkvWriter::write(const AVPacket *packet, const AVCodecParamete
         release();
         return result::failed;
     }
-    const qint64 ms = av_rescale_q(stamp, AVRational{timeBaseNum, timeBaseDen}, fileBase);
-    if (!firstSeen) {
-        // The connection's first picture follows the last one written by one frame's time at most.
-        firstSeen = true;
-        firstOfConnection = ms;
-        offset = lastWritten < 0 ? 0 : lastWritten + 1;
-    }
-    const qint64 at = qMax(lastWritten + 1, offset + ms - firstOfConnection);
     keyNeeded = false;
+    const mkvTimeline::stamps at = timeline.place(cameraMs, clockMs);
 
     AVPacket *copy = av_packet_clone(packet);
     if (!copy)
         return result::failed;
-    const int64_t shift = copy->pts != AV_NOPTS_VALUE && copy->dts != AV_NOPTS_VALUE
-        ? av_rescale_q(copy->pts - copy->dts, AVRational{timeBaseNum, timeBaseDen}, fileBase)
-        : 0;
     copy->stream_index = 0;
-    copy->dts = at;
-    copy->pts = at + qMax<int64_t>(0, shift);
+    copy->pts = at.pts;
+    copy->dts = at.dts;
     copy->duration = 0;
     copy->pos = -1;
     copy->time_base = fileBase;
@@ -130,7 +124,6 @@ mkvWriter::result mkvWriter::write(const AVPacket *packet, const AVCodecParamete
             error = QStringLiteral("Matroska packet");
         return result::failed;
     }
-    lastWritten = at;
     return result::written;
 }
 

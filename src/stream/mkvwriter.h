@@ -1,5 +1,8 @@
 #pragma once
 
+#include "camerapacket.h"
+#include "mkvtimeline.h"
+
 #include <QFile>
 #include <QString>
 
@@ -15,8 +18,9 @@ struct AVPacket;
 // once the camera plays.
 //
 // A recording may span several connections of one camera: each new connection (a new
-// `connection` number) continues at its first key picture, its time stamps following on those
-// written before, so that the file plays without a jump back.
+// `connection` number) continues at its first key picture. The file's time line is the
+// recorder's clock (mkvTimeline): a gap stays a gap, and the camera's times give only the order
+// and spacing of the pictures.
 class mkvWriter {
 public:
     enum class result { written, skipped, failed, newFileNeeded };
@@ -28,12 +32,12 @@ public:
 
     // Takes the opened file; nothing is written yet.
     void begin(QFile *file);
-    // par and the time base (num/den) describe the connection's picture stream.
-    // newFileNeeded: the camera now sends another codec or size than the file holds.
-    result write(const AVPacket *packet, const AVCodecParameters *par, int timeBaseNum, int timeBaseDen,
-                 quint64 connection);
-    // A gap follows (motion recording paused): writing goes on at the next key picture.
-    void waitForKey() { keyNeeded = true; }
+    // clockMs: when the packet arrived by the recorder's clock (the steady clock, less the
+    // pauses of a recording by hand). newFileNeeded: the camera now sends another codec or size
+    // than the file holds.
+    result write(const cameraPacket &in, qint64 clockMs);
+    // A gap follows (recording paused): writing goes on at the next key picture.
+    void waitForKey();
     // Writes the index and the duration; the caller closes the file.
     bool finish();
     bool started() const { return muxer != nullptr; }
@@ -51,12 +55,11 @@ private:
     bool keyNeeded = true;
     quint64 currentConnection = 0;
     bool connectionKnown = false;
-    // Time stamps in the file's time base (milliseconds): offset of the current connection and
-    // the last one written.
-    qint64 offset = 0;
-    qint64 lastWritten = -1;
-    qint64 firstOfConnection = 0;
-    bool firstSeen = false;
+    // The camera's time of the packet before, in ms: a packet without one is taken to be shown
+    // with it. A connection's time starts at 0 (FFmpeg counts it from the connection's first
+    // packet, which it leaves without a time stamp).
+    qint64 cameraMs = 0;
+    mkvTimeline timeline;
     int width = 0;
     int height = 0;
     int codecId = 0;

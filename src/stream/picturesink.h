@@ -3,8 +3,7 @@
 #include <QtGlobal>
 
 class QByteArray;
-struct AVCodecParameters;
-struct AVPacket;
+struct cameraPacket;
 
 // Whatever takes a camera's pictures one by one as they come, undecoded: the manual video
 // recording. The camera record knows its pictures' taker only through this.
@@ -13,8 +12,7 @@ public:
     // A Motion-JPEG picture. False when it was not taken (nothing recording, or a write error).
     virtual bool append(const QByteArray &picture) = 0;
     // An RTSP camera's packet as received.
-    virtual bool appendPacket(const AVPacket *packet, const AVCodecParameters *par, int timeBaseNum,
-                              int timeBaseDen, quint64 connection) = 0;
+    virtual bool appendPacket(const cameraPacket &packet) = 0;
     // The camera's automatic recording takes its pictures from now on.
     virtual void takenOver() = 0;
 

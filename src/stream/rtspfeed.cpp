@@ -76,17 +76,18 @@ void rtspFeed::forwardPackets(bool keep, const packetSink &sink)
     current->setKeepPackets(keep);
     if (current->takeLostPackets() > 0)
         ++connection;
-    AVPacket *packet = current->takePacket();
-    if (!packet)
+    if (!keep)
         return;
     AVCodecParameters *par = avcodec_parameters_alloc();
-    int num = 0;
-    int den = 1;
-    const bool known = par && current->streamParameters(par, &num, &den);
-    for (; packet; packet = current->takePacket()) {
-        if (known)
-            sink(packet, par, num, den, connection);
-        av_packet_free(&packet);
+    cameraPacket taken;
+    taken.par = par;
+    taken.connection = connection;
+    if (par && current->streamParameters(par, &taken.timeBaseNum, &taken.timeBaseDen)) {
+        while (AVPacket *packet = current->takePacket(&taken.arrivedMs)) {
+            taken.packet = packet;
+            sink(taken);
+            av_packet_free(&packet);
+        }
     }
     avcodec_parameters_free(&par);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "camerapacket.h"
 #include "rtspreader.h"
 
 #include <QImage>
@@ -15,10 +16,8 @@
 // how much of the current reader's pictures and packets the camera has taken so far.
 class rtspFeed {
 public:
-    // Each packet received while packets are kept, with the connection it belongs to: it changes
-    // with every new connection and after lost packets, so that a recording resumes at a key picture.
-    using packetSink = std::function<void(const AVPacket *packet, const AVCodecParameters *par, int timeBaseNum,
-                                          int timeBaseDen, quint64 connection)>;
+    // Each packet received while packets are kept.
+    using packetSink = std::function<void(const cameraPacket &packet)>;
 
     // A new reader for the URL; the one running is retired.
     void start(const QString &url, int stallTimeoutMs);
@@ -32,6 +31,8 @@ public:
     // Empty while the reader has received no packet since the last call; else the pictures it
     // decoded since.
     std::optional<qint64> takeProgress();
+    // Until the stream's parameters are known, the packets wait in the reader (within its
+    // bounds): the first ones may come before the first picture is decoded.
     void forwardPackets(bool keep, const packetSink &sink);
     // The reader's newest scaled picture, when one came, is held until taken.
     bool fetchPicture();

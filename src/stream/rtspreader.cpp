@@ -1,5 +1,6 @@
 #include "rtspreader.h"
 
+#include "camerapacket.h"
 #include "tiledecoder.h"
 
 #include <QDateTime>
@@ -130,8 +131,8 @@ rtspReader::~rtspReader()
         thread.join();
     av_frame_free(&newest);
     avcodec_parameters_free(&parameters);
-    for (AVPacket *packet : packets)
-        av_packet_free(&packet);
+    for (keptPacket &kept : packets)
+        av_packet_free(&kept.packet);
 }
 
 void rtspReader::start()
@@ -268,6 +269,8 @@ void rtspReader::readPackets()
             isPlaying = true;
             ++received;
             arrivedMs = nowMs();
+            // Before decoding: a recording takes every packet, decoded or not, as it arrived.
+            keepPacket(packet);
             showAgain();
             adjustSkipping(packet);
             codec->skip_frame = wasHidden ? AVDISCARD_NONKEY : lagging ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
@@ -275,8 +278,6 @@ void rtspReader::readPackets()
                 while (avcodec_receive_frame(codec, frame) >= 0)
                     publish(frame);
             }
-            // After decoding: the first key picture has told the size by then.
-            keepPacket(packet);
         }
         av_packet_unref(packet);
     }
@@ -397,14 +398,15 @@ void rtspReader::keepPacket(const AVPacket *packet)
 {
     if (!keepPackets)
         return;
+    const qint64 arrived = cameraPacket::steadyMs();
     AVPacket *copy = av_packet_clone(packet);
     if (!copy)
         return;
     QMutexLocker lock(&mutex);
-    packets.push_back(copy);
+    packets.push_back({copy, arrived});
     packetBytes += copy->size;
     while (int(packets.size()) > maxQueuedPackets || packetBytes > maxQueuedBytes) {
-        AVPacket *oldest = packets.front();
+        AVPacket *oldest = packets.front().packet;
         packets.pop_front();
         packetBytes -= oldest->size;
         av_packet_free(&oldest);
@@ -467,8 +469,8 @@ void rtspReader::setKeepPackets(bool on)
     if (on)
         return;
     QMutexLocker lock(&mutex);
-    for (AVPacket *packet : packets)
-        av_packet_free(&packet);
+    for (keptPacket &kept : packets)
+        av_packet_free(&kept.packet);
     packets.clear();
     packetBytes = 0;
 }
@@ -483,15 +485,16 @@ bool rtspReader::streamParameters(AVCodecParameters *par, int *num, int *den) co
     return true;
 }
 
-AVPacket *rtspReader::takePacket()
+AVPacket *rtspReader::takePacket(qint64 *arrivedMs)
 {
     QMutexLocker lock(&mutex);
     if (packets.empty())
         return nullptr;
-    AVPacket *packet = packets.front();
+    const keptPacket kept = packets.front();
     packets.pop_front();
-    packetBytes -= packet->size;
-    return packet;
+    packetBytes -= kept.packet->size;
+    *arrivedMs = kept.arrivedMs;
+    return kept.packet;
 }
 
 int rtspReader::takeLostPackets()

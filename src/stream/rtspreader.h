@@ -78,13 +78,13 @@ public:
     QString codecName() const;
 
     // Recording: while keepPackets is on, every received packet of the picture stream is kept
-    // for takePacket (reference-counted, no copy of its data). streamParameters fills par with
-    // the stream's codec parameters and time base; false before they are known (the size is
-    // known once a picture was decoded).
+    // for takePacket (reference-counted, no copy of its data), stamped with its arrival on
+    // cameraPacket::steadyMs(). streamParameters fills par with the stream's codec parameters
+    // and time base; false before they are known (the size is known once a picture was decoded).
     void setKeepPackets(bool on);
     bool streamParameters(AVCodecParameters *par, int *timeBaseNum, int *timeBaseDen) const;
-    // The oldest kept packet, or null; the caller frees it (av_packet_free).
-    AVPacket *takePacket();
+    // The oldest kept packet and when it arrived, or null; the caller frees it (av_packet_free).
+    AVPacket *takePacket(qint64 *arrivedMs);
     // Packets dropped because the recording fetched too slowly, since the last call.
     int takeLostPackets();
 
@@ -141,7 +141,11 @@ private:
     AVCodecParameters *parameters = nullptr;
     int timeBaseNum = 0;
     int timeBaseDen = 1;
-    std::deque<AVPacket *> packets;
+    struct keptPacket {
+        AVPacket *packet;
+        qint64 arrivedMs;
+    };
+    std::deque<keptPacket> packets;
     qint64 packetBytes = 0;
     int lostPackets = 0;
 

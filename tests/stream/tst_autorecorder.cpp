@@ -1,12 +1,19 @@
 #include "autorecorder.h"
 #include "filesizelimit.h"
+#include "manualrecorder.h"
 #include "recordingsamples.h"
+#include "testcamera.h"
 #include "../modules/tracecapture.h"
 
 #include <QDir>
 #include <optional>
 #include <QTemporaryDir>
 #include <QtTest>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
 
 namespace {
 
@@ -42,6 +49,98 @@ struct rig {
     }
 };
 
+// The presentation times (ms) of the packets in a Matroska file, in file order.
+QString packetTimes(const QString &path)
+{
+    AVFormatContext *format = nullptr;
+    if (avformat_open_input(&format, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+        return QStringLiteral("unreadable");
+    QStringList times;
+    AVPacket *packet = av_packet_alloc();
+    while (av_read_frame(format, packet) >= 0) {
+        times << QString::number(av_rescale_q(packet->pts, format->streams[0]->time_base, AVRational{1, 1000}));
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    avformat_close_input(&format);
+    return times.join(QLatin1Char(' '));
+}
+
+// An RTSP camera's packets as a script tells them, recorded automatically or by hand; returns
+// the packet times of each file, files parted by " | ". "K0/0" is a key packet the camera times
+// at 0 ms that arrived at 0 ms by the recorder's clock, "40/40" one that is no key, "-/40" one
+// without the camera's time; "c" starts a new connection; "p-/t" pauses at t and "p+/t" goes
+// on (automatic recording: the motion window closes and opens).
+QString recordScript(const QString &script, bool byHand, qint64 maxSize)
+{
+    QTemporaryDir dir;
+    cameraModule module;
+    module.camName = QStringLiteral("Tor");
+    module.dirCamBild = dir.path();
+    module.CAMsaveBeweg = true;
+    module.stopTimeBeweg = 0;
+    module.status.statusChars[3] = '0';
+    autoRecorder automatic(module);
+    automatic.setPacketMode(true);
+    automatic.setMaxSize(maxSize);
+    wiredCamera wired;
+    wired.camera.camModule.URL = QStringLiteral("rtsp://127.0.0.1/stream");
+    wired.camera.camModule.IP.clear();
+    manualRecorder manual;
+    qint64 clockMs = 0;
+    manual.setClock([&clockMs] { return clockMs; });
+    manual.setMaxSize(maxSize);
+    bool motion = true;
+    if (byHand && (manual.prepareFolder(dir.path()) != manualRecorder::folderResult::ready
+                   || !manual.attach(&wired.camera, true)))
+        return QStringLiteral("not attached");
+    automatic.controlRecording(!byHand);
+    automatic.motionTick(motion);
+
+    AVCodecParameters *par = avcodec_parameters_alloc();
+    par->codec_type = AVMEDIA_TYPE_VIDEO;
+    par->codec_id = AV_CODEC_ID_MJPEG;
+    par->width = 64;
+    par->height = 48;
+    AVPacket *packet = av_packet_alloc();
+    cameraPacket taken{packet, par, 1, 90000, 1, 0};
+    for (const QString &token : script.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString camera = token.section(QLatin1Char('/'), 0, 0);
+        clockMs = token.section(QLatin1Char('/'), 1, 1).toLongLong();
+        if (token == QLatin1String("c")) {
+            ++taken.connection;
+        } else if (camera == QLatin1String("p-") || camera == QLatin1String("p+")) {
+            motion = camera == QLatin1String("p+");
+            if (!byHand)
+                automatic.motionTick(motion);
+            else if (motion)
+                manual.startRecording();
+            else
+                manual.pauseRecording();
+        } else {
+            av_new_packet(packet, 100);
+            memset(packet->data, 0x55, 100);
+            packet->flags = camera.startsWith(QLatin1Char('K')) ? AV_PKT_FLAG_KEY : 0;
+            const QString time = camera.mid(packet->flags ? 1 : 0);
+            packet->pts = time == QLatin1String("-") ? AV_NOPTS_VALUE : time.toLongLong() * 90;
+            taken.arrivedMs = clockMs;
+            if (byHand)
+                manual.appendPacket(taken);
+            else
+                automatic.takePacket(taken);
+            av_packet_unref(packet);
+        }
+    }
+    av_packet_free(&packet);
+    avcodec_parameters_free(&par);
+    automatic.close();
+    manual.stopRecording();
+    QStringList files;
+    for (const QString &name : QDir(dir.path()).entryList({QStringLiteral("*.mkv")}, QDir::Files, QDir::Name))
+        files << packetTimes(dir.filePath(name));
+    return files.join(QStringLiteral(" | "));
+}
+
 } // namespace
 
 class tst_autoRecorder : public QObject {
@@ -63,6 +162,8 @@ private slots:
     void motionWindow_data();
     void motionWindow();
     void vanishedFolder();
+    void packetFiles_data();
+    void packetFiles();
 };
 
 void tst_autoRecorder::saveInterval_data()
@@ -382,5 +483,47 @@ void tst_autoRecorder::vanishedFolder()
     QCOMPARE(fileContents(r.recorder.recordingPath()), samplePicture(2));
 }
 
-QTEST_GUILESS_MAIN(tst_autoRecorder)
+void tst_autoRecorder::packetFiles_data()
+{
+    QTest::addColumn<QString>("script");  // see recordScript
+    QTest::addColumn<qint64>("maxSize");
+    QTest::addColumn<QString>("automatic");  // the packet times of each file
+    QTest::addColumn<QString>("byHand");
+    const qint64 big = autoRecorder::defaultMaxSize;
+    // The camera's spacing, not the jitter of arrival.
+    QTest::newRow("steady camera, uneven arrival") << "K0/0 40/90 80/95 120/180 160/330 200/335" << big
+                                                   << "0 40 80 120 160 200" << "0 40 80 120 160 200";
+    QTest::newRow("B-pictures in decoding order") << "K0/0 120/40 40/80 80/120 240/160 160/200 200/240" << big
+                                                  << "0 120 40 80 240 160 200" << "0 120 40 80 240 160 200";
+    QTest::newRow("a connection's first packet has no time") << "K-/0 120/40 40/80 80/120" << big << "0 120 40 80"
+                                                             << "0 120 40 80";
+    // Automatic recording follows the clock: a gap stays a gap. By hand the pause is left out.
+    QTest::newRow("reconnection after 12 s") << "K0/0 40/40 80/80 c K-/12100 40/12140 80/12180" << big
+                                             << "0 40 80 12100 12140 12180" << "0 40 80 12100 12140 12180";
+    QTest::newRow("paused") << "K0/0 40/40 80/80 p-/100 120/120 p+/5000 5040/5040 K5080/5080 5120/5120" << big
+                            << "0 40 80 5080 5120" << "0 40 80 180 220";
+    // The camera's clock jumps: the file goes on at the recorder's time.
+    QTest::newRow("camera clock back 30 s") << "K30000/0 30040/40 30080/80 40/120 80/160" << big << "0 40 80 120 160"
+                                            << "0 40 80 120 160";
+    QTest::newRow("camera clock ahead 30 s") << "K0/0 40/40 30080/80 30120/120" << big << "0 40 80 120"
+                                             << "0 40 80 120";
+    QTest::newRow("camera clock at random") << "K0/0 40/40 -9000/80 -8960/120 77000/160 77040/200 5/240" << big
+                                            << "0 40 80 120 160 200 240" << "0 40 80 120 160 200 240";
+    // A camera ahead within the tolerance is drawn back, 1 ms a picture.
+    QTest::newRow("camera clock ahead 0.8 s") << "K0/0 40/40 840/80 880/120 920/160" << big << "0 40 840 879 918"
+                                              << "0 40 840 879 918";
+    QTest::newRow("camera clock back 0.8 s") << "K0/0 40/40 80/80 -720/120 -680/160" << big << "0 40 80 120 160"
+                                             << "0 40 80 120 160";
+}
+
+// What a recording of an RTSP camera writes into its files, read back as a player does.
+void tst_autoRecorder::packetFiles()
+{
+    QFETCH(QString, script);
+    QFETCH(qint64, maxSize);
+    QTEST(recordScript(script, false, maxSize), "automatic");
+    QTEST(recordScript(script, true, maxSize), "byHand");
+}
+
+QTEST_MAIN(tst_autoRecorder)
 #include "tst_autorecorder.moc"
