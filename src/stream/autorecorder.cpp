@@ -5,6 +5,10 @@
 
 #include <QFileInfo>
 
+extern "C" {
+#include <libavcodec/packet.h>
+}
+
 namespace {
 constexpr int minFolderLength = 5;  // a folder of four characters or fewer switches recording off
 }
@@ -49,7 +53,8 @@ void autoRecorder::controlRecording(bool enabled)
 {
     computeSaveInterval();
     const bool want = wanted(enabled);
-    if (bytes > maxSize) {
+    // A Matroska file is renewed at the next key packet instead (takePacket).
+    if (bytes > maxSize && !packets) {
         // The next file starts at once, so that no pictures fall between the two files.
         closeFile();
         if (want && backoff.mayTry())
@@ -160,26 +165,40 @@ void autoRecorder::setPacketMode(bool on)
     packets = on;
 }
 
+// Past the size limit, or when the camera sends another kind of stream, the next key packet
+// starts the new file: nothing falls between the two files.
 void autoRecorder::takePacket(const cameraPacket &packet)
 {
     if (!packets || !active || !writing || !file.isOpen())
         return;
-    switch (mkv.write(packet, packet.arrivedMs)) {
+    if (bytes > maxSize && (packet.packet->flags & AV_PKT_FLAG_KEY) && !renewFile())
+        return;
+    mkvWriter::result written = mkv.write(packet, packet.arrivedMs);
+    if (written == mkvWriter::result::newFileNeeded) {
+        if (!renewFile())
+            return;
+        written = mkv.write(packet, packet.arrivedMs);
+    }
+    switch (written) {
     case mkvWriter::result::written:
-        bytes = file.size();
+        bytes = mkv.size();
         ++pictures;
         backoff.succeeded();
         break;
     case mkvWriter::result::skipped:
-        break;
     case mkvWriter::result::newFileNeeded:
-        // Another codec or size: the next run of controlRecording starts a new file.
-        closeFile();
         break;
     case mkvWriter::result::failed:
         writeFailed(mkv.errorText());
         break;
     }
+}
+
+bool autoRecorder::renewFile()
+{
+    closeFile();
+    openRecordingFile();
+    return file.isOpen();
 }
 
 qint64 autoRecorder::now() const

@@ -56,7 +56,8 @@ public:
     void setPacketMode(bool on);
     bool packetMode() const { return packets; }
     // Every packet received while recording. Its arrival is its time in the file: automatic
-    // recording follows the clock, so that a gap (reconnection, motion pause) stays a gap.
+    // recording follows the clock, so that a gap (reconnection, motion pause) stays a gap. Past
+    // the size limit the next key packet starts a new file.
     void takePacket(const cameraPacket &packet);
     void close();
 
@@ -77,6 +78,7 @@ private:
     bool due();
     void openRecordingFile();
     void closeFile();
+    bool renewFile();
     void writeFailed(const QString &reason);
 
     cameraModule &module;

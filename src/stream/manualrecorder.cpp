@@ -9,6 +9,10 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+extern "C" {
+#include <libavcodec/packet.h>
+}
+
 #include <utility>
 
 manualRecorder::~manualRecorder()
@@ -134,32 +138,35 @@ bool manualRecorder::appendPacket(const cameraPacket &packet)
     if (!recording || !file.isOpen() || !packets)
         return false;
     const qint64 runningMs = recordedMs + packet.arrivedMs - runningSinceMs;
-    switch (mkv.write(packet, runningMs)) {
-    case mkvWriter::result::skipped:
-        return true;
-    case mkvWriter::result::failed:
+    // Past the size limit, or for another kind of stream, a key packet starts the next file:
+    // nothing falls between the two.
+    if (bytesInFile > maxSize && (packet.packet->flags & AV_PKT_FLAG_KEY) && !renewFile())
+        return false;
+    mkvWriter::result written = mkv.write(packet, runningMs);
+    if (written == mkvWriter::result::newFileNeeded) {
+        if (!renewFile())
+            return false;
+        written = mkv.write(packet, runningMs);
+    }
+    if (written == mkvWriter::result::failed) {
         fail(mkv.errorText());
         return false;
-    case mkvWriter::result::newFileNeeded:
-        bytesInFile = maxSize + 1;  // another codec or size goes into a file of its own
-        break;
-    case mkvWriter::result::written: {
-        const qint64 size = file.size();
+    }
+    if (written == mkvWriter::result::written) {
         if (attached)
-            attached->videoBytesWritten += size - bytesInFile;
-        bytesInFile = size;
-        break;
+            attached->videoBytesWritten += mkv.size() - bytesInFile;
+        bytesInFile = mkv.size();
     }
-    }
-    if (bytesInFile <= maxSize)
-        return true;
+    return true;
+}
+
+bool manualRecorder::renewFile()
+{
     closeFile();
-    if (!openFile()) {
-        fail(file.errorString());
-        return false;
-    }
-    // The packet that found the file full (or of another kind) starts the next one, when it can.
-    return mkv.write(packet, runningMs) != mkvWriter::result::failed;
+    if (openFile())
+        return true;
+    fail(file.errorString());
+    return false;
 }
 
 void manualRecorder::verifyFile()
@@ -173,8 +180,9 @@ void manualRecorder::fail(const QString &what)
     qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Videoaufnahme beendet, Schreibfehler: %1: %2")
                                          .arg(file.fileName(), what);
     error = file.fileName() + QStringLiteral(": ") + what;
-    // A picture written in part would break the file for a reader: it is cut off again.
-    recordFiles::closeRecording(file, bytesInFile);
+    // A picture written in part would break the file for a reader: it is cut off again (a
+    // Matroska file holds its own structure).
+    recordFiles::closeRecording(file, packets && bytesInFile > 0 ? file.size() : bytesInFile);
     end();
 }
 

@@ -67,6 +67,7 @@ public:
 private:
     bool openFile();
     void closeFile();
+    bool renewFile();
     void fail(const QString &what);
     void end();
     qint64 now() const { return clock ? clock() : cameraPacket::steadyMs(); }

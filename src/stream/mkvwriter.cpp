@@ -22,6 +22,8 @@ void mkvWriter::begin(QFile *target)
     keyNeeded = true;
     connectionKnown = false;
     timeline.reset();
+    headerBytes = 0;
+    packetBytes = 0;
     error.clear();
 }
 
@@ -75,6 +77,7 @@ bool mkvWriter::writeHeader(const AVCodecParameters *par)
     stream->time_base = fileBase;
     if (avformat_write_header(muxer, nullptr) < 0)
         return false;
+    headerBytes = avio_tell(io);
     width = par->width;
     height = par->height;
     codecId = par->codec_id;
@@ -87,8 +90,6 @@ mkvWriter::result mkvWriter::write(const cameraPacket &in, qint64 clockMs)
     const AVCodecParameters *par = in.par;
     if (!file || !file->isOpen())
         return result::failed;
-    if (muxer && (par->codec_id != codecId || par->width != width || par->height != height))
-        return result::newFileNeeded;
     if (!connectionKnown || in.connection != currentConnection) {
         connectionKnown = true;
         currentConnection = in.connection;
@@ -97,8 +98,14 @@ mkvWriter::result mkvWriter::write(const cameraPacket &in, qint64 clockMs)
     }
     if (packet->pts != AV_NOPTS_VALUE)
         cameraMs = av_rescale_q(packet->pts, AVRational{in.timeBaseNum, in.timeBaseDen}, fileBase);
-    if (keyNeeded && !(packet->flags & AV_PKT_FLAG_KEY))
+    const bool key = packet->flags & AV_PKT_FLAG_KEY;
+    if (keyNeeded && !key)
         return result::skipped;
+    if (muxer && (par->codec_id != codecId || par->width != width || par->height != height)) {
+        // What comes before the next key picture cannot be shown without it.
+        keyNeeded = true;
+        return key ? result::newFileNeeded : result::skipped;
+    }
     if (!muxer && !writeHeader(par)) {
         if (error.isEmpty())
             error = QStringLiteral("Matroska header");
@@ -124,7 +131,13 @@ mkvWriter::result mkvWriter::write(const cameraPacket &in, qint64 clockMs)
             error = QStringLiteral("Matroska packet");
         return result::failed;
     }
+    packetBytes += packet->size;
     return result::written;
+}
+
+qint64 mkvWriter::size() const
+{
+    return file ? qMax(file->size(), headerBytes + packetBytes) : 0;
 }
 
 bool mkvWriter::finish()

@@ -34,13 +34,15 @@ public:
     void begin(QFile *file);
     // clockMs: when the packet arrived by the recorder's clock (the steady clock, less the
     // pauses of a recording by hand). newFileNeeded: the camera now sends another codec or size
-    // than the file holds.
+    // than the file holds; said at a key packet, which is to start the new file.
     result write(const cameraPacket &in, qint64 clockMs);
     // A gap follows (recording paused): writing goes on at the next key picture.
     void waitForKey();
     // Writes the index and the duration; the caller closes the file.
     bool finish();
     bool started() const { return muxer != nullptr; }
+    // Bytes in the file so far, with those the muxer holds for its next cluster.
+    qint64 size() const;
     QString errorText() const { return error; }
 
 private:
@@ -60,6 +62,8 @@ private:
     // packet, which it leaves without a time stamp).
     qint64 cameraMs = 0;
     mkvTimeline timeline;
+    qint64 headerBytes = 0;
+    qint64 packetBytes = 0;
     int width = 0;
     int height = 0;
     int codecId = 0;

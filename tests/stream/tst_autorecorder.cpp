@@ -69,8 +69,8 @@ QString packetTimes(const QString &path)
 // An RTSP camera's packets as a script tells them, recorded automatically or by hand; returns
 // the packet times of each file, files parted by " | ". "K0/0" is a key packet the camera times
 // at 0 ms that arrived at 0 ms by the recorder's clock, "40/40" one that is no key, "-/40" one
-// without the camera's time; "c" starts a new connection; "p-/t" pauses at t and "p+/t" goes
-// on (automatic recording: the motion window closes and opens).
+// without the camera's time; "c" starts a new connection, "z" another picture size; "p-/t"
+// pauses at t and "p+/t" goes on (automatic recording: the motion window closes and opens).
 QString recordScript(const QString &script, bool byHand, qint64 maxSize)
 {
     QTemporaryDir dir;
@@ -109,6 +109,8 @@ QString recordScript(const QString &script, bool byHand, qint64 maxSize)
         clockMs = token.section(QLatin1Char('/'), 1, 1).toLongLong();
         if (token == QLatin1String("c")) {
             ++taken.connection;
+        } else if (token == QLatin1String("z")) {
+            par->width = 80;
         } else if (camera == QLatin1String("p-") || camera == QLatin1String("p+")) {
             motion = camera == QLatin1String("p+");
             if (!byHand)
@@ -502,6 +504,12 @@ void tst_autoRecorder::packetFiles_data()
                                              << "0 40 80 12100 12140 12180" << "0 40 80 12100 12140 12180";
     QTest::newRow("paused") << "K0/0 40/40 80/80 p-/100 120/120 p+/5000 5040/5040 K5080/5080 5120/5120" << big
                             << "0 40 80 5080 5120" << "0 40 80 180 220";
+    // A new file starts with the key packet after the size limit or a change of picture size:
+    // nothing is lost between two files.
+    QTest::newRow("size limit") << "K0/0 40/40 80/80 K120/120 160/160 K200/200" << qint64(1) << "0 40 80 | 0 40 | 0"
+                                << "0 40 80 | 0 40 | 0";
+    QTest::newRow("another size after a reconnection") << "K0/0 40/40 c z K-/100 40/140" << big << "0 40 | 0 40"
+                                                       << "0 40 | 0 40";
     // The camera's clock jumps: the file goes on at the recorder's time.
     QTest::newRow("camera clock back 30 s") << "K30000/0 30040/40 30080/80 40/120 80/160" << big << "0 40 80 120 160"
                                             << "0 40 80 120 160";
