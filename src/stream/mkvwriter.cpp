@@ -2,12 +2,29 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavcodec/bsf.h>
 #include <libavformat/avformat.h>
 }
+
+#include <cstring>
 
 namespace {
 constexpr int ioBufferSize = 64 * 1024;
 constexpr AVRational fileBase{1, 1000};  // Matroska counts in milliseconds
+// Parameter sets are a few dozen bytes; more is no camera's.
+constexpr size_t maxParameterBytes = 64 * 1024;
+
+bool needsParameters(int codec)
+{
+    return codec == AV_CODEC_ID_H264 || codec == AV_CODEC_ID_HEVC;
+}
+
+QByteArray extradataOf(const AVCodecParameters *par)
+{
+    if (!par->extradata || par->extradata_size <= 0 || size_t(par->extradata_size) > maxParameterBytes)
+        return {};
+    return QByteArray(reinterpret_cast<const char *>(par->extradata), par->extradata_size);
+}
 }  // namespace
 
 mkvWriter::~mkvWriter()
@@ -73,6 +90,16 @@ bool mkvWriter::writeHeader(const AVCodecParameters *par)
     AVStream *stream = avformat_new_stream(muxer, nullptr);
     if (!stream || avcodec_parameters_copy(stream->codecpar, par) < 0)
         return false;
+    if (!connectionParameters.isEmpty()) {
+        AVCodecParameters *target = stream->codecpar;
+        av_freep(&target->extradata);
+        target->extradata = static_cast<uint8_t *>(av_mallocz(connectionParameters.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (!target->extradata)
+            return false;
+        memcpy(target->extradata, connectionParameters.constData(), connectionParameters.size());
+        target->extradata_size = int(connectionParameters.size());
+    }
+    fileParameters = connectionParameters;
     stream->codecpar->codec_tag = 0;
     stream->time_base = fileBase;
     if (avformat_write_header(muxer, nullptr) < 0)
@@ -90,18 +117,17 @@ mkvWriter::result mkvWriter::write(const cameraPacket &in, qint64 clockMs)
     const AVCodecParameters *par = in.par;
     if (!file || !file->isOpen())
         return result::failed;
-    if (!connectionKnown || in.connection != currentConnection) {
-        connectionKnown = true;
-        currentConnection = in.connection;
-        cameraMs = 0;
-        waitForKey();
-    }
+    if (!connectionKnown || in.connection != currentConnection)
+        startConnection(in);
     if (packet->pts != AV_NOPTS_VALUE)
         cameraMs = av_rescale_q(packet->pts, AVRational{in.timeBaseNum, in.timeBaseDen}, fileBase);
     const bool key = packet->flags & AV_PKT_FLAG_KEY;
-    if (keyNeeded && !key)
+    if (key && extractor)
+        extractParameters(in);
+    if ((keyNeeded && !key) || (needsParameters(par->codec_id) && connectionParameters.isEmpty()))
         return result::skipped;
-    if (muxer && (par->codec_id != codecId || par->width != width || par->height != height)) {
+    if (muxer && (par->codec_id != codecId || par->width != width || par->height != height
+                  || connectionParameters != fileParameters)) {
         // What comes before the next key picture cannot be shown without it.
         keyNeeded = true;
         return key ? result::newFileNeeded : result::skipped;
@@ -135,6 +161,43 @@ mkvWriter::result mkvWriter::write(const cameraPacket &in, qint64 clockMs)
     return result::written;
 }
 
+void mkvWriter::startConnection(const cameraPacket &in)
+{
+    connectionKnown = true;
+    currentConnection = in.connection;
+    cameraMs = 0;
+    waitForKey();
+    av_bsf_free(&extractor);
+    connectionParameters = extradataOf(in.par);
+    if (!connectionParameters.isEmpty() || !needsParameters(in.par->codec_id))
+        return;
+    const AVBitStreamFilter *filter = av_bsf_get_by_name("extract_extradata");
+    if (!filter || av_bsf_alloc(filter, &extractor) < 0)
+        return;
+    if (avcodec_parameters_copy(extractor->par_in, in.par) < 0 || av_bsf_init(extractor) < 0)
+        av_bsf_free(&extractor);
+}
+
+// The description had no parameter sets: the first key picture that carries them gives them.
+void mkvWriter::extractParameters(const cameraPacket &in)
+{
+    AVPacket *copy = av_packet_clone(in.packet);
+    if (!copy)
+        return;
+    if (av_bsf_send_packet(extractor, copy) == 0) {
+        while (av_bsf_receive_packet(extractor, copy) == 0) {
+            size_t size = 0;
+            const uint8_t *data = av_packet_get_side_data(copy, AV_PKT_DATA_NEW_EXTRADATA, &size);
+            if (data && size > 0 && size <= maxParameterBytes)
+                connectionParameters = QByteArray(reinterpret_cast<const char *>(data), qsizetype(size));
+            av_packet_unref(copy);
+        }
+    }
+    av_packet_free(&copy);
+    if (!connectionParameters.isEmpty())
+        av_bsf_free(&extractor);
+}
+
 qint64 mkvWriter::size() const
 {
     return file ? qMax(file->size(), headerBytes + packetBytes) : 0;
@@ -163,4 +226,5 @@ void mkvWriter::release()
         av_freep(&io->buffer);
         avio_context_free(&io);
     }
+    av_bsf_free(&extractor);
 }

@@ -3,9 +3,11 @@
 #include "camerapacket.h"
 #include "mkvtimeline.h"
 
+#include <QByteArray>
 #include <QFile>
 #include <QString>
 
+struct AVBSFContext;
 struct AVCodecParameters;
 struct AVFormatContext;
 struct AVIOContext;
@@ -15,7 +17,9 @@ struct AVPacket;
 // Matroska file that the caller created and opened (so the file's name, folder and rights are
 // those of every other recording). The file starts at a key picture; packets before it are
 // left out. The header is written with the first packet: the stream's parameters are known only
-// once the camera plays.
+// once the camera plays. H.264 and H.265 need their parameter sets for it: those of the session
+// description, or where it has none, those the key pictures carry; a connection with others than
+// the file holds starts a new file.
 //
 // A recording may span several connections of one camera: each new connection (a new
 // `connection` number) continues at its first key picture. The file's time line is the
@@ -34,7 +38,7 @@ public:
     void begin(QFile *file);
     // clockMs: when the packet arrived by the recorder's clock (the steady clock, less the
     // pauses of a recording by hand). newFileNeeded: the camera now sends another codec or size
-    // than the file holds; said at a key packet, which is to start the new file.
+    // or parameter sets than the file holds; said at a key packet, which is to start the new file.
     result write(const cameraPacket &in, qint64 clockMs);
     // A gap follows (recording paused): writing goes on at the next key picture.
     void waitForKey();
@@ -47,6 +51,8 @@ public:
 
 private:
     bool writeHeader(const AVCodecParameters *par);
+    void startConnection(const cameraPacket &in);
+    void extractParameters(const cameraPacket &in);
     void release();
     static int writeBytes(void *opaque, uint8_t *data, int size);
     static int64_t seekTo(void *opaque, int64_t offset, int whence);
@@ -64,6 +70,11 @@ private:
     mkvTimeline timeline;
     qint64 headerBytes = 0;
     qint64 packetBytes = 0;
+    // The parameter sets of the current connection and of the file (Annex B), and the filter
+    // that takes them from the stream while the connection's description left them out.
+    QByteArray connectionParameters;
+    QByteArray fileParameters;
+    AVBSFContext *extractor = nullptr;
     int width = 0;
     int height = 0;
     int codecId = 0;

@@ -13,6 +13,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/opt.h>
 }
 
 namespace {
@@ -49,19 +50,86 @@ struct rig {
     }
 };
 
-// The presentation times (ms) of the packets in a Matroska file, in file order.
+// Two seconds of a small H.264 stream as cameras send it, parameter sets before each key
+// picture, and those parameter sets as a session description gives them. The number of
+// reference pictures sets two streams apart.
+struct h264Sample {
+    QByteArray parameters;
+    QList<QByteArray> pictures;
+};
+
+h264Sample encodeH264(const char *references)
+{
+    h264Sample sample;
+    const AVCodec *encoder = avcodec_find_encoder_by_name("libx264");
+    AVCodecContext *codec = encoder ? avcodec_alloc_context3(encoder) : nullptr;
+    AVFrame *frame = av_frame_alloc();
+    AVPacket *packet = av_packet_alloc();
+    codec->width = 64;
+    codec->height = 48;
+    codec->time_base = AVRational{1, 25};
+    codec->gop_size = 25;
+    codec->pix_fmt = AV_PIX_FMT_YUV420P;
+    av_opt_set(codec->priv_data, "preset", "ultrafast", 0);
+    av_opt_set(codec->priv_data, "x264-params", references, 0);
+    frame->format = codec->pix_fmt;
+    frame->width = codec->width;
+    frame->height = codec->height;
+    if (avcodec_open2(codec, encoder, nullptr) == 0 && av_frame_get_buffer(frame, 0) == 0) {
+        for (int i = 0; i <= 50; ++i) {
+            av_frame_make_writable(frame);
+            for (int plane = 0; plane < 3; ++plane)
+                memset(frame->data[plane], 16 + 4 * i * (plane + 1), frame->linesize[plane] * (plane ? 24 : 48));
+            frame->pts = i;
+            avcodec_send_frame(codec, i < 50 ? frame : nullptr);
+            while (avcodec_receive_packet(codec, packet) == 0) {
+                sample.pictures << QByteArray(reinterpret_cast<const char *>(packet->data), packet->size);
+                av_packet_unref(packet);
+            }
+        }
+    }
+    // What comes before the key picture's first slice (NAL unit type 5).
+    const QByteArray key = sample.pictures.value(0);
+    for (int i = 0; i + 3 < key.size() && sample.parameters.isEmpty(); ++i) {
+        if (key.mid(i, 3) == QByteArray("\0\0\1", 3) && (key[i + 3] & 0x1F) == 5)
+            sample.parameters = key.left(i);
+    }
+    av_packet_free(&packet);
+    av_frame_free(&frame);
+    avcodec_free_context(&codec);
+    return sample;
+}
+
+// The presentation times (ms) of the packets in a Matroska file, in file order; for H.264,
+// "no picture: " before them when its first packet does not decode.
 QString packetTimes(const QString &path)
 {
     AVFormatContext *format = nullptr;
     if (avformat_open_input(&format, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
         return QStringLiteral("unreadable");
+    const AVCodecParameters *par = format->streams[0]->codecpar;
+    AVCodecContext *decoder = nullptr;
+    if (par->codec_id == AV_CODEC_ID_H264) {
+        decoder = avcodec_alloc_context3(avcodec_find_decoder(par->codec_id));
+        avcodec_parameters_to_context(decoder, par);
+        avcodec_open2(decoder, decoder->codec, nullptr);
+    }
     QStringList times;
     AVPacket *packet = av_packet_alloc();
     while (av_read_frame(format, packet) >= 0) {
+        if (decoder && times.isEmpty()) {
+            AVFrame *frame = av_frame_alloc();
+            avcodec_send_packet(decoder, packet);
+            avcodec_send_packet(decoder, nullptr);
+            if (avcodec_receive_frame(decoder, frame) < 0 || frame->width != 64)
+                times << QStringLiteral("no picture:");
+            av_frame_free(&frame);
+        }
         times << QString::number(av_rescale_q(packet->pts, format->streams[0]->time_base, AVRational{1, 1000}));
         av_packet_unref(packet);
     }
     av_packet_free(&packet);
+    avcodec_free_context(&decoder);
     avformat_close_input(&format);
     return times.join(QLatin1Char(' '));
 }
@@ -69,8 +137,10 @@ QString packetTimes(const QString &path)
 // An RTSP camera's packets as a script tells them, recorded automatically or by hand; returns
 // the packet times of each file, files parted by " | ". "K0/0" is a key packet the camera times
 // at 0 ms that arrived at 0 ms by the recorder's clock, "40/40" one that is no key, "-/40" one
-// without the camera's time; "c" starts a new connection, "z" another picture size; "p-/t"
-// pauses at t and "p+/t" goes on (automatic recording: the motion window closes and opens).
+// without the camera's time; "c" starts a new connection, "z" another picture size (H.264:
+// other parameter sets); "p-/t" pauses at t and "p+/t" goes on (automatic recording: the motion
+// window closes and opens). Motion-JPEG, unless the script begins with "h264" (parameter sets in
+// the description) or "h264-inband" (in the stream only).
 QString recordScript(const QString &script, bool byHand, qint64 maxSize)
 {
     QTemporaryDir dir;
@@ -102,15 +172,31 @@ QString recordScript(const QString &script, bool byHand, qint64 maxSize)
     par->codec_id = AV_CODEC_ID_MJPEG;
     par->width = 64;
     par->height = 48;
+    static const h264Sample streams[] = {encodeH264("ref=1"), encodeH264("ref=3")};
+    const h264Sample *h264 = nullptr;
+    const auto useH264 = [&](const h264Sample &sample, bool described) {
+        h264 = &sample;
+        par->codec_id = AV_CODEC_ID_H264;
+        av_freep(&par->extradata);
+        par->extradata_size = described ? int(sample.parameters.size()) : 0;
+        par->extradata = described ? static_cast<uint8_t *>(av_mallocz(sample.parameters.size() + AV_INPUT_BUFFER_PADDING_SIZE)) : nullptr;
+        if (described)
+            memcpy(par->extradata, sample.parameters.constData(), sample.parameters.size());
+    };
     AVPacket *packet = av_packet_alloc();
     cameraPacket taken{packet, par, 1, 90000, 1, 0};
     for (const QString &token : script.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const QString camera = token.section(QLatin1Char('/'), 0, 0);
         clockMs = token.section(QLatin1Char('/'), 1, 1).toLongLong();
-        if (token == QLatin1String("c")) {
+        if (token.startsWith(QLatin1String("h264"))) {
+            useH264(streams[0], token == QLatin1String("h264"));
+        } else if (token == QLatin1String("c")) {
             ++taken.connection;
         } else if (token == QLatin1String("z")) {
-            par->width = 80;
+            if (h264)
+                useH264(streams[1], par->extradata_size > 0);
+            else
+                par->width = 80;
         } else if (camera == QLatin1String("p-") || camera == QLatin1String("p+")) {
             motion = camera == QLatin1String("p+");
             if (!byHand)
@@ -120,9 +206,11 @@ QString recordScript(const QString &script, bool byHand, qint64 maxSize)
             else
                 manual.pauseRecording();
         } else {
-            av_new_packet(packet, 100);
-            memset(packet->data, 0x55, 100);
-            packet->flags = camera.startsWith(QLatin1Char('K')) ? AV_PKT_FLAG_KEY : 0;
+            const bool key = camera.startsWith(QLatin1Char('K'));
+            const QByteArray payload = h264 ? h264->pictures.value(key ? 0 : 1) : QByteArray(100, 0x55);
+            av_new_packet(packet, int(payload.size()));
+            memcpy(packet->data, payload.constData(), payload.size());
+            packet->flags = key ? AV_PKT_FLAG_KEY : 0;
             const QString time = camera.mid(packet->flags ? 1 : 0);
             packet->pts = time == QLatin1String("-") ? AV_NOPTS_VALUE : time.toLongLong() * 90;
             taken.arrivedMs = clockMs;
@@ -510,6 +598,15 @@ void tst_autoRecorder::packetFiles_data()
                                 << "0 40 80 | 0 40 | 0";
     QTest::newRow("another size after a reconnection") << "K0/0 40/40 c z K-/100 40/140" << big << "0 40 | 0 40"
                                                        << "0 40 | 0 40";
+    // Parameter sets from the description or, where it has none, from the stream; others after
+    // a reconnection start a new file.
+    QTest::newRow("H.264") << "h264 K0/0 40/40 80/80" << big << "0 40 80" << "0 40 80";
+    QTest::newRow("H.264, parameter sets only in the stream") << "h264-inband K0/0 40/40 80/80" << big << "0 40 80"
+                                                              << "0 40 80";
+    QTest::newRow("H.264, other parameter sets after a reconnection") << "h264 K0/0 40/40 c z K-/100 40/140" << big
+                                                                       << "0 40 | 0 40" << "0 40 | 0 40";
+    QTest::newRow("H.264, other parameter sets in the stream after a reconnection")
+        << "h264-inband K0/0 40/40 c z K-/100 40/140" << big << "0 40 | 0 40" << "0 40 | 0 40";
     // The camera's clock jumps: the file goes on at the recorder's time.
     QTest::newRow("camera clock back 30 s") << "K30000/0 30040/40 30080/80 40/120 80/160" << big << "0 40 80 120 160"
                                             << "0 40 80 120 160";
