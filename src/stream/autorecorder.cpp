@@ -4,6 +4,9 @@
 #include "tracecategory.h"
 
 #include <QFileInfo>
+#include <QStorageInfo>
+
+#include <sys/resource.h>
 
 extern "C" {
 #include <libavcodec/packet.h>
@@ -57,7 +60,7 @@ void autoRecorder::controlRecording(bool enabled)
     if (bytes > maxSize && !packets) {
         // The next file starts at once, so that no pictures fall between the two files.
         closeFile();
-        if (want && backoff.mayTry())
+        if (want && backoff.mayTry([this] { return folderHasRoom(); }))
             openRecordingFile();
         return;
     }
@@ -70,7 +73,7 @@ void autoRecorder::controlRecording(bool enabled)
         qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Aufzeichnung verschwunden: %1").arg(path);
         closeFile();
     }
-    if (!file.isOpen() && backoff.mayTry())
+    if (!file.isOpen() && backoff.mayTry([this] { return folderHasRoom(); }))
         openRecordingFile();
 }
 
@@ -194,6 +197,22 @@ void autoRecorder::takePacket(const cameraPacket &packet)
     }
 }
 
+// A look that makes no file: the folder can be written, and a file of roomNeeded bytes fits, by
+// the space the file system leaves this user and by the program's file-size limit (a limit
+// below it is as full as a full disk).
+bool autoRecorder::folderHasRoom() const
+{
+    const QFileInfo folder(module.dirCamBild);
+    if (!folder.isDir() || !folder.isWritable())
+        return false;
+    const QStorageInfo storage(module.dirCamBild);
+    if (!storage.isValid() || storage.isReadOnly() || storage.bytesAvailable() < roomNeeded)
+        return false;
+    rlimit limit{};
+    return getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY
+           || limit.rlim_cur >= rlim_t(roomNeeded);
+}
+
 bool autoRecorder::renewFile()
 {
     closeFile();
@@ -244,8 +263,10 @@ bool autoRecorder::due()
 void autoRecorder::writeFailed(const QString &reason)
 {
     backoff.failed();
-    qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Aufzeichnung beendet, Schreibfehler: %1: %2; neue Datei in etwa %3 s")
-                                         .arg(path, reason)
-                                         .arg(backoff.waitRuns() * controlPeriodSeconds);
+    qCDebug(dxcamTrace).noquote()
+        << QStringLiteral("##### Aufzeichnung beendet, Schreibfehler: %1: %2; neue Datei, sobald der Ordner Platz hat "
+                          "(frühestens in etwa %3 s)")
+               .arg(path, reason)
+               .arg(backoff.waitRuns() * controlPeriodSeconds);
     closeFile();
 }

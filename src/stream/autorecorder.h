@@ -15,10 +15,12 @@
 // continuously (`CAMautoSaveEn`) or while the module reports motion (`CAMsaveBeweg`), thinned to
 // `n_Bild_Freq` pictures per second, minute or hour. A file is the plain concatenation of the
 // pictures as cut from the stream; past the size limit a new file follows at once. After a failed
-// write the next file waits (recordBackoff), and a file that stayed empty is removed.
+// write the next file waits until the folder has room again (recordBackoff), and a file that
+// stayed empty is removed.
 class autoRecorder {
 public:
     static constexpr qint64 defaultMaxSize = 1000000000;
+    static constexpr qint64 defaultRoomNeeded = 16 * 1024 * 1024;  // some seconds of any camera
     static constexpr int maxFrequency = 1000;
     static constexpr int maxStopSeconds = 5000;
     static constexpr int tickMs = 40;
@@ -40,6 +42,8 @@ public:
     // Milliseconds of a monotonic clock; tests set their own.
     void setClock(std::function<qint64()> clock);
     void setMaxSize(qint64 bytes) { maxSize = bytes; }
+    // After a write failure a new file is tried once the folder has this much room.
+    void setRoomNeeded(qint64 bytes) { roomNeeded = bytes; }
 
     // Save interval in ms from `selFreqTip` and `n_Bild_Freq`, which are put right where they
     // are out of range (as is `stopTimeBeweg`).
@@ -79,6 +83,7 @@ private:
     void openRecordingFile();
     void closeFile();
     bool renewFile();
+    bool folderHasRoom() const;
     void writeFailed(const QString &reason);
 
     cameraModule &module;
@@ -100,6 +105,7 @@ private:
     qint64 bytes = 0;
     qint64 pictures = 0;
     qint64 maxSize = defaultMaxSize;
+    qint64 roomNeeded = defaultRoomNeeded;
     bool packets = false;
     mkvWriter mkv;
 };
