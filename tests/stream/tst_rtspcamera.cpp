@@ -1,15 +1,21 @@
 #include "camdata.h"
+#include "filesizelimit.h"
 #include "manualrecorder.h"
 #include "rtspreader.h"
 #include "testcamera.h"
 #include "../app/simulatorprocess.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <optional>
+
 extern "C" {
-#include <libavformat/avformat.h>
+#include <libavcodec/avcodec.h>
 }
 
 // An RTSP camera of the simulator (H.264 over RTSP, interleaved) read by a camera record as the
@@ -195,16 +201,34 @@ void tst_rtspCamera::recording_data()
 {
     QTest::addColumn<bool>("automatic");
     QTest::addColumn<QString>("nameEnd");
-    QTest::newRow("automatic") << true << "_Tor_1_Ost.mkv";
-    QTest::newRow("by hand") << false << "_Tor-1 Ost.mkv";
+    // "ms:command" in the recording's time: a simulator command, "pause" or "resume" of the
+    // recording by hand, "full" (the disk) or "room" again; a negative time: before the camera
+    // starts.
+    QTest::addColumn<QStringList>("events");
+    QTest::newRow("automatic") << true << "_Tor_1_Ost.mkv" << QStringList();
+    QTest::newRow("by hand") << false << "_Tor-1 Ost.mkv" << QStringList();
+    // Automatic recording follows the clock: the gap keeps its length in the file.
+    QTest::newRow("automatic, the camera restarts") << true << "_Tor_1_Ost.mkv"
+                                                    << QStringList{"1000:refuse 1", "1000:close 1", "4000:accept 1"};
+    // A recording by hand leaves its pauses out, as the dialog counts them.
+    QTest::newRow("by hand, paused 2 s") << false << "_Tor-1 Ost.mkv" << QStringList{"2000:pause", "4000:resume"};
+    // The camera's clock jumps: the file keeps the time it took.
+    QTest::newRow("automatic, camera clock 30 s back") << true << "_Tor_1_Ost.mkv" << QStringList{"1500:jump 1 -30"};
+    QTest::newRow("by hand, camera clock at random")
+        << false << "_Tor-1 Ost.mkv" << QStringList{"700:jump 1 17", "1400:jump 1 -45", "2100:jump 1 3600"};
+    QTest::newRow("automatic, parameter sets only in the stream") << true << "_Tor_1_Ost.mkv" << QStringList{"-1:inband 1"};
+    // No file is tried while the disk is full; the next comes within 4 s of there being room.
+    QTest::newRow("automatic, disk full, then room") << true << "_Tor_1_Ost.mkv" << QStringList{"1000:full", "6500:room"};
 }
 
 // The packets as received, in a Matroska file that starts at a key picture and lasts as long as
-// the recording ran (less the wait for that first key picture, at most a second).
+// the recording ran, less its pauses by hand (and less the wait for the first key picture, at
+// most a second), read back by ffprobe.
 void tst_rtspCamera::recording()
 {
     QFETCH(bool, automatic);
     QFETCH(QString, nameEnd);
+    QFETCH(QStringList, events);
 
     QTemporaryDir folder;
     wiredCamera wired;
@@ -212,8 +236,19 @@ void tst_rtspCamera::recording()
     camera.camModule.camName = QStringLiteral("Tor-1 Ost");
     camera.camModule.CAM_User = user;
     camera.camModule.CAM_Password = password;
+    const auto healed = qScopeGuard([this] { sim.command(QStringLiteral("heal 1\naccept 1")); });
+    const bool inStreamOnly = events.contains(QStringLiteral("-1:inband 1"));
+    while (!events.isEmpty() && events.first().startsWith(QLatin1Char('-')))
+        QVERIFY(sim.command(events.takeFirst().section(QLatin1Char(':'), 1)));
     wired.start(url());
     QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), camera.framesDisplayed >= 1), 10000);
+    AVCodecParameters *par = avcodec_parameters_alloc();
+    int num = 0;
+    int den = 0;
+    QVERIFY(camera.rtspStream()->streamParameters(par, &num, &den));
+    const bool described = par->extradata_size > 0;
+    avcodec_parameters_free(&par);
+    QCOMPARE(described, !inStreamOnly);
 
     manualRecorder manual;
     if (automatic) {
@@ -228,31 +263,67 @@ void tst_rtspCamera::recording()
     }
     QElapsedTimer recorded;
     recorded.start();
-    while (recorded.elapsed() < 3000) {
+    QElapsedTimer paused;
+    qint64 pausedMs = 0;
+    qint64 framesAfterEvents = 0;
+    std::optional<fileSizeLimit> full;
+    qint64 roomMs = -1;
+    qint64 fileSinceMs = 0;  // when the file read back began
+    qint64 nextControlMs = autoRecorder::controlPeriodSeconds * 1000;
+    // A few seconds, two seconds of pictures after the last event, and a new file once there is room.
+    while (recorded.elapsed() < 3000 || !events.isEmpty() || camera.framesDisplayed < framesAfterEvents + 20
+           || fileSinceMs < roomMs) {
+        QVERIFY2(recorded.elapsed() < 20000, "no pictures after the events");
+        if (!events.isEmpty() && recorded.elapsed() >= events.first().section(QLatin1Char(':'), 0, 0).toInt()) {
+            const QString command = events.takeFirst().section(QLatin1Char(':'), 1);
+            if (command == QLatin1String("pause")) {
+                manual.pauseRecording();
+                paused.start();
+            } else if (command == QLatin1String("resume")) {
+                pausedMs += paused.elapsed();
+                manual.startRecording();
+            } else if (command == QLatin1String("full")) {
+                full.emplace(rlim_t(QFileInfo(camera.recorder().recordingPath()).size() + 1000));
+            } else if (command == QLatin1String("room")) {
+                QVERIFY2(!camera.recorder().recordingActive(), "the full disk went unnoticed");
+                QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 1);
+                full.reset();
+                roomMs = recorded.elapsed();
+            } else {
+                QVERIFY(sim.command(command));
+            }
+            framesAfterEvents = camera.framesDisplayed;
+        }
+        // As the viewer's housekeeping does.
+        if (automatic && recorded.elapsed() >= nextControlMs) {
+            camera.controlRecording();
+            nextControlMs += autoRecorder::controlPeriodSeconds * 1000;
+        }
+        if (roomMs >= 0 && fileSinceMs < roomMs && camera.recorder().recordingActive()) {
+            fileSinceMs = recorded.elapsed();
+            framesAfterEvents = camera.framesDisplayed;
+        }
         cycle(wired);
         QTest::qWait(40);
     }
+    QVERIFY(fileSinceMs - roomMs <= 4000);
     const QString path = automatic ? camera.recorder().recordingPath() : manual.currentPath();
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), roomMs < 0 ? 1 : 2);
     if (automatic)
         camera.closeRecording();
     else
         manual.stopRecording();
-    const double seconds = recorded.elapsed() / 1000.0;
+    const double seconds = (recorded.elapsed() - fileSinceMs - pausedMs) / 1000.0;
     QVERIFY2(path.endsWith(nameEnd), qPrintable(path));
 
-    AVFormatContext *format = nullptr;
-    QCOMPARE(avformat_open_input(&format, QFile::encodeName(path).constData(), nullptr, nullptr), 0);
-    const bool found = avformat_find_stream_info(format, nullptr) >= 0;
-    const QString container = QString::fromLatin1(format->iformat->name);
-    const AVCodecParameters par = *format->streams[0]->codecpar;
-    const double duration = format->duration / double(AV_TIME_BASE);
-    const unsigned streams = format->nb_streams;
-    avformat_close_input(&format);
-    QVERIFY(found);
-    QVERIFY2(container.contains(QLatin1String("matroska")), qPrintable(container));
-    QCOMPARE(streams, 1u);
-    QCOMPARE(par.codec_id, AV_CODEC_ID_H264);
-    QCOMPARE(QSize(par.width, par.height), streamSize);
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries", "format=format_name,duration:stream=codec_name,width,height",
+                                           "-of", "default=noprint_wrappers=1", path});
+    QVERIFY(probe.waitForFinished(10000));
+    const QString shown = QString::fromUtf8(probe.readAllStandardOutput() + probe.readAllStandardError());
+    QVERIFY2(shown.startsWith(QLatin1String("codec_name=h264\nwidth=320\nheight=180\nformat_name=matroska")),
+             qPrintable(shown));
+    const double duration = shown.section(QLatin1String("duration="), 1).section(QLatin1Char('\n'), 0, 0).toDouble();
     QVERIFY2(duration > seconds - 1.3 && duration < seconds + 0.2,
              qPrintable(QStringLiteral("%1 s in the file, %2 s recorded").arg(duration).arg(seconds)));
 }

@@ -20,9 +20,10 @@ QString shown(const QByteArray &datagram)
 
 const QString usage = QStringLiteral(
     "commands: call|talk|ring <station> [callee], hangup <station>, input <cam> <1|2> <on|off>, "
-    "stall|resume|close|refuse|accept|mute|drip|garbage|huge|heal <cam>, answer <cam> <status|0>, quit");
+    "stall|resume|close|refuse|accept|mute|drip|garbage|huge|inband|heal <cam>, answer <cam> <status|0>, "
+    "jump <cam> <seconds>, quit");
 
-const QStringList cameraVerbs{"stall", "resume", "close", "refuse", "accept", "mute", "drip", "garbage", "huge", "heal"};
+const QStringList cameraVerbs{"stall", "resume", "close", "refuse", "accept", "mute", "drip", "garbage", "huge", "inband", "heal"};
 
 } // namespace
 
@@ -76,6 +77,8 @@ QString CommandConsole::execute(const QString &line)
         return cameraCommand(verb, args);
     if (verb == QLatin1String("answer"))
         return answerCommand(args);
+    if (verb == QLatin1String("jump"))
+        return jumpCommand(args);
     if (verb == QLatin1String("help"))
         return QStringLiteral("ok ") + usage;
     return QStringLiteral("error: unknown command \"%1\"; ").arg(verb) + usage;
@@ -147,14 +150,22 @@ QString CommandConsole::cameraCommand(const QString &verb, const QStringList &ar
             rtsp->setForeignCodec(true);
         return QStringLiteral("ok %1 %2").arg(name, verb);
     }
+    if (verb == QLatin1String("inband")) {
+        if (!rtsp)
+            return QStringLiteral("error: camera %1 serves no RTSP stream").arg(index + 1);
+        rtsp->setParametersInStreamOnly(true);
+        return QStringLiteral("ok %1 describes no parameter sets to new connections").arg(name);
+    }
     if (verb == QLatin1String("huge")) {
         camera->sendHugeNext();
         return QStringLiteral("ok %1 sends a picture larger than 8 MiB next").arg(name);
     }
     if (verb == QLatin1String("heal")) {
         camera->heal();
-        if (rtsp)
+        if (rtsp) {
             rtsp->setForeignCodec(false);
+            rtsp->setParametersInStreamOnly(false);
+        }
         return QStringLiteral("ok %1 without faults").arg(name);
     }
     if (verb == QLatin1String("stall") || verb == QLatin1String("resume")) {
@@ -169,6 +180,18 @@ QString CommandConsole::cameraCommand(const QString &verb, const QStringList &ar
     if (rtsp)
         rtsp->setRefusing(on);
     return QStringLiteral("ok %1 %2").arg(name, on ? QStringLiteral("refuses new connections") : QStringLiteral("accepts connections"));
+}
+
+QString CommandConsole::jumpCommand(const QStringList &args)
+{
+    int index = 0;
+    bool ok = false;
+    const int seconds = args.value(1).toInt(&ok);
+    if (args.size() != 2 || !number(args.at(0), int(cameras.size()), &index) || !ok || qAbs(seconds) > 86400
+        || !rtspCameras.value(index))
+        return QStringLiteral("error: jump <RTSP cam 1-%1> <seconds, -86400 to 86400>").arg(cameras.size());
+    rtspCameras.at(index)->jumpClock(qint64(seconds) * 1000);
+    return QStringLiteral("ok camera %1 clock moved by %2 s").arg(index + 1).arg(seconds);
 }
 
 QString CommandConsole::answerCommand(const QStringList &args)

@@ -144,8 +144,8 @@ bool H264Loop::encode(QSize size, int fps, QString *error)
     return true;
 }
 
-QByteArray H264Loop::fmtp() const
+QByteArray H264Loop::fmtp(bool parameterSets) const
 {
-    return "packetization-mode=1;profile-level-id=" + sps.mid(1, 3).toHex().toUpper()
-           + ";sprop-parameter-sets=" + sps.toBase64() + ',' + pps.toBase64();
+    const QByteArray head = "packetization-mode=1;profile-level-id=" + sps.mid(1, 3).toHex().toUpper();
+    return parameterSets ? head + ";sprop-parameter-sets=" + sps.toBase64() + ',' + pps.toBase64() : head;
 }

@@ -19,8 +19,8 @@ public:
     int length() const { return int(units.size()); }
     const AccessUnit &unit(int index) const { return units.at(index); }
     bool isKey(int index) const { return keys.at(index); }
-    // The SDP format parameters (packetization mode, profile, parameter sets).
-    QByteArray fmtp() const;
+    // The SDP format parameters (packetization mode, profile and, unless left out, parameter sets).
+    QByteArray fmtp(bool parameterSets = true) const;
 
     // NAL units of an Annex B byte stream.
     static AccessUnit splitAnnexB(const QByteArray &stream);

@@ -153,7 +153,7 @@ QByteArray RtspServer::describe() const
 {
     return "v=0\r\no=- 1 1 IN IP4 " + hostAddress.toString().toLatin1() + "\r\ns=dxsim\r\nc=IN IP4 0.0.0.0\r\nt=0 0\r\n"
            "a=control:*\r\nm=video 0 RTP/AVP 96\r\na=rtpmap:96 " + (foreignCodec ? "MP4V-ES" : "H264")
-           + "/90000\r\na=fmtp:96 " + loop.fmtp()
+           + "/90000\r\na=fmtp:96 " + loop.fmtp(!parametersInStreamOnly)
            + "\r\na=framerate:" + QByteArray::number(fps) + "\r\na=control:trackID=0\r\n";
 }
 
@@ -228,7 +228,7 @@ void RtspServer::sendUnit(QTcpSocket *socket, Client &client, quint64 number)
     if (client.waitForKey && !loop.isKey(index))
         return;
     client.waitForKey = false;
-    const quint32 timestamp = quint32(number * quint64(rtpClock / fps));
+    const quint32 timestamp = quint32(number * quint64(rtpClock / fps)) + clockOffset;
     // A receiver learns from these reports when each picture was sent (its wall-clock time).
     if (client.sinceReport-- <= 0) {
         sendReport(socket, client, timestamp);
@@ -307,6 +307,11 @@ void RtspServer::setStalled(bool on)
     stalled = on;
     for (Client &client : clients)
         client.waitForKey = true;
+}
+
+void RtspServer::jumpClock(qint64 ms)
+{
+    clockOffset += quint32(ms * (rtpClock / 1000));
 }
 
 int RtspServer::closeClients()

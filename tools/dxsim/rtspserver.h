@@ -32,6 +32,11 @@ public:
     void setRefusing(bool on) { refusing = on; }
     // Announces a codec the viewer does not read (MPEG-4 Part 2) to new connections.
     void setForeignCodec(bool on) { foreignCodec = on; }
+    // Leaves the parameter sets out of the session description of new connections; they still
+    // come before each key picture.
+    void setParametersInStreamOnly(bool on) { parametersInStreamOnly = on; }
+    // Moves the clock the pictures are stamped by (a camera whose clock jumps).
+    void jumpClock(qint64 ms);
     int closeClients();
     int playingClients() const;
 
@@ -70,4 +75,6 @@ private:
     bool stalled = false;
     bool refusing = false;
     bool foreignCodec = false;
+    bool parametersInStreamOnly = false;
+    quint32 clockOffset = 0;  // RTP ticks
 };

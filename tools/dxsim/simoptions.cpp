@@ -56,9 +56,12 @@ bool SimOptions::parse(const QStringList &arguments, QString *error, bool *helpR
         "its door station is 127.0.1.(1+i). Console commands on stdin, one per line:\n"
         "  call|talk|ring <station> [callee], hangup <station>,\n"
         "  input <cam> <1|2> <on|off>, stall|resume|close|refuse|accept <cam>,\n"
-        "  mute|drip|garbage|huge|heal <cam>, answer <cam> <status|0>, quit.\n"
+        "  mute|drip|garbage|huge|inband|heal <cam>, answer <cam> <status|0>,\n"
+        "  jump <cam> <seconds>, quit.\n"
         "With --rtsp, stall, resume, close, refuse and accept act on the RTSP stream too;\n"
-        "garbage makes it announce a codec the viewer does not read, heal H.264 again.\n"
+        "garbage makes it announce a codec the viewer does not read, inband leaves the\n"
+        "parameter sets out of its description (they still come in the stream), heal\n"
+        "undoes both; jump moves its clock by the seconds given (negative: back).\n"
         "--write-ini writes the viewer INI and exits, unless --serve is given too;\n"
         "then the INI is written once the cameras are listening."));
     const QCommandLineOption help = parser.addHelpOption();
