@@ -1,5 +1,7 @@
 #include "mkvwriter.h"
 
+#include "recordfiles.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavcodec/bsf.h>
@@ -53,7 +55,7 @@ void mkvWriter::waitForKey()
 int mkvWriter::writeBytes(void *opaque, uint8_t *data, int size)
 {
     auto *writer = static_cast<mkvWriter *>(opaque);
-    if (writer->file->write(reinterpret_cast<const char *>(data), size) != size) {
+    if (!recordFiles::writeAll(*writer->file, QByteArray::fromRawData(reinterpret_cast<const char *>(data), size))) {
         writer->error = writer->file->errorString();
         return AVERROR(EIO);
     }

@@ -3,6 +3,7 @@
 #include "manualrecorder.h"
 #include "rtspreader.h"
 #include "testcamera.h"
+#include "../modules/tracecapture.h"
 #include "../app/simulatorprocess.h"
 
 #include <QDir>
@@ -250,6 +251,7 @@ void tst_rtspCamera::recording()
     avcodec_parameters_free(&par);
     QCOMPARE(described, !inStreamOnly);
 
+    traceCapture trace;
     manualRecorder manual;
     if (automatic) {
         wired.settings.BildAllSaveEn = true;
@@ -307,6 +309,9 @@ void tst_rtspCamera::recording()
         QTest::qWait(40);
     }
     QVERIFY(fileSinceMs - roomMs <= 4000);
+    // The log names the cause.
+    QCOMPARE(trace.taken().filter(QStringLiteral("Schreibfehler")).filter(QStringLiteral("File too large")).size(),
+             roomMs < 0 ? 0 : 1);
     const QString path = automatic ? camera.recorder().recordingPath() : manual.currentPath();
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), roomMs < 0 ? 1 : 2);
     if (automatic)
