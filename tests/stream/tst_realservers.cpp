@@ -3,6 +3,7 @@
 #include "testcamera.h"
 #include "zertdia.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProcess>
 #include <QStandardPaths>
@@ -11,7 +12,8 @@
 
 // The camera client against a web server nobody here wrote: lighttpd on 127.0.0.5, set up by
 // the test, serving a multipart stream from a CGI behind Basic, Digest MD5 and Digest SHA-256,
-// and over HTTPS with certificates the test makes.
+// and over HTTPS with certificates the test makes. RTSP recordings against GStreamer's RTSP
+// server (tests/stream/gstrtspserver.py) on the same address.
 class tst_realServers : public QObject {
     Q_OBJECT
 
@@ -21,8 +23,11 @@ private slots:
     void streams_data();
     void streams();
     void trustOnFirstUse();
+    void rtspRecordings_data();
+    void rtspRecordings();
 
 private:
+    bool startRtsp();
     QString write(const QString &name, const QByteArray &content);
     QByteArray run(const QString &program, const QStringList &arguments);
     QString makeCertificate(const QString &name);
@@ -30,6 +35,8 @@ private:
 
     QTemporaryDir dir;
     QProcess server;
+    QProcess rtspServer;
+    quint16 rtspPort = 0;
     quint16 plainPort = 0;
     quint16 firstTlsPort = 0;
     quint16 secondTlsPort = 0;
@@ -161,6 +168,20 @@ void tst_realServers::cleanupTestCase()
 {
     server.terminate();
     server.waitForFinished(5000);
+    rtspServer.kill();
+    rtspServer.waitForFinished(5000);
+}
+
+bool tst_realServers::startRtsp()
+{
+    if (rtspServer.state() != QProcess::NotRunning)
+        return true;
+    rtspPort = rtspPort ? rtspPort : freePort();
+    rtspServer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    rtspServer.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(GSTRTSPSERVER_PATH), "--address", host, "--port",
+                                                          QString::number(rtspPort), "--size", "320x180"});
+    return QTest::qWaitFor([this] { return rtspServer.canReadLine() || rtspServer.state() == QProcess::NotRunning; }, 10000)
+           && rtspServer.readLine().startsWith("ready");
 }
 
 void tst_realServers::streams_data()
@@ -237,6 +258,94 @@ void tst_realServers::trustOnFirstUse()
     QTRY_COMPARE(camera.notShownKind(), connectionReason::kind::certificateChanged);
     QVERIFY(!camera.certificateQuestion());
     QCOMPARE(camera.camModule.CAM_Fingerprint, firstFingerprint);
+}
+
+void tst_realServers::rtspRecordings_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("restart");  // the server goes for 2 s in the middle of the recording
+    QTest::newRow("B-pictures") << "/h264-bframes" << false;
+    QTest::newRow("server restarts") << "/h264" << true;
+}
+
+// An automatic recording read back by ffprobe: decoding times rise, the presentation times lie
+// one picture (40 ms) apart with B-pictures in decoding order after the picture shown after
+// them, and the file lasts as long as the recording, with a gap for the time the server was gone.
+void tst_realServers::rtspRecordings()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, restart);
+    QVERIFY(startRtsp());
+    QTemporaryDir folder;
+    wiredCamera wired;
+    camData &camera = wired.camera;
+    wired.stallTimeout = 2000;
+    const QString address = QStringLiteral("rtsp://%1:%2%3").arg(host).arg(rtspPort).arg(path);
+    const auto cycle = [&] {
+        const bool due = camera.stallCheck(camera.tick(false), true);
+        camera.finishRender();
+        if (due)
+            wired.start(address);
+    };
+    const auto recordFor = [&](int ms) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < ms) {
+            cycle();
+            QTest::qWait(40);
+        }
+    };
+    wired.start(address);
+    QTRY_VERIFY_WITH_TIMEOUT((cycle(), camera.framesDisplayed >= 1), 10000);
+    wired.settings.BildAllSaveEn = true;
+    camera.camModule.CAMautoSaveEn = true;
+    camera.camModule.dirCamBild = folder.path();
+    camera.controlRecording();
+    QElapsedTimer recorded;
+    recorded.start();
+    recordFor(3000);
+    if (restart) {
+        rtspServer.kill();
+        rtspServer.waitForFinished();
+        recordFor(2000);
+        QVERIFY(startRtsp());
+        const qint64 shown = camera.framesDisplayed;
+        QTRY_VERIFY_WITH_TIMEOUT((cycle(), camera.framesDisplayed > shown + 25), 15000);
+    }
+    const QString file = camera.recorder().recordingPath();
+    camera.closeRecording();
+    const double seconds = recorded.elapsed() / 1000.0;
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 1);
+
+    const QByteArray shown = run(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries", "packet=pts,dts:format=duration",
+                                                              "-of", "csv=p=0", file});
+    QList<QByteArray> lines = shown.trimmed().split('\n');
+    const double duration = lines.takeLast().toDouble();
+    // The wait for the first key picture (up to 2 s) is not in the file.
+    QVERIFY2(duration > seconds - 2.3 && duration < seconds + 0.2,
+             qPrintable(QStringLiteral("%1 s in the file, %2 s recorded").arg(duration).arg(seconds)));
+    QList<qint64> times;
+    qint64 lastDts = -1;
+    int backwards = 0;
+    for (const QByteArray &line : lines) {
+        times << line.split(',').value(0).toLongLong();
+        const QByteArray dts = line.split(',').value(1);
+        QVERIFY2(dts == "N/A" || dts.toLongLong() >= lastDts, line.constData());
+        lastDts = dts == "N/A" ? lastDts : dts.toLongLong();
+        backwards += times.size() > 1 && times.last() < times.at(times.size() - 2);
+    }
+    QVERIFY2(times.size() > 10, shown.constData());
+    QCOMPARE(backwards > times.size() / 4, path.contains(QLatin1String("bframes")));
+    std::sort(times.begin(), times.end());
+    QList<qint64> gaps;
+    // Two packets of one picture share its time; the last P-picture's B-pictures had not come.
+    for (int i = 1; i + 1 < times.size(); ++i) {
+        const qint64 step = times[i] - times[i - 1];
+        if (step != 0 && (step < 35 || step > 45))
+            gaps << times[i] - times[i - 1];
+    }
+    QCOMPARE(gaps.size(), restart ? 1 : 0);
+    QVERIFY2(!restart || gaps.first() > 2000, qPrintable(QString::number(gaps.value(0))));
 }
 
 QTEST_MAIN(tst_realServers)
