@@ -459,9 +459,11 @@ void tst_ownCam::secondStart_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("firstEnds");
-    QTest::newRow("plain second start shows the first") << QStringList{} << false;
-    QTest::newRow("--show") << QStringList{"--show"} << false;
-    QTest::newRow("--quit ends the first, settings saved") << QStringList{"--quit"} << true;
+    QTest::addColumn<bool>("traces");  // the second start writes trace lines on standard error
+    QTest::newRow("plain second start shows the first") << QStringList{} << false << true;
+    QTest::newRow("--show") << QStringList{"--show"} << false << false;
+    QTest::newRow("--show with the log") << QStringList{"--show", "--log"} << false << true;
+    QTest::newRow("--quit ends the first, settings saved") << QStringList{"--quit"} << true << false;
 }
 
 void tst_ownCam::secondStart()
@@ -481,6 +483,8 @@ void tst_ownCam::secondStart()
     QVERIFY(second.waitForFinished(30000));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 0);
+    const QString errors = QString::fromLocal8Bit(second.readAllStandardError());
+    QTEST(errors.contains(QLatin1String("Platform: ")) || errors.contains(QLatin1String("#####")), "traces");
     // The file is written by the viewer only when it ends, with every key in its order.
     QCOMPARE(f.readIni() != written, firstEnds);
     QVERIFY(f.readIni().contains(QLatin1String("\n[Cam 0_127.0.0.2]\n")));
