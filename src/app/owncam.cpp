@@ -788,6 +788,9 @@ void ownCam::finishStartup()
     if (!tickValues.startupPending)
         return;
     streams.finishStartup();
+    // A window up from the start shows live pictures at once, not after the stall time.
+    if (isVisible())
+        streams.startAll();
     // The file may have held the single view: the grid shown from now on must be laid out.
     const bool wasSingleView = !installData.isGridView();
     installData.settings().dispForm = 2;

@@ -96,9 +96,12 @@ void tst_popupControl::startHidden_data()
     QTest::addColumn<bool>("autohide");
     QTest::addColumn<int>("timeout");
     QTest::addColumn<bool>("hidden");
-    QTest::newRow("start hidden") << true << true << 100 << true;
-    QTest::newRow("start hidden, longest time-out") << true << true << 1000 << true;
-    QTest::newRow("no auto-hide: stays") << true << false << 100 << false;
+    QTest::addColumn<bool>("streaming");  // every camera's stream asked for at once
+    QTest::newRow("start hidden") << true << true << 100 << true << false;
+    QTest::newRow("start hidden, longest time-out") << true << true << 1000 << true << false;
+    QTest::newRow("no auto-hide: stays") << true << false << 100 << false << true;
+    QTest::newRow("shown at start") << false << true << 100 << false << true;
+    QTest::newRow("shown at start, no auto-hide") << false << false << 100 << false << true;
 }
 
 void tst_popupControl::startHidden()
@@ -107,10 +110,14 @@ void tst_popupControl::startHidden()
     QFETCH(bool, autohide);
     QFETCH(int, timeout);
     QFETCH(bool, hidden);
-    startViewer(1, QStringLiteral("Autohide=%1\nTimeout=%2\n").arg(int(autohide)).arg(timeout),
+    QFETCH(bool, streaming);
+    startViewer(2, QStringLiteral("Autohide=%1\nTimeout=%2\n").arg(int(autohide)).arg(timeout),
                 QStringLiteral("HideStartEn=%1\n").arg(int(hideStart)));
     viewerFixture::tick(*viewer, 4);
     QCOMPARE(viewer->isHidden(), hidden);
+    // Not after the stall time: the first picture is on its tile within a tick of its arrival.
+    for (const camData *cam : viewer->state().cameras())
+        QCOMPARE(cam->requestIdValue() >= 0, streaming);
 }
 
 void tst_popupControl::doorCallPopsUpAndHidesAfterTimeout()
