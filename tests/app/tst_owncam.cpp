@@ -95,6 +95,8 @@ void tst_ownCam::addressRule_data()
     QTest::newRow("IP only") << "127.0.0.7" << "" << "http://127.0.0.7/mjpg/video.mjpg" << "127.0.0.7";
     QTest::newRow("URL only") << "" << "http://127.0.0.2:8080/s" << "http://127.0.0.2:8080/s"
                               << "http://127.0.0.2:8080/s";
+    QTest::newRow("RTSP over TLS") << "" << "rtsps://127.0.0.2:8322/s" << "rtsps://127.0.0.2:8322/s"
+                                   << "rtsps://127.0.0.2:8322/s";
     // Edited by hand: the URL is the address, as it names the section; the IP goes.
     QTest::newRow("both") << "127.0.0.7" << "http://127.0.0.2:8080/s" << "http://127.0.0.2:8080/s"
                           << "http://127.0.0.2:8080/s";

@@ -580,6 +580,22 @@ start it again from the menu; to leave it, choose &lt;Quit&gt; there.</translati
         <source>Werte außerhalb ihres Bereichs wurden ersetzt:</source>
         <translation>Values outside their range were replaced:</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot;: &quot;%2&quot; ist weder eine IPv4-Adresse noch eine URL (http://, https://, rtsp:// oder rtsps://). Die bisherige Adresse bleibt erhalten.</source>
+        <translation>&quot;%1&quot;: &quot;%2&quot; is neither an IPv4 address nor a URL (http://, https://, rtsp:// or rtsps://). The previous address is kept.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;: URLs mit &quot;%2://&quot; kann der Viewer nicht lesen, nur http://, https://, rtsp:// und rtsps://. Die bisherige Adresse bleibt erhalten.</source>
+        <translation>&quot;%1&quot;: the viewer cannot read URLs starting with &quot;%2://&quot;, only http://, https://, rtsp:// and rtsps://. The previous address is kept.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;: &quot;%2&quot; ist keine gültige URL (Leerzeichen, Steuerzeichen oder ein Port über 65535?). Die bisherige Adresse bleibt erhalten.</source>
+        <translation>&quot;%1&quot;: &quot;%2&quot; is not a valid URL (blanks, control characters or a port above 65535?). The previous address is kept.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;: In &quot;%2&quot; fehlt nach &quot;://&quot; der Rechner (Adresse oder Name). Die bisherige Adresse bleibt erhalten.</source>
+        <translation>&quot;%1&quot;: &quot;%2&quot; names no host (address or name) after &quot;://&quot;. The previous address is kept.</translation>
+    </message>
 </context>
 <context>
     <name>pasw1Dia</name>
