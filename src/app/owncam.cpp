@@ -126,8 +126,12 @@ ownCam::~ownCam()
 
 void ownCam::loadNotConnectedPicture()
 {
-    // A "001.jpg" in the working directory still overrides the built-in picture.
-    if (notConnected.load(QStringLiteral("001.jpg")) || notConnected.load(QString::fromLatin1(builtInNotConnected)))
+    // A "001.jpg" in the working directory still overrides the built-in picture, which is drawn
+    // with its label in the language in use.
+    if (notConnected.load(QStringLiteral("001.jpg")))
+        return;
+    notConnectedLabelled = notConnected.load(QString::fromLatin1(builtInNotConnected));
+    if (notConnectedLabelled)
         return;
     QMessageBox::information(this, QString(), tr(notConnectedMessage));
 }
@@ -209,6 +213,7 @@ void ownCam::createSettingsDialog(const appOptions &options)
 bool ownCam::createCamera(const QString &section)
 {
     auto *cam = new camData(notConnected, this);
+    cam->labelPlaceholder(notConnectedLabelled);
     cam->wireSettings(&installData.settings(), &installData.traceSwitch(), &installData.stallTimeoutMs(),
                       &installData.overlayPixelSize());
     cam->setDefaults();
@@ -276,7 +281,7 @@ void ownCam::createPopupWindow()
     popupWin = new popupOneWin(installData.settings(), frameRules.frameShown(), installData.overlayPixelSize());
     popupWin->setWindowTitle(windowTitle());
     popupWin->setWindowIcon(windowIcon());
-    popupWin->initialise(notConnected);
+    popupWin->initialise(notConnected, notConnectedLabelled);
 }
 
 // ---------------------------------------------------------------- cameras

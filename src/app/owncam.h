@@ -204,6 +204,7 @@ private:
     EinstDia *settingsDia = nullptr;
     bool quitting = false;
     QPixmap notConnected;
+    bool notConnectedLabelled = false;  // the built-in picture, without its text
     statusReceiver *camStatus = nullptr;
     statusReceiver *sipStatus = nullptr;
     commandSender *sender = nullptr;

@@ -2,6 +2,7 @@
 
 #include "httpstream.h"
 #include "picturesink.h"
+#include "tiletext.h"
 #include "tracecategory.h"
 
 #include <QAuthenticator>
@@ -777,6 +778,9 @@ void camData::renderTile()
     if (job.callCaption)
         job.caption += QCoreApplication::translate("camData", "Eingehender Ruf von ");
     job.caption += camModule.camName;
+    job.captionName = camModule.camName;
+    if (usePlaceholder)
+        job.placeholderLabel = tileText::notConnected();
     renderer.plan(std::move(job));
     trace.finishLine();
 }

@@ -66,6 +66,8 @@ public:
     void setTileRect(const QRectF &rect) { renderer.setTileRect(rect); }
     QRectF tileRect() const { return renderer.tileRect(); }
     void showPlaceholder() { renderer.showPlaceholder(); }
+    // The placeholder is the built-in picture, which gets its label in the language in use.
+    void labelPlaceholder(bool on) { renderer.setPlaceholderLabelled(on); }
     void updateSceneItem() { renderer.updateSceneItem(reason.text()); }
     QGraphicsPixmapItem *item() const { return renderer.item(); }
     QPixmap displayPixmap() const { return renderer.pixmap(); }

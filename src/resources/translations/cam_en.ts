@@ -1106,6 +1106,13 @@ A module with the same name already exists.</translation>
     </message>
 </context>
 <context>
+    <name>tileText</name>
+    <message>
+        <source>Nicht verbunden</source>
+        <translation>Not connected</translation>
+    </message>
+</context>
+<context>
     <name>videoPage</name>
     <message>
         <source>Fenster</source>
