@@ -77,13 +77,13 @@ void camHandel::setStartStopLabel(bool streamIdle)
 
 void camHandel::setAvailability(int mode)
 {
+    // The settings dialog may have switched the saving buttons since the panel was made.
+    const bool saving = settings.SavePrintBtnEn;
+    for (QPushButton *b : {ui->saveJPG, ui->printPB, ui->verbTrennPB, ui->speichernAVIPB})
+        b->setVisible(saving);
     if (mode == 0) {
-        if (settings.SavePrintBtnEn) {
-            for (QPushButton *b : {ui->printPB, ui->saveJPG, ui->speichernAVIPB}) {
-                b->setEnabled(true);
-                b->show();
-            }
-        }
+        for (QPushButton *b : {ui->printPB, ui->saveJPG, ui->speichernAVIPB})
+            b->setEnabled(true);
     } else if (mode == 1) {
         // Automatic recording owns the picture files; printing stays usable.
         ui->saveJPG->setEnabled(false);

@@ -7,6 +7,8 @@
 #include "settingsrequests.h"
 #include "shellsettings.h"
 
+#include <utility>
+
 systemPage::systemPage(int FaVers, shellSettings &settings, const bool &traceSwitch, settingsRequests &requests,
                        const accessProtection &protection, const autoStart &startAtLogin, QWidget *parent)
     : QWidget(parent), ui(new Ui::systemPage), settings(settings), traceSwitch(traceSwitch), requests(requests),
@@ -94,6 +96,7 @@ void systemPage::fill()
         ui->audioEffCB->setChecked(settings.SoundEn);
         ui->audioEffE->setText(settings.Soundfile);
         ui->notifyCB->setChecked(settings.NotifyEn);
+        ui->savePrintCB->setChecked(settings.SavePrintBtnEn);
         ui->EnLogCB->setChecked(traceSwitch);
         // The entry's real state: it may have been switched from the command line meanwhile.
         ui->autoStartCB->setChecked(loginEntry.isEnabled());
@@ -144,6 +147,8 @@ void systemPage::store()
     settings.Soundfile = ui->audioEffE->text();
     settings.SoundEn = ui->audioEffCB->isChecked();
     settings.NotifyEn = ui->notifyCB->isChecked();
+    if (std::exchange(settings.SavePrintBtnEn, int(ui->savePrintCB->isChecked())) != settings.SavePrintBtnEn)
+        requests.updatePanelButtons = true;
     settings.ImageFolder = ui->bildDirE->text();
     settings.Autosave = ui->autoBildSaveCB->isChecked();
     settings.BildAllSaveEn = ui->allBildSaveCB->isChecked();

@@ -59,6 +59,8 @@ private slots:
     void emptiedComboChangesNothing();
     void ownPopupWindowRules();
     void okWithoutApplyKeepsFile();
+    void systemSwitches_data();
+    void systemSwitches();
     void continuousRecordingStartsCamera();
     void buttonLabels_data();
     void buttonLabels();
@@ -826,6 +828,36 @@ void tst_EinstDia::ownPopupWindowRules()
     QVERIFY(single->isEnabled() && autoHide->isEnabled());
     QVERIFY(!single->isChecked() && autoHide->isChecked());
     QVERIFY(!s.w<QCheckBox>("alleMinCB")->isEnabled() && !s.w<QCheckBox>("allePopupCB")->isEnabled());
+}
+
+void tst_EinstDia::systemSwitches_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("stored");   // the line in [System] before
+    QTest::addColumn<QString>("written");  // after a click on the box and Apply
+    QTest::addColumn<int>("panelSaving");  // the command panel's saving buttons then: 1 shown, 0 hidden, -1 any
+    QTest::newRow("saving on the panel") << "savePrintCB" << "SavePrintBtnEn=0" << "SavePrintBtnEn=1" << 1;
+    QTest::newRow("saving off the panel") << "savePrintCB" << "SavePrintBtnEn=1" << "SavePrintBtnEn=0" << 0;
+    QTest::newRow("notifications off") << "notifyCB" << "NotifyEn=1" << "NotifyEn=0" << -1;
+}
+
+void tst_EinstDia::systemSwitches()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, stored);
+    QFETCH(QString, written);
+    QFETCH(int, panelSaving);
+    session s;
+    open(s, 1, {}, stored + QLatin1Char('\n'));
+    s.click(box.toLatin1().constData());
+    s.click("anwPB");
+    s.tick(2);
+    const QString ini = s.fixture.readIni();
+    QVERIFY2(ini.contains(QLatin1Char('\n') + written + QLatin1Char('\n')), qPrintable(ini));
+    if (panelSaving < 0)
+        return;
+    for (const char *name : {"saveJPG", "printPB", "speichernAVIPB", "verbTrennPB"})
+        QCOMPARE(s.viewer->panel()->findChild<QPushButton *>(QLatin1String(name))->isHidden(), panelSaving == 0);
 }
 
 void tst_EinstDia::okWithoutApplyKeepsFile()

@@ -1104,6 +1104,10 @@ A module with the same name already exists.</translation>
         <source>Benachrichtigung bei Ruf</source>
         <translation>Notify on calls</translation>
     </message>
+    <message>
+        <source>Speichern, Drucken und Video auf dem Bedienfeld</source>
+        <translation>Save, print and video on the command panel</translation>
+    </message>
 </context>
 <context>
     <name>tileText</name>
