@@ -2,6 +2,7 @@
 #include "ui_systempage.h"
 
 #include "accessprotection.h"
+#include "camhandel.h"
 #include "fillblocker.h"
 #include "pagerules.h"
 #include "settingsrequests.h"
@@ -38,6 +39,16 @@ systemPage::~systemPage()
 void systemPage::retranslate()
 {
     ui->retranslateUi(this);
+    // The default labels follow the language; a text the user typed stays.
+    if (ui->stTasteTxE->text() == defaultLabelsShown)
+        showButtonText(camHandel::defaultButtonText());
+    defaultLabelsShown = camHandel::shownButtonText(camHandel::defaultButtonText());
+}
+
+void systemPage::showButtonText(const QString &stored)
+{
+    ui->stTasteTxE->setText(camHandel::shownButtonText(stored));
+    defaultLabelsShown = camHandel::shownButtonText(camHandel::defaultButtonText());
 }
 
 void systemPage::connectImmediate()
@@ -88,7 +99,7 @@ void systemPage::fill()
         const fillBlocker silent(this);
         ui->ownIpE->setText(settings.ownIP);
         ui->udpFernCB->setChecked(settings.RemoteCtrl);
-        ui->stTasteTxE->setText(settings.ButtonText);
+        showButtonText(settings.ButtonText);
         ui->bildDirE->setText(settings.ImageFolder);
         ui->autoBildSaveCB->setChecked(settings.Autosave);
         ui->AlarmBildSaveCB->setChecked(settings.AlarmBildSaveEn);
@@ -136,7 +147,7 @@ QString systemPage::check() const
 
 void systemPage::storeButtonText()
 {
-    settings.ButtonText = ui->stTasteTxE->text();
+    settings.ButtonText = camHandel::storedButtonText(ui->stTasteTxE->text());
 }
 
 void systemPage::store()

@@ -168,6 +168,13 @@ bool camData::isRtspUrl(const QString &url)
         || text.startsWith(QLatin1String("rtsps://"), Qt::CaseInsensitive);
 }
 
+QString camData::transportText() const
+{
+    if (isRtspUrl(streamUrl))
+        return QStringLiteral("RTSP");
+    return requestFor(streamUrl).https ? QStringLiteral("HTTPS") : QStringLiteral("HTTP");
+}
+
 QString camData::rtspUrlFor(const QString &text, const QString &user, const QString &password)
 {
     QUrl url(text.trimmed());

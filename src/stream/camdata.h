@@ -128,6 +128,8 @@ public:
     bool isRtsp() const { return isRtspUrl(streamUrlFor(camModule)); }
     // The URL with the module's user and password put in when it carries none, percent-encoded.
     static QString rtspUrlFor(const QString &url, const QString &user, const QString &password);
+    // How the stream comes: "HTTP", "HTTPS" or "RTSP".
+    QString transportText() const;
     httpStream *stream() const { return http; }
     rtspReader *rtspStream() const { return rtsp.reader(); }
 

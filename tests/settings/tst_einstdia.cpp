@@ -944,24 +944,28 @@ void tst_EinstDia::hidingKeepsRequests()
 void tst_EinstDia::languageSwitch()
 {
     session s;
-    open(s, 1, {}, QStringLiteral("FaVers=1\n"));
+    open(s, 1, {}, QStringLiteral("FaVers=1\nButtonText=Tür öffnen,Beleuchtung ein\n"));
     s.type("modNameE", QStringLiteral("Halb getippt"));
     const auto texts = [&] {
         return QStringList{s.w<QGroupBox>("PaswPortsGB")->title(), s.w<QLabel>("modNameL")->text(),
                            s.w<QTabWidget>("SipTW")->tabText(1), s.w<QTableWidget>("sortTW")->horizontalHeaderItem(1)->text(),
-                           s.w<QAbstractButton>("getrentePopupChB")->text(), s.w<QAbstractButton>("anwPB")->text()};
+                           s.w<QAbstractButton>("getrentePopupChB")->text(), s.w<QAbstractButton>("anwPB")->text(),
+                           s.text("stTasteTxE")};
     };
     const QStringList german{"HRM-410 Modul", "Modul-Name", "Sprechstelle", "Kamera", "Videostream-Einzelanzeige",
-                             "Übernehmen"};
+                             "Übernehmen", "Tür öffnen,Beleuchtung ein"};
     QCOMPARE(texts(), german);
 
     QTranslator english;
     QVERIFY(english.load(QFileInfo(QStringLiteral(DXCAMVIEWER_PATH)).absolutePath() + QStringLiteral("/cam_en.qm")));
     QCoreApplication::installTranslator(&english);
     s.dialog->retranslate();
-    QCoreApplication::removeTranslator(&english);
     QCOMPARE(texts(), (QStringList{"HRM-410 module", "Module name", "Door station", "Camera",
-                                   "Single video stream display", "Apply"}));
+                                   "Single video stream display", "Apply", "Open door,Light on"}));
+    // The default shown in English is still the default in the file.
+    QCOMPARE(s.dialog->storePage(), QString());
+    QCOMPARE(s.viewer->state().settings().ButtonText, QStringLiteral("Tür öffnen,Beleuchtung ein"));
+    QCoreApplication::removeTranslator(&english);
     QVERIFY(s.dialog->windowTitle().endsWith(QStringLiteral(" Settings")));
     // The order table shows its columns whole, headers included, without scrolling.
     QTRY_COMPARE(s.w<QTableWidget>("sortTW")->horizontalScrollBar()->maximum(), 0);

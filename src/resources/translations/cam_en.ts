@@ -830,8 +830,16 @@ Leave dialog</translation>
 [pic]</translation>
     </message>
     <message>
-        <source>Tuer=%1(%2[s]);</source>
-        <translation>Door=%1(%2[s]);</translation>
+        <source>verbunden (%1)</source>
+        <translation>connected (%1)</translation>
+    </message>
+    <message>
+        <source>kein</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>Türausgang der ersten Kamera: %1; Zeit seit dem letzten Ereignis: %2 s</source>
+        <translation>Door output of the first camera: %1; time since the last event: %2 s</translation>
     </message>
 </context>
 <context>
@@ -983,14 +991,6 @@ geschrieben werden.</source>
     <message>
         <source>Sprache wählen</source>
         <translation>Choose language</translation>
-    </message>
-    <message>
-        <source>Deutsch</source>
-        <translation>German</translation>
-    </message>
-    <message>
-        <source>Englisch</source>
-        <translation>English</translation>
     </message>
     <message>
         <source>OK</source>
