@@ -28,20 +28,6 @@
 namespace {
 const char *notConnectedMessage = QT_TRANSLATE_NOOP("ownCam", "kein Fehlerbild für 'Nicht Verbunden' vorhanden");
 const char *builtInNotConnected = ":/iconMarvitons/images/notconnected.jpg";
-
-// The edition's icon as the desktop has it installed.
-QString installedIconName(int FaVers)
-{
-    const QString appId = QStringLiteral(DXCAM_APP_ID);
-    switch (FaVers) {
-    case 1:
-        return appId + QStringLiteral("-torva");
-    case 2:
-        return appId + QStringLiteral("-quardello");
-    default:
-        return appId;
-    }
-}
 }
 
 ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *parent)
@@ -142,7 +128,7 @@ void ownCam::applyEdition()
     setWindowTitle(ed.translatedTitle());
     setWindowIcon(QIcon(ed.iconPath));
     shellTray.setEdition(windowIcon(), windowTitle());
-    notifier.setSender(windowTitle(), installedIconName(installData.settings().FaVers));
+    notifier.setSender(windowTitle(), edition::installedIconName(installData.settings().FaVers));
     if (installData.settings().FaVers == 1) {
         QStringList quoted;
         for (const QString &name : ed.translatedCameraTypes())
@@ -384,12 +370,9 @@ void ownCam::openCommandPanel()
     }
     commandPanel->setViewLabel(installData.isGridView());
     commandPanel->setStartStopLabel(current->isIdle());
+    commandPanel->adjustSize();
     const QPoint click = graphScene->screenPosition.toPoint();
-    const QRect window = frameGeometry();
-    QPoint at = click;
-    at.setX(std::min(at.x(), window.right() - 8 - commandPanel->width()));
-    at.setY(std::min(at.y(), window.bottom() - 8 - commandPanel->height()));
-    commandPanel->move(at);
+    commandPanel->move(windowRules::panelPlace(click, commandPanel->frameGeometry().size(), frameGeometry()));
     commandPanel->setCamera(current);
     commandPanel->setWindowTitle(current->camModule.camName);
     qCDebug(dxcamTrace).noquote() << "TITEL: " << ('"' + current->camModule.camName + '"');

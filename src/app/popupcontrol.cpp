@@ -56,6 +56,8 @@ void popupControl::statusEvents()
             cam->showRequest = sip.popupRequest;
             sip.popupRequest = false;
             if (cam->showRequest) {
+                if (!cam->popupRequest)
+                    followCall(cam);
                 cam->popupRequest = true;
                 qCDebug(dxcamTrace) << "***** fwS_2";
             }
@@ -85,12 +87,24 @@ bool popupControl::takeOverCameraIo(camData *camera)
     qCDebug(dxcamTrace) << "##### fWS_4";
     camera->showRequest = io.popupRequest;
     io.popupRequest = false;
+    if (!camera->input1Copy && !camera->input2Copy)
+        followCall(camera);
     camera->input1Copy = io.input1Active;
     camera->input2Copy = io.input2Active;
     camera->soundRequest = io.statusEvent;
     io.statusEvent = false;
     announce(ioStation(camera), camera);
     return true;
+}
+
+// The camera a door event pops up is the one the user acts on: the first click on it opens its
+// panel rather than only selecting it.
+void popupControl::followCall(camData *camera)
+{
+    if (!state.settings().Auto_Popup || camera == state.currentCamera())
+        return;
+    if (state.makeCurrent(int(state.cameras().indexOf(camera))))
+        host.currentCameraChanged();
 }
 
 void popupControl::announce(const QString &station, const camData *camera)

@@ -75,6 +75,7 @@ private:
     bool takeOverCameraIo(camData *camera);
     void playSound();
     void announce(const QString &station, const camData *camera);
+    void followCall(camData *camera);
 
     installation &state;
     popupHost &host;

@@ -31,6 +31,8 @@ private slots:
     void edgeModeTrayShowKeepsDoorCall();
     void autoPopupOffDiscardsShowRequests();
     void singlePictureOfCallingCamera();
+    void callingCameraIsCurrent_data();
+    void callingCameraIsCurrent();
     void minimiseArmsHide();
     void panelDoorButtonSendsFrame();
     void notifications_data();
@@ -238,6 +240,37 @@ void tst_popupControl::singlePictureOfCallingCamera()
     QTRY_VERIFY(viewer->isVisible());
     QTRY_COMPARE(viewer->state().settings().dispForm, 0);
     QCOMPARE(viewer->state().currentIndex(), 1);
+}
+
+void tst_popupControl::callingCameraIsCurrent_data()
+{
+    QTest::addColumn<bool>("doorCall");  // else an IO alarm
+    QTest::newRow("door call") << true;
+    QTest::newRow("IO alarm") << false;
+}
+
+// The camera a door event pops up is the current one: the first click on its tile opens its panel.
+void tst_popupControl::callingCameraIsCurrent()
+{
+    QFETCH(bool, doorCall);
+    startViewer(3, QStringLiteral("Autohide=1\nTimeout=100\nAuto_Popup=1\nnPicCol=2\nnPicRow=2\n"),
+                QStringLiteral("HideStartEn=1\n"));
+    QTRY_VERIFY(viewer->isHidden());
+    QCOMPARE(viewer->state().currentIndex(), 2);
+    if (doorCall)
+        send(QStringLiteral("127.0.1.2"), sipPort, "3#07@100\r\n");
+    else
+        send(QStringLiteral("127.0.0.2"), camPort, "17#A1@1000Dx");
+    QTRY_VERIFY(viewer->isVisible());
+    QCOMPARE(viewer->state().currentIndex(), 0);
+    viewerFixture::tick(*viewer);
+    QGraphicsSceneMouseEvent click(QEvent::GraphicsSceneMouseRelease);
+    click.setButton(Qt::LeftButton);
+    click.setScenePos(QPointF(10, 10));
+    QCoreApplication::sendEvent(viewer->scene(), &click);
+    QVERIFY(viewer->state().shellRequests().leftClick);
+    QTRY_VERIFY((viewerFixture::tick(*viewer), viewer->panel()->isVisible()));
+    QCOMPARE(viewer->panel()->windowTitle(), QStringLiteral("Cam 0"));
 }
 
 void tst_popupControl::minimiseArmsHide()
