@@ -386,8 +386,11 @@ void ownCam::currentCameraChanged()
 
 // ---------------------------------------------------------------- window
 
+// A door call comes up over what the user is doing without taking the keyboard from it (the
+// window manager is told so); a click on the window activates it as usual.
 void ownCam::showMainWindow()
 {
+    setAttribute(Qt::WA_ShowWithoutActivating, true);
     show();
     raise();
 }

@@ -39,6 +39,8 @@ popupOneWin::popupOneWin(shellSettings &shell, const bool &frame, const int &pix
     , overlayPixelSize(pixelSize)
 {
     ui->setupUi(this);
+    // Door events show it: over what the user is doing, without taking the keyboard from it.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     // The window's size is the picture's business (at least 50 × 50), not the tab widget's.
     ui->verticalLayout_2->setSizeConstraint(QLayout::SetNoConstraint);
     const QList<QGraphicsView *> views = {ui->grGW, ui->gr2GW, ui->gr3GW, ui->gr4GW, ui->gr5GW};

@@ -11,6 +11,7 @@
 #include <QNetworkDatagram>
 #include <QPushButton>
 #include <QUdpSocket>
+#include <QWindow>
 #include <QtTest>
 
 // Door events end to end: real datagrams from the modules' loopback addresses, the viewer's
@@ -130,6 +131,9 @@ void tst_popupControl::doorCallPopsUpAndHidesAfterTimeout()
 
     send(QStringLiteral("127.0.1.3"), sipPort, "3#07@100\r\n");
     QTRY_VERIFY(viewer->isVisible());
+    // Over what the user is doing, without taking the keyboard: the window manager is told so.
+    QVERIFY(viewer->testAttribute(Qt::WA_ShowWithoutActivating));
+    QVERIFY(viewer->windowHandle()->property("_q_showWithoutActivating").toBool());
     QTRY_VERIFY(called->running);  // the popup starts every stream
     QTRY_VERIFY(called->caption().contains(QLatin1String("Eingehender Ruf von Cam 1")));
     QVERIFY(!viewer->state().cameras()[0]->caption().contains(QLatin1String("Eingehender")));
@@ -145,6 +149,11 @@ void tst_popupControl::doorCallPopsUpAndHidesAfterTimeout()
     QTRY_VERIFY(viewer->isHidden());
     QVERIFY(sinceEnd.elapsed() >= 1000);
     QVERIFY(!called->sipModuleRec.status.callForced);
+
+    // Opened by the user, it takes the keyboard.
+    viewer->ShowNormGrWin();
+    QVERIFY(viewer->isVisible());
+    QVERIFY(!viewer->testAttribute(Qt::WA_ShowWithoutActivating));
 }
 
 void tst_popupControl::soundWithoutAudioDeviceCarriesOn()
