@@ -63,7 +63,7 @@ void popupControl::statusEvents()
             }
             cam->soundRequest = sip.statusEvent;
             sip.statusEvent = false;
-            announce(doorStation(cam), cam);
+            announce(doorStation(cam), callNotifier::event::doorCall, cam->sipModuleRec.sipName, cam);
             if (s.einzelBild && host.windowHidden())
                 remembered = i;
         }
@@ -93,7 +93,8 @@ bool popupControl::takeOverCameraIo(camData *camera)
     camera->input2Copy = io.input2Active;
     camera->soundRequest = io.statusEvent;
     io.statusEvent = false;
-    announce(ioStation(camera), camera);
+    announce(ioStation(camera), io.input1Active ? callNotifier::event::input1 : callNotifier::event::input2,
+             camera->camModule.shownAddress(), camera);
     return true;
 }
 
@@ -107,7 +108,8 @@ void popupControl::followCall(camData *camera)
         host.currentCameraChanged();
 }
 
-void popupControl::announce(const QString &station, const camData *camera)
+void popupControl::announce(const QString &station, callNotifier::event kind, const QString &stationName,
+                            const camData *camera)
 {
     const shellSettings &s = state.settings();
     if (!s.Auto_Popup)
@@ -115,7 +117,7 @@ void popupControl::announce(const QString &station, const camData *camera)
     if (host.windowVisible())
         host.callWhileShown();
     if (notifier && s.NotifyEn)
-        notifier->callStarted(station, camera->camModule.camName);
+        notifier->callStarted(station, kind, stationName, camera->camModule.camName);
 }
 
 QString popupControl::doorStation(const camData *camera)

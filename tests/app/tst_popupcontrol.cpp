@@ -61,6 +61,7 @@ void tst_popupControl::initTestCase()
 void tst_popupControl::init()
 {
     bus.server.log.clear();
+    bus.server.calls.clear();
     bus.server.nextId = 1;
     fixture = std::make_unique<viewerFixture>();
     camPort = viewerFixture::freeUdpPort();
@@ -338,19 +339,22 @@ void tst_popupControl::notifications_data()
     // "call", "end", "alarm", "show" or "action", each with the server's log length after it
     QTest::addColumn<QStringList>("events");
     QTest::addColumn<QStringList>("expected");  // the server's log
+    QTest::addColumn<QString>("summary");  // of every notification
     const QString popup = QStringLiteral("Autohide=1\nTimeout=100\nAuto_Popup=1\n");
-    const QString cam1 = QStringLiteral("notify Eingehender Ruf von Cam 1 ");
+    const QString call = QStringLiteral("notify Sprechstelle Door 1, Kamera Cam 1 ");
+    const QString alarm = QStringLiteral("notify IO-Modul 127.0.0.3, Kamera Cam 1 ");
     QTest::newRow("door call and hang-up") << popup << "" << QStringList{"call 1", "end 2"}
-                                           << QStringList{cam1 + "0>1", "close 1"};
+                                           << QStringList{call + "0>1", "close 1"} << "Eingehender Ruf";
     // Every report of an active input raises the alarm again.
     QTest::newRow("IO alarm repeated, then the window shown")
         << popup << "" << QStringList{"alarm 1", "alarm 2", "show 3"}
-        << QStringList{cam1 + "0>1", cam1 + "1>1", "close 1"};
+        << QStringList{alarm + "0>1", alarm + "1>1", "close 1"} << "Alarm an Eingang IO.1";
     QTest::newRow("Anzeigen shows the calling camera") << popup << "" << QStringList{"call 1", "action 2"}
-                                                       << QStringList{cam1 + "0>1", "close 1"};
-    QTest::newRow("switched off") << popup << "NotifyEn=0\n" << QStringList{"call 0", "end 0"} << QStringList{};
+                                                       << QStringList{call + "0>1", "close 1"} << "Eingehender Ruf";
+    QTest::newRow("switched off") << popup << "NotifyEn=0\n" << QStringList{"call 0", "end 0"} << QStringList{}
+                                  << "";
     QTest::newRow("no popup, no notification") << "Autohide=1\nTimeout=100\nAuto_Popup=0\n" << ""
-                                               << QStringList{"call 0", "end 0"} << QStringList{};
+                                               << QStringList{"call 0", "end 0"} << QStringList{} << "";
 }
 
 void tst_popupControl::notifications()
@@ -384,6 +388,12 @@ void tst_popupControl::notifications()
         QTRY_COMPARE(bus.server.log.size(), logged);
     }
     QCOMPARE(bus.server.log, expected);
+    // Sent by the edition, with its themed icon (drawn at the size the server wants).
+    for (const notificationServer::call &sent : std::as_const(bus.server.calls)) {
+        QTEST(sent.summary, "summary");
+        QCOMPARE(sent.appName, QStringLiteral("Marviton.DX-CAM-Viewer V2.2.6"));
+        QCOMPARE(sent.icon, QStringLiteral("de.marviton.dxcamviewer"));
+    }
     if (events.last().startsWith("action")) {
         QVERIFY(viewer->isVisible());
         QCOMPARE(viewer->state().currentCamera(), called);

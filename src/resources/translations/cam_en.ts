@@ -86,16 +86,28 @@ Store them?</translation>
         <translation>No connection to the session bus (D-Bus): calls are not announced as desktop notifications.</translation>
     </message>
     <message>
-        <source>Eingehender Ruf von %1</source>
-        <translation>Incoming call from %1</translation>
-    </message>
-    <message>
         <source>Anzeigen</source>
         <translation>Show</translation>
     </message>
     <message>
         <source>Desktop-Benachrichtigungen sind nicht möglich (%1): Rufe werden nur im Fenster gemeldet.</source>
         <translation>Desktop notifications are not possible (%1): calls are shown in the window only.</translation>
+    </message>
+    <message>
+        <source>Eingehender Ruf</source>
+        <translation>Incoming call</translation>
+    </message>
+    <message>
+        <source>Sprechstelle %1, Kamera %2</source>
+        <translation>Door station %1, camera %2</translation>
+    </message>
+    <message>
+        <source>Alarm an Eingang %1</source>
+        <translation>Alarm on input %1</translation>
+    </message>
+    <message>
+        <source>IO-Modul %1, Kamera %2</source>
+        <translation>IO module %1, camera %2</translation>
     </message>
 </context>
 <context>
