@@ -22,6 +22,7 @@
 #include <QDBusConnection>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QMutexLocker>
 
@@ -311,7 +312,10 @@ void ownCam::releaseCamera(camData *cam)
 
 bool ownCam::savePictures()
 {
-    return pictureFiles.savePictures(installData.cameras(), installData.settings());
+    if (!pictureFiles.savePictures(installData.cameras(), installData.settings()))
+        return false;
+    shellTray.setToolTip(tr("Bild gespeichert: %1").arg(QFileInfo(pictureFiles.lastSavedPath()).fileName()));
+    return true;
 }
 
 bool ownCam::printPicture(camData *camera)

@@ -46,6 +46,8 @@ private slots:
     void order();
     void camCBox_data();
     void camCBox();
+    void gridHint_data();
+    void gridHint();
     void pageFollowsCurrentCamera_data();
     void pageFollowsCurrentCamera();
     void intercomPopup_data();
@@ -186,7 +188,11 @@ void tst_EinstDia::addModule()
     QCOMPARE(before->camModule.CAM_light, 4);
     QCOMPARE(before->sipModuleRec.SIP_tuer, 1);
 
-    s.tick();  // the apply request stores the page into the new module and writes the file
+    s.tick();
+    // Not in the file before the user applies it.
+    QVERIFY(!s.fixture.readIni().contains(section));
+    s.click("anwPB");
+    s.tick();
     const QString ini = s.fixture.readIni();
     QVERIFY2(ini.contains(QLatin1Char('[') + section + QStringLiteral("]\ncamName=")), qPrintable(ini));
     QCOMPARE(added->sipModuleRec.SIP_IP, sipAddress);
@@ -304,7 +310,7 @@ void tst_EinstDia::applyWritesSections()
     s.tick();
     camData *removed = s.cam(2);
     s.click("camLoeschPB");
-    QCOMPARE(s.answer(QMessageBox::Yes), QStringLiteral("Wollen Sie die Kamera wirklich entfernen?"));
+    QCOMPARE(s.answer(QMessageBox::Yes), QStringLiteral("Wollen Sie die Kamera \"Cam 2\" wirklich entfernen?"));
     s.tick();
     QCOMPARE(s.viewer->state().cameras().size(), 2);
     QVERIFY(!s.viewer->state().cameras().contains(removed));
@@ -506,6 +512,9 @@ void tst_EinstDia::order()
     s.tick();
     s.viewer->einstellFun();
     auto *table = s.w<QTableWidget>("sortTW");
+    // Whole rows, no half one at the bottom.
+    QCOMPARE(table->viewport()->height() % table->verticalHeader()->defaultSectionSize(), 0);
+    QVERIFY(table->viewport()->height() >= 3 * table->verticalHeader()->defaultSectionSize());
     if (row >= 0)
         table->selectRow(row);
     s.click(button.toLatin1().constData());
@@ -554,6 +563,41 @@ void tst_EinstDia::camCBox()
     QCOMPARE(s.viewer->state().currentIndex(), expected);
     QCOMPARE(s.dialog->pageCamera(), s.cam(expected));
     QCOMPARE(s.text("modNameE"), QStringLiteral("Cam %1").arg(expected));
+}
+
+void tst_EinstDia::gridHint_data()
+{
+    QTest::addColumn<int>("modules");
+    QTest::addColumn<QString>("rows");     // typed into the field; empty: as stored (2 × 2)
+    QTest::addColumn<QString>("columns");
+    QTest::addColumn<QString>("hint");     // empty: none shown
+    QTest::newRow("four in 2 × 2") << 4 << "" << "" << "";
+    QTest::newRow("a fifth in 2 × 2") << 5 << "" << ""
+                                      << "Das Raster zeigt 4 von 5 Modulen, nicht zu sehen: Cam 4. Bitte Reihen "
+                                         "oder Spalten erhöhen.";
+    QTest::newRow("a row more typed") << 5 << "3" << "" << "";
+    QTest::newRow("one tile typed") << 3 << "1" << "1"
+                                    << "Das Raster zeigt 1 von 3 Modulen, nicht zu sehen: Cam 1, Cam 2. Bitte "
+                                       "Reihen oder Spalten erhöhen.";
+}
+
+// A module beyond rows × columns has its tile below the window: the page says which.
+void tst_EinstDia::gridHint()
+{
+    QFETCH(int, modules);
+    QFETCH(QString, rows);
+    QFETCH(QString, columns);
+    QFETCH(QString, hint);
+    session s;
+    open(s, modules, QStringLiteral("nPicCol=2\nnPicRow=2\n"));
+    if (!rows.isEmpty())
+        s.type("reiheE", rows);
+    if (!columns.isEmpty())
+        s.type("spalE", columns);
+    const QLabel *label = s.w<QLabel>("gridHintL");
+    QCOMPARE(label->isHidden(), hint.isEmpty());
+    if (!hint.isEmpty())
+        QCOMPARE(label->text(), hint);
 }
 
 void tst_EinstDia::pageFollowsCurrentCamera_data()

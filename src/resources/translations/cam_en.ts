@@ -62,14 +62,14 @@ default Daten laden und editieren</source>
 and edit it</translation>
     </message>
     <message>
-        <source>Wollen Sie die Kamera wirklich entfernen?</source>
-        <translation>Do you really want to remove the camera?</translation>
-    </message>
-    <message>
         <source>Die Änderungen am Modul &quot;%1&quot; sind noch nicht gespeichert.
 Sollen sie gespeichert werden?</source>
         <translation>The changes to the module &quot;%1&quot; have not been stored yet.
 Store them?</translation>
+    </message>
+    <message>
+        <source>Wollen Sie die Kamera &quot;%1&quot; wirklich entfernen?</source>
+        <translation>Do you really want to remove the camera &quot;%1&quot;?</translation>
     </message>
 </context>
 <context>
@@ -541,6 +541,10 @@ Store them?</translation>
 Der Viewer arbeitet mit dem Standardmodul und überschreibt die Datei nicht.</source>
         <translation>The settings file &quot;%1&quot; cannot be read.
 The viewer works with the standard module and does not overwrite the file.</translation>
+    </message>
+    <message>
+        <source>Bild gespeichert: %1</source>
+        <translation>Picture saved: %1</translation>
     </message>
 </context>
 <context>
@@ -1277,6 +1281,10 @@ A module with the same name already exists.</translation>
     <message>
         <source>Sprechstelle</source>
         <translation>Door station</translation>
+    </message>
+    <message>
+        <source>Das Raster zeigt %1 von %2 Modulen, nicht zu sehen: %3. Bitte Reihen oder Spalten erhöhen.</source>
+        <translation>The grid shows %1 of %2 modules, not to be seen: %3. Please raise the rows or columns.</translation>
     </message>
 </context>
 <context>
