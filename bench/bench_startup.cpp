@@ -1,15 +1,20 @@
 // Start-up time and memory of the real program with 20 cameras configured on loopback addresses
 // where nothing listens: when the main window is shown, when the first tick runs, and how much
-// memory the process holds before any stream starts (streams start about 10 s after the first
-// tick). Every run uses a fresh folder, as one viewer per INI file is enforced.
+// memory the process holds before any stream starts. Every run uses a fresh folder, as one viewer
+// per INI file is enforced.
 //
 //   unshare -n sh -c 'ip link set lo up && build/bench/bench_startup [runs [cameras]]
-//                     [--program PATH]... [--platform NAME]'
+//                     [--program PATH]... [--platform NAME] [--serving]'
+//
+// --serving: the cameras are served by the simulator (dxsim, 640x480 at 25/s) and the window is up
+// from the start; the runs also say when the first picture is on its tile and when every tile
+// has one, from the launch and by the viewer's own stamp.
 //
 // Several --program options compare programs (the build's and an installed one) in the same
 // run, taking turns. An installed program reads its INI from the per-user folder as a user's
 // would; the build's is given --config. --platform chooses the window system (default offscreen;
 // xcb with DISPLAY set shows real windows).
+#include "benchsimulator.h"
 #include "installlayout.h"
 
 #include <QByteArray>
@@ -33,9 +38,12 @@ namespace {
 int cameraCount = 20;
 QString platform = QStringLiteral("offscreen");
 constexpr int waitLimitMs = 30000;
+QString servedIni;  // the simulator's INI, window shown from the start; empty: nothing serves
 
 QString iniText()
 {
+    if (!servedIni.isEmpty())
+        return servedIni;
     QString text = QStringLiteral("\n[Window]\nx=30.0\ny=40.0\nwidth=1000.0\nheight=600.0\nAuto_Popup=1\n"
                                   "Autohide=0\nBildRahmeEin=1\nnPicCol=5\nnPicRow=4\n"
                                   "\n[System]\nownIP=127.0.0.1\nHideStartEn=0\n");
@@ -77,6 +85,8 @@ struct runResult {
     double firstTickS = -1;
     double shownWallS = -1;  // from the launch as this benchmark saw it
     double firstTickWallS = -1;
+    double firstPictureS = -1, everyPictureS = -1;  // with --serving only
+    double firstPictureWallS = -1, everyPictureWallS = -1;
     memoryFigures memory;
 };
 
@@ -112,8 +122,11 @@ runResult runOnce(const QString &program)
 
     static const QRegularExpression stamped(QStringLiteral("^\\s*(\\d+\\.\\d+) (.*)$"));
     // The grid is laid out (and the line written) only once the window is visible, which may be
-    // after the first tick: read until both lines came.
-    while ((result.firstTickS < 0 || result.shownS < 0) && launch.elapsed() < waitLimitMs) {
+    // after the first tick: read until both lines came (and the pictures, when cameras serve).
+    const auto done = [&] {
+        return result.firstTickS >= 0 && result.shownS >= 0 && (servedIni.isEmpty() || result.everyPictureS >= 0);
+    };
+    while (!done() && launch.elapsed() < waitLimitMs) {
         if (!viewer.canReadLine() && !viewer.waitForReadyRead(200)) {
             if (viewer.state() == QProcess::NotRunning)
                 break;
@@ -133,12 +146,18 @@ runResult runOnce(const QString &program)
                 result.firstTickWallS = launch.nsecsElapsed() / 1e9;
                 result.memory = readMemory(viewer.processId());
                 result.firstTickS = at;
+            } else if (message.startsWith(QLatin1String("##### first picture on a tile"))) {
+                result.firstPictureWallS = launch.nsecsElapsed() / 1e9;
+                result.firstPictureS = at;
+            } else if (message.startsWith(QLatin1String("##### a picture on every tile"))) {
+                result.everyPictureWallS = launch.nsecsElapsed() / 1e9;
+                result.everyPictureS = at;
             }
         }
     }
     viewer.kill();
     viewer.waitForFinished(waitLimitMs);
-    result.ok = result.shownS >= 0 && result.firstTickS >= 0;
+    result.ok = done();
     return result;
 }
 
@@ -169,6 +188,7 @@ struct programFigures {
 
     QString program;
     QList<double> shown, firstTick, shownWall, firstTickWall;
+    QList<double> firstPicture, everyPicture, firstPictureWall, everyPictureWall;
     QList<qint64> hwm, rss, peak;
 
     void add(const runResult &r)
@@ -177,6 +197,10 @@ struct programFigures {
         firstTick << r.firstTickS;
         shownWall << r.shownWallS;
         firstTickWall << r.firstTickWallS;
+        firstPicture << r.firstPictureS;
+        everyPicture << r.everyPictureS;
+        firstPictureWall << r.firstPictureWallS;
+        everyPictureWall << r.everyPictureWallS;
         hwm << r.memory.hwmKb;
         rss << r.memory.rssKb;
         peak << r.memory.peakKb;
@@ -191,6 +215,12 @@ struct programFigures {
         printRow("first tick (own stamp)", spreadOf(firstTick), 1000, "ms");
         printRow("main window shown (from launch)", spreadOf(shownWall), 1000, "ms");
         printRow("first tick (from launch)", spreadOf(firstTickWall), 1000, "ms");
+        if (!servedIni.isEmpty()) {
+            printRow("first picture on a tile (own stamp)", spreadOf(firstPicture), 1000, "ms");
+            printRow("a picture on every tile (own stamp)", spreadOf(everyPicture), 1000, "ms");
+            printRow("first picture on a tile (launch)", spreadOf(firstPictureWall), 1000, "ms");
+            printRow("a picture on every tile (launch)", spreadOf(everyPictureWall), 1000, "ms");
+        }
         printRow("VmHWM at first tick", spreadOf(hwm), 1.0 / 1024, "MiB");
         printRow("VmRSS at first tick", spreadOf(rss), 1.0 / 1024, "MiB");
         printRow("VmPeak at first tick", spreadOf(peak), 1.0 / 1024, "MiB");
@@ -201,6 +231,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QStringList arguments = app.arguments().mid(1);
+    const bool serving = arguments.removeAll(QStringLiteral("--serving")) > 0;
     QList<programFigures> programs;
     for (int i = 0; i + 1 < arguments.size();) {
         if (arguments[i] == QLatin1String("--program"))
@@ -218,6 +249,25 @@ int main(int argc, char **argv)
         cameraCount = std::clamp(arguments[1].toInt(), 1, 20);
     if (programs.isEmpty())
         programs.append(programFigures(QStringLiteral(DXCAMVIEWER_PATH)));
+    QTemporaryDir simulatorFolder;
+    std::unique_ptr<QProcess> simulator;
+    if (serving) {
+        const QString ini = simulatorFolder.filePath(QStringLiteral("served.ini"));
+        simulator = benchSimulator::startSimulator(
+            QStringLiteral(DXSIM_PATH),
+            {QStringLiteral("--cameras"), QString::number(cameraCount), QStringLiteral("--fps"), QStringLiteral("25"),
+             QStringLiteral("--cycle"), QStringLiteral("10")},
+            ini, simulatorFolder.filePath(QStringLiteral("dxsim.log")));
+        // Shown from the start, as the window of an installation set up by hand.
+        const QList<benchSimulator::iniValue> shown{
+            {QStringLiteral("Window"), QStringLiteral("Autohide"), QStringLiteral("0")},
+            {QStringLiteral("System"), QStringLiteral("HideStartEn"), QStringLiteral("0")}};
+        if (!simulator || !benchSimulator::setIniValues(ini, shown))
+            return 1;
+        QFile file(ini);
+        file.open(QIODevice::ReadOnly);
+        servedIni = QString::fromLatin1(file.readAll());
+    }
 
     for (int i = 0; i < runs; ++i) {
         for (programFigures &figures : programs) {
@@ -231,11 +281,16 @@ int main(int argc, char **argv)
                         "VmHWM %lld kB, VmRSS %lld kB, VmPeak %lld kB  %s\n",
                         i + 1, r.shownS, r.firstTickS, r.shownWallS, r.firstTickWallS, r.memory.hwmKb,
                         r.memory.rssKb, r.memory.peakKb, qPrintable(figures.program));
+            if (serving)
+                std::printf("        first picture on a tile %.3f s, on every tile %.3f s (launch: %.3f / %.3f s)\n",
+                            r.firstPictureS, r.everyPictureS, r.firstPictureWallS, r.everyPictureWallS);
             std::fflush(stdout);
             figures.add(r);
         }
     }
     for (const programFigures &figures : programs)
         figures.print();
+    if (simulator)
+        benchSimulator::stopProcess(*simulator);
     return 0;
 }

@@ -31,26 +31,46 @@ struct optionSet {
     }
 };
 
-QString optionName(const QString &argument)
+// The toolkit's own options, which the GUI application takes out of the arguments itself:
+// read before it exists, they are neither unknown nor positional.
+const char *const qtValueOptions[] = {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+                                      "qwindowicon", "qwindowtitle", "geometry", "title", "icon", "display", "name",
+                                      "visual", "style", "stylesheet", "session", "qmljsdebugger"};
+const char *const qtFlagOptions[] = {"reverse", "widgetcount", "testability", "nograb", "dograb", "sync"};
+
+template <std::size_t n>
+bool isOneOf(const QString &name, const char *const (&names)[n])
 {
-    QString name = argument;
-    while (name.startsWith(QLatin1Char('-')))
-        name.remove(0, 1);
-    return name.section(QLatin1Char('='), 0, 0);
+    for (const char *candidate : names) {
+        if (name == QLatin1String(candidate))
+            return true;
+    }
+    return false;
 }
 
-// The arguments that name an unknown option, as they were written.
-QStringList unknownOptions(const QStringList &arguments, const QStringList &unknownNames)
+// "-platform xcb", "--platform=xcb", "-reverse": taken out with their values.
+QStringList withoutToolkitOptions(const QStringList &arguments)
 {
-    QStringList found;
-    for (int i = 1; i < arguments.size(); ++i) {
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
-        if (argument == QLatin1String("--"))
-            break;
-        if (argument.size() > 1 && argument.startsWith(QLatin1Char('-')) && unknownNames.contains(optionName(argument)))
-            found.append(argument);
+        if (i == 0 || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("--")) {
+            kept.append(argument);
+            continue;
+        }
+        QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+        const bool valueAttached = name.contains(QLatin1Char('='));
+        name = name.section(QLatin1Char('='), 0, 0);
+        if (isOneOf(name, qtFlagOptions))
+            continue;
+        if (!isOneOf(name, qtValueOptions)) {
+            kept.append(argument);
+            continue;
+        }
+        if (!valueAttached)
+            ++i;
     }
-    return found;
+    return kept;
 }
 
 } // namespace
@@ -61,19 +81,12 @@ appOptions appOptions::parse(const QStringList &arguments)
     QCommandLineParser parser;
     set.addTo(parser);
     appOptions result;
-    QStringList ignored;
-    if (!parser.parse(arguments)) {
-        // Unknown options are dropped and the rest read again; what fails then is a known
-        // option used wrongly.
-        ignored = unknownOptions(arguments, parser.unknownOptionNames());
-        QStringList known = arguments;
-        for (const QString &argument : std::as_const(ignored))
-            known.removeOne(argument);
-        if (!parser.parse(known)) {
-            result.error = parser.errorText();
-            return result;
-        }
+    // An unknown option is a mistake of whoever wrote the command; a launcher adds file names.
+    if (!parser.parse(withoutToolkitOptions(arguments))) {
+        result.error = parser.errorText();
+        return result;
     }
+    QStringList ignored;
     for (const QString &argument : parser.positionalArguments()) {
         if (!argument.isEmpty())
             ignored.append(argument);
@@ -101,6 +114,11 @@ appOptions appOptions::parse(const QStringList &arguments)
     result.showHelp = parser.isSet(set.help);
     result.showVersion = parser.isSet(set.version);
     return result;
+}
+
+bool appOptions::tracesOff() const
+{
+    return ask != request::none && !logOn;
 }
 
 bool appOptions::needsNoDisplay() const

@@ -51,7 +51,8 @@ void callNotifier::setEnabled(bool on)
         closeAll();
 }
 
-void callNotifier::callStarted(const QString &station, const QString &camName)
+void callNotifier::callStarted(const QString &station, event kind, const QString &stationName,
+                               const QString &camName)
 {
     if (!enabled)
         return;
@@ -61,7 +62,17 @@ void callNotifier::callStarted(const QString &station, const QString &camName)
         return;
     }
     notification &n = stations[station];
-    n.camName = camName;
+    switch (kind) {
+    case event::doorCall:
+        n.summary = tr("Eingehender Ruf");
+        n.body = tr("Sprechstelle %1, Kamera %2").arg(stationName, camName);
+        break;
+    case event::input1:
+    case event::input2:
+        n.summary = tr("Alarm an Eingang %1").arg(QLatin1String(kind == event::input1 ? "IO.1" : "IO.2"));
+        n.body = tr("IO-Modul %1, Kamera %2").arg(stationName, camName);
+        break;
+    }
     n.closeWanted = false;
     send(station);
 }
@@ -75,13 +86,13 @@ void callNotifier::send(const QString &station)
         return;
     }
     // Most servers read the body as markup.
-    const QString body = tr("Eingehender Ruf von %1").arg(n.camName.toHtmlEscaped());
+    const QString body = n.body.toHtmlEscaped();
     const QStringList actions{defaultAction, tr("Anzeigen"), showAction, tr("Anzeigen")};
     const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(urgencyCritical)},
                             {QStringLiteral("resident"), true},
                             {QStringLiteral("desktop-entry"), appId}};
     QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Notify"));
-    message << title << n.id << icon << title << body << actions << hints << neverExpires;
+    message << title << n.id << icon << n.summary << body << actions << hints << neverExpires;
     n.pending = true;
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(message), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,

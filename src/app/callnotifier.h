@@ -24,15 +24,18 @@ public:
     // bus: the session bus, or a private one in tests. appId names the desktop entry.
     callNotifier(const QDBusConnection &bus, const QString &appId, warnFunction warn, QObject *parent = nullptr);
 
-    // The summary (the edition title) and the icon of the notifications sent from now on.
+    // The sender (the edition title) and the icon (a themed icon name, which the server shows at
+    // the size it likes) of the notifications sent from now on.
     void setSender(const QString &title, const QString &iconName);
     // Off: nothing is sent, and what is shown is closed.
     void setEnabled(bool on);
     bool isEnabled() const { return enabled; }
 
+    // What popped a camera up; it is the notification's summary.
+    enum class event { doorCall, input1, input2 };
     // A door call or an IO alarm of this station popped a camera up; a further one replaces its
-    // notification.
-    void callStarted(const QString &station, const QString &camName);
+    // notification. stationName: the door station's name or the IO module's address.
+    void callStarted(const QString &station, event kind, const QString &stationName, const QString &camName);
     void callEnded(const QString &station);
     // The user has the window in front of them.
     void closeAll();
@@ -58,7 +61,8 @@ private:
         bool pending = false;  // a Notify is on its way
         bool resend = false;   // a further call came while it was on its way
         bool closeWanted = false;
-        QString camName;
+        QString summary;
+        QString body;
         QString token;
     };
 

@@ -9,6 +9,8 @@
 
 #include <QTime>
 
+#include <algorithm>
+
 namespace {
 
 // The video dialog holds the camera: its recording runs, or is paused and may go on at any
@@ -158,6 +160,25 @@ void cameraStreams::handOverFrames(bool windowVisible, bool windowShown, popupOn
         popupWindow->feedFrom(current, true);
     for (camData *cam : state.cameras())
         cam->updateSceneItem();
+    traceFirstPictures();
+}
+
+// Once per run, for the start-up benchmark and whoever wonders how long the first minute takes.
+void cameraStreams::traceFirstPictures()
+{
+    if (everyTileTraced)
+        return;
+    const QList<camData *> &cameras = state.cameras();
+    const auto shown =
+        std::count_if(cameras.cbegin(), cameras.cend(), [](const camData *c) { return c->framesDisplayed > 0; });
+    if (shown > 0 && !firstPictureTraced) {
+        firstPictureTraced = true;
+        qCDebug(dxcamTrace) << "##### first picture on a tile";
+    }
+    if (shown == cameras.size() && shown > 0) {
+        everyTileTraced = true;
+        qCDebug(dxcamTrace) << "##### a picture on every tile";
+    }
 }
 
 void cameraStreams::handOverSingleView(camData *current, popupOneWin *popupWindow)

@@ -47,8 +47,11 @@ private:
     void collectRecordedPictures(camData *current);
     void restartRecordedAfterStall(camData *camera, bool stalledTwice);
     void restartAfterStall(camData *camera);
+    void traceFirstPictures();
 
     installation &state;
     auxDialogs &dialogs;
     int housekeepingMs = 0;
+    bool firstPictureTraced = false;
+    bool everyTileTraced = false;
 };

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <QLoggingCategory>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <csignal>
@@ -86,7 +87,7 @@ int serveWithoutDisplay(const appOptions &options, int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("dxcamviewer"));
     QCoreApplication::setApplicationVersion(QStringLiteral(DXCAM_VERSION));
     if (!options.error.isEmpty()) {
-        std::fprintf(stderr, "%s\n\n%s", qPrintable(options.error), qPrintable(appOptions::helpText()));
+        std::fprintf(stderr, "dxcamviewer: %s See dxcamviewer --help.\n", qPrintable(options.error));
         return 2;
     }
     if (options.showHelp) {
@@ -111,7 +112,11 @@ int main(int argc, char *argv[])
     // that file and the viewer carries on.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    if (const appOptions early = appOptions::parse(argumentsOf(argc, argv)); early.needsNoDisplay())
+    const appOptions early = appOptions::parse(argumentsOf(argc, argv));
+    // Rules of QT_LOGGING_RULES come later and win.
+    if (early.tracesOff())
+        QLoggingCategory::setFilterRules(QStringLiteral("dxcam.trace=false"));
+    if (early.needsNoDisplay())
         return serveWithoutDisplay(early, argc, argv);
     preferX11OnWayland(argc, argv);
     keepTraceLinesPlain();

@@ -22,26 +22,13 @@
 #include <QDBusConnection>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QMutexLocker>
 
 namespace {
 const char *notConnectedMessage = QT_TRANSLATE_NOOP("ownCam", "kein Fehlerbild für 'Nicht Verbunden' vorhanden");
 const char *builtInNotConnected = ":/iconMarvitons/images/notconnected.jpg";
-
-// The edition's icon as the desktop has it installed.
-QString installedIconName(int FaVers)
-{
-    const QString appId = QStringLiteral(DXCAM_APP_ID);
-    switch (FaVers) {
-    case 1:
-        return appId + QStringLiteral("-torva");
-    case 2:
-        return appId + QStringLiteral("-quardello");
-    default:
-        return appId;
-    }
-}
 }
 
 ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *parent)
@@ -126,8 +113,12 @@ ownCam::~ownCam()
 
 void ownCam::loadNotConnectedPicture()
 {
-    // A "001.jpg" in the working directory still overrides the built-in picture.
-    if (notConnected.load(QStringLiteral("001.jpg")) || notConnected.load(QString::fromLatin1(builtInNotConnected)))
+    // A "001.jpg" in the working directory still overrides the built-in picture, which is drawn
+    // with its label in the language in use.
+    if (notConnected.load(QStringLiteral("001.jpg")))
+        return;
+    notConnectedLabelled = notConnected.load(QString::fromLatin1(builtInNotConnected));
+    if (notConnectedLabelled)
         return;
     QMessageBox::information(this, QString(), tr(notConnectedMessage));
 }
@@ -138,7 +129,7 @@ void ownCam::applyEdition()
     setWindowTitle(ed.translatedTitle());
     setWindowIcon(QIcon(ed.iconPath));
     shellTray.setEdition(windowIcon(), windowTitle());
-    notifier.setSender(windowTitle(), installedIconName(installData.settings().FaVers));
+    notifier.setSender(windowTitle(), edition::installedIconName(installData.settings().FaVers));
     if (installData.settings().FaVers == 1) {
         QStringList quoted;
         for (const QString &name : ed.translatedCameraTypes())
@@ -209,6 +200,7 @@ void ownCam::createSettingsDialog(const appOptions &options)
 bool ownCam::createCamera(const QString &section)
 {
     auto *cam = new camData(notConnected, this);
+    cam->labelPlaceholder(notConnectedLabelled);
     cam->wireSettings(&installData.settings(), &installData.traceSwitch(), &installData.stallTimeoutMs(),
                       &installData.overlayPixelSize());
     cam->setDefaults();
@@ -276,7 +268,7 @@ void ownCam::createPopupWindow()
     popupWin = new popupOneWin(installData.settings(), frameRules.frameShown(), installData.overlayPixelSize());
     popupWin->setWindowTitle(windowTitle());
     popupWin->setWindowIcon(windowIcon());
-    popupWin->initialise(notConnected);
+    popupWin->initialise(notConnected, notConnectedLabelled);
 }
 
 // ---------------------------------------------------------------- cameras
@@ -320,7 +312,10 @@ void ownCam::releaseCamera(camData *cam)
 
 bool ownCam::savePictures()
 {
-    return pictureFiles.savePictures(installData.cameras(), installData.settings());
+    if (!pictureFiles.savePictures(installData.cameras(), installData.settings()))
+        return false;
+    shellTray.setToolTip(tr("Bild gespeichert: %1").arg(QFileInfo(pictureFiles.lastSavedPath()).fileName()));
+    return true;
 }
 
 bool ownCam::printPicture(camData *camera)
@@ -379,12 +374,9 @@ void ownCam::openCommandPanel()
     }
     commandPanel->setViewLabel(installData.isGridView());
     commandPanel->setStartStopLabel(current->isIdle());
+    commandPanel->adjustSize();
     const QPoint click = graphScene->screenPosition.toPoint();
-    const QRect window = frameGeometry();
-    QPoint at = click;
-    at.setX(std::min(at.x(), window.right() - 8 - commandPanel->width()));
-    at.setY(std::min(at.y(), window.bottom() - 8 - commandPanel->height()));
-    commandPanel->move(at);
+    commandPanel->move(windowRules::panelPlace(click, commandPanel->frameGeometry().size(), frameGeometry()));
     commandPanel->setCamera(current);
     commandPanel->setWindowTitle(current->camModule.camName);
     qCDebug(dxcamTrace).noquote() << "TITEL: " << ('"' + current->camModule.camName + '"');
@@ -398,8 +390,11 @@ void ownCam::currentCameraChanged()
 
 // ---------------------------------------------------------------- window
 
+// A door call comes up over what the user is doing without taking the keyboard from it (the
+// window manager is told so); a click on the window activates it as usual.
 void ownCam::showMainWindow()
 {
+    setAttribute(Qt::WA_ShowWithoutActivating, true);
     show();
     raise();
 }
@@ -788,6 +783,9 @@ void ownCam::finishStartup()
     if (!tickValues.startupPending)
         return;
     streams.finishStartup();
+    // A window up from the start shows live pictures at once, not after the stall time.
+    if (isVisible())
+        streams.startAll();
     // The file may have held the single view: the grid shown from now on must be laid out.
     const bool wasSingleView = !installData.isGridView();
     installData.settings().dispForm = 2;

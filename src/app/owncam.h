@@ -103,8 +103,9 @@ public:
     bool windowMaximised() const override { return isMaximized(); }
     void showMainWindow() override;  // popupHost and settingsHost
     void hideMainWindow() override { hide(); }
-    void showWindowNormal() override { showNormal(); }
-    void showWindowMaximised() override { showMaximized(); }
+    // The user asked for the window: it takes the keyboard (a door call's does not).
+    void showWindowNormal() override { showAsked(&QWidget::showNormal); }
+    void showWindowMaximised() override { showAsked(&QWidget::showMaximized); }
     void currentCameraChanged() override;
     void callWhileShown() override;
 
@@ -186,6 +187,11 @@ private:
     bool controlBoxVisible() const;
     void relayoutOnGeometryChange();
     void showCurrentCameraText();
+    void showAsked(void (QWidget::*show)())
+    {
+        setAttribute(Qt::WA_ShowWithoutActivating, false);
+        (this->*show)();
+    }
     void openCommandPanel();
 
     Ui::ownCam *ui;
@@ -204,6 +210,7 @@ private:
     EinstDia *settingsDia = nullptr;
     bool quitting = false;
     QPixmap notConnected;
+    bool notConnectedLabelled = false;  // the built-in picture, without its text
     statusReceiver *camStatus = nullptr;
     statusReceiver *sipStatus = nullptr;
     commandSender *sender = nullptr;

@@ -56,12 +56,14 @@ void popupControl::statusEvents()
             cam->showRequest = sip.popupRequest;
             sip.popupRequest = false;
             if (cam->showRequest) {
+                if (!cam->popupRequest)
+                    followCall(cam);
                 cam->popupRequest = true;
                 qCDebug(dxcamTrace) << "***** fwS_2";
             }
             cam->soundRequest = sip.statusEvent;
             sip.statusEvent = false;
-            announce(doorStation(cam), cam);
+            announce(doorStation(cam), callNotifier::event::doorCall, cam->sipModuleRec.sipName, cam);
             if (s.einzelBild && host.windowHidden())
                 remembered = i;
         }
@@ -85,15 +87,29 @@ bool popupControl::takeOverCameraIo(camData *camera)
     qCDebug(dxcamTrace) << "##### fWS_4";
     camera->showRequest = io.popupRequest;
     io.popupRequest = false;
+    if (!camera->input1Copy && !camera->input2Copy)
+        followCall(camera);
     camera->input1Copy = io.input1Active;
     camera->input2Copy = io.input2Active;
     camera->soundRequest = io.statusEvent;
     io.statusEvent = false;
-    announce(ioStation(camera), camera);
+    announce(ioStation(camera), io.input1Active ? callNotifier::event::input1 : callNotifier::event::input2,
+             camera->camModule.shownAddress(), camera);
     return true;
 }
 
-void popupControl::announce(const QString &station, const camData *camera)
+// The camera a door event pops up is the one the user acts on: the first click on it opens its
+// panel rather than only selecting it.
+void popupControl::followCall(camData *camera)
+{
+    if (!state.settings().Auto_Popup || camera == state.currentCamera())
+        return;
+    if (state.makeCurrent(int(state.cameras().indexOf(camera))))
+        host.currentCameraChanged();
+}
+
+void popupControl::announce(const QString &station, callNotifier::event kind, const QString &stationName,
+                            const camData *camera)
 {
     const shellSettings &s = state.settings();
     if (!s.Auto_Popup)
@@ -101,7 +117,7 @@ void popupControl::announce(const QString &station, const camData *camera)
     if (host.windowVisible())
         host.callWhileShown();
     if (notifier && s.NotifyEn)
-        notifier->callStarted(station, camera->camModule.camName);
+        notifier->callStarted(station, kind, stationName, camera->camModule.camName);
 }
 
 QString popupControl::doorStation(const camData *camera)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "callnotifier.h"
 #include "doorsound.h"
 
 #include <QElapsedTimer>
@@ -7,7 +8,6 @@
 #include <QString>
 
 class auxDialogs;
-class callNotifier;
 class camData;
 class installation;
 class popupHost;
@@ -74,7 +74,9 @@ private:
     void takeOverPending(camData *camera);
     bool takeOverCameraIo(camData *camera);
     void playSound();
-    void announce(const QString &station, const camData *camera);
+    void announce(const QString &station, callNotifier::event kind, const QString &stationName,
+                  const camData *camera);
+    void followCall(camData *camera);
 
     installation &state;
     popupHost &host;

@@ -116,7 +116,8 @@ settingsService::outcome settingsService::createStandardModule()
         host.bindStatusPorts();
     dialog->adoptCamera(created);
     state.requests().applyButtonLabels = true;
-    state.requests().applyPage = true;
+    // Into the file with the next Apply (or the quit), as every other change: not with the
+    // standard addresses the user has not replaced yet.
     rebuildOrderList();
     return outcome::endRequests;
 }

@@ -75,6 +75,13 @@ void systemTray::setEdition(const QIcon &windowIcon, const QString &title)
         icon->setIcon(windowIcon);
 }
 
+void systemTray::setToolTip(const QString &text)
+{
+    tip = text;
+    if (icon)
+        icon->setToolTip(text);
+}
+
 void systemTray::showNoticeIfIconVisible()
 {
     if (!icon || !icon->isVisible())

@@ -32,6 +32,9 @@ public:
     bool hasIcon() const { return icon != nullptr; }
     bool available() const { return probe && probe(); }
     void setEdition(const QIcon &windowIcon, const QString &title);
+    // A short line of what the viewer did last, such as the picture it saved.
+    void setToolTip(const QString &text);
+    QString toolTip() const { return tip; }
     // The window was closed while the program stays: the notice, when the icon is there to be seen.
     void showNoticeIfIconVisible();
     // The window was closed on a desktop without a tray: the notice says how to come back.
@@ -65,4 +68,5 @@ private:
     QMenu *trayMenu = nullptr;
     QList<QAction *> actions;
     QAction *hideCtrlAction = nullptr;
+    QString tip;
 };

@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace {
 constexpr int minimumWindowSide = 50;
 }
@@ -128,4 +130,18 @@ void windowRules::toggleMaximised()
         window.showNormal();
     else
         window.showMaximized();
+}
+
+// Beside the click, not under it: a second click where the first one was must not hit a button
+// of the panel the first one opened. Right of the click where the window has room, else left of
+// it; 8 pixels inside the window's bottom edge.
+QPoint windowRules::panelPlace(const QPoint &click, const QSize &panel, const QRect &window)
+{
+    constexpr int gap = 16;
+    constexpr int edge = 8;
+    QPoint at(click.x() + gap, click.y() - panel.height() / 2);
+    if (at.x() + panel.width() > window.right() - edge)
+        at.setX(click.x() - gap - panel.width());
+    at.setY(std::max(window.top(), std::min(at.y(), window.bottom() - edge - panel.height())));
+    return at;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QPoint>
+#include <QRect>
 #include <QRectF>
+#include <QSize>
 #include <QSizeF>
 #include <Qt>
 
@@ -21,6 +24,8 @@ public:
     // window keeps its place, and stays visible when it was.
     void applyFrameRule();
     static Qt::WindowFlags frameFlags(bool frame, bool closeButton);
+    // Where the command panel opens for a click at `click` (screen coordinates) on the window.
+    static QPoint panelPlace(const QPoint &click, const QSize &panel, const QRect &window);
     // Whether the window has a title bar now; the popup window reads it through this reference.
     const bool &frameShown() const { return frame; }
     // Before the first frame rule: the frame as the setting wants it.

@@ -34,6 +34,19 @@ edition edition::forVersion(int FaVers)
     }
 }
 
+QString edition::installedIconName(int FaVers)
+{
+    const QString appId = QStringLiteral(DXCAM_APP_ID);
+    switch (FaVers) {
+    case 1:
+        return appId + QStringLiteral("-torva");
+    case 2:
+        return appId + QStringLiteral("-quardello");
+    default:
+        return appId;
+    }
+}
+
 QString edition::translatedTitle() const
 {
     return QCoreApplication::translate(context, title);

@@ -13,6 +13,9 @@ struct edition {
     // Any number other than 1 and 2 is the standard edition.
     static edition forVersion(int FaVers);
 
+    // The edition's icon as the desktop has it installed (a themed icon name).
+    static QString installedIconName(int FaVers);
+
     QString translatedTitle() const;
     QStringList translatedCameraTypes() const;
 };

@@ -96,10 +96,21 @@ void service::refresh(const QList<camData *> &cameras)
         setRow(row, cam->camModule.camName, cam->camModule.shownAddress());
         setCounts(row, cam->framesExtracted, cam->framesDisplayed);
         setRates(row, averageText(cam->rateSum, cam->rateSamples), currentText(cam->extractedRate, cam->rateSamples));
-        setCell(row, reasonColumn, cam->notShownReason());
+        setCell(row, reasonColumn, stateText(*cam));
     }
     if (std::exchange(widthsStale, false))
         tableFit::toContents(ui->DaTW, widestTable);
+}
+
+// Why the camera shows nothing, or that it delivers and how.
+QString service::stateText(const camData &camera)
+{
+    const QString reason = camera.notShownReason();
+    if (!reason.isEmpty())
+        return reason;
+    if (camera.receiving && camera.state() == camData::connectionState::connected)
+        return tr("verbunden (%1)").arg(camera.transportText());
+    return QString();
 }
 
 QString service::rateText(qint64 tenths)
@@ -119,7 +130,10 @@ QString service::currentText(double rate, int samples)
 
 QString service::infoLine(int doorOutput, qint64 seconds)
 {
-    return tr("Tuer=%1(%2[s]);").arg(doorOutput).arg(seconds);
+    const QString output = doorOutput == 3   ? QStringLiteral("IO.1")
+                           : doorOutput == 4 ? QStringLiteral("IO.2")
+                                             : tr("kein");
+    return tr("Türausgang der ersten Kamera: %1; Zeit seit dem letzten Ereignis: %2 s").arg(output).arg(seconds);
 }
 
 QString service::cellText(int row, int column) const

@@ -37,6 +37,7 @@ public:
     static QString averageText(qint64 sum, int samples);
     static QString currentText(double rate, int samples);
     static QString infoLine(int doorOutput, qint64 seconds);
+    static QString stateText(const camData &camera);
 
     QString cellText(int row, int column) const;
     QString info() const;

@@ -19,4 +19,12 @@ void toContents(QTableWidget *table, int maxWidth)
     table->setMinimumWidth(std::min(wanted, maxWidth));
 }
 
+void toWholeRows(QTableWidget *table, int rows)
+{
+    const QHeaderView *header = table->horizontalHeader();
+    const int height = (header->isHidden() ? 0 : header->sizeHint().height())
+                       + rows * table->verticalHeader()->defaultSectionSize() + 2 * table->frameWidth();
+    table->setFixedHeight(height);
+}
+
 } // namespace tableFit

@@ -10,7 +10,7 @@ namespace {
 constexpr int panelHeight = 160;
 
 // What a new INI file holds for the labels: German data, not a text the user chose.
-const char *const defaultButtonText = QT_TRANSLATE_NOOP("camHandel", "Tür öffnen,Beleuchtung ein");
+const char *const defaultLabels = QT_TRANSLATE_NOOP("camHandel", "Tür öffnen,Beleuchtung ein");
 
 QString withoutLeadingBlanks(const QString &text)
 {
@@ -49,10 +49,24 @@ camHandel::~camHandel()
     delete ui;
 }
 
+QString camHandel::defaultButtonText()
+{
+    return QString::fromUtf8(defaultLabels);
+}
+
+QString camHandel::shownButtonText(const QString &stored)
+{
+    return stored == defaultButtonText() ? tr(defaultLabels) : stored;
+}
+
+QString camHandel::storedButtonText(const QString &shown)
+{
+    return shown == tr(defaultLabels) ? defaultButtonText() : shown;
+}
+
 void camHandel::setButtonLabels(const QString &storedText)
 {
-    // The default reads in the language in use; any other text as the user wrote it.
-    const QString buttonText = storedText == QString::fromUtf8(defaultButtonText) ? tr(defaultButtonText) : storedText;
+    const QString buttonText = shownButtonText(storedText);
     if (buttonText.indexOf(QLatin1Char(','), 1) < 0) {
         const QString doorText = withoutLeadingBlanks(buttonText);
         if (!doorText.isEmpty())
@@ -77,13 +91,13 @@ void camHandel::setStartStopLabel(bool streamIdle)
 
 void camHandel::setAvailability(int mode)
 {
+    // The settings dialog may have switched the saving buttons since the panel was made.
+    const bool saving = settings.SavePrintBtnEn;
+    for (QPushButton *b : {ui->saveJPG, ui->printPB, ui->verbTrennPB, ui->speichernAVIPB})
+        b->setVisible(saving);
     if (mode == 0) {
-        if (settings.SavePrintBtnEn) {
-            for (QPushButton *b : {ui->printPB, ui->saveJPG, ui->speichernAVIPB}) {
-                b->setEnabled(true);
-                b->show();
-            }
-        }
+        for (QPushButton *b : {ui->printPB, ui->saveJPG, ui->speichernAVIPB})
+            b->setEnabled(true);
     } else if (mode == 1) {
         // Automatic recording owns the picture files; printing stays usable.
         ui->saveJPG->setEnabled(false);

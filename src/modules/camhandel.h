@@ -29,6 +29,12 @@ public:
     void setViewToggleRequest(bool *request) { viewToggleRequest = request; }
 
     void setButtonLabels(const QString &buttonText);
+    // The labels as the settings field shows them: the built-in default in the language in use,
+    // any other text as the user wrote it. storedButtonText() is the way back, so that the file
+    // keeps the default whatever language it was shown in.
+    static QString shownButtonText(const QString &stored);
+    static QString storedButtonText(const QString &shown);
+    static QString defaultButtonText();
     void setViewLabel(bool gridView);
     void setStartStopLabel(bool streamIdle);
     // 0: manual saving usable (when allowed at all); 1: automatic recording owns saving.

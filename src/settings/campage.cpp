@@ -7,11 +7,17 @@
 #include "pagerules.h"
 #include "recordfiles.h"
 
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QUrl>
+
 
 namespace {
 
 // Camera combo boxes: "kein", "IO.1", "IO.2" stand for the outputs 0, 3 and 4.
 constexpr int cameraOutputs[] = {0, 3, 4};
+// Frame and text margins of a line edit, with room to spare.
+constexpr int fieldMargins = 16;
 
 } // namespace
 
@@ -20,7 +26,16 @@ camPage::camPage(int FaVers, const QStringList &cameraTypes, QWidget *parent)
 {
     ui->setupUi(this);
     ui->camTipCB->addItems(cameraTypes);
-    ui->ipAdrE->setValidator(pageRules::ipv4Typing(ui->ipAdrE));
+    ui->ipAdrE->setValidator(pageRules::cameraAddressTyping(ui->ipAdrE));
+    // A stream URL and a certificate's fingerprint are read whole; the fingerprint in a row of its
+    // own, in a narrow fixed-pitch font, so that the dialog stays narrower than a screen.
+    const QString longUrl = QStringLiteral("rtsp://192.168.100.200:8554/axis-media/media.amp");
+    ui->ipAdrE->setMinimumWidth(QFontMetrics(ui->ipAdrE->font()).horizontalAdvance(longUrl) + fieldMargins);
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSizeF(ui->zertE->font().pointSizeF() * 0.9);
+    ui->zertE->setFont(fixed);
+    const QString fingerprint = QStringLiteral("DD:").repeated(31) + QStringLiteral("DD");
+    ui->zertE->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(fingerprint) + fieldMargins);
     applyEdition(FaVers);
     connectChoices();
     watchEdits();
@@ -247,6 +262,41 @@ void camPage::fillNewModule(const QString &name, const QString &address)
     ui->relTimeIE->setText(lightPulse);
 }
 
+// The login a URL carries, percent-decoded.
+camPage::login camPage::loginOf(const QString &address)
+{
+    const QUrl url(address, QUrl::StrictMode);
+    if (pageRules::isIPv4(address) || !url.isValid() || url.userInfo().isEmpty())
+        return {};
+    return {true, url.userName(QUrl::FullyDecoded), url.password(QUrl::FullyDecoded)};
+}
+
+// An address goes to IP, a URL to URL, as the file has them. A login typed into the URL goes to
+// the user and password fields: it must land neither in the section name nor in the log.
+void camPage::storeAddress(cameraModule &into)
+{
+    const QString address = ui->ipAdrE->text();
+    if (!into.URL.isEmpty() && address == into.URL)
+        return;
+    if (pageRules::isIPv4(address)) {
+        into.IP = address;
+        into.URL.clear();
+        // Commands go where the address now names, as status datagrams are matched by it.
+        into.hostAddress = QHostAddress(address);
+        into.addressIsIp = true;
+        return;
+    }
+    if (const login typed = loginOf(address); typed.given) {
+        ui->UsNameE->setText(typed.user);
+        ui->paswE->setText(typed.password);
+    }
+    into.URL = cameraModule::withoutLogin(address);
+    into.IP.clear();
+    into.hostAddress = QHostAddress();
+    into.addressIsIp = false;
+    ui->ipAdrE->setText(into.URL);
+}
+
 QString camPage::moduleName() const
 {
     return pageRules::storedName(ui->modNameE->text());
@@ -256,13 +306,14 @@ QString camPage::check(const cameraModule &into) const
 {
     QString problem = pageRules::nameProblem(ui->modNameL->text(), ui->modNameE->text());
     const QString address = ui->ipAdrE->text();
-    // A URL comes only from the file; it stays as long as the field still shows it.
+    // A URL stored as the file had it stays as long as the field still shows it.
     if (problem.isEmpty() && (into.URL.isEmpty() || address != into.URL))
-        problem = pageRules::addressProblem(ui->ipAdrL->text(), address);
+        problem = pageRules::cameraAddressProblem(ui->ipAdrL->text(), address);
+    const login typed = loginOf(address);
     if (problem.isEmpty())
-        problem = pageRules::textProblem(ui->UsNameL->text(), ui->UsNameE->text());
+        problem = pageRules::textProblem(ui->UsNameL->text(), typed.given ? typed.user : ui->UsNameE->text());
     if (problem.isEmpty())
-        problem = pageRules::passwordProblem(ui->paswL->text(), ui->paswE->text());
+        problem = pageRules::passwordProblem(ui->paswL->text(), typed.given ? typed.password : ui->paswE->text());
     if (problem.isEmpty())
         problem = pageRules::textProblem(pageRules::fieldName({ui->dirCAMbildL}), ui->dirCAMbildE->text());
     return problem;
@@ -272,14 +323,7 @@ void camPage::store(cameraModule &into, QStringList &replaced)
 {
     into.camName = moduleName();
     ui->modNameE->setText(into.camName);
-    const QString address = ui->ipAdrE->text();
-    if (into.URL.isEmpty() || address != into.URL) {
-        into.IP = address;
-        into.URL.clear();
-        // Commands go where the address now names, as status datagrams are matched by it.
-        into.hostAddress = QHostAddress(address);
-        into.addressIsIp = true;
-    }
+    storeAddress(into);
     into.CAM_User = ui->UsNameE->text();
     into.CAM_Password = ui->paswE->text();
     into.UDP_Status_CAM = pageRules::storePort(ui->dxUdpStE, pageRules::fieldName({ui->dxUdpStL}),

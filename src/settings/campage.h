@@ -61,6 +61,13 @@ private:
     void outputChosen(int index, int *output);
     void applyCameraType(int index);
     static int outputIndex(int output);
+    struct login {
+        bool given = false;
+        QString user;
+        QString password;
+    };
+    static login loginOf(const QString &address);
+    void storeAddress(cameraModule &into);
 
     bool certificateForgotten = false;
     Ui::camPage *ui;

@@ -410,7 +410,8 @@ void EinstDia::askRemove()
     if (!shown)
         return;
     removeAsked = shown;
-    ask(tr("Wollen Sie die Kamera wirklich entfernen?"), QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
+    ask(tr("Wollen Sie die Kamera \"%1\" wirklich entfernen?").arg(shown->camModule.camName),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
         [this](bool yes) {
             // The pages may have been filled from another module while the question was open.
             if (yes && removeAsked && removeAsked == shown)

@@ -4,8 +4,12 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QStringList>
+#include <QUrl>
 
 namespace {
+
+const QString ipv4Pattern =
+    QStringLiteral("(([01]?\\d{1,2}|2[0-4]\\d|25[0-5])?\\.){3}([01]?\\d{1,2}|2[0-4]\\d|25[0-5])?");
 
 template <typename number>
 number takeNumber(number value, bool ok, number min, number max, number current, bool *replaced)
@@ -120,9 +124,43 @@ QString pageRules::addressProblem(const QString &field, const QString &text)
 
 QValidator *pageRules::ipv4Typing(QObject *parent)
 {
-    return new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("^(([01]?\\d{1,2}|2[0-4]\\d|25[0-5])?\\.){3}([01]?\\d{1,2}|2[0-4]\\d|25[0-5])?$")),
-        parent);
+    return new QRegularExpressionValidator(QRegularExpression(QLatin1Char('^') + ipv4Pattern + QLatin1Char('$')),
+                                           parent);
+}
+
+QString pageRules::cameraAddressProblem(const QString &field, const QString &text)
+{
+    if (isIPv4(text))
+        return QString();
+    const qsizetype schemeEnd = text.indexOf(QLatin1String("://"));
+    if (schemeEnd <= 0)
+        return tr("\"%1\": \"%2\" ist weder eine IPv4-Adresse noch eine URL (http://, https://, rtsp:// oder "
+                  "rtsps://). Die bisherige Adresse bleibt erhalten.")
+            .arg(field, text);
+    const QString scheme = text.left(schemeEnd).toLower();
+    static const QStringList readable{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("rtsp"),
+                                      QStringLiteral("rtsps")};
+    if (!readable.contains(scheme))
+        return tr("\"%1\": URLs mit \"%2://\" kann der Viewer nicht lesen, nur http://, https://, rtsp:// und "
+                  "rtsps://. Die bisherige Adresse bleibt erhalten.")
+            .arg(field, text.left(schemeEnd));
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid() || hasControlCharacter(text) || text.contains(QLatin1Char(' ')))
+        return tr("\"%1\": \"%2\" ist keine gültige URL (Leerzeichen, Steuerzeichen oder ein Port über 65535?). "
+                  "Die bisherige Adresse bleibt erhalten.")
+            .arg(field, text);
+    if (url.host().isEmpty())
+        return tr("\"%1\": In \"%2\" fehlt nach \"://\" der Rechner (Adresse oder Name). Die bisherige Adresse "
+                  "bleibt erhalten.")
+            .arg(field, text);
+    return textProblem(field, text);
+}
+
+QValidator *pageRules::cameraAddressTyping(QObject *parent)
+{
+    const QRegularExpression typing(QStringLiteral("^(%1|[A-Za-z].*)$").arg(ipv4Pattern),
+                                    QRegularExpression::DotMatchesEverythingOption);
+    return new QRegularExpressionValidator(typing, parent);
 }
 
 int pageRules::takeInt(const QString &text, int min, int max, int current, bool *replaced)

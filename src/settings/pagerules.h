@@ -33,6 +33,11 @@ public:
     static QString addressProblem(const QString &field, const QString &text);
     // While typing: four parts of 0..255 each, any of them still empty.
     static QValidator *ipv4Typing(QObject *parent);
+    // A camera is addressed by IPv4 address or by the URL of its stream, of a kind the viewer
+    // reads: http://, https://, rtsp:// or rtsps://, with a host. While typing, an address is
+    // held to the IPv4 rule and a text that begins with a letter may become a URL.
+    static QString cameraAddressProblem(const QString &field, const QString &text);
+    static QValidator *cameraAddressTyping(QObject *parent);
 
     static int takeInt(const QString &text, int min, int max, int current, bool *replaced);
     static double takeReal(const QString &text, double min, double max, double current, bool *replaced);

@@ -2,10 +2,13 @@
 #include "ui_systempage.h"
 
 #include "accessprotection.h"
+#include "camhandel.h"
 #include "fillblocker.h"
 #include "pagerules.h"
 #include "settingsrequests.h"
 #include "shellsettings.h"
+
+#include <utility>
 
 systemPage::systemPage(int FaVers, shellSettings &settings, const bool &traceSwitch, settingsRequests &requests,
                        const accessProtection &protection, const autoStart &startAtLogin, QWidget *parent)
@@ -36,6 +39,16 @@ systemPage::~systemPage()
 void systemPage::retranslate()
 {
     ui->retranslateUi(this);
+    // The default labels follow the language; a text the user typed stays.
+    if (ui->stTasteTxE->text() == defaultLabelsShown)
+        showButtonText(camHandel::defaultButtonText());
+    defaultLabelsShown = camHandel::shownButtonText(camHandel::defaultButtonText());
+}
+
+void systemPage::showButtonText(const QString &stored)
+{
+    ui->stTasteTxE->setText(camHandel::shownButtonText(stored));
+    defaultLabelsShown = camHandel::shownButtonText(camHandel::defaultButtonText());
 }
 
 void systemPage::connectImmediate()
@@ -86,7 +99,7 @@ void systemPage::fill()
         const fillBlocker silent(this);
         ui->ownIpE->setText(settings.ownIP);
         ui->udpFernCB->setChecked(settings.RemoteCtrl);
-        ui->stTasteTxE->setText(settings.ButtonText);
+        showButtonText(settings.ButtonText);
         ui->bildDirE->setText(settings.ImageFolder);
         ui->autoBildSaveCB->setChecked(settings.Autosave);
         ui->AlarmBildSaveCB->setChecked(settings.AlarmBildSaveEn);
@@ -94,6 +107,7 @@ void systemPage::fill()
         ui->audioEffCB->setChecked(settings.SoundEn);
         ui->audioEffE->setText(settings.Soundfile);
         ui->notifyCB->setChecked(settings.NotifyEn);
+        ui->savePrintCB->setChecked(settings.SavePrintBtnEn);
         ui->EnLogCB->setChecked(traceSwitch);
         // The entry's real state: it may have been switched from the command line meanwhile.
         ui->autoStartCB->setChecked(loginEntry.isEnabled());
@@ -133,7 +147,7 @@ QString systemPage::check() const
 
 void systemPage::storeButtonText()
 {
-    settings.ButtonText = ui->stTasteTxE->text();
+    settings.ButtonText = camHandel::storedButtonText(ui->stTasteTxE->text());
 }
 
 void systemPage::store()
@@ -144,6 +158,8 @@ void systemPage::store()
     settings.Soundfile = ui->audioEffE->text();
     settings.SoundEn = ui->audioEffCB->isChecked();
     settings.NotifyEn = ui->notifyCB->isChecked();
+    if (std::exchange(settings.SavePrintBtnEn, int(ui->savePrintCB->isChecked())) != settings.SavePrintBtnEn)
+        requests.updatePanelButtons = true;
     settings.ImageFolder = ui->bildDirE->text();
     settings.Autosave = ui->autoBildSaveCB->isChecked();
     settings.BildAllSaveEn = ui->allBildSaveCB->isChecked();

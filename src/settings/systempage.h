@@ -45,6 +45,7 @@ private:
     void connectImmediate();
     void recordingControls();
     void switchStartAtLogin(bool on);
+    void showButtonText(const QString &stored);
 
     Ui::systemPage *ui;
     shellSettings &settings;
@@ -53,4 +54,5 @@ private:
     const accessProtection &protection;
     autoStart loginEntry;
     bool manualSavingShown = true;
+    QString defaultLabelsShown;  // the default labels in the language the field shows them in
 };

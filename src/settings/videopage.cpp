@@ -14,6 +14,7 @@ constexpr int fontSizes[] = {10, 15, 20};
 constexpr double geometryMax = 2000;
 // Beyond this long module names scroll instead of widening the dialog.
 constexpr int widestOrderTable = 480;
+constexpr int orderRowsShown = 4;
 } // namespace
 
 videoPage::videoPage(int FaVers, shellSettings &settings, int &overlayPixelSize, settingsRequests &requests,
@@ -43,6 +44,8 @@ void videoPage::texts()
         ui->getrentePopupChB->setText(tr("Videostream-Einzelanzeige"));
     ui->sortTW->setHorizontalHeaderLabels({tr("Pos."), tr("Kamera"), tr("Sprechstelle")});
     tableFit::toContents(ui->sortTW, widestOrderTable);
+    tableFit::toWholeRows(ui->sortTW, orderRowsShown);
+    showGridHint();
 }
 
 void videoPage::retranslate()
@@ -58,6 +61,8 @@ videoPage::~videoPage()
 
 void videoPage::connectImmediate()
 {
+    for (QLineEdit *field : {ui->reiheE, ui->spalE})
+        connect(field, &QLineEdit::textChanged, this, &videoPage::showGridHint);
     connect(ui->bildRahmeEinCB, &QCheckBox::clicked, this, [this](bool on) {
         settings.BildRahmeEin = on;
         requests.refreshWindowFlags = true;
@@ -155,6 +160,7 @@ void videoPage::fill()
         ui->spalE->setText(QString::number(settings.nPicCol));
     }
     applyOwnWindowRules(settings.OwnPopWin);
+    showGridHint();
     emit autoPopupToggled(settings.Auto_Popup);
 }
 
@@ -217,6 +223,28 @@ void videoPage::showOrder(const QStringList &camNames, const QStringList &sipNam
         table->setItem(row, 2, new QTableWidgetItem(sipNames.value(row)));
     }
     tableFit::toContents(table, widestOrderTable);
+    moduleNames = camNames;
+    showGridHint();
+}
+
+// Modules beyond rows × columns get tiles below the window: the page says which, while the
+// numbers are typed.
+void videoPage::showGridHint()
+{
+    bool rowsOk = false;
+    bool columnsOk = false;
+    const int rows = ui->reiheE->text().trimmed().toInt(&rowsOk);
+    const int columns = ui->spalE->text().trimmed().toInt(&columnsOk);
+    const qsizetype shown = qsizetype(rowsOk && rows > 0 ? rows : settings.nPicRow)
+                            * (columnsOk && columns > 0 ? columns : settings.nPicCol);
+    ui->gridHintL->setVisible(shown < moduleNames.size());
+    if (shown >= moduleNames.size())
+        return;
+    ui->gridHintL->setText(tr("Das Raster zeigt %1 von %2 Modulen, nicht zu sehen: %3. Bitte Reihen oder Spalten "
+                              "erhöhen.")
+                               .arg(shown)
+                               .arg(moduleNames.size())
+                               .arg(moduleNames.mid(shown).join(QStringLiteral(", "))));
 }
 
 void videoPage::showPositions(const QList<int> &positions)

@@ -48,10 +48,12 @@ private:
     void applyOwnWindowRules(bool own);
     void chooseFont(int index);
     void chooseScale(int mode);
+    void showGridHint();
 
     Ui::videoPage *ui;
     shellSettings &settings;
     int &overlayPixelSize;
     settingsRequests &requests;
     int edition;
+    QStringList moduleNames;  // in grid order
 };

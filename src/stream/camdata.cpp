@@ -2,6 +2,7 @@
 
 #include "httpstream.h"
 #include "picturesink.h"
+#include "tiletext.h"
 #include "tracecategory.h"
 
 #include <QAuthenticator>
@@ -162,7 +163,16 @@ QString camData::streamUrlFor(const cameraModule &module)
 
 bool camData::isRtspUrl(const QString &url)
 {
-    return url.trimmed().startsWith(QLatin1String("rtsp://"), Qt::CaseInsensitive);
+    const QString text = url.trimmed();
+    return text.startsWith(QLatin1String("rtsp://"), Qt::CaseInsensitive)
+        || text.startsWith(QLatin1String("rtsps://"), Qt::CaseInsensitive);
+}
+
+QString camData::transportText() const
+{
+    if (isRtspUrl(streamUrl))
+        return QStringLiteral("RTSP");
+    return requestFor(streamUrl).https ? QStringLiteral("HTTPS") : QStringLiteral("HTTP");
 }
 
 QString camData::rtspUrlFor(const QString &text, const QString &user, const QString &password)
@@ -774,6 +784,9 @@ void camData::renderTile()
     if (job.callCaption)
         job.caption += QCoreApplication::translate("camData", "Eingehender Ruf von ");
     job.caption += camModule.camName;
+    job.captionName = camModule.camName;
+    if (usePlaceholder)
+        job.placeholderLabel = tileText::notConnected();
     renderer.plan(std::move(job));
     trace.finishLine();
 }

@@ -66,6 +66,8 @@ public:
     void setTileRect(const QRectF &rect) { renderer.setTileRect(rect); }
     QRectF tileRect() const { return renderer.tileRect(); }
     void showPlaceholder() { renderer.showPlaceholder(); }
+    // The placeholder is the built-in picture, which gets its label in the language in use.
+    void labelPlaceholder(bool on) { renderer.setPlaceholderLabelled(on); }
     void updateSceneItem() { renderer.updateSceneItem(reason.text()); }
     QGraphicsPixmapItem *item() const { return renderer.item(); }
     QPixmap displayPixmap() const { return renderer.pixmap(); }
@@ -120,12 +122,14 @@ public:
     };
     static requestTarget requestFor(const QString &url);
     static QString streamUrlFor(const cameraModule &module);
-    // A camera whose stream URL starts with "rtsp://" is read through rtspReader (H.264, H.265
-    // or Motion-JPEG), everything else over HTTP.
+    // A camera whose stream URL starts with "rtsp://" or "rtsps://" is read through rtspReader
+    // (H.264, H.265 or Motion-JPEG), everything else over HTTP.
     static bool isRtspUrl(const QString &url);
     bool isRtsp() const { return isRtspUrl(streamUrlFor(camModule)); }
     // The URL with the module's user and password put in when it carries none, percent-encoded.
     static QString rtspUrlFor(const QString &url, const QString &user, const QString &password);
+    // How the stream comes: "HTTP", "HTTPS" or "RTSP".
+    QString transportText() const;
     httpStream *stream() const { return http; }
     rtspReader *rtspStream() const { return rtsp.reader(); }
 

@@ -1,9 +1,11 @@
 #include "pictureprinter.h"
 
 #include "camdata.h"
+#include "recordfiles.h"
 #include "tracecategory.h"
 #include "usermessage.h"
 
+#include <QDateTime>
 #include <QImage>
 #include <QPainter>
 #include <QPointer>
@@ -48,6 +50,9 @@ bool picturePrinter::printPicture(camData *camera, QWidget *over)
     }
     camera->printing = true;
     auto *printer = new QPrinter;
+    // The job is named as the picture would be saved.
+    printer->setDocName(recordFiles::timeStamp(QDateTime::currentDateTime())
+                        + recordFiles::safeName(camera->camModule.camName) + recordFiles::jpgExtension);
     auto *dialog = new QPrintDialog(printer, parentWidget);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     const QPointer<camData> printed(camera);

@@ -7,15 +7,18 @@
 #include "popupgeometry.h"
 #include "shellsettings.h"
 #include "tiledecoder.h"
+#include "tiletext.h"
 
 #include <QCloseEvent>
 #include <QGraphicsPixmapItem>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QMutexLocker>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QStaticText>
 
 namespace {
 constexpr int maxPictures = 4;
@@ -36,6 +39,8 @@ popupOneWin::popupOneWin(shellSettings &shell, const bool &frame, const int &pix
     , overlayPixelSize(pixelSize)
 {
     ui->setupUi(this);
+    // Door events show it: over what the user is doing, without taking the keyboard from it.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     // The window's size is the picture's business (at least 50 × 50), not the tab widget's.
     ui->verticalLayout_2->setSizeConstraint(QLayout::SetNoConstraint);
     const QList<QGraphicsView *> views = {ui->grGW, ui->gr2GW, ui->gr3GW, ui->gr4GW, ui->gr5GW};
@@ -56,9 +61,10 @@ popupOneWin::~popupOneWin()
     delete ui;
 }
 
-void popupOneWin::initialise(const QPixmap &placeholderPicture)
+void popupOneWin::initialise(const QPixmap &placeholderPicture, bool labelled)
 {
     placeholder = placeholderPicture;
+    placeholderLabelled = labelled;
     margin = popupGeometry::margins(frameShown);
     // A hand-edited size must not become a pixmap of gigabytes, nor the window land off-screen.
     QScreen *target = QGuiApplication::screenAt(QPoint(int(settings.hx), int(settings.hy)));
@@ -77,7 +83,6 @@ void popupOneWin::prepareScene()
     unconnected = true;
     current = nullptr;
     resizePending = false;
-    pen = QPen(Qt::black, 2, Qt::SolidLine);
     font.setPixelSize(15);
     font.setFixedPitch(true);
     font.setWeight(QFont::Bold);
@@ -389,22 +394,25 @@ QPixmap popupOneWin::scaledPlaceholder() const
     const QSize size = tileDecoder::targetSize(placeholder.size(), targetSize, settings.scaleMode);
     if (size.isEmpty())
         return QPixmap();
-    return placeholder.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    QPixmap scaled = placeholder.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    if (placeholderLabelled)
+        tileText::drawLabel(scaled, tileText::notConnected());
+    return scaled;
 }
 
 void popupOneWin::paintCaption()
 {
     lastDrawnRect = display.rect();
-    lastCaption = prefix + (current ? current->camModule.camName : QString());
-    const int pixelSize = std::max(1, overlayPixelSize);
+    const QString name = current ? current->camModule.camName : QString();
+    lastCaption = prefix + name;
+    font.setPixelSize(std::max(1, overlayPixelSize));
+    const int width = std::min(captionWidth, lastDrawnRect.width() - 2 * captionOffset);
+    QStaticText text(tileText::fitted(prefix, name, QFontMetrics(font), width));
+    text.setTextFormat(Qt::PlainText);
+    text.prepare(QTransform(), font);
     QPainter painter(&display);
-    pen.setColor(Qt::green);
-    font.setPixelSize(pixelSize);
-    painter.setPen(pen);
     painter.setFont(font);
-    painter.drawText(QRect(lastDrawnRect.left() + captionOffset, lastDrawnRect.top() + captionOffset, captionWidth,
-                           pixelSize + 5),
-                     Qt::AlignLeft, lastCaption);
+    tileText::drawCaption(painter, lastDrawnRect.topLeft() + QPoint(captionOffset, captionOffset), text, Qt::green);
 }
 
 void popupOneWin::placeItem()

@@ -5,7 +5,6 @@
 #include <QFont>
 #include <QList>
 #include <QMutex>
-#include <QPen>
 #include <QPixmap>
 #include <QPoint>
 #include <QPointer>
@@ -43,7 +42,8 @@ public:
     ~popupOneWin() override;
 
     // Takes the not-connected picture and the stored geometry (kept inside the screen).
-    void initialise(const QPixmap &placeholder);
+    // labelled: the placeholder is the built-in picture, which gets its label in the language in use.
+    void initialise(const QPixmap &placeholder, bool labelled = false);
     // Frame and stays-on-top flags after the main window's frame state; the margins follow.
     void applyWindowFlags(bool closeButton);
     // After a language change: the edition title and the panel's texts.
@@ -119,6 +119,7 @@ private:
     popOneGraphScene *scene = nullptr;
     QGraphicsPixmapItem *item = nullptr;
     QPixmap placeholder;
+    bool placeholderLabelled = false;
     QPixmap display;
     QPixmap retired;  // the picture shown before, until the item has let it go: the next one's memory
     QSize sourceSize;  // the picture the window fits to
@@ -139,7 +140,6 @@ private:
     QPointF itemPos;
     QSize targetSize;
     QRect lastDrawnRect;
-    QPen pen;
     QFont font;
     camHandel *commandPanel = nullptr;
     QPoint panelClick;       // where the panel was opened

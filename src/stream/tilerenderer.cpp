@@ -1,6 +1,7 @@
 #include "tilerenderer.h"
 
 #include "tiledecoder.h"
+#include "tiletext.h"
 
 #include <QGraphicsPixmapItem>
 #include <QMutexLocker>
@@ -14,9 +15,6 @@ constexpr int captionWidth = 350;
 
 tileRenderer::tileRenderer(const QPixmap &placeholderPicture) : placeholder(placeholderPicture)
 {
-    pen.setStyle(Qt::SolidLine);
-    pen.setColor(Qt::black);
-    pen.setWidth(5);
     font.setFixedPitch(true);
     font.setWeight(QFont::Bold);
 }
@@ -106,15 +104,18 @@ void tileRenderer::decode()
     pending.jpeg = QByteArray();
 }
 
-QPixmap tileRenderer::scaledPlaceholder(const QSize &size, int scaleMode)
+QPixmap tileRenderer::scaledPlaceholder(const QSize &size, int scaleMode, const QString &label)
 {
-    if (placeholderScaledFor != size || placeholderScaledMode != scaleMode) {
+    if (placeholderScaledFor != size || placeholderScaledMode != scaleMode || placeholderScaledLabel != label) {
         const QSize target = tileDecoder::targetSize(placeholder.size(), size, scaleMode);
         placeholderScaled = target.isEmpty()
             ? QPixmap()
             : placeholder.scaled(target, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        if (placeholderLabelled)
+            tileText::drawLabel(placeholderScaled, label);
         placeholderScaledFor = size;
         placeholderScaledMode = scaleMode;
+        placeholderScaledLabel = label;
     }
     return placeholderScaled;
 }
@@ -127,6 +128,8 @@ bool tileRenderer::alreadyShown() const
         return false;
     if (pending.caption != drawn.caption || pending.callCaption != drawn.callCaption
         || pending.pixelSize != drawn.pixelSize)
+        return false;
+    if (pending.from == source::placeholder && pending.placeholderLabel != drawn.placeholderLabel)
         return false;
     if (pending.from == source::keep)
         return true;
@@ -147,7 +150,7 @@ void tileRenderer::paint()
     case source::keep:
         break;
     case source::placeholder:
-        display = scaledPlaceholder(pending.tile, pending.scaleMode);
+        display = scaledPlaceholder(pending.tile, pending.scaleMode, pending.placeholderLabel);
         break;
     case source::picture:
         retired = std::move(display);
@@ -162,6 +165,7 @@ void tileRenderer::paint()
         drawn.serial = pending.serial;
         drawn.tile = pending.tile;
         drawn.scaleMode = pending.scaleMode;
+        drawn.placeholderLabel = from == source::placeholder ? pending.placeholderLabel : QString();
         displayChanged = true;
     }
     drawn.caption = pending.caption;
@@ -173,25 +177,40 @@ void tileRenderer::paint()
         return;
     }
     displayChanged = true;
+    paintCaption(from == source::keep);
+}
 
-    QPainter painter(&display);
+// A caption drawn again over the same picture first gets back the pixels it covered: the plate
+// and text of the caption before would show through.
+void tileRenderer::paintCaption(bool samePicture)
+{
     drawnRect = display.rect();
     const int pixelSize = qMax(1, pending.pixelSize);
-    if (font.pixelSize() != pixelSize || captionText.text() != pending.caption) {
+    // What does not fit the caption's place is shortened before the name, or cut off.
+    const int width = qMin(captionWidth, drawnRect.width() - 2 * captionOffset);
+    if (font.pixelSize() != pixelSize || captionFittedFor != pending.caption || captionFittedWidth != width) {
         font.setPixelSize(pixelSize);
-        captionText.setText(pending.caption);
+        const QString prefix = pending.caption.left(pending.caption.size() - pending.captionName.size());
+        captionText.setText(tileText::fitted(prefix, pending.captionName, QFontMetrics(font), width));
         captionText.setTextFormat(Qt::PlainText);
         captionText.prepare(QTransform(), font);
+        captionFittedFor = pending.caption;
+        captionFittedWidth = width;
     }
-    pen.setColor(pending.callCaption ? Qt::green : Qt::black);
-    painter.setFont(font);
-    painter.setPen(pen);
-    // What does not fit the caption's place is cut off.
     const QRect place(drawnRect.left() + captionOffset, drawnRect.top() + captionOffset, captionWidth,
                       pending.pixelSize + captionOffset);
-    painter.setClipRect(place);
-    painter.drawStaticText(place.topLeft(), captionText);
-    pen.setColor(Qt::black);
+    const QRect strip = place.adjusted(-captionOffset, 0, 0, 0) & drawnRect;
+    if (samePicture && !captionBackground.isNull()) {
+        QPainter restore(&display);
+        restore.setCompositionMode(QPainter::CompositionMode_Source);
+        restore.drawPixmap(captionBackgroundAt, captionBackground);
+    }
+    captionBackground = display.copy(strip);
+    captionBackgroundAt = strip.topLeft();
+    QPainter painter(&display);
+    painter.setFont(font);
+    painter.setClipRect(strip);
+    tileText::drawCaption(painter, place.topLeft(), captionText, pending.callCaption ? Qt::green : Qt::black);
 }
 
 void tileRenderer::finish()

@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QList>
 #include <QMutex>
-#include <QPen>
 #include <QPixmap>
 #include <QPointer>
 #include <QRect>
@@ -35,6 +34,8 @@ public:
         int scaleMode = 0;
         int pixelSize = 20;
         QString caption;
+        QString captionName;       // the end of the caption that must stay readable
+        QString placeholderLabel;  // drawn on the placeholder; empty: none
         bool callCaption = false;
         QImage decoded;
         bool predecoded = false;  // decoded (and scaled) by the RTSP reader already
@@ -51,6 +52,7 @@ public:
     QRectF tileRect() const;
     QGraphicsPixmapItem *item() const { return tileItem; }
     void showPlaceholder();
+    void setPlaceholderLabelled(bool on) { placeholderLabelled = on; }
     void updateSceneItem(const QString &toolTip);
 
     void plan(job next);
@@ -72,6 +74,7 @@ private:
         QString caption;
         bool callCaption = false;
         int pixelSize = 0;
+        QString placeholderLabel;
     };
 
     void prepareDecode();
@@ -79,7 +82,8 @@ private:
     void decode();
     void paint();
     bool alreadyShown() const;
-    QPixmap scaledPlaceholder(const QSize &tile, int scaleMode);
+    QPixmap scaledPlaceholder(const QSize &tile, int scaleMode, const QString &label);
+    void paintCaption(bool samePicture);
 
     job pending;
     QImage reuse;  // memory of an earlier picture, for the decoder to write into
@@ -89,11 +93,16 @@ private:
     QPixmap placeholderScaled;
     QSize placeholderScaledFor;
     int placeholderScaledMode = -1;
+    QString placeholderScaledLabel;
+    bool placeholderLabelled = false;
     QPixmap display;
     QPixmap retired;  // the display before the current one, until the tile item has let it go
-    QPen pen;
     QFont font;
     QStaticText captionText;  // laid out once for the text and font it shows, drawn many times
+    QString captionFittedFor;  // the caption captionText was fitted from, at that width
+    int captionFittedWidth = -1;
+    QPixmap captionBackground;  // the pixels under the caption, as the picture had them
+    QPoint captionBackgroundAt;
     QRect drawnRect;
     bool displayChanged = false;  // the tile item still shows an older display pixmap
 

@@ -46,33 +46,45 @@ std::unique_ptr<callNotifier> tst_callNotifier::makeNotifier(const QDBusConnecti
 
 void tst_callNotifier::notifications_data()
 {
-    QTest::addColumn<QStringList>("events");  // "call <station> <camName>", "end <station>", "shown", "off", "sync"
+    // "call <station> <camName>" (a door call of the station named so), "alarm <station> <camName>"
+    // (input IO.2 of the module at that address), "end <station>", "shown", "off", "sync"
+    QTest::addColumn<QStringList>("events");
     QTest::addColumn<QStringList>("expected");  // the server's log
-    const QString cam1 = QStringLiteral("notify Eingehender Ruf von Cam1 ");
-    const QString cam2 = QStringLiteral("notify Eingehender Ruf von Cam2 ");
+    QTest::addColumn<QString>("summary");  // of every notification
+    const QString cam1 = QStringLiteral("notify Sprechstelle A, Kamera Cam1 ");
+    const QString cam2 = QStringLiteral("notify Sprechstelle B, Kamera Cam2 ");
 
     QTest::newRow("call and hang-up") << QStringList{"call A Cam1", "sync", "end A"}
-                                      << QStringList{cam1 + "0>1", "close 1"};
+                                      << QStringList{cam1 + "0>1", "close 1"} << "Eingehender Ruf";
     QTest::newRow("second call of the station replaces")
-        << QStringList{"call A Cam1", "sync", "call A Cam1"} << QStringList{cam1 + "0>1", cam1 + "1>1"};
+        << QStringList{"call A Cam1", "sync", "call A Cam1"} << QStringList{cam1 + "0>1", cam1 + "1>1"}
+        << "Eingehender Ruf";
     QTest::newRow("second call before the server answered")
-        << QStringList{"call A Cam1", "call A Cam1", "call A Cam1"} << QStringList{cam1 + "0>1", cam1 + "1>1"};
+        << QStringList{"call A Cam1", "call A Cam1", "call A Cam1"} << QStringList{cam1 + "0>1", cam1 + "1>1"}
+        << "Eingehender Ruf";
     QTest::newRow("hang-up before the server answered") << QStringList{"call A Cam1", "end A"}
-                                                        << QStringList{cam1 + "0>1", "close 1"};
+                                                        << QStringList{cam1 + "0>1", "close 1"} << "Eingehender Ruf";
     QTest::newRow("two stations, two notifications")
         << QStringList{"call A Cam1", "call B Cam2", "sync", "end B", "call A Cam1"}
-        << QStringList{cam1 + "0>1", cam2 + "0>2", "close 2", cam1 + "1>1"};
+        << QStringList{cam1 + "0>1", cam2 + "0>2", "close 2", cam1 + "1>1"} << "Eingehender Ruf";
     QTest::newRow("a call after the hang-up is new") << QStringList{"call A Cam1", "sync", "end A", "call A Cam1"}
-                                                     << QStringList{cam1 + "0>1", "close 1", cam1 + "0>2"};
+                                                     << QStringList{cam1 + "0>1", "close 1", cam1 + "0>2"}
+                                                     << "Eingehender Ruf";
     QTest::newRow("window shown closes every one")
         << QStringList{"call A Cam1", "call B Cam2", "sync", "shown", "end A"}
-        << QStringList{cam1 + "0>1", cam2 + "0>2", "close 1", "close 2"};
-    QTest::newRow("hang-up of a station without a call") << QStringList{"end A"} << QStringList{};
-    QTest::newRow("switched off sends nothing") << QStringList{"off", "call A Cam1"} << QStringList{};
+        << QStringList{cam1 + "0>1", cam2 + "0>2", "close 1", "close 2"} << "Eingehender Ruf";
+    QTest::newRow("hang-up of a station without a call") << QStringList{"end A"} << QStringList{} << "Eingehender Ruf";
+    QTest::newRow("switched off sends nothing") << QStringList{"off", "call A Cam1"} << QStringList{}
+        << "Eingehender Ruf";
     QTest::newRow("switching off closes") << QStringList{"call A Cam1", "sync", "off"}
-                                          << QStringList{cam1 + "0>1", "close 1"};
+                                          << QStringList{cam1 + "0>1", "close 1"} << "Eingehender Ruf";
     QTest::newRow("markup in the name is text")
-        << QStringList{"call A <b>K&1</b>"} << QStringList{"notify Eingehender Ruf von &lt;b&gt;K&amp;1&lt;/b&gt; 0>1"};
+        << QStringList{"call A <b>K&1</b>"}
+        << QStringList{"notify Sprechstelle A, Kamera &lt;b&gt;K&amp;1&lt;/b&gt; 0>1"}
+        << "Eingehender Ruf";
+    QTest::newRow("IO alarm") << QStringList{"alarm 10.0.0.7 Cam1", "sync", "end 10.0.0.7"}
+                              << QStringList{"notify IO-Modul 10.0.0.7, Kamera Cam1 0>1", "close 1"}
+                              << "Alarm an Eingang IO.2";
 }
 
 void tst_callNotifier::notifications()
@@ -84,7 +96,9 @@ void tst_callNotifier::notifications()
     for (const QString &event : events) {
         const QStringList word = event.split(' ');
         if (word[0] == "call")
-            notifier->callStarted(word[1], word[2]);
+            notifier->callStarted(word[1], callNotifier::event::doorCall, word[1], word[2]);
+        else if (word[0] == "alarm")
+            notifier->callStarted(word[1], callNotifier::event::input2, word[1], word[2]);
         else if (word[0] == "end")
             notifier->callEnded(word[1]);
         else if (word[0] == "shown")
@@ -102,7 +116,8 @@ void tst_callNotifier::notifications()
     // What makes the desktop show it as a call: urgent, kept until it is closed, with the
     // program's entry, icon and the action that shows the camera.
     for (const notificationServer::call &call : std::as_const(bus.server.calls)) {
-        QCOMPARE(call.summary, QStringLiteral("Door Viewer"));
+        QCOMPARE(call.appName, QStringLiteral("Door Viewer"));
+        QTEST(call.summary, "summary");
         QCOMPARE(call.icon, QStringLiteral("de.test.viewer-torva"));
         QCOMPARE(call.actions, (QStringList{"default", "Anzeigen", "show", "Anzeigen"}));
         QCOMPARE(call.hints.value("urgency").userType(), QMetaType::UChar);
@@ -134,8 +149,8 @@ void tst_callNotifier::actions()
     QFETCH(bool, shown);
     const QDBusConnection client = bus.client(QStringLiteral("client"));
     auto notifier = makeNotifier(client);
-    notifier->callStarted("A", "Cam1");
-    notifier->callStarted("B", "Cam2");
+    notifier->callStarted("A", callNotifier::event::doorCall, "A", "Cam1");
+    notifier->callStarted("B", callNotifier::event::doorCall, "B", "Cam2");
     QTRY_COMPARE(bus.server.log.size(), 2);
     QVERIFY(notificationBus::roundTrip(client));
 
@@ -171,10 +186,10 @@ void tst_callNotifier::withoutServer()
                                                                               QStringLiteral("no bus"));
     QCOMPARE(client.isConnected(), sessionBus);
     auto notifier = makeNotifier(client);
-    notifier->callStarted("A", "Cam1");
+    notifier->callStarted("A", callNotifier::event::doorCall, "A", "Cam1");
     QTRY_COMPARE(warnings.size(), 1);
-    notifier->callStarted("A", "Cam1");
-    notifier->callStarted("B", "Cam2");
+    notifier->callStarted("A", callNotifier::event::doorCall, "A", "Cam1");
+    notifier->callStarted("B", callNotifier::event::doorCall, "B", "Cam2");
     notifier->callEnded("A");
     if (sessionBus)
         QTRY_COMPARE(notifier->openStations(), QStringList{});

@@ -95,6 +95,8 @@ void tst_ownCam::addressRule_data()
     QTest::newRow("IP only") << "127.0.0.7" << "" << "http://127.0.0.7/mjpg/video.mjpg" << "127.0.0.7";
     QTest::newRow("URL only") << "" << "http://127.0.0.2:8080/s" << "http://127.0.0.2:8080/s"
                               << "http://127.0.0.2:8080/s";
+    QTest::newRow("RTSP over TLS") << "" << "rtsps://127.0.0.2:8322/s" << "rtsps://127.0.0.2:8322/s"
+                                   << "rtsps://127.0.0.2:8322/s";
     // Edited by hand: the URL is the address, as it names the section; the IP goes.
     QTest::newRow("both") << "127.0.0.7" << "http://127.0.0.2:8080/s" << "http://127.0.0.2:8080/s"
                           << "http://127.0.0.2:8080/s";
@@ -459,9 +461,11 @@ void tst_ownCam::secondStart_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("firstEnds");
-    QTest::newRow("plain second start shows the first") << QStringList{} << false;
-    QTest::newRow("--show") << QStringList{"--show"} << false;
-    QTest::newRow("--quit ends the first, settings saved") << QStringList{"--quit"} << true;
+    QTest::addColumn<bool>("traces");  // the second start writes trace lines on standard error
+    QTest::newRow("plain second start shows the first") << QStringList{} << false << true;
+    QTest::newRow("--show") << QStringList{"--show"} << false << false;
+    QTest::newRow("--show with the log") << QStringList{"--show", "--log"} << false << true;
+    QTest::newRow("--quit ends the first, settings saved") << QStringList{"--quit"} << true << false;
 }
 
 void tst_ownCam::secondStart()
@@ -481,6 +485,8 @@ void tst_ownCam::secondStart()
     QVERIFY(second.waitForFinished(30000));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 0);
+    const QString errors = QString::fromLocal8Bit(second.readAllStandardError());
+    QTEST(errors.contains(QLatin1String("Platform: ")) || errors.contains(QLatin1String("#####")), "traces");
     // The file is written by the viewer only when it ends, with every key in its order.
     QCOMPARE(f.readIni() != written, firstEnds);
     QVERIFY(f.readIni().contains(QLatin1String("\n[Cam 0_127.0.0.2]\n")));

@@ -59,6 +59,7 @@ void tst_ownGraphScene::click(Qt::MouseButton button, QEvent::Type type, const Q
     QGraphicsSceneMouseEvent event(type);
     event.setButton(button);
     event.setScenePos(at);
+    event.setScreenPos(viewer->mapToGlobal(at.toPoint()));
     QCoreApplication::sendEvent(viewer->scene(), &event);
 }
 
@@ -196,6 +197,8 @@ void tst_ownGraphScene::leftClickSelectsThenOpensPanel()
     viewerFixture::tick(*viewer);
     QVERIFY(viewer->panel()->isVisible());
     QCOMPARE(viewer->panel()->windowTitle(), QStringLiteral("Cam 1"));
+    // Beside the click: a second click there must not land on one of its buttons.
+    QVERIFY(!viewer->panel()->frameGeometry().contains(viewer->mapToGlobal(QPoint(330, 10))));
 
     // A second click closes it; a click on a gap keeps the current camera.
     click(Qt::LeftButton, QEvent::GraphicsSceneMouseRelease, QPointF(330, 10));

@@ -12,6 +12,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QUdpSocket>
+#include <QWindow>
 #include <QtTest>
 
 // Door events shown in the separate popup window (OwnPopWin): real datagrams from the modules'
@@ -112,6 +113,7 @@ void tst_ownPopWin::callShowsPopupWindow()
 
     call(1);
     QTRY_VERIFY(popup->isVisible());
+    QVERIFY(popup->windowHandle()->property("_q_showWithoutActivating").toBool());
     QCOMPARE(viewer->state().currentCamera(), viewer->state().cameras()[1]);
     QCOMPARE(popup->currentCamera(), viewer->state().cameras()[1]);
     QCOMPARE(popup->tabCount(), 1);

@@ -11,6 +11,7 @@
 #include <QNetworkDatagram>
 #include <QPushButton>
 #include <QUdpSocket>
+#include <QWindow>
 #include <QtTest>
 
 // Door events end to end: real datagrams from the modules' loopback addresses, the viewer's
@@ -31,6 +32,8 @@ private slots:
     void edgeModeTrayShowKeepsDoorCall();
     void autoPopupOffDiscardsShowRequests();
     void singlePictureOfCallingCamera();
+    void callingCameraIsCurrent_data();
+    void callingCameraIsCurrent();
     void minimiseArmsHide();
     void panelDoorButtonSendsFrame();
     void notifications_data();
@@ -58,6 +61,7 @@ void tst_popupControl::initTestCase()
 void tst_popupControl::init()
 {
     bus.server.log.clear();
+    bus.server.calls.clear();
     bus.server.nextId = 1;
     fixture = std::make_unique<viewerFixture>();
     camPort = viewerFixture::freeUdpPort();
@@ -96,9 +100,12 @@ void tst_popupControl::startHidden_data()
     QTest::addColumn<bool>("autohide");
     QTest::addColumn<int>("timeout");
     QTest::addColumn<bool>("hidden");
-    QTest::newRow("start hidden") << true << true << 100 << true;
-    QTest::newRow("start hidden, longest time-out") << true << true << 1000 << true;
-    QTest::newRow("no auto-hide: stays") << true << false << 100 << false;
+    QTest::addColumn<bool>("streaming");  // every camera's stream asked for at once
+    QTest::newRow("start hidden") << true << true << 100 << true << false;
+    QTest::newRow("start hidden, longest time-out") << true << true << 1000 << true << false;
+    QTest::newRow("no auto-hide: stays") << true << false << 100 << false << true;
+    QTest::newRow("shown at start") << false << true << 100 << false << true;
+    QTest::newRow("shown at start, no auto-hide") << false << false << 100 << false << true;
 }
 
 void tst_popupControl::startHidden()
@@ -107,10 +114,14 @@ void tst_popupControl::startHidden()
     QFETCH(bool, autohide);
     QFETCH(int, timeout);
     QFETCH(bool, hidden);
-    startViewer(1, QStringLiteral("Autohide=%1\nTimeout=%2\n").arg(int(autohide)).arg(timeout),
+    QFETCH(bool, streaming);
+    startViewer(2, QStringLiteral("Autohide=%1\nTimeout=%2\n").arg(int(autohide)).arg(timeout),
                 QStringLiteral("HideStartEn=%1\n").arg(int(hideStart)));
     viewerFixture::tick(*viewer, 4);
     QCOMPARE(viewer->isHidden(), hidden);
+    // Not after the stall time: the first picture is on its tile within a tick of its arrival.
+    for (const camData *cam : viewer->state().cameras())
+        QCOMPARE(cam->requestIdValue() >= 0, streaming);
 }
 
 void tst_popupControl::doorCallPopsUpAndHidesAfterTimeout()
@@ -121,6 +132,9 @@ void tst_popupControl::doorCallPopsUpAndHidesAfterTimeout()
 
     send(QStringLiteral("127.0.1.3"), sipPort, "3#07@100\r\n");
     QTRY_VERIFY(viewer->isVisible());
+    // Over what the user is doing, without taking the keyboard: the window manager is told so.
+    QVERIFY(viewer->testAttribute(Qt::WA_ShowWithoutActivating));
+    QVERIFY(viewer->windowHandle()->property("_q_showWithoutActivating").toBool());
     QTRY_VERIFY(called->running);  // the popup starts every stream
     QTRY_VERIFY(called->caption().contains(QLatin1String("Eingehender Ruf von Cam 1")));
     QVERIFY(!viewer->state().cameras()[0]->caption().contains(QLatin1String("Eingehender")));
@@ -136,6 +150,11 @@ void tst_popupControl::doorCallPopsUpAndHidesAfterTimeout()
     QTRY_VERIFY(viewer->isHidden());
     QVERIFY(sinceEnd.elapsed() >= 1000);
     QVERIFY(!called->sipModuleRec.status.callForced);
+
+    // Opened by the user, it takes the keyboard.
+    viewer->ShowNormGrWin();
+    QVERIFY(viewer->isVisible());
+    QVERIFY(!viewer->testAttribute(Qt::WA_ShowWithoutActivating));
 }
 
 void tst_popupControl::soundWithoutAudioDeviceCarriesOn()
@@ -233,6 +252,37 @@ void tst_popupControl::singlePictureOfCallingCamera()
     QCOMPARE(viewer->state().currentIndex(), 1);
 }
 
+void tst_popupControl::callingCameraIsCurrent_data()
+{
+    QTest::addColumn<bool>("doorCall");  // else an IO alarm
+    QTest::newRow("door call") << true;
+    QTest::newRow("IO alarm") << false;
+}
+
+// The camera a door event pops up is the current one: the first click on its tile opens its panel.
+void tst_popupControl::callingCameraIsCurrent()
+{
+    QFETCH(bool, doorCall);
+    startViewer(3, QStringLiteral("Autohide=1\nTimeout=100\nAuto_Popup=1\nnPicCol=2\nnPicRow=2\n"),
+                QStringLiteral("HideStartEn=1\n"));
+    QTRY_VERIFY(viewer->isHidden());
+    QCOMPARE(viewer->state().currentIndex(), 2);
+    if (doorCall)
+        send(QStringLiteral("127.0.1.2"), sipPort, "3#07@100\r\n");
+    else
+        send(QStringLiteral("127.0.0.2"), camPort, "17#A1@1000Dx");
+    QTRY_VERIFY(viewer->isVisible());
+    QCOMPARE(viewer->state().currentIndex(), 0);
+    viewerFixture::tick(*viewer);
+    QGraphicsSceneMouseEvent click(QEvent::GraphicsSceneMouseRelease);
+    click.setButton(Qt::LeftButton);
+    click.setScenePos(QPointF(10, 10));
+    QCoreApplication::sendEvent(viewer->scene(), &click);
+    QVERIFY(viewer->state().shellRequests().leftClick);
+    QTRY_VERIFY((viewerFixture::tick(*viewer), viewer->panel()->isVisible()));
+    QCOMPARE(viewer->panel()->windowTitle(), QStringLiteral("Cam 0"));
+}
+
 void tst_popupControl::minimiseArmsHide()
 {
     startViewer(1, QStringLiteral("Autohide=0\nAuto_Popup=1\n"));
@@ -289,19 +339,22 @@ void tst_popupControl::notifications_data()
     // "call", "end", "alarm", "show" or "action", each with the server's log length after it
     QTest::addColumn<QStringList>("events");
     QTest::addColumn<QStringList>("expected");  // the server's log
+    QTest::addColumn<QString>("summary");  // of every notification
     const QString popup = QStringLiteral("Autohide=1\nTimeout=100\nAuto_Popup=1\n");
-    const QString cam1 = QStringLiteral("notify Eingehender Ruf von Cam 1 ");
+    const QString call = QStringLiteral("notify Sprechstelle Door 1, Kamera Cam 1 ");
+    const QString alarm = QStringLiteral("notify IO-Modul 127.0.0.3, Kamera Cam 1 ");
     QTest::newRow("door call and hang-up") << popup << "" << QStringList{"call 1", "end 2"}
-                                           << QStringList{cam1 + "0>1", "close 1"};
+                                           << QStringList{call + "0>1", "close 1"} << "Eingehender Ruf";
     // Every report of an active input raises the alarm again.
     QTest::newRow("IO alarm repeated, then the window shown")
         << popup << "" << QStringList{"alarm 1", "alarm 2", "show 3"}
-        << QStringList{cam1 + "0>1", cam1 + "1>1", "close 1"};
+        << QStringList{alarm + "0>1", alarm + "1>1", "close 1"} << "Alarm an Eingang IO.1";
     QTest::newRow("Anzeigen shows the calling camera") << popup << "" << QStringList{"call 1", "action 2"}
-                                                       << QStringList{cam1 + "0>1", "close 1"};
-    QTest::newRow("switched off") << popup << "NotifyEn=0\n" << QStringList{"call 0", "end 0"} << QStringList{};
+                                                       << QStringList{call + "0>1", "close 1"} << "Eingehender Ruf";
+    QTest::newRow("switched off") << popup << "NotifyEn=0\n" << QStringList{"call 0", "end 0"} << QStringList{}
+                                  << "";
     QTest::newRow("no popup, no notification") << "Autohide=1\nTimeout=100\nAuto_Popup=0\n" << ""
-                                               << QStringList{"call 0", "end 0"} << QStringList{};
+                                               << QStringList{"call 0", "end 0"} << QStringList{} << "";
 }
 
 void tst_popupControl::notifications()
@@ -335,6 +388,12 @@ void tst_popupControl::notifications()
         QTRY_COMPARE(bus.server.log.size(), logged);
     }
     QCOMPARE(bus.server.log, expected);
+    // Sent by the edition, with its themed icon (drawn at the size the server wants).
+    for (const notificationServer::call &sent : std::as_const(bus.server.calls)) {
+        QTEST(sent.summary, "summary");
+        QCOMPARE(sent.appName, QStringLiteral("Marviton.DX-CAM-Viewer V2.2.6"));
+        QCOMPARE(sent.icon, QStringLiteral("de.marviton.dxcamviewer"));
+    }
     if (events.last().startsWith("action")) {
         QVERIFY(viewer->isVisible());
         QCOMPARE(viewer->state().currentCamera(), called);

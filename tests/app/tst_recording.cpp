@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
@@ -127,6 +128,9 @@ void tst_recording::panelCommands()
     second->saveCommand = true;
     viewerFixture::tick(*viewer);
     QCOMPARE(filesIn(pictures.path(), QStringLiteral("*_Cam 1.jpg")).size(), 1);
+    // The tray says so.
+    const QString saved = QFileInfo(filesIn(pictures.path(), QStringLiteral("*_Cam 1.jpg")).first()).fileName();
+    QCOMPARE(viewer->tray().toolTip(), QStringLiteral("Bild gespeichert: ") + saved);
 
     // "Video speichern": the dialog records that camera; with automatic recording on it is refused.
     viewer->state().settings().BildAllSaveEn = true;
@@ -155,6 +159,9 @@ void tst_recording::printDialogKeepsTheTickGoing()
     QVERIFY(dialog && dialog->isVisible());
     QVERIFY(cam->printing);
     QCOMPARE(cam->printSnapshot, cam->frames().last());
+    // The job has the name the picture would be saved under.
+    const QString job = dialog->printer()->docName();
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\d{8}_\\d{6}_Cam 0\\.jpg$")).match(job).hasMatch(), qPrintable(job));
     // While the dialog waits, a door call still pops the window up.
     QVERIFY(viewer->isHidden());
     cam->camModule.status.popupRequest = cam->camModule.status.input1Active = true;

@@ -534,7 +534,8 @@ void tst_auxDialogs::statistics()
     QVERIFY(stats && stats->isVisible());
     QCOMPARE(stats->windowTitle(), QStringLiteral("Service Daten"));
     viewerFixture::tick(*viewer);
-    QVERIFY2(stats->info().startsWith(QStringLiteral("Tuer=3(")), qPrintable(stats->info()));
+    const QString door = QStringLiteral("Türausgang der ersten Kamera: IO.1; Zeit seit dem letzten Ereignis: ");
+    QVERIFY2(stats->info().startsWith(door), qPrintable(stats->info()));
     for (int row = 0; row < 3; ++row) {
         QCOMPARE(stats->cellText(row, 0), QStringLiteral("Cam %1").arg(row));
         QCOMPARE(stats->cellText(row, 4), QStringLiteral("0"));
@@ -558,6 +559,16 @@ void tst_auxDialogs::statistics()
     QVERIFY(stats->isVisible());
     QCOMPARE(viewer->state().cameras()[1]->framesExtracted, 0);
     QCOMPARE(stats, viewer->dialogs().statistics());
+
+    // A camera that delivers says so, and how it is read; one that refuses says why.
+    cameraStub camera;
+    camera.picture = solidJpeg(QSize(320, 240), Qt::darkGreen);
+    camera.copies = 1000;
+    QVERIFY(camera.listen(QHostAddress::LocalHost));
+    startAtCamera(viewer->state().cameras()[0], camera);
+    QTRY_VERIFY((viewerFixture::tick(*viewer), viewer->state().cameras()[0]->framesExtracted > 0));
+    viewerFixture::tick(*viewer);
+    QCOMPARE(stats->cellText(0, 6), QStringLiteral("verbunden (HTTP)"));
 }
 
 // Every text of every window the viewer has open, and of the tray menu.

@@ -151,6 +151,12 @@ void tst_spracheDia::switchLanguage()
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
     QVERIFY(radioChecked(dialog, "enRB"));
     QCOMPARE(dialog.languageValue(), 1);
+    // Each language is named in its own language, whichever is in use.
+    const auto names = [&dialog] {
+        return QStringList{dialog.findChild<QRadioButton *>(QStringLiteral("deRB"))->text(),
+                           dialog.findChild<QRadioButton *>(QStringLiteral("enRB"))->text()};
+    };
+    QCOMPARE(names(), (QStringList{"Deutsch", "English"}));
 
     dialog.apply(-1);
     QVERIFY(dialog.takeChanged());
@@ -158,6 +164,8 @@ void tst_spracheDia::switchLanguage()
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
     QVERIFY(radioChecked(dialog, "deRB"));
     QCOMPARE(dialog.languageValue(), -1);
+    dialog.retranslate();
+    QCOMPARE(names(), (QStringList{"Deutsch", "English"}));
 }
 
 void tst_spracheDia::ignoredIndex_data()

@@ -163,22 +163,26 @@ void tst_camHandel::availability_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<QStringList>("shown");
     QTest::addColumn<QStringList>("disabled");
+    QTest::addColumn<int>("savePrintLater");  // SavePrintBtnEn as the settings change it afterwards; -1: unchanged
 
     const QStringList full = {"TuerOfnenPB", "verbTrennPB", "switchLightPB", "saveJPG", "speichernAVIPB",
                               "printPB", "StartStopVideoPB", "Voll_AlleBilderPB"};
     const QStringList reduced = {"TuerOfnenPB", "switchLightPB", "StartStopVideoPB", "Voll_AlleBilderPB"};
 
-    QTest::newRow("manual saving") << 1 << false << -1 << 0 << full << QStringList{};
+    QTest::newRow("manual saving") << 1 << false << -1 << 0 << full << QStringList{} << -1;
     QTest::newRow("automatic recording greys saving") << 1 << false << -1 << 1 << full
-                                                      << QStringList{"saveJPG", "speichernAVIPB"};
-    QTest::newRow("automatic recording switched off") << 1 << false << 1 << 0 << full << QStringList{};
-    QTest::newRow("saving not allowed") << 0 << false << -1 << 0 << reduced << QStringList{};
+                                                      << QStringList{"saveJPG", "speichernAVIPB"} << -1;
+    QTest::newRow("automatic recording switched off") << 1 << false << 1 << 0 << full << QStringList{} << -1;
+    QTest::newRow("saving not allowed") << 0 << false << -1 << 0 << reduced << QStringList{} << -1;
     QTest::newRow("saving not allowed, automatic recording") << 0 << false << -1 << 1 << reduced
-                                                             << QStringList{"saveJPG", "speichernAVIPB"};
+                                                             << QStringList{"saveJPG", "speichernAVIPB"} << -1;
     QTest::newRow("popup window's panel")
         << 1 << true << -1 << 0
         << QStringList{"TuerOfnenPB", "verbTrennPB", "switchLightPB", "saveJPG", "speichernAVIPB", "printPB"}
-        << QStringList{};
+        << QStringList{} << -1;
+    // The settings dialog's switch takes effect on the panel there is.
+    QTest::newRow("saving switched on") << 0 << false << -1 << 0 << full << QStringList{} << 1;
+    QTest::newRow("saving switched off") << 1 << false << 0 << 0 << reduced << QStringList{} << 0;
 }
 
 void tst_camHandel::availability()
@@ -193,6 +197,9 @@ void tst_camHandel::availability()
     camHandel panel(settings, popupPanel);
     if (previousMode >= 0)
         panel.setAvailability(previousMode);
+    QFETCH(int, savePrintLater);
+    if (savePrintLater >= 0)
+        settings.SavePrintBtnEn = savePrintLater;
     panel.setAvailability(mode);
     QTEST(shownButtons(panel), "shown");
     QTEST(disabledButtons(panel), "disabled");

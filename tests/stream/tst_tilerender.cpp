@@ -1,12 +1,16 @@
 #include "camdata.h"
 #include "testcamera.h"
 #include "tiledecoder.h"
+#include "tiletext.h"
 
 #include <QImageWriter>
 #include <QRandomGenerator>
+#include <QTranslator>
 #include <QtTest>
 
 #include <turbojpeg.h>
+
+#include <cmath>
 
 namespace {
 
@@ -80,6 +84,25 @@ int pixelsNear(const QImage &image, const QRect &area, const QColor &colour)
     return count;
 }
 
+// Pixels of the area that stand out from the text colour as WCAG asks of text (contrast 3:1):
+// where there are enough of them around the text, the text can be read.
+int pixelsContrasting(const QImage &image, const QRect &area, const QColor &text)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double textLuminance = luminance(text);
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom() && y < image.height(); ++y)
+        for (int x = area.left(); x <= area.right() && x < image.width(); ++x) {
+            const double pixel = luminance(QColor(image.pixel(x, y)));
+            const double ratio = (std::max(pixel, textLuminance) + 0.05) / (std::min(pixel, textLuminance) + 0.05);
+            count += ratio >= 3 ? 1 : 0;
+        }
+    return count;
+}
+
 }  // namespace
 
 class tst_tileRender : public QObject {
@@ -96,7 +119,11 @@ private slots:
     void streamedPicture();
     void caption_data();
     void caption();
+    void fittedCaption_data();
+    void fittedCaption();
     void placeholderWhileUnconnected();
+    void placeholderLabel_data();
+    void placeholderLabel();
     void unchangedTileDrawnOnce();
     void samePictureNotDecodedAgain();
     void parallelFinish();
@@ -241,15 +268,24 @@ void tst_tileRender::caption_data()
     QTest::addColumn<bool>("input1");
     QTest::addColumn<bool>("input2");
     QTest::addColumn<QString>("caption");
+    QTest::addColumn<QColor>("picture");
 
     const QString call = QStringLiteral("Eingehender Ruf von ");
-    QTest::newRow("unconnected") << false << true << false << false << false << "!UNCONNECTED! -> Eingang";
-    QTest::newRow("selected") << true << true << false << false << false << "> Eingang";
-    QTest::newRow("plain") << true << false << false << false << false << "Eingang";
-    QTest::newRow("intercom call") << true << true << true << false << false << "> " + call + "Eingang";
-    QTest::newRow("input 1") << true << false << false << true << false << call + "Eingang";
+    const QColor white(Qt::white);
+    QTest::newRow("unconnected") << false << true << false << false << false << "!UNCONNECTED! -> Eingang" << white;
+    QTest::newRow("selected") << true << true << false << false << false << "> Eingang" << white;
+    QTest::newRow("plain") << true << false << false << false << false << "Eingang" << white;
+    QTest::newRow("intercom call") << true << true << true << false << false << "> " + call + "Eingang" << white;
+    QTest::newRow("input 1") << true << false << false << true << false << call + "Eingang" << white;
     QTest::newRow("input 2 while unconnected") << false << false << false << false << true
-                                               << "!UNCONNECTED! -> " + call + "Eingang";
+                                               << "!UNCONNECTED! -> " + call + "Eingang" << white;
+    // Black text on a dark picture, green text on a bright one: readable all the same.
+    QTest::newRow("plain on a black picture") << true << false << false << false << false << "Eingang"
+                                              << QColor(Qt::black);
+    QTest::newRow("unconnected on a dark picture") << false << false << false << false << false
+                                                   << "!UNCONNECTED! -> Eingang" << QColor(40, 40, 44);
+    QTest::newRow("call on a bright picture") << true << false << true << false << false << call + "Eingang"
+                                              << QColor(230, 240, 230);
 }
 
 void tst_tileRender::caption()
@@ -259,8 +295,9 @@ void tst_tileRender::caption()
     QFETCH(bool, callForced);
     QFETCH(bool, input1);
     QFETCH(bool, input2);
+    QFETCH(QColor, picture);
 
-    wiredCamera wired(solidPixmap(QSize(400, 300), Qt::white));
+    wiredCamera wired(solidPixmap(QSize(400, 300), picture));
     camData &camera = wired.camera;
     camera.setTileRect(QRectF(0, 0, 400, 300));
     camera.receiving = receiving;
@@ -281,9 +318,55 @@ void tst_tileRender::caption()
     const QImage shown = camera.displayPixmap().toImage();
     const QRect captionArea(10, 10, 350, 30);
     const bool green = callForced || input1 || input2;
+    const QColor text = green ? Qt::green : Qt::black;
     QCOMPARE(pixelsNear(shown, captionArea, Qt::green) > 20, green);
-    QCOMPARE(pixelsNear(shown, captionArea, Qt::black) > 20, !green);
-    QCOMPARE(pixelsNear(shown, QRect(0, 60, 400, 240), Qt::white), 400 * 240);
+    QVERIFY(pixelsNear(shown, captionArea, text) > 20);
+    QVERIFY2(pixelsContrasting(shown, captionArea, text) > 400,
+             qPrintable(QString::number(pixelsContrasting(shown, captionArea, text))));
+    QCOMPARE(pixelsNear(shown, QRect(0, 60, 400, 240), picture), 400 * 240);
+}
+
+void tst_tileRender::fittedCaption_data()
+{
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("room");  // what the width leaves room for
+    QTest::addColumn<QString>("expected");  // "whole", "shortened prefix", "name", "shortened name"
+    const QString unconnected = QStringLiteral("!UNCONNECTED! -> ");
+    const QString call = QStringLiteral("> Eingehender Ruf von ");
+    QTest::newRow("fits") << unconnected << "everything" << "whole";
+    QTest::newRow("unconnected, narrow") << unconnected << "name and four" << "shortened prefix";
+    QTest::newRow("call, narrow") << call << "name and four" << "shortened prefix";
+    QTest::newRow("room for the name only") << call << "name" << "name";
+    QTest::newRow("narrower than the name") << unconnected << "half the name" << "shortened name";
+}
+
+// A caption too long for its tile keeps the camera's name, the part the user needs.
+void tst_tileRender::fittedCaption()
+{
+    QFETCH(QString, prefix);
+    QFETCH(QString, room);
+    QFETCH(QString, expected);
+    const QString name = QStringLiteral("Kamera Einfahrt Nord");
+    QFont font;
+    font.setPixelSize(20);
+    font.setWeight(QFont::Bold);
+    const QFontMetrics metrics(font);
+    const QString ellipsis(QChar(0x2026));
+    const int nameWidth = metrics.horizontalAdvance(name);
+    const int width = room == "everything"      ? metrics.horizontalAdvance(prefix + name)
+                      : room == "name and four" ? nameWidth + metrics.horizontalAdvance(prefix.left(4) + ellipsis)
+                      : room == "name"          ? nameWidth + 1
+                                                : nameWidth / 2;
+    const QString shown = tileText::fitted(prefix, name, metrics, width);
+    QVERIFY2(metrics.horizontalAdvance(shown) <= width, qPrintable(shown));
+    if (expected == "whole")
+        QCOMPARE(shown, prefix + name);
+    else if (expected == "shortened prefix")
+        QVERIFY2(shown.startsWith(prefix.left(3)) && shown.endsWith(ellipsis + name), qPrintable(shown));
+    else if (expected == "name")
+        QCOMPARE(shown, name);
+    else
+        QVERIFY2(shown.endsWith(ellipsis) && name.startsWith(shown.chopped(1)) && shown.size() > 3, qPrintable(shown));
 }
 
 void tst_tileRender::placeholderWhileUnconnected()
@@ -299,6 +382,37 @@ void tst_tileRender::placeholderWhileUnconnected()
     wiredCamera bare;
     bare.tickShown();
     QVERIFY(bare.camera.displayPixmap().isNull());
+}
+
+void tst_tileRender::placeholderLabel_data()
+{
+    QTest::addColumn<bool>("builtIn");  // else a picture of the user's own (001.jpg)
+    QTest::newRow("built-in picture") << true;
+    QTest::newRow("picture of the user's own") << false;
+}
+
+// The built-in not-connected picture says so in the language in use, switched at the next tick;
+// a picture of the user's own is shown as it is.
+void tst_tileRender::placeholderLabel()
+{
+    QFETCH(bool, builtIn);
+    wiredCamera wired(solidPixmap(QSize(400, 300), QColor(40, 40, 44)));
+    wired.camera.labelPlaceholder(builtIn);
+    wired.camera.setTileRect(QRectF(0, 0, 400, 300));
+    const QRect band(0, 200, 400, 50);  // where the built-in picture leaves room for its label
+    const QColor label(205, 206, 211);
+    wired.tickShown();
+    const QImage german = wired.camera.displayPixmap().toImage();
+    QCOMPARE(pixelsNear(german, band, label) > 20, builtIn);
+
+    QTranslator english;
+    QVERIFY(english.load(QFileInfo(QStringLiteral(DXCAMVIEWER_PATH)).absolutePath() + QStringLiteral("/cam_en.qm")));
+    QCoreApplication::installTranslator(&english);
+    wired.tickShown();
+    const QImage shown = wired.camera.displayPixmap().toImage();
+    QCoreApplication::removeTranslator(&english);
+    QCOMPARE(shown.copy(band) != german.copy(band), builtIn);
+    QCOMPARE(pixelsNear(shown, band, label) > 20, builtIn);
 }
 
 // A tick that would draw the same caption over the same pixels leaves the pixmap alone (no copy,

@@ -62,14 +62,14 @@ default Daten laden und editieren</source>
 and edit it</translation>
     </message>
     <message>
-        <source>Wollen Sie die Kamera wirklich entfernen?</source>
-        <translation>Do you really want to remove the camera?</translation>
-    </message>
-    <message>
         <source>Die Änderungen am Modul &quot;%1&quot; sind noch nicht gespeichert.
 Sollen sie gespeichert werden?</source>
         <translation>The changes to the module &quot;%1&quot; have not been stored yet.
 Store them?</translation>
+    </message>
+    <message>
+        <source>Wollen Sie die Kamera &quot;%1&quot; wirklich entfernen?</source>
+        <translation>Do you really want to remove the camera &quot;%1&quot;?</translation>
     </message>
 </context>
 <context>
@@ -86,10 +86,6 @@ Store them?</translation>
         <translation>No connection to the session bus (D-Bus): calls are not announced as desktop notifications.</translation>
     </message>
     <message>
-        <source>Eingehender Ruf von %1</source>
-        <translation>Incoming call from %1</translation>
-    </message>
-    <message>
         <source>Anzeigen</source>
         <translation>Show</translation>
     </message>
@@ -97,71 +93,28 @@ Store them?</translation>
         <source>Desktop-Benachrichtigungen sind nicht möglich (%1): Rufe werden nur im Fenster gemeldet.</source>
         <translation>Desktop notifications are not possible (%1): calls are shown in the window only.</translation>
     </message>
+    <message>
+        <source>Eingehender Ruf</source>
+        <translation>Incoming call</translation>
+    </message>
+    <message>
+        <source>Sprechstelle %1, Kamera %2</source>
+        <translation>Door station %1, camera %2</translation>
+    </message>
+    <message>
+        <source>Alarm an Eingang %1</source>
+        <translation>Alarm on input %1</translation>
+    </message>
+    <message>
+        <source>IO-Modul %1, Kamera %2</source>
+        <translation>IO module %1, camera %2</translation>
+    </message>
 </context>
 <context>
     <name>camData</name>
     <message>
         <source>Eingehender Ruf von </source>
         <translation>Incoming call from </translation>
-    </message>
-</context>
-<context>
-    <name>connectionReason</name>
-    <message>
-        <source>Verbindung abgelehnt</source>
-        <translation>Connection refused</translation>
-    </message>
-    <message>
-        <source>Keine Antwort</source>
-        <translation>No answer</translation>
-    </message>
-    <message>
-        <source>Anmeldung abgelehnt (401)</source>
-        <translation>Login refused (401)</translation>
-    </message>
-    <message>
-        <source>Anmeldung abgelehnt (401): kein unterstütztes Anmeldeverfahren angeboten</source>
-        <translation>Login refused (401): no supported login method offered</translation>
-    </message>
-    <message>
-        <source>Nicht gefunden (404)</source>
-        <translation>Not found (404)</translation>
-    </message>
-    <message>
-        <source>Die Kamera antwortet mit Status %1</source>
-        <translation>The camera answers with status %1</translation>
-    </message>
-    <message>
-        <source>Zertifikat nicht vertraut (SHA-256 %1)</source>
-        <translation>Certificate not trusted (SHA-256 %1)</translation>
-    </message>
-    <message>
-        <source>Zertifikat geändert: die Kamera zeigt ein anderes als das vertraute (SHA-256 %1)</source>
-        <translation>Certificate changed: the camera presents another one than the trusted one (SHA-256 %1)</translation>
-    </message>
-    <message>
-        <source>Unverständliche Antwort</source>
-        <translation>Answer not understood</translation>
-    </message>
-    <message>
-        <source>Keine Bilder in der Antwort</source>
-        <translation>No pictures in the answer</translation>
-    </message>
-    <message>
-        <source>Bilder bleiben aus</source>
-        <translation>Stalled: pictures stopped coming</translation>
-    </message>
-    <message>
-        <source>Verbindung von der Kamera beendet</source>
-        <translation>The camera closed the connection</translation>
-    </message>
-    <message>
-        <source>Unbekanntes Bildformat: %1</source>
-        <translation>Unknown picture format: %1</translation>
-    </message>
-    <message>
-        <source>Bilder kommen an</source>
-        <translation>Pictures are coming in</translation>
     </message>
 </context>
 <context>
@@ -391,6 +344,65 @@ Store them?</translation>
     </message>
 </context>
 <context>
+    <name>connectionReason</name>
+    <message>
+        <source>Verbindung abgelehnt</source>
+        <translation>Connection refused</translation>
+    </message>
+    <message>
+        <source>Keine Antwort</source>
+        <translation>No answer</translation>
+    </message>
+    <message>
+        <source>Anmeldung abgelehnt (401)</source>
+        <translation>Login refused (401)</translation>
+    </message>
+    <message>
+        <source>Anmeldung abgelehnt (401): kein unterstütztes Anmeldeverfahren angeboten</source>
+        <translation>Login refused (401): no supported login method offered</translation>
+    </message>
+    <message>
+        <source>Nicht gefunden (404)</source>
+        <translation>Not found (404)</translation>
+    </message>
+    <message>
+        <source>Die Kamera antwortet mit Status %1</source>
+        <translation>The camera answers with status %1</translation>
+    </message>
+    <message>
+        <source>Zertifikat nicht vertraut (SHA-256 %1)</source>
+        <translation>Certificate not trusted (SHA-256 %1)</translation>
+    </message>
+    <message>
+        <source>Zertifikat geändert: die Kamera zeigt ein anderes als das vertraute (SHA-256 %1)</source>
+        <translation>Certificate changed: the camera presents another one than the trusted one (SHA-256 %1)</translation>
+    </message>
+    <message>
+        <source>Unverständliche Antwort</source>
+        <translation>Answer not understood</translation>
+    </message>
+    <message>
+        <source>Keine Bilder in der Antwort</source>
+        <translation>No pictures in the answer</translation>
+    </message>
+    <message>
+        <source>Bilder bleiben aus</source>
+        <translation>Stalled: pictures stopped coming</translation>
+    </message>
+    <message>
+        <source>Verbindung von der Kamera beendet</source>
+        <translation>The camera closed the connection</translation>
+    </message>
+    <message>
+        <source>Unbekanntes Bildformat: %1</source>
+        <translation>Unknown picture format: %1</translation>
+    </message>
+    <message>
+        <source>Bilder kommen an</source>
+        <translation>Pictures are coming in</translation>
+    </message>
+</context>
+<context>
     <name>doorSound</name>
     <message>
         <source>Audio-Effekt &quot;%1&quot; kann nicht gelesen werden.</source>
@@ -530,6 +542,10 @@ Der Viewer arbeitet mit dem Standardmodul und überschreibt die Datei nicht.</so
         <translation>The settings file &quot;%1&quot; cannot be read.
 The viewer works with the standard module and does not overwrite the file.</translation>
     </message>
+    <message>
+        <source>Bild gespeichert: %1</source>
+        <translation>Picture saved: %1</translation>
+    </message>
 </context>
 <context>
     <name>ownMsgBox</name>
@@ -579,6 +595,22 @@ start it again from the menu; to leave it, choose &lt;Quit&gt; there.</translati
     <message>
         <source>Werte außerhalb ihres Bereichs wurden ersetzt:</source>
         <translation>Values outside their range were replaced:</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;: &quot;%2&quot; ist weder eine IPv4-Adresse noch eine URL (http://, https://, rtsp:// oder rtsps://). Die bisherige Adresse bleibt erhalten.</source>
+        <translation>&quot;%1&quot;: &quot;%2&quot; is neither an IPv4 address nor a URL (http://, https://, rtsp:// or rtsps://). The previous address is kept.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;: URLs mit &quot;%2://&quot; kann der Viewer nicht lesen, nur http://, https://, rtsp:// und rtsps://. Die bisherige Adresse bleibt erhalten.</source>
+        <translation>&quot;%1&quot;: the viewer cannot read URLs starting with &quot;%2://&quot;, only http://, https://, rtsp:// and rtsps://. The previous address is kept.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;: &quot;%2&quot; ist keine gültige URL (Leerzeichen, Steuerzeichen oder ein Port über 65535?). Die bisherige Adresse bleibt erhalten.</source>
+        <translation>&quot;%1&quot;: &quot;%2&quot; is not a valid URL (blanks, control characters or a port above 65535?). The previous address is kept.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;: In &quot;%2&quot; fehlt nach &quot;://&quot; der Rechner (Adresse oder Name). Die bisherige Adresse bleibt erhalten.</source>
+        <translation>&quot;%1&quot;: &quot;%2&quot; names no host (address or name) after &quot;://&quot;. The previous address is kept.</translation>
     </message>
 </context>
 <context>
@@ -814,8 +846,16 @@ Leave dialog</translation>
 [pic]</translation>
     </message>
     <message>
-        <source>Tuer=%1(%2[s]);</source>
-        <translation>Door=%1(%2[s]);</translation>
+        <source>verbunden (%1)</source>
+        <translation>connected (%1)</translation>
+    </message>
+    <message>
+        <source>kein</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>Türausgang der ersten Kamera: %1; Zeit seit dem letzten Ereignis: %2 s</source>
+        <translation>Door output of the first camera: %1; time since the last event: %2 s</translation>
     </message>
 </context>
 <context>
@@ -969,14 +1009,6 @@ geschrieben werden.</source>
         <translation>Choose language</translation>
     </message>
     <message>
-        <source>Deutsch</source>
-        <translation>German</translation>
-    </message>
-    <message>
-        <source>Englisch</source>
-        <translation>English</translation>
-    </message>
-    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>
@@ -1087,6 +1119,17 @@ A module with the same name already exists.</translation>
     <message>
         <source>Benachrichtigung bei Ruf</source>
         <translation>Notify on calls</translation>
+    </message>
+    <message>
+        <source>Speichern, Drucken und Video auf dem Bedienfeld</source>
+        <translation>Save, print and video on the command panel</translation>
+    </message>
+</context>
+<context>
+    <name>tileText</name>
+    <message>
+        <source>Nicht verbunden</source>
+        <translation>Not connected</translation>
     </message>
 </context>
 <context>
@@ -1239,6 +1282,10 @@ A module with the same name already exists.</translation>
         <source>Sprechstelle</source>
         <translation>Door station</translation>
     </message>
+    <message>
+        <source>Das Raster zeigt %1 von %2 Modulen, nicht zu sehen: %3. Bitte Reihen oder Spalten erhöhen.</source>
+        <translation>The grid shows %1 of %2 modules, not to be seen: %3. Please raise the rows or columns.</translation>
+    </message>
 </context>
 <context>
     <name>zertDia</name>
@@ -1308,7 +1355,7 @@ A module with the same name already exists.</translation>
     </message>
     <message>
         <source>Ausgestellt für einen anderen Namen als die Adresse der Kamera</source>
-        <translation>Issued to another name than the camera's address</translation>
+        <translation>Issued to another name than the camera&apos;s address</translation>
     </message>
 </context>
 </TS>
