@@ -94,6 +94,8 @@ void systemPage::fill()
         ui->audioEffCB->setChecked(settings.SoundEn);
         ui->audioEffE->setText(settings.Soundfile);
         ui->notifyCB->setChecked(settings.NotifyEn);
+        ui->historyDaysSB->setValue(settings.HistoryDays);
+        ui->historyMbSB->setValue(settings.HistoryMB);
         ui->EnLogCB->setChecked(traceSwitch);
         // The entry's real state: it may have been switched from the command line meanwhile.
         ui->autoStartCB->setChecked(loginEntry.isEnabled());
@@ -144,6 +146,8 @@ void systemPage::store()
     settings.Soundfile = ui->audioEffE->text();
     settings.SoundEn = ui->audioEffCB->isChecked();
     settings.NotifyEn = ui->notifyCB->isChecked();
+    settings.HistoryDays = ui->historyDaysSB->value();
+    settings.HistoryMB = ui->historyMbSB->value();
     settings.ImageFolder = ui->bildDirE->text();
     settings.Autosave = ui->autoBildSaveCB->isChecked();
     settings.BildAllSaveEn = ui->allBildSaveCB->isChecked();
