@@ -15,6 +15,9 @@ const QString path = QStringLiteral("/org/freedesktop/Notifications");
 const QString interface = QStringLiteral("org.freedesktop.Notifications");
 const QString defaultAction = QStringLiteral("default");
 const QString showAction = QStringLiteral("show");
+const QString historyAction = QStringLiteral("history");
+// A missed call's notification has a key of its own: the station's next call gets a new one.
+const QString missedPrefix = QStringLiteral("missed ");
 constexpr uchar urgencyCritical = 2;
 constexpr int neverExpires = 0;
 // What the bus hands over is bounded before it is kept or passed on.
@@ -47,8 +50,10 @@ void callNotifier::setSender(const QString &summary, const QString &iconName)
 void callNotifier::setEnabled(bool on)
 {
     enabled = on;
-    if (!on)
+    if (!on) {
         closeAll();
+        closeMissed();
+    }
 }
 
 void callNotifier::callStarted(const QString &station, const QString &camName)
@@ -75,8 +80,11 @@ void callNotifier::send(const QString &station)
         return;
     }
     // Most servers read the body as markup.
-    const QString body = tr("Eingehender Ruf von %1").arg(n.camName.toHtmlEscaped());
-    const QStringList actions{defaultAction, tr("Anzeigen"), showAction, tr("Anzeigen")};
+    const bool missed = !n.missedWhen.isEmpty();
+    const QString body = missed ? tr("Verpasster Ruf von %1 um %2").arg(n.camName.toHtmlEscaped(), n.missedWhen)
+                                : tr("Eingehender Ruf von %1").arg(n.camName.toHtmlEscaped());
+    const QStringList actions = missed ? QStringList{defaultAction, tr("Verlauf"), historyAction, tr("Verlauf")}
+                                       : QStringList{defaultAction, tr("Anzeigen"), showAction, tr("Anzeigen")};
     const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(urgencyCritical)},
                             {QStringLiteral("resident"), true},
                             {QStringLiteral("desktop-entry"), appId}};
@@ -132,8 +140,30 @@ void callNotifier::callEnded(const QString &station)
 void callNotifier::closeAll()
 {
     const QStringList open = stations.keys();
-    for (const QString &station : open)
-        callEnded(station);
+    for (const QString &station : open) {
+        if (!station.startsWith(missedPrefix))
+            callEnded(station);
+    }
+}
+
+void callNotifier::callMissed(const QString &station, const QString &camName, const QString &when)
+{
+    if (!enabled || !bus.isConnected())
+        return;
+    notification &n = stations[missedPrefix + station];
+    n.camName = camName;
+    n.missedWhen = when;
+    n.closeWanted = false;
+    send(missedPrefix + station);
+}
+
+void callNotifier::closeMissed()
+{
+    const QStringList open = stations.keys();
+    for (const QString &station : open) {
+        if (station.startsWith(missedPrefix))
+            callEnded(station);
+    }
 }
 
 // Nobody waits for the answer: a notification that is gone already is just as well.
@@ -165,12 +195,16 @@ void callNotifier::activationToken(uint id, const QString &token)
 void callNotifier::actionInvoked(uint id, const QString &actionKey)
 {
     const QString station = stationOf(id);
-    if (station.isEmpty() || (actionKey != defaultAction && actionKey != showAction))
+    const bool missed = station.startsWith(missedPrefix);
+    if (station.isEmpty() || (actionKey != defaultAction && actionKey != (missed ? historyAction : showAction)))
         return;
     const QString token = std::exchange(stations[station].token, QString());
     if (!token.isEmpty())
         qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
-    emit showRequested(station);
+    if (missed)
+        emit historyRequested();
+    else
+        emit showRequested(station);
     // Whoever activates a window has used the token by now; an unused one must not be taken
     // for a later activation.
     qunsetenv("XDG_ACTIVATION_TOKEN");

@@ -34,8 +34,12 @@ public:
     // notification.
     void callStarted(const QString &station, const QString &camName);
     void callEnded(const QString &station);
-    // The user has the window in front of them.
+    // The user has the window in front of them. A missed call's notification stays.
     void closeAll();
+    // Nobody answered the station's call: its notification says so and stays (resident) until
+    // closeMissed(), when the user opens the call history.
+    void callMissed(const QString &station, const QString &camName, const QString &when);
+    void closeMissed();
 
     // The stations with a notification sent or on its way.
     QStringList openStations() const { return stations.keys(); }
@@ -45,6 +49,8 @@ signals:
     // token, if any, is in XDG_ACTIVATION_TOKEN while the signal is delivered, so that a window
     // shown and activated there may take the focus on Wayland.
     void showRequested(const QString &station);
+    // The user chose a missed call's notification ("Verlauf").
+    void historyRequested();
 
 private slots:
     // Signals of the notification server, connected by name.
@@ -60,6 +66,7 @@ private:
         bool closeWanted = false;
         QString camName;
         QString token;
+        QString missedWhen;  // a missed call's notification: when it came
     };
 
     void send(const QString &station);

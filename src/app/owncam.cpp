@@ -54,6 +54,7 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
     , popupLogic(installData, *this, auxiliary)
     , notifier(QDBusConnection::sessionBus(), QStringLiteral(DXCAM_APP_ID),
                [this](const QString &text) { installData.ini().warn(text); })
+    , history(installData, shellTray, notifier, *this, popupWin)
     , settingsWork(installData, *this)
 {
     QApplication::setQuitOnLastWindowClosed(false);
@@ -86,6 +87,7 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
     frameRules.placeAtStart();
     loadModules();
     finishModuleLoad(options);
+    history.open(QCoreApplication::applicationFilePath());
     createSettingsDialog(options);
 
     tickValues.firstTick = true;
@@ -107,6 +109,7 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
 
 ownCam::~ownCam()
 {
+    history.close();
     delete popupWin;
     // Stop cleanly: recordings closed, connections aborted, workers deleted before the sockets
     // they use.
@@ -239,6 +242,7 @@ void ownCam::createModuleSockets()
     installation::windowRequests &requests = installData.shellRequests();
     dispatch = new commandDispatch(*this, *sender, installData.settings(), installData.cameras(), requests.startAll,
                                    requests.startStop);
+    history.watch(*camStatus, *sipStatus, *dispatch);
 }
 
 // The status sockets listen on the first module's ports. Without a module at the start they
@@ -265,6 +269,7 @@ void ownCam::createCommandPanel()
         commandPanel = new camHandel(settings, false, this);
         commandPanel->setButtonLabels(settings.ButtonText);
         commandPanel->setAvailability(settings.BildAllSaveEn ? 1 : 0);
+        history.attachPanel(commandPanel);
     }
     commandPanel->setViewToggleRequest(&installData.shellRequests().viewToggle);
     commandPanel->setViewLabel(installData.isGridView());
@@ -277,6 +282,7 @@ void ownCam::createPopupWindow()
     popupWin->setWindowTitle(windowTitle());
     popupWin->setWindowIcon(windowIcon());
     popupWin->initialise(notConnected);
+    history.attachPanel(popupWin->panel());
 }
 
 // ---------------------------------------------------------------- cameras
@@ -388,6 +394,7 @@ void ownCam::openCommandPanel()
     commandPanel->setCamera(current);
     commandPanel->setWindowTitle(current->camModule.camName);
     qCDebug(dxcamTrace).noquote() << "TITEL: " << ('"' + current->camModule.camName + '"');
+    history.panelOpened(current);
     commandPanel->show();
 }
 
@@ -536,12 +543,14 @@ void ownCam::HideGrWin()
 void ownCam::ShowMaxGrWin()
 {
     notifier.closeAll();
+    history.windowShownByUser();
     popupLogic.showMaxRequested();
 }
 
 void ownCam::ShowNormGrWin()
 {
     notifier.closeAll();
+    history.windowShownByUser();
     popupLogic.showNormalRequested();
 }
 
@@ -601,6 +610,7 @@ void ownCam::tick()
         return;
     tickValues.timerBusy = 1;
     runTick();
+    history.tick();
     tickValues.timerBusy = 0;
 }
 
@@ -809,6 +819,7 @@ void ownCam::retranslateWindows()
         popupWin->retranslate(windowTitle());
     auxiliary.retranslate();
     settingsDia->retranslate();
+    history.retranslate();
 }
 
 void ownCam::retranslatePanel()

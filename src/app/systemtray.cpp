@@ -41,6 +41,7 @@ void systemTray::create()
         {QT_TRANSLATE_NOOP("ownCam", "Ma&ximieren"), &systemTray::showMaximisedRequested},
         {QT_TRANSLATE_NOOP("ownCam", "&Wiederherstellen"), &systemTray::showNormalRequested},
         {nullptr, nullptr},
+        {QT_TRANSLATE_NOOP("ownCam", "&Verlauf"), &systemTray::historyRequested},
         {QT_TRANSLATE_NOOP("ownCam", "&Sprache"), &systemTray::languageRequested},
         {QT_TRANSLATE_NOOP("ownCam", "&Einstellungen"), &systemTray::settingsRequested},
         {nullptr, nullptr},
@@ -63,16 +64,32 @@ void systemTray::create()
 
     icon = new QSystemTrayIcon(window.windowIcon(), &window);
     icon->setContextMenu(trayMenu);
+    setStatusText(statusText);
     connect(icon, &QSystemTrayIcon::messageClicked, this, &systemTray::messageClicked);
     connect(icon, &QSystemTrayIcon::activated, this, &systemTray::iconActivated);
     icon->setVisible(true);
 }
 
-void systemTray::setEdition(const QIcon &windowIcon, const QString &title)
+void systemTray::setEdition(const QIcon &windowIcon, const QString &editionTitle)
 {
+    title = editionTitle;
     closedNotice->setEdition(windowIcon, title);
     if (icon)
         icon->setIcon(windowIcon);
+    setStatusText(statusText);
+}
+
+void systemTray::setStatusText(const QString &text)
+{
+    statusText = text;
+    if (icon)
+        icon->setToolTip(text.isEmpty() ? title : title + QLatin1Char('\n') + text);
+}
+
+void systemTray::showWarning(const QString &text)
+{
+    if (icon && icon->isVisible())
+        icon->showMessage(title, text, QSystemTrayIcon::Warning);
 }
 
 void systemTray::showNoticeIfIconVisible()

@@ -37,6 +37,10 @@ public:
     // The window was closed on a desktop without a tray: the notice says how to come back.
     void showNoTrayNotice();
     void retranslate();
+    // The icon's tool tip (the missed calls): the edition title, and the text below it when given.
+    void setStatusText(const QString &text);
+    // A message the user must read, from the icon when there is one (the log has it as well).
+    void showWarning(const QString &text);
 
     QMenu *menu() const { return trayMenu; }
     ownMsgBox *notice() const { return closedNotice; }
@@ -47,6 +51,7 @@ signals:
     void showNormalRequested();
     void languageRequested();
     void settingsRequested();
+    void historyRequested();
     void quitRequested();
     // Not in the menu: an action of the window's own.
     void toggleControlBoxRequested();
@@ -65,4 +70,6 @@ private:
     QMenu *trayMenu = nullptr;
     QList<QAction *> actions;
     QAction *hideCtrlAction = nullptr;
+    QString title;
+    QString statusText;
 };

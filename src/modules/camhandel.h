@@ -51,6 +51,10 @@ public:
 
     void retranslate();
 
+signals:
+    // "Verlauf": the call history is to open (the panel closes).
+    void historyRequested();
+
 private slots:
     void on_TuerOfnenPB_clicked();
     void on_verbTrennPB_clicked();
@@ -61,6 +65,7 @@ private slots:
     void on_printPB_clicked();
     void on_StartStopVideoPB_clicked();
     void on_Voll_AlleBilderPB_clicked();
+    void on_verlaufPB_clicked();
 
 private:
     void request(int button);

@@ -188,7 +188,7 @@ void tst_ownCam::trayMenu()
     QStringList entries;
     for (const QAction *action : viewer->tray().menu()->actions())
         entries.append(action->isSeparator() ? QStringLiteral("-") : action->text());
-    QCOMPARE(entries, (QStringList{"Mi&nimieren", "Ma&ximieren", "&Wiederherstellen", "-", "&Sprache",
+    QCOMPARE(entries, (QStringList{"Mi&nimieren", "Ma&ximieren", "&Wiederherstellen", "-", "&Verlauf", "&Sprache",
                                    "&Einstellungen", "-", "&Beenden"}));
     QCOMPARE(viewer->tray().notice()->text(),
              QStringLiteral("Das Programm bleibt im 'System Tray' aktiv. Zum Verlassen \n"
