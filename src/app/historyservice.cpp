@@ -64,6 +64,8 @@ void historyService::open(const QString &programPath)
 
 void historyService::close()
 {
+    // What the end of the program ends was not missed by anyone: nothing is announced.
+    closing = true;
     events.endAll();
     files.finish();
 }
@@ -106,6 +108,8 @@ void historyService::tick()
 // history is opened.
 void historyService::missed(const historyEvent &event)
 {
+    if (closing)
+        return;
     if (shownWindow && shownWindow->isVisible()) {
         shownWindow->setMissed(++shownMissed);
         return;

@@ -76,6 +76,7 @@ private:
     callTracker events;
     historyWriter files;
     historyWindow *shownWindow = nullptr;  // made when first shown
+    bool closing = false;
     int unseen = 0;        // missed calls the user has not seen in the history yet
     int shownMissed = 0;   // what the open history window's title says
     int limitDays = 0;

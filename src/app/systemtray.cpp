@@ -86,6 +86,11 @@ void systemTray::setStatusText(const QString &text)
         icon->setToolTip(text.isEmpty() ? title : title + QLatin1Char('\n') + text);
 }
 
+QString systemTray::toolTip() const
+{
+    return icon ? icon->toolTip() : QString();
+}
+
 void systemTray::showWarning(const QString &text)
 {
     if (icon && icon->isVisible())

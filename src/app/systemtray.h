@@ -39,6 +39,7 @@ public:
     void retranslate();
     // The icon's tool tip (the missed calls): the edition title, and the text below it when given.
     void setStatusText(const QString &text);
+    QString toolTip() const;
     // A message the user must read, from the icon when there is one (the log has it as well).
     void showWarning(const QString &text);
 
