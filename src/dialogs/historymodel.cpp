@@ -128,7 +128,7 @@ QVariant historyModel::data(const QModelIndex &index, int role) const
         if (role == Qt::DecorationRole)
             return thumbnail(*e);
         if (role == Qt::DisplayRole && e->thumbnail.isEmpty())
-            return e->noPicture.isEmpty() && !e->ended() ? tr("…") : tr("kein Bild");
+            return e->noPicture.isEmpty() && !e->ended() ? QStringLiteral("…") : tr("kein Bild");
         if (role == Qt::ToolTipRole && e->thumbnail.isEmpty())
             return e->noPicture;
         break;
