@@ -21,7 +21,7 @@ historyService::historyService(installation &state, systemTray &tray, callNotifi
       events(state.settings())
 {
     events.setSinks([this](const historyEvent &event) { files.saveEvent(event); },
-                    [this](const historyEvent &event, const QByteArray &jpeg) {
+                    [this](const historyEvent &event, const callerPicture::source &jpeg) {
                         files.savePicture(event.id, event.startMs, event.camName, jpeg);
                     },
                     [this](const historyEvent &event) { missed(event); });

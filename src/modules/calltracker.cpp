@@ -249,7 +249,7 @@ void callTracker::takePicture(tracked &t, qint64 atMs)
 {
     if (t.pictureSettled)
         return;
-    QByteArray jpeg;
+    callerPicture::source jpeg;
     QString reason;
     switch (t.picture.poll(*t.camera, atMs, jpeg, reason)) {
     case callerPicture::outcome::waiting:

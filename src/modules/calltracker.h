@@ -34,7 +34,7 @@ public:
     static constexpr qint64 endReportWaitMs = 120000;
 
     using eventSink = std::function<void(const historyEvent &event)>;
-    using pictureSink = std::function<void(const historyEvent &event, const QByteArray &jpeg)>;
+    using pictureSink = std::function<void(const historyEvent &event, const callerPicture::source &jpeg)>;
     using clockFunction = std::function<qint64()>;
     using shownTest = std::function<bool(const camData *camera)>;
 

@@ -53,14 +53,15 @@ void historyWriter::saveEvent(const historyEvent &event)
     post(std::move(work));
 }
 
-void historyWriter::savePicture(qint64 eventId, qint64 startMs, const QString &camName, const QByteArray &jpeg)
+void historyWriter::savePicture(qint64 eventId, qint64 startMs, const QString &camName,
+                                std::function<QByteArray()> jpeg)
 {
     job work;
     work.what = job::type::picture;
     work.id = eventId;
     work.ms = startMs;
     work.camName = camName;
-    work.jpeg = jpeg;
+    work.jpeg = std::move(jpeg);
     post(std::move(work));
 }
 
@@ -222,7 +223,8 @@ bool historyWriter::applyPicture(historyStore &store, const job &work, QHash<qin
     const qint64 row = rows.value(work.id);
     if (row == 0)
         return true;
-    const historyPictures::written files = historyPictures::write(pictures, work.ms, work.camName, work.jpeg);
+    const historyPictures::written files =
+        historyPictures::write(pictures, work.ms, work.camName, work.jpeg ? work.jpeg() : QByteArray());
     if (files.picture.isEmpty()) {
         sayOnce(pictureSaid, tr("Die Bilder des Verlaufs können nicht gespeichert werden (%1); die Rufe werden "
                                 "weiter ohne Bild aufgezeichnet.").arg(files.error));

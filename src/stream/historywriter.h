@@ -10,6 +10,8 @@
 #include <QThread>
 #include <QWaitCondition>
 
+#include <functional>
+
 class historyStore;
 
 // Writes the call history on a thread of its own, so that a door call costs its tick no more
@@ -41,7 +43,8 @@ public:
 
     // The event as it is now; the first one of an id makes the row, later ones update it.
     void saveEvent(const historyEvent &event);
-    void savePicture(qint64 eventId, qint64 startMs, const QString &camName, const QByteArray &jpeg);
+    // jpeg is called on the writer's thread: an RTSP camera's picture is encoded there.
+    void savePicture(qint64 eventId, qint64 startMs, const QString &camName, std::function<QByteArray()> jpeg);
     void setLimits(int days, int megabytes);
     // The user opened the history: missed events before now count no more.
     void markOpened(qint64 ms);
@@ -66,7 +69,7 @@ private:
         qint64 id = 0;
         qint64 ms = 0;
         QString camName;
-        QByteArray jpeg;
+        std::function<QByteArray()> jpeg;
         int days = 0;
         int megabytes = 0;
     };

@@ -84,7 +84,7 @@ int writeForEver(const QString &databasePath, const QString &pictureFolder, bool
         e.endMs = 0;
         writer.saveEvent(e);
         if (pictures)
-            writer.savePicture(i, e.startMs, e.camName, picture);
+            writer.savePicture(i, e.startMs, e.camName, [picture] { return picture; });
         e.endMs = e.startMs + 1000;
         e.done = true;
         writer.saveEvent(e);
