@@ -16,8 +16,6 @@ const QString interface = QStringLiteral("org.freedesktop.Notifications");
 const QString defaultAction = QStringLiteral("default");
 const QString showAction = QStringLiteral("show");
 const QString historyAction = QStringLiteral("history");
-// A missed call's notification has a key of its own: the station's next call gets a new one.
-const QString missedPrefix = QStringLiteral("missed ");
 constexpr uchar urgencyCritical = 2;
 constexpr int neverExpires = 0;
 // What the bus hands over is bounded before it is kept or passed on.
@@ -68,6 +66,7 @@ void callNotifier::callStarted(const QString &station, const QString &camName)
     notification &n = stations[station];
     n.camName = camName;
     n.closeWanted = false;
+    n.missedWhen.clear();
     send(station);
 }
 
@@ -126,7 +125,7 @@ void callNotifier::sent(const QString &station, QDBusPendingCallWatcher *watcher
 void callNotifier::callEnded(const QString &station)
 {
     auto it = stations.find(station);
-    if (it == stations.end())
+    if (it == stations.end() || !it->missedWhen.isEmpty())
         return;
     if (it->pending) {
         it->closeWanted = true;
@@ -140,29 +139,30 @@ void callNotifier::callEnded(const QString &station)
 void callNotifier::closeAll()
 {
     const QStringList open = stations.keys();
-    for (const QString &station : open) {
-        if (!station.startsWith(missedPrefix))
-            callEnded(station);
-    }
+    for (const QString &station : open)
+        callEnded(station);
 }
 
+// The call's notification, where there is one, says so from now on and stays.
 void callNotifier::callMissed(const QString &station, const QString &camName, const QString &when)
 {
     if (!enabled || !bus.isConnected())
         return;
-    notification &n = stations[missedPrefix + station];
+    notification &n = stations[station];
     n.camName = camName;
     n.missedWhen = when;
     n.closeWanted = false;
-    send(missedPrefix + station);
+    send(station);
 }
 
 void callNotifier::closeMissed()
 {
     const QStringList open = stations.keys();
     for (const QString &station : open) {
-        if (station.startsWith(missedPrefix))
-            callEnded(station);
+        if (stations[station].missedWhen.isEmpty())
+            continue;
+        stations[station].missedWhen.clear();
+        callEnded(station);
     }
 }
 
@@ -195,7 +195,7 @@ void callNotifier::activationToken(uint id, const QString &token)
 void callNotifier::actionInvoked(uint id, const QString &actionKey)
 {
     const QString station = stationOf(id);
-    const bool missed = station.startsWith(missedPrefix);
+    const bool missed = !station.isEmpty() && !stations[station].missedWhen.isEmpty();
     if (station.isEmpty() || (actionKey != defaultAction && actionKey != (missed ? historyAction : showAction)))
         return;
     const QString token = std::exchange(stations[station].token, QString());

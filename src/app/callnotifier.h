@@ -36,8 +36,9 @@ public:
     void callEnded(const QString &station);
     // The user has the window in front of them. A missed call's notification stays.
     void closeAll();
-    // Nobody answered the station's call: its notification says so and stays (resident) until
-    // closeMissed(), when the user opens the call history.
+    // Nobody answered the station's call: its notification (or a new one) says so and stays
+    // (resident) until closeMissed(), when the user opens the call history, or the station's
+    // next call, which it becomes.
     void callMissed(const QString &station, const QString &camName, const QString &when);
     void closeMissed();
 

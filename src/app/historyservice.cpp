@@ -116,7 +116,8 @@ void historyService::missed(const historyEvent &event)
     }
     ++unseen;
     followCount();
-    if (!state.settings().NotifyEn)
+    // As the call itself: announced only where it popped up.
+    if (!state.settings().NotifyEn || !state.settings().Auto_Popup)
         return;
     const QDateTime start = QDateTime::fromMSecsSinceEpoch(event.startMs);
     const QString when = start.date() == QDate::currentDate() ? start.toString(QStringLiteral("hh:mm"))

@@ -61,6 +61,13 @@ void historyModel::refresh()
         emit dataChanged(index(0, 0), index(rows - 1, columns - 1));
 }
 
+void historyModel::retranslate()
+{
+    emit headerDataChanged(Qt::Horizontal, 0, columns - 1);
+    if (rows > 0)
+        emit dataChanged(index(0, 0), index(rows - 1, columns - 1));
+}
+
 void historyModel::dropPages()
 {
     pages.clear();

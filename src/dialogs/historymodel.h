@@ -30,6 +30,8 @@ public:
     // The writer wrote rows: new ones come in at the top, changed ones are read again.
     void refresh();
     historyEvent eventAt(int row) const;
+    // The texts in the language now in use.
+    void retranslate();
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;

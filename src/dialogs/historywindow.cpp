@@ -111,6 +111,7 @@ void historyWindow::updateTitle()
 void historyWindow::retranslate()
 {
     ui->retranslateUi(this);
+    model.retranslate();
     updateTitle();
     chosenChanged();
     if (picture)
@@ -135,16 +136,16 @@ bool historyWindow::ensureOpen()
 
 void historyWindow::showInFront()
 {
-    ensureOpen();
-    refresh();
     show();
+    refresh();
     raise();
     activateWindow();
 }
 
+// Hidden, it has nothing to show: showInFront() reads it again.
 void historyWindow::refresh()
 {
-    if (!ensureOpen())
+    if (!isVisible() || !ensureOpen())
         return;
     model.refresh();
     ui->countL->setText(tr("%1 Ereignisse").arg(model.rowCount()));

@@ -275,19 +275,6 @@ void callTracker::settleWithout(tracked &t, const QString &reason)
     t.changed = true;
 }
 
-void callTracker::releaseCamera(const camData *camera)
-{
-    const qint64 at = now();
-    for (tracked &t : events) {
-        if (t.camera != camera)
-            continue;
-        if (!t.event.ended())
-            endUnreported(t, at);
-        settleWithout(t, tr("Kamera entfernt"));
-    }
-    flush();
-}
-
 void callTracker::endAll()
 {
     const qint64 at = now();
@@ -297,14 +284,6 @@ void callTracker::endAll()
         settleWithout(t, tr("Viewer beendet"));
     }
     flush();
-}
-
-QList<historyEvent> callTracker::pending() const
-{
-    QList<historyEvent> list;
-    for (const tracked &t : events)
-        list << t.event;
-    return list;
 }
 
 void callTracker::flush()

@@ -61,12 +61,8 @@ public:
     // Every tick: which events' cameras are shown now, the pictures, the ends that were not
     // reported.
     void tick(const shownTest &shown);
-    // The camera goes, or the program ends: their events end now.
-    void releaseCamera(const camData *camera);
+    // The program ends: what lasts ends now. (A camera that goes ends its events at the next tick.)
     void endAll();
-
-    // The events that last or wait for their picture (tests).
-    QList<historyEvent> pending() const;
 
 private:
     struct tracked {

@@ -54,8 +54,9 @@ void statusReceiver::dispatch(const QByteArray &datagram, const QString &sender)
 {
     if (!cameras)
         return;
+    // Only a call event's summary (its callee) is wanted: no IO report is put into words for nothing.
     QString summary;
-    QString *wanted = watch ? &summary : nullptr;
+    QString *wanted = watch && kind == moduleKind::intercom ? &summary : nullptr;
     for (camData *cam : *cameras) {
         if (!cam)
             continue;

@@ -27,7 +27,7 @@ public:
     quint16 localPort() const { return socket.localPort(); }
 
     // Told of every datagram the parser recognised for a camera's record, after the parser: the
-    // camera, whether its intercom record, and the parser's summary.
+    // camera, whether its intercom record, and the parser's summary (intercom records only).
     using observer = std::function<void(camData *camera, bool intercom, const QString &summary)>;
     void setObserver(observer watcher) { watch = std::move(watcher); }
 

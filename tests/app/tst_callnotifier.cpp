@@ -74,12 +74,12 @@ void tst_callNotifier::notifications_data()
     QTest::newRow("switching off closes") << QStringList{"call A Cam1", "sync", "off"}
                                           << QStringList{cam1 + "0>1", "close 1"};
     const QString missed1 = QStringLiteral("notify Verpasster Ruf von Cam1 um ");
-    QTest::newRow("a missed call stays when the window is shown")
-        << QStringList{"call A Cam1", "sync", "end A", "missed A Cam1 10:32", "sync", "shown"}
-        << QStringList{cam1 + "0>1", "close 1", missed1 + "10:32 0>2"};
-    QTest::newRow("the next call of the station comes beside it")
+    QTest::newRow("a missed call's notification says so and stays")
+        << QStringList{"call A Cam1", "sync", "missed A Cam1 10:32", "sync", "end A", "shown"}
+        << QStringList{cam1 + "0>1", missed1 + "10:32 1>1"};
+    QTest::newRow("the station's next call takes it over")
         << QStringList{"missed A Cam1 10:32", "sync", "call A Cam1", "sync", "end A"}
-        << QStringList{missed1 + "10:32 0>1", cam1 + "0>2", "close 2"};
+        << QStringList{missed1 + "10:32 0>1", cam1 + "1>1", "close 1"};
     QTest::newRow("a second missed call of the station replaces it")
         << QStringList{"missed A Cam1 10:32", "sync", "missed A Cam1 10:40"}
         << QStringList{missed1 + "10:32 0>1", missed1 + "10:40 1>1"};
