@@ -1,6 +1,7 @@
 #include "historystore.h"
 #include "historywriter.h"
 #include "unprivileged.h"
+#include "../stream/filesizelimit.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -8,6 +9,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -105,6 +107,8 @@ private slots:
     void opening();
     void killedWriter_data();
     void killedWriter();
+    void writeFaults_data();
+    void writeFaults();
     void trim_data();
     void trim();
     void filter_data();
@@ -264,6 +268,73 @@ void tst_historyStore::killedWriter()
     named.sort();
     present.sort();
     QCOMPARE(present, named);
+}
+
+void tst_historyStore::writeFaults_data()
+{
+    QTest::addColumn<bool>("databaseFull");
+    QTest::newRow("a picture does not fit: the events go on without it") << false;
+    QTest::newRow("the database cannot grow: kept, and written once it can") << true;
+}
+
+// A full disk is said once and stops what does not fit, not the writer.
+void tst_historyStore::writeFaults()
+{
+    QFETCH(bool, databaseFull);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+    const QString folder = dir.filePath(QStringLiteral("history"));
+    historyWriter writer;
+    int said = 0;
+    connect(&writer, &historyWriter::problem, this, [&said] { ++said; }, Qt::QueuedConnection);
+    writer.begin(path, folder, 90, 500);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    historyEvent e = sampleEvent(now);
+    e.id = 1;
+    writer.saveEvent(e);
+    QVERIFY(writer.waitIdle(10000));
+    QImage noise(1200, 1000, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y) {
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, QRandomGenerator::global()->generate());
+    }
+    QBuffer big;
+    big.open(QIODevice::WriteOnly);
+    noise.save(&big, "JPEG", 100);
+    const QByteArray picture = big.data();
+    {
+        fileSizeLimit limit(databaseFull ? QFileInfo(path + QStringLiteral("-wal")).size() : 1 << 20);
+        QVERIFY(limit.active && picture.size() > (1 << 20));
+        for (qint64 i = 2; i <= 4; ++i) {
+            e = sampleEvent(now + i);
+            e.id = i;
+            e.done = databaseFull;
+            writer.saveEvent(e);
+            if (!databaseFull)
+                writer.savePicture(i, e.startMs, e.camName, [picture] { return picture; });
+        }
+        if (databaseFull)
+            QTRY_COMPARE(said, 1);
+        else
+            QVERIFY(writer.waitIdle(10000));
+    }
+    // Room again: the next event brings the kept ones along.
+    e = sampleEvent(now + 5);
+    e.id = 5;
+    writer.saveEvent(e);
+    QVERIFY(writer.waitIdle(10000));
+    writer.finish();
+    QCoreApplication::processEvents();
+    QCOMPARE(said, 1);
+    historyStore store;
+    QVERIFY(store.openForReading(path));
+    QCOMPARE(store.count({}), 5);
+    QCOMPARE(store.pictureBytes(), qint64(0));
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
+    int withoutPicture = 0;
+    for (const historyEvent &row : store.page({}, 0, 10))
+        withoutPicture += row.noPicture.startsWith(QLatin1String("Bild nicht gespeichert"));
+    QCOMPARE(withoutPicture, databaseFull ? 0 : 3);
 }
 
 void tst_historyStore::trim_data()
