@@ -211,7 +211,7 @@ void historyWindow::playRecording(const historyEvent &e)
 {
     if (!playerDialog)
         playerDialog = new recordingPlayer(this);
-    playerDialog->open(e.recordFolder, e.recordStem, e.startMs, captionOf(e));
+    playerDialog->play(e.recordFolder, e.recordStem, e.startMs, captionOf(e));
     playerDialog->show();
     playerDialog->raise();
 }

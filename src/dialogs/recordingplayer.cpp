@@ -43,7 +43,7 @@ recordingPlayer::~recordingPlayer()
     delete ui;
 }
 
-void recordingPlayer::open(const QString &recordFolder, const QString &recordStem, qint64 momentMs,
+void recordingPlayer::play(const QString &recordFolder, const QString &recordStem, qint64 momentMs,
                            const QString &caption)
 {
     setPlaying(false);

@@ -27,7 +27,7 @@ public:
     // Waits for the request on its way.
     ~recordingPlayer() override;
 
-    void open(const QString &folder, const QString &stem, qint64 momentMs, const QString &caption);
+    void play(const QString &folder, const QString &stem, qint64 momentMs, const QString &caption);
     void retranslate();
 
     // What is shown (tests).

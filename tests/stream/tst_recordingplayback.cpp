@@ -1,5 +1,6 @@
 #include "recordfiles.h"
 #include "recordingplayback.h"
+#include "recordingplayer.h"
 #include "testcamera.h"
 #include "../app/simulatorprocess.h"
 
@@ -182,6 +183,18 @@ void tst_recordingPlayback::playing()
     QVERIFY2(playback.count() > before, qPrintable(QStringLiteral("%1 -> %2").arg(before).arg(playback.count())));
     QVERIFY(playback.step(1));
     QCOMPARE(playback.picture().size(), pictureSize);
+
+    // The player does the same on the thread pool: from the file's start, a picture on, playing.
+    recordingPlayer player;
+    player.play(folder.path(), stem, moment, QStringLiteral("Tor-1 Ost"));
+    QTRY_VERIFY(!player.working());
+    QCOMPARE(player.shownReason(), QString());
+    QCOMPARE(player.shownIndex(), 0);
+    player.stepBy(1);
+    QTRY_COMPARE(player.shownIndex(), 1);
+    player.setPlaying(true);
+    QTRY_VERIFY(player.shownIndex() >= 4);
+    player.setPlaying(false);
     camera.closeRecording();
 }
 
