@@ -41,9 +41,9 @@ void systemTray::create()
         {QT_TRANSLATE_NOOP("ownCam", "Ma&ximieren"), &systemTray::showMaximisedRequested},
         {QT_TRANSLATE_NOOP("ownCam", "&Wiederherstellen"), &systemTray::showNormalRequested},
         {nullptr, nullptr},
-        {QT_TRANSLATE_NOOP("ownCam", "&Verlauf"), &systemTray::historyRequested},
         {QT_TRANSLATE_NOOP("ownCam", "&Sprache"), &systemTray::languageRequested},
         {QT_TRANSLATE_NOOP("ownCam", "&Einstellungen"), &systemTray::settingsRequested},
+        {QT_TRANSLATE_NOOP("ownCam", "&Verlauf"), &systemTray::historyRequested},
         {nullptr, nullptr},
         {QT_TRANSLATE_NOOP("ownCam", "&Beenden"), &systemTray::quitRequested},
     };

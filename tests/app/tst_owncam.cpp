@@ -188,8 +188,8 @@ void tst_ownCam::trayMenu()
     QStringList entries;
     for (const QAction *action : viewer->tray().menu()->actions())
         entries.append(action->isSeparator() ? QStringLiteral("-") : action->text());
-    QCOMPARE(entries, (QStringList{"Mi&nimieren", "Ma&ximieren", "&Wiederherstellen", "-", "&Verlauf", "&Sprache",
-                                   "&Einstellungen", "-", "&Beenden"}));
+    QCOMPARE(entries, (QStringList{"Mi&nimieren", "Ma&ximieren", "&Wiederherstellen", "-", "&Sprache",
+                                   "&Einstellungen", "&Verlauf", "-", "&Beenden"}));
     QCOMPARE(viewer->tray().notice()->text(),
              QStringLiteral("Das Programm bleibt im 'System Tray' aktiv. Zum Verlassen \n"
                             "wählen Sie bitte im System Tray Menü den Eintrag <Beenden>."));
