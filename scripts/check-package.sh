@@ -39,6 +39,7 @@ for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6netw
                libavformat59 libavcodec59 libswscale6 libavutil57; do
   grep -qE "(^|, )${library//+/\\+} \(>= [^)]+\)" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
+grep -qE "(^|, )libqt6sql6-sqlite(,|$| )" <<<"$depends" || fail "Depends lacks the SQLite driver of the call history: $depends"
 [ "$(field Installed-Size)" -gt 0 ] || fail "Installed-Size: $(field Installed-Size)"
 
 contents=$(dpkg-deb --contents "$deb")

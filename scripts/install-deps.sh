@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-tools-dev qt6-tools-dev-tools
   qt6-l10n-tools qt6-translations-l10n libqt6opengl6-dev libgl-dev
   qt6-qpa-plugins libturbojpeg0-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  # The call history's database: Qt SQL's SQLite driver.
+  libqt6sql6-sqlite
   xvfb xauth x11-utils imagemagick iproute2 util-linux
   dpkg-dev desktop-file-utils appstream groff-base dbus-daemon
   lighttpd lighttpd-mod-openssl openssl

@@ -15,6 +15,7 @@ const QString path = QStringLiteral("/org/freedesktop/Notifications");
 const QString interface = QStringLiteral("org.freedesktop.Notifications");
 const QString defaultAction = QStringLiteral("default");
 const QString showAction = QStringLiteral("show");
+const QString historyAction = QStringLiteral("history");
 constexpr uchar urgencyCritical = 2;
 constexpr int neverExpires = 0;
 // What the bus hands over is bounded before it is kept or passed on.
@@ -47,8 +48,10 @@ void callNotifier::setSender(const QString &summary, const QString &iconName)
 void callNotifier::setEnabled(bool on)
 {
     enabled = on;
-    if (!on)
+    if (!on) {
         closeAll();
+        closeMissed();
+    }
 }
 
 void callNotifier::callStarted(const QString &station, event kind, const QString &stationName,
@@ -74,6 +77,7 @@ void callNotifier::callStarted(const QString &station, event kind, const QString
         break;
     }
     n.closeWanted = false;
+    n.missedWhen.clear();
     send(station);
 }
 
@@ -86,8 +90,10 @@ void callNotifier::send(const QString &station)
         return;
     }
     // Most servers read the body as markup.
+    const bool missed = !n.missedWhen.isEmpty();
     const QString body = n.body.toHtmlEscaped();
-    const QStringList actions{defaultAction, tr("Anzeigen"), showAction, tr("Anzeigen")};
+    const QStringList actions = missed ? QStringList{defaultAction, tr("Verlauf"), historyAction, tr("Verlauf")}
+                                       : QStringList{defaultAction, tr("Anzeigen"), showAction, tr("Anzeigen")};
     const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(urgencyCritical)},
                             {QStringLiteral("resident"), true},
                             {QStringLiteral("desktop-entry"), appId}};
@@ -129,7 +135,7 @@ void callNotifier::sent(const QString &station, QDBusPendingCallWatcher *watcher
 void callNotifier::callEnded(const QString &station)
 {
     auto it = stations.find(station);
-    if (it == stations.end())
+    if (it == stations.end() || !it->missedWhen.isEmpty())
         return;
     if (it->pending) {
         it->closeWanted = true;
@@ -145,6 +151,30 @@ void callNotifier::closeAll()
     const QStringList open = stations.keys();
     for (const QString &station : open)
         callEnded(station);
+}
+
+// The call's notification, where there is one, says so from now on and stays.
+void callNotifier::callMissed(const QString &station, const QString &camName, const QString &when)
+{
+    if (!enabled || !bus.isConnected())
+        return;
+    notification &n = stations[station];
+    n.summary = tr("Verpasster Ruf");
+    n.body = tr("Verpasster Ruf von %1 um %2").arg(camName, when);
+    n.missedWhen = when;
+    n.closeWanted = false;
+    send(station);
+}
+
+void callNotifier::closeMissed()
+{
+    const QStringList open = stations.keys();
+    for (const QString &station : open) {
+        if (stations[station].missedWhen.isEmpty())
+            continue;
+        stations[station].missedWhen.clear();
+        callEnded(station);
+    }
 }
 
 // Nobody waits for the answer: a notification that is gone already is just as well.
@@ -176,12 +206,16 @@ void callNotifier::activationToken(uint id, const QString &token)
 void callNotifier::actionInvoked(uint id, const QString &actionKey)
 {
     const QString station = stationOf(id);
-    if (station.isEmpty() || (actionKey != defaultAction && actionKey != showAction))
+    const bool missed = !station.isEmpty() && !stations[station].missedWhen.isEmpty();
+    if (station.isEmpty() || (actionKey != defaultAction && actionKey != (missed ? historyAction : showAction)))
         return;
     const QString token = std::exchange(stations[station].token, QString());
     if (!token.isEmpty())
         qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
-    emit showRequested(station);
+    if (missed)
+        emit historyRequested();
+    else
+        emit showRequested(station);
     // Whoever activates a window has used the token by now; an unused one must not be taken
     // for a later activation.
     qunsetenv("XDG_ACTIVATION_TOKEN");

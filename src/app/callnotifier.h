@@ -37,8 +37,13 @@ public:
     // notification. stationName: the door station's name or the IO module's address.
     void callStarted(const QString &station, event kind, const QString &stationName, const QString &camName);
     void callEnded(const QString &station);
-    // The user has the window in front of them.
+    // The user has the window in front of them. A missed call's notification stays.
     void closeAll();
+    // Nobody answered the station's call: its notification (or a new one) says so and stays
+    // (resident) until closeMissed(), when the user opens the call history, or the station's
+    // next call, which it becomes.
+    void callMissed(const QString &station, const QString &camName, const QString &when);
+    void closeMissed();
 
     // The stations with a notification sent or on its way.
     QStringList openStations() const { return stations.keys(); }
@@ -48,6 +53,8 @@ signals:
     // token, if any, is in XDG_ACTIVATION_TOKEN while the signal is delivered, so that a window
     // shown and activated there may take the focus on Wayland.
     void showRequested(const QString &station);
+    // The user chose a missed call's notification ("Verlauf").
+    void historyRequested();
 
 private slots:
     // Signals of the notification server, connected by name.
@@ -64,6 +71,7 @@ private:
         QString summary;
         QString body;
         QString token;
+        QString missedWhen;  // a missed call's notification: when it came
     };
 
     void send(const QString &station);

@@ -41,6 +41,7 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
     , popupLogic(installData, *this, auxiliary)
     , notifier(QDBusConnection::sessionBus(), QStringLiteral(DXCAM_APP_ID),
                [this](const QString &text) { installData.ini().warn(text); })
+    , history(installData, shellTray, notifier, *this, popupWin)
     , settingsWork(installData, *this)
 {
     QApplication::setQuitOnLastWindowClosed(false);
@@ -73,6 +74,7 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
     frameRules.placeAtStart();
     loadModules();
     finishModuleLoad(options);
+    history.open(QCoreApplication::applicationFilePath());
     createSettingsDialog(options);
 
     tickValues.firstTick = true;
@@ -94,6 +96,7 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
 
 ownCam::~ownCam()
 {
+    history.close();
     delete popupWin;
     // Stop cleanly: recordings closed, connections aborted, workers deleted before the sockets
     // they use.
@@ -231,6 +234,7 @@ void ownCam::createModuleSockets()
     installation::windowRequests &requests = installData.shellRequests();
     dispatch = new commandDispatch(*this, *sender, installData.settings(), installData.cameras(), requests.startAll,
                                    requests.startStop);
+    history.watch(*camStatus, *sipStatus, *dispatch);
 }
 
 // The status sockets listen on the first module's ports. Without a module at the start they
@@ -257,6 +261,7 @@ void ownCam::createCommandPanel()
         commandPanel = new camHandel(settings, false, this);
         commandPanel->setButtonLabels(settings.ButtonText);
         commandPanel->setAvailability(settings.BildAllSaveEn ? 1 : 0);
+        history.attachPanel(commandPanel);
     }
     commandPanel->setViewToggleRequest(&installData.shellRequests().viewToggle);
     commandPanel->setViewLabel(installData.isGridView());
@@ -269,6 +274,7 @@ void ownCam::createPopupWindow()
     popupWin->setWindowTitle(windowTitle());
     popupWin->setWindowIcon(windowIcon());
     popupWin->initialise(notConnected, notConnectedLabelled);
+    history.attachPanel(popupWin->panel());
 }
 
 // ---------------------------------------------------------------- cameras
@@ -314,7 +320,7 @@ bool ownCam::savePictures()
 {
     if (!pictureFiles.savePictures(installData.cameras(), installData.settings()))
         return false;
-    shellTray.setToolTip(tr("Bild gespeichert: %1").arg(QFileInfo(pictureFiles.lastSavedPath()).fileName()));
+    shellTray.setLastAction(tr("Bild gespeichert: %1").arg(QFileInfo(pictureFiles.lastSavedPath()).fileName()));
     return true;
 }
 
@@ -380,6 +386,7 @@ void ownCam::openCommandPanel()
     commandPanel->setCamera(current);
     commandPanel->setWindowTitle(current->camModule.camName);
     qCDebug(dxcamTrace).noquote() << "TITEL: " << ('"' + current->camModule.camName + '"');
+    history.panelOpened(current);
     commandPanel->show();
 }
 
@@ -531,12 +538,14 @@ void ownCam::HideGrWin()
 void ownCam::ShowMaxGrWin()
 {
     notifier.closeAll();
+    history.windowShownByUser();
     popupLogic.showMaxRequested();
 }
 
 void ownCam::ShowNormGrWin()
 {
     notifier.closeAll();
+    history.windowShownByUser();
     popupLogic.showNormalRequested();
 }
 
@@ -596,6 +605,7 @@ void ownCam::tick()
         return;
     tickValues.timerBusy = 1;
     runTick();
+    history.tick();
     tickValues.timerBusy = 0;
 }
 
@@ -807,6 +817,7 @@ void ownCam::retranslateWindows()
         popupWin->retranslate(windowTitle());
     auxiliary.retranslate();
     settingsDia->retranslate();
+    history.retranslate();
 }
 
 void ownCam::retranslatePanel()

@@ -5,6 +5,7 @@
 #include "callnotifier.h"
 #include "camerastreams.h"
 #include "dispatchhost.h"
+#include "historyservice.h"
 #include "installation.h"
 #include "picturesaver.h"
 #include "popupcontrol.h"
@@ -88,6 +89,7 @@ public:
     // The user chose a door call's desktop notification: its camera, shown as a second start would.
     void showStation(const QString &station);
     callNotifier &notifications() { return notifier; }
+    historyService &callHistory() { return history; }
 
     // dispatchHost
     void startCam(camData *camera) override { Start_CAM(camera); }
@@ -202,6 +204,7 @@ private:
     cameraStreams streams;
     popupControl popupLogic;
     callNotifier notifier;
+    historyService history;
     settingsService settingsWork;
     tickState tickValues;
     tickTiming timing;

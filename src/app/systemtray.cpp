@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QStringList>
 #include <QWidget>
 
 namespace {
@@ -43,6 +44,7 @@ void systemTray::create()
         {nullptr, nullptr},
         {QT_TRANSLATE_NOOP("ownCam", "&Sprache"), &systemTray::languageRequested},
         {QT_TRANSLATE_NOOP("ownCam", "&Einstellungen"), &systemTray::settingsRequested},
+        {QT_TRANSLATE_NOOP("ownCam", "&Verlauf"), &systemTray::historyRequested},
         {nullptr, nullptr},
         {QT_TRANSLATE_NOOP("ownCam", "&Beenden"), &systemTray::quitRequested},
     };
@@ -63,23 +65,46 @@ void systemTray::create()
 
     icon = new QSystemTrayIcon(window.windowIcon(), &window);
     icon->setContextMenu(trayMenu);
+    setStatusText(statusText);
     connect(icon, &QSystemTrayIcon::messageClicked, this, &systemTray::messageClicked);
     connect(icon, &QSystemTrayIcon::activated, this, &systemTray::iconActivated);
     icon->setVisible(true);
 }
 
-void systemTray::setEdition(const QIcon &windowIcon, const QString &title)
+void systemTray::setEdition(const QIcon &windowIcon, const QString &editionTitle)
 {
+    title = editionTitle;
     closedNotice->setEdition(windowIcon, title);
     if (icon)
         icon->setIcon(windowIcon);
+    setStatusText(statusText);
 }
 
-void systemTray::setToolTip(const QString &text)
+void systemTray::setStatusText(const QString &text)
 {
-    tip = text;
+    statusText = text;
     if (icon)
-        icon->setToolTip(text);
+        icon->setToolTip(toolTip());
+}
+
+void systemTray::setLastAction(const QString &text)
+{
+    lastAction = text;
+    if (icon)
+        icon->setToolTip(toolTip());
+}
+
+QString systemTray::toolTip() const
+{
+    QStringList lines{title, statusText, lastAction};
+    lines.removeAll(QString());
+    return lines.join(QLatin1Char('\n'));
+}
+
+void systemTray::showWarning(const QString &text)
+{
+    if (icon && icon->isVisible())
+        icon->showMessage(title, text, QSystemTrayIcon::Warning);
 }
 
 void systemTray::showNoticeIfIconVisible()

@@ -33,13 +33,17 @@ public:
     bool available() const { return probe && probe(); }
     void setEdition(const QIcon &windowIcon, const QString &title);
     // A short line of what the viewer did last, such as the picture it saved.
-    void setToolTip(const QString &text);
-    QString toolTip() const { return tip; }
+    void setLastAction(const QString &text);
     // The window was closed while the program stays: the notice, when the icon is there to be seen.
     void showNoticeIfIconVisible();
     // The window was closed on a desktop without a tray: the notice says how to come back.
     void showNoTrayNotice();
     void retranslate();
+    // The missed calls, below the edition title in the icon's tool tip (and the last action below).
+    void setStatusText(const QString &text);
+    QString toolTip() const;
+    // A message the user must read, from the icon when there is one (the log has it as well).
+    void showWarning(const QString &text);
 
     QMenu *menu() const { return trayMenu; }
     ownMsgBox *notice() const { return closedNotice; }
@@ -50,6 +54,7 @@ signals:
     void showNormalRequested();
     void languageRequested();
     void settingsRequested();
+    void historyRequested();
     void quitRequested();
     // Not in the menu: an action of the window's own.
     void toggleControlBoxRequested();
@@ -68,5 +73,7 @@ private:
     QMenu *trayMenu = nullptr;
     QList<QAction *> actions;
     QAction *hideCtrlAction = nullptr;
-    QString tip;
+    QString title;
+    QString statusText;
+    QString lastAction;
 };

@@ -79,6 +79,7 @@ iniData::iniData(QObject *parent)
     add(typeText, system, {"ownIP"});
     add(typeInt, system, {"FaVers", "SavePrintBtnEn"});
     add(typeBool, system, {"HideStartEn", "trayEn", "NotifyEn"});
+    add(typeInt, system, {"HistoryDays", "HistoryMB"});
     add(typeText, moduleSection, {"camName", "IP", "URL", "CAM_User", "CAM_Password", "Picture_User", "Picture_Password"});
     add(typeInt, moduleSection, {"UDP_Status_CAM", "UDP_Contrl_CAM", "Relais_timeCAM", "Relais_timeCAMI", "camTip",
                                  "CAM_popup", "CAM_tuer", "CAM_light", "prior"});

@@ -46,7 +46,7 @@ QList<field> systemFields(shellSettings &s)
             {"BildAllSaveEn", &s.BildAllSaveEn}, {"SoundEn", &s.SoundEn}, {"Soundfile", &s.Soundfile},
             {"language", &s.language}, {"ownIP", &s.ownIP}, {"FaVers", &s.FaVers},
             {"SavePrintBtnEn", &s.SavePrintBtnEn}, {"HideStartEn", &s.HideStartEn}, {"trayEn", &s.trayEn},
-            {"NotifyEn", &s.NotifyEn}};
+            {"NotifyEn", &s.NotifyEn}, {"HistoryDays", &s.HistoryDays}, {"HistoryMB", &s.HistoryMB}};
 }
 
 // Save order of a module section. The password keys carry the stored (scrambled) texts.

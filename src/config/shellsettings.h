@@ -50,4 +50,6 @@ struct shellSettings {
     bool HideStartEn = false;
     bool trayEn = true;
     bool NotifyEn = true;  // door calls also as desktop notifications; missing in older files
+    int HistoryDays = 90;  // the call history keeps events this many days ...
+    int HistoryMB = 500;   // ... and at most this many MiB of their pictures
 };

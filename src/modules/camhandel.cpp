@@ -187,3 +187,9 @@ void camHandel::on_Voll_AlleBilderPB_clicked()
     if (viewToggleRequest)
         *viewToggleRequest = true;
 }
+
+void camHandel::on_verlaufPB_clicked()
+{
+    close();
+    emit historyRequested();
+}

@@ -57,6 +57,10 @@ public:
 
     void retranslate();
 
+signals:
+    // "Verlauf": the call history is to open (the panel closes).
+    void historyRequested();
+
 private slots:
     void on_TuerOfnenPB_clicked();
     void on_verbTrennPB_clicked();
@@ -67,6 +71,7 @@ private slots:
     void on_printPB_clicked();
     void on_StartStopVideoPB_clicked();
     void on_Voll_AlleBilderPB_clicked();
+    void on_verlaufPB_clicked();
 
 private:
     void request(int button);

@@ -2,6 +2,7 @@
 
 #include "camdata.h"
 #include "camhandel.h"
+#include "commandobserver.h"
 #include "commandsender.h"
 #include "dispatchhost.h"
 #include "shellsettings.h"
@@ -42,6 +43,8 @@ void commandDispatch::processButtons(camHandel &panel, camData *current)
     if (!target)
         return;
     panel.clearRequest(button);
+    if (observer)
+        observer->panelUsed(target);
     switch (button) {
     case camHandel::door:
         trace(QStringLiteral("-----> TUER OEFFNEN \"%1\"").arg(target->sipModuleRec.sipName));
@@ -149,6 +152,8 @@ std::optional<bool> commandDispatch::remoteCommand(camData *cam)
             return false;
         trace(QStringLiteral("!!! pbo=&aDa->forceMsgVerbTrenen !!! (Verbindung trennen)  "));
         sender.sendIntercom(hangUpCommand, cam->sipModuleRec);
+        if (observer)
+            observer->hungUp(cam);
         cam->forceMsgVerbTrenen = false;
         cam->hangUpWait = 0;
         return true;
@@ -189,16 +194,22 @@ std::optional<bool> commandDispatch::recordingCommand(camData *cam)
 
 void commandDispatch::sendDoor(camData *cam)
 {
+    int output = 0;
     if (cam->sipModuleRec.SIP_tuer > 0)
-        sender.sendRelay(cam->sipModuleRec.SIP_tuer, cam->sipModuleRec);
+        sender.sendRelay(output = cam->sipModuleRec.SIP_tuer, cam->sipModuleRec);
     else if (cam->camModule.CAM_tuer > 0)
-        sender.sendRelay(cam->camModule.CAM_tuer, cam->camModule);
+        sender.sendRelay(output = cam->camModule.CAM_tuer, cam->camModule);
+    if (output > 0 && observer)
+        observer->doorOpened(cam, output);
 }
 
 void commandDispatch::sendLight(camData *cam)
 {
+    int output = 0;
     if (cam->sipModuleRec.SIP_light > 0)
-        sender.sendRelay(cam->sipModuleRec.SIP_light, cam->sipModuleRec);
+        sender.sendRelay(output = cam->sipModuleRec.SIP_light, cam->sipModuleRec);
     else if (cam->camModule.CAM_light > 0)
-        sender.sendRelay(cam->camModule.CAM_light, cam->camModule);
+        sender.sendRelay(output = cam->camModule.CAM_light, cam->camModule);
+    if (output > 0 && observer)
+        observer->lightSwitched(cam, output);
 }

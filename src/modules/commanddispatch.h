@@ -6,6 +6,7 @@
 
 class camData;
 class camHandel;
+class commandObserver;
 class commandSender;
 class dispatchHost;
 struct shellSettings;
@@ -26,6 +27,9 @@ public:
     // Carries out at most one request; true when it did something (the tick then ends).
     bool camMsgHand(camData *current);
 
+    // Told what was sent and pressed for which camera (the call history); none by default.
+    void setObserver(commandObserver *watcher) { observer = watcher; }
+
     // Ticks the hang-up waits after the door frame before the intercom is told to hang up.
     static constexpr int hangUpTicks = 50;
 
@@ -43,4 +47,5 @@ private:
     const QList<camData *> &cameras;
     bool &startAllRequest;
     bool &startStopRequest;
+    commandObserver *observer = nullptr;
 };

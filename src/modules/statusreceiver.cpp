@@ -54,17 +54,23 @@ void statusReceiver::dispatch(const QByteArray &datagram, const QString &sender)
 {
     if (!cameras)
         return;
+    // Only a call event's summary (its callee) is wanted: no IO report is put into words for nothing.
+    QString summary;
+    QString *wanted = watch && kind == moduleKind::intercom ? &summary : nullptr;
     for (camData *cam : *cameras) {
         if (!cam)
             continue;
+        bool recognised = false;
         if (kind == moduleKind::cameraIo) {
             cameraModule &rec = cam->camModule;
             if (rec.addressText() == sender)
-                statusParser::parse(rec.status, rec.CAM_popup, rec.callee, rec.allRufNr, datagram);
+                recognised = statusParser::parse(rec.status, rec.CAM_popup, rec.callee, rec.allRufNr, datagram, wanted);
         } else {
             sipModule &rec = cam->sipModuleRec;
             if (rec.addressText() == sender)
-                statusParser::parse(rec.status, rec.SIP_popup, rec.SIP_Callee, rec.allRufNr, datagram);
+                recognised = statusParser::parse(rec.status, rec.SIP_popup, rec.SIP_Callee, rec.allRufNr, datagram, wanted);
         }
+        if (recognised && watch)
+            watch(cam, kind == moduleKind::intercom, summary);
     }
 }

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QUdpSocket>
 
+#include <functional>
+
 class camData;
 
 // One UDP status socket: drains the datagrams and hands each to the status parser of every
@@ -24,6 +26,11 @@ public:
     bool bind(int port);
     quint16 localPort() const { return socket.localPort(); }
 
+    // Told of every datagram the parser recognised for a camera's record, after the parser: the
+    // camera, whether its intercom record, and the parser's summary (intercom records only).
+    using observer = std::function<void(camData *camera, bool intercom, const QString &summary)>;
+    void setObserver(observer watcher) { watch = std::move(watcher); }
+
 public slots:
     void drain();
 
@@ -38,4 +45,5 @@ private:
     QByteArray datagramBuffer;
     const QList<camData *> *cameras;
     QUdpSocket socket;
+    observer watch;
 };

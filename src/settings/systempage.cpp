@@ -108,6 +108,8 @@ void systemPage::fill()
         ui->audioEffE->setText(settings.Soundfile);
         ui->notifyCB->setChecked(settings.NotifyEn);
         ui->savePrintCB->setChecked(settings.SavePrintBtnEn);
+        ui->historyDaysSB->setValue(settings.HistoryDays);
+        ui->historyMbSB->setValue(settings.HistoryMB);
         ui->EnLogCB->setChecked(traceSwitch);
         // The entry's real state: it may have been switched from the command line meanwhile.
         ui->autoStartCB->setChecked(loginEntry.isEnabled());
@@ -160,6 +162,8 @@ void systemPage::store()
     settings.NotifyEn = ui->notifyCB->isChecked();
     if (std::exchange(settings.SavePrintBtnEn, int(ui->savePrintCB->isChecked())) != settings.SavePrintBtnEn)
         requests.updatePanelButtons = true;
+    settings.HistoryDays = ui->historyDaysSB->value();
+    settings.HistoryMB = ui->historyMbSB->value();
     settings.ImageFolder = ui->bildDirE->text();
     settings.Autosave = ui->autoBildSaveCB->isChecked();
     settings.BildAllSaveEn = ui->allBildSaveCB->isChecked();

@@ -451,6 +451,17 @@ QByteArray rtspReader::newestJpeg()
     return jpeg;
 }
 
+bool rtspReader::newestFrame(AVFrame *frame) const
+{
+    QMutexLocker lock(&mutex);
+    return newest && newest->data[0] && av_frame_ref(frame, newest) >= 0;
+}
+
+QByteArray rtspReader::jpegOf(const AVFrame *frame)
+{
+    return encodeJpeg(frame);
+}
+
 QString rtspReader::failureText() const
 {
     QMutexLocker lock(&mutex);

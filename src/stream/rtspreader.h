@@ -70,6 +70,10 @@ public:
     // empty before the first one.
     QByteArray newestJpeg();
     bool hasPicture() const { return decoded.load() > 0; }
+    // The same picture as a reference into `frame`, from any thread, for encoding elsewhere
+    // (jpegOf); false before the first.
+    bool newestFrame(AVFrame *frame) const;
+    static QByteArray jpegOf(const AVFrame *frame);
 
     bool playing() const { return isPlaying.load(); }
     failure failed() const { return failedWith.load(); }

@@ -16,7 +16,7 @@
 class notificationServer : public QDBusVirtualObject {
 public:
     struct call {
-        QString appName, icon, summary;
+        QString appName, icon, summary, body;
         QStringList actions;
         QVariantMap hints;
         int timeout = -1;
@@ -32,7 +32,8 @@ public:
             const uint replacesId = in.at(1).toUInt();
             const uint id = replacesId != 0 ? replacesId : nextId++;
             log.append(QStringLiteral("notify %1 %2>%3").arg(in.at(4).toString()).arg(replacesId).arg(id));
-            calls.append({in.at(0).toString(), in.at(2).toString(), in.at(3).toString(), in.at(5).toStringList(),
+            calls.append({in.at(0).toString(), in.at(2).toString(), in.at(3).toString(), in.at(4).toString(),
+                          in.at(5).toStringList(),
                           qdbus_cast<QVariantMap>(in.at(6)), in.at(7).toInt()});
             return connection.send(message.createReply(QVariant::fromValue(id)));
         }

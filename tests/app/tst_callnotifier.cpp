@@ -47,7 +47,8 @@ std::unique_ptr<callNotifier> tst_callNotifier::makeNotifier(const QDBusConnecti
 void tst_callNotifier::notifications_data()
 {
     // "call <station> <camName>" (a door call of the station named so), "alarm <station> <camName>"
-    // (input IO.2 of the module at that address), "end <station>", "shown", "off", "sync"
+    // (input IO.2 of the module at that address), "end <station>", "missed <station> <camName> <time>",
+    // "shown", "history", "off", "sync"
     QTest::addColumn<QStringList>("events");
     QTest::addColumn<QStringList>("expected");  // the server's log
     QTest::addColumn<QString>("summary");  // of every notification
@@ -78,6 +79,20 @@ void tst_callNotifier::notifications_data()
         << "Eingehender Ruf";
     QTest::newRow("switching off closes") << QStringList{"call A Cam1", "sync", "off"}
                                           << QStringList{cam1 + "0>1", "close 1"} << "Eingehender Ruf";
+    const QString missed1 = QStringLiteral("notify Verpasster Ruf von Cam1 um ");
+    QTest::newRow("a missed call's notification says so and stays")
+        << QStringList{"call A Cam1", "sync", "missed A Cam1 10:32", "sync", "end A", "shown"}
+        << QStringList{cam1 + "0>1", missed1 + "10:32 1>1"} << "Eingehender Ruf";
+    QTest::newRow("the station's next call takes it over")
+        << QStringList{"missed A Cam1 10:32", "sync", "call A Cam1", "sync", "end A"}
+        << QStringList{missed1 + "10:32 0>1", cam1 + "1>1", "close 1"} << "Eingehender Ruf";
+    QTest::newRow("a second missed call of the station replaces it")
+        << QStringList{"missed A Cam1 10:32", "sync", "missed A Cam1 10:40"}
+        << QStringList{missed1 + "10:32 0>1", missed1 + "10:40 1>1"} << "Eingehender Ruf";
+    QTest::newRow("opening the history closes the missed ones only")
+        << QStringList{"call B Cam2", "missed A Cam1 10:32", "sync", "history"}
+        << QStringList{cam2 + "0>1", missed1 + "10:32 0>2", "close 2"} << "Eingehender Ruf";
+    QTest::newRow("switched off, no missed call either") << QStringList{"off", "missed A Cam1 10:32"} << QStringList{} << "Eingehender Ruf";
     QTest::newRow("markup in the name is text")
         << QStringList{"call A <b>K&1</b>"}
         << QStringList{"notify Sprechstelle A, Kamera &lt;b&gt;K&amp;1&lt;/b&gt; 0>1"}
@@ -101,8 +116,12 @@ void tst_callNotifier::notifications()
             notifier->callStarted(word[1], callNotifier::event::input2, word[1], word[2]);
         else if (word[0] == "end")
             notifier->callEnded(word[1]);
+        else if (word[0] == "missed")
+            notifier->callMissed(word[1], word[2], word[3]);
         else if (word[0] == "shown")
             notifier->closeAll();
+        else if (word[0] == "history")
+            notifier->closeMissed();
         else if (word[0] == "off")
             notifier->setEnabled(false);
         else if (word[0] == "sync")
@@ -114,12 +133,18 @@ void tst_callNotifier::notifications()
     QCOMPARE(warnings, QStringList{});
 
     // What makes the desktop show it as a call: urgent, kept until it is closed, with the
-    // program's entry, icon and the action that shows the camera.
+    // program's entry, icon and the action that shows the camera (a missed call's: the history).
     for (const notificationServer::call &call : std::as_const(bus.server.calls)) {
         QCOMPARE(call.appName, QStringLiteral("Door Viewer"));
-        QTEST(call.summary, "summary");
+        if (call.body.startsWith(QLatin1String("Verpasster")))
+            QCOMPARE(call.summary, QStringLiteral("Verpasster Ruf"));
+        else
+            QTEST(call.summary, "summary");
         QCOMPARE(call.icon, QStringLiteral("de.test.viewer-torva"));
-        QCOMPARE(call.actions, (QStringList{"default", "Anzeigen", "show", "Anzeigen"}));
+        const QStringList offered = call.body.startsWith(QLatin1String("Verpasster"))
+                                        ? QStringList{"default", "Verlauf", "history", "Verlauf"}
+                                        : QStringList{"default", "Anzeigen", "show", "Anzeigen"};
+        QCOMPARE(call.actions, offered);
         QCOMPARE(call.hints.value("urgency").userType(), QMetaType::UChar);
         QCOMPARE(call.hints.value("urgency").toInt(), 2);
         QCOMPARE(call.hints.value("resident"), QVariant(true));
@@ -134,11 +159,14 @@ void tst_callNotifier::actions_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("token");  // sent before the action; empty for none
     QTest::addColumn<bool>("shown");
-    // Notify gives station A id 1 and station B id 2.
-    QTest::newRow("default with a token") << 2u << "default" << "wl-token-7" << true;
-    QTest::newRow("Anzeigen without a token") << 1u << "show" << "" << true;
-    QTest::newRow("another program's notification") << 9u << "default" << "wl-token-7" << false;
-    QTest::newRow("an action the viewer did not offer") << 1u << "reply" << "" << false;
+    QTest::addColumn<bool>("history");
+    // Notify gives station A id 1, station B id 2 and the missed call of station C id 3.
+    QTest::newRow("default with a token") << 2u << "default" << "wl-token-7" << true << false;
+    QTest::newRow("Anzeigen without a token") << 1u << "show" << "" << true << false;
+    QTest::newRow("another program's notification") << 9u << "default" << "wl-token-7" << false << false;
+    QTest::newRow("an action the viewer did not offer") << 1u << "reply" << "" << false << false;
+    QTest::newRow("Verlauf of a missed call") << 3u << "history" << "wl-token-8" << false << true;
+    QTest::newRow("a missed call shows no camera") << 3u << "show" << "" << false << false;
 }
 
 void tst_callNotifier::actions()
@@ -152,6 +180,8 @@ void tst_callNotifier::actions()
     notifier->callStarted("A", callNotifier::event::doorCall, "A", "Cam1");
     notifier->callStarted("B", callNotifier::event::doorCall, "B", "Cam2");
     QTRY_COMPARE(bus.server.log.size(), 2);
+    notifier->callMissed("C", "Cam3", "10:32");
+    QTRY_COMPARE(bus.server.log.size(), 3);
     QVERIFY(notificationBus::roundTrip(client));
 
     QStringList shownStations;
@@ -160,13 +190,19 @@ void tst_callNotifier::actions()
         shownStations.append(station);
         tokens.append(qEnvironmentVariable("XDG_ACTIVATION_TOKEN"));
     });
+    int histories = 0;
+    connect(notifier.get(), &callNotifier::historyRequested, this, [&] {
+        ++histories;
+        tokens.append(qEnvironmentVariable("XDG_ACTIVATION_TOKEN"));
+    });
     if (!token.isEmpty())
         bus.emitSignal("ActivationToken", {id, token});
     bus.emitSignal("ActionInvoked", {id, action});
     QVERIFY(notificationBus::roundTrip(client));
     QCoreApplication::processEvents();
     QCOMPARE(shownStations, shown ? QStringList{id == 1 ? "A" : "B"} : QStringList{});
-    QCOMPARE(tokens, shown ? QStringList{token} : QStringList{});
+    QTEST(histories == 1, "history");
+    QCOMPARE(tokens, shown || histories ? QStringList{token} : QStringList{});
     QVERIFY(!qEnvironmentVariableIsSet("XDG_ACTIVATION_TOKEN"));
 }
 

@@ -191,7 +191,7 @@ void tst_ownCam::trayMenu()
     for (const QAction *action : viewer->tray().menu()->actions())
         entries.append(action->isSeparator() ? QStringLiteral("-") : action->text());
     QCOMPARE(entries, (QStringList{"Mi&nimieren", "Ma&ximieren", "&Wiederherstellen", "-", "&Sprache",
-                                   "&Einstellungen", "-", "&Beenden"}));
+                                   "&Einstellungen", "&Verlauf", "-", "&Beenden"}));
     QCOMPARE(viewer->tray().notice()->text(),
              QStringLiteral("Das Programm bleibt im 'System Tray' aktiv. Zum Verlassen \n"
                             "wählen Sie bitte im System Tray Menü den Eintrag <Beenden>."));

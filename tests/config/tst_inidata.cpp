@@ -254,6 +254,8 @@ private slots:
         QTest::newRow("real fraction") << "x=12.5" << QVariant(12.5) << "12.5";
         QTest::newRow("real invalid keeps") << "x=abc" << QVariant(77.0) << "abc";
         QTest::newRow("text as is") << "ButtonText= a, b " << QVariant(" a, b ") << " a, b ";
+        QTest::newRow("history days a number") << "HistoryDays=30" << QVariant(30) << "30";
+        QTest::newRow("history size a number") << "HistoryMB=12x" << QVariant(77) << "12x";
     }
 
     void conversion()

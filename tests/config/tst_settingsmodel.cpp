@@ -82,7 +82,7 @@ const char *const freshFile =
     "nPicCol=1\nnPicRow=1\ndispForm=0\nTextGroese=1\neinzelBild=0\nstopInHide=1\nscaleMode=0\nBildRahmeEin=1\n"
     "\n[System]\nRemoteCtrl=0\nButtonText=T\xfcr \xf6" "ffnen,Beleuchtung ein\nImageFolder=\nAutosave=0\n"
     "AlarmBildSaveEn=0\nBildAllSaveEn=0\nSoundEn=0\nSoundfile=\nlanguage=-1\nownIP=192.168.0.177\nFaVers=0\n"
-    "SavePrintBtnEn=0\nHideStartEn=1\ntrayEn=1\nNotifyEn=1\n"
+    "SavePrintBtnEn=0\nHideStartEn=1\ntrayEn=1\nNotifyEn=1\nHistoryDays=90\nHistoryMB=500\n"
     "\n[DX-CAM Default_192.168.0.180]\ncamName=DX-CAM Default\nIP=192.168.0.180\nURL=\nCAM_User=admin\n"
     "CAM_Password=$678\nPicture_User=admin\nPicture_Password=4711\nUDP_Status_CAM=5000\nUDP_Contrl_CAM=4005\n"
     "Relais_timeCAM=2\nRelais_timeCAMI=20\ncamTip=0\nCAM_popup=0\nCAM_light=0\nCAM_tuer=0\nprior=0\n"
@@ -138,6 +138,10 @@ private slots:
         QTest::newRow("missing key") << "[System]\nFaVers=0" << "System" << "SavePrintBtnEn" << "1";
         QTest::newRow("file before notifications: on") << "[System]\ntrayEn=0" << "System" << "NotifyEn" << "1";
         QTest::newRow("notifications off kept") << "[System]\nNotifyEn=0" << "System" << "NotifyEn" << "0";
+        QTest::newRow("file before the history: 90 days") << "[System]\nNotifyEn=0" << "System" << "HistoryDays" << "90";
+        QTest::newRow("file before the history: 500 MiB") << "[System]\nNotifyEn=0" << "System" << "HistoryMB" << "500";
+        QTest::newRow("history days kept") << "[System]\nHistoryDays=7" << "System" << "HistoryDays" << "7";
+        QTest::newRow("history size kept") << "[System]\nHistoryMB=20" << "System" << "HistoryMB" << "20";
         QTest::newRow("one decimal") << "[Window]\nwidth=12.26" << "Window" << "width" << "12.3";
         QTest::newRow("unbound key dropped") << "[Window]\nPopupAlle=1" << "Window" << "PopupAlle" << "";
         QTest::newRow("hand-edited port") << QString(moduleA) + "UDP_Status_CAM=5001" << "A_10.0.0.1"

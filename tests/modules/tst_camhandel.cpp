@@ -4,13 +4,14 @@
 #include <QLayout>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTranslator>
 
 namespace {
 
 const QStringList allButtons = {"TuerOfnenPB", "verbTrennPB", "switchLightPB", "callSIPPB", "saveJPG",
-                                "speichernAVIPB", "printPB", "StartStopVideoPB", "Voll_AlleBilderPB"};
+                                "speichernAVIPB", "printPB", "StartStopVideoPB", "Voll_AlleBilderPB", "verlaufPB"};
 
 QPushButton *button(camHandel &panel, const QString &name)
 {
@@ -95,16 +96,18 @@ void tst_camHandel::press_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("pending");
     QTest::addColumn<bool>("staysOpen");
+    QTest::addColumn<bool>("history");  // asks for the call history
 
-    QTest::newRow("door") << "TuerOfnenPB" << int(camHandel::door) << false;
-    QTest::newRow("door and hang up") << "verbTrennPB" << int(camHandel::doorAndHangUp) << false;
-    QTest::newRow("light") << "switchLightPB" << int(camHandel::light) << false;
-    QTest::newRow("call station") << "callSIPPB" << int(camHandel::callStation) << false;
-    QTest::newRow("save picture") << "saveJPG" << int(camHandel::savePicture) << false;
-    QTest::newRow("save video") << "speichernAVIPB" << int(camHandel::saveVideo) << false;
-    QTest::newRow("print") << "printPB" << int(camHandel::print) << false;
-    QTest::newRow("start/stop") << "StartStopVideoPB" << int(camHandel::startStop) << false;
-    QTest::newRow("view toggle") << "Voll_AlleBilderPB" << int(camHandel::none) << true;
+    QTest::newRow("door") << "TuerOfnenPB" << int(camHandel::door) << false << false;
+    QTest::newRow("door and hang up") << "verbTrennPB" << int(camHandel::doorAndHangUp) << false << false;
+    QTest::newRow("light") << "switchLightPB" << int(camHandel::light) << false << false;
+    QTest::newRow("call station") << "callSIPPB" << int(camHandel::callStation) << false << false;
+    QTest::newRow("save picture") << "saveJPG" << int(camHandel::savePicture) << false << false;
+    QTest::newRow("save video") << "speichernAVIPB" << int(camHandel::saveVideo) << false << false;
+    QTest::newRow("print") << "printPB" << int(camHandel::print) << false << false;
+    QTest::newRow("start/stop") << "StartStopVideoPB" << int(camHandel::startStop) << false << false;
+    QTest::newRow("view toggle") << "Voll_AlleBilderPB" << int(camHandel::none) << true << false;
+    QTest::newRow("history") << "verlaufPB" << int(camHandel::none) << false << true;
 }
 
 void tst_camHandel::press()
@@ -118,11 +121,13 @@ void tst_camHandel::press()
     panel.setViewToggleRequest(&viewToggle);
     panel.show();
     QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    QSignalSpy history(&panel, &camHandel::historyRequested);
 
     button(panel, name)->click();
     QTEST(panel.pendingButton(), "pending");
     QCOMPARE(panel.isVisible(), staysOpen);
     QCOMPARE(viewToggle, staysOpen);
+    QTEST(history.count() == 1, "history");
 }
 
 void tst_camHandel::priority_data()
@@ -166,8 +171,8 @@ void tst_camHandel::availability_data()
     QTest::addColumn<int>("savePrintLater");  // SavePrintBtnEn as the settings change it afterwards; -1: unchanged
 
     const QStringList full = {"TuerOfnenPB", "verbTrennPB", "switchLightPB", "saveJPG", "speichernAVIPB",
-                              "printPB", "StartStopVideoPB", "Voll_AlleBilderPB"};
-    const QStringList reduced = {"TuerOfnenPB", "switchLightPB", "StartStopVideoPB", "Voll_AlleBilderPB"};
+                              "printPB", "StartStopVideoPB", "Voll_AlleBilderPB", "verlaufPB"};
+    const QStringList reduced = {"TuerOfnenPB", "switchLightPB", "StartStopVideoPB", "Voll_AlleBilderPB", "verlaufPB"};
 
     QTest::newRow("manual saving") << 1 << false << -1 << 0 << full << QStringList{} << -1;
     QTest::newRow("automatic recording greys saving") << 1 << false << -1 << 1 << full
@@ -178,7 +183,7 @@ void tst_camHandel::availability_data()
                                                              << QStringList{"saveJPG", "speichernAVIPB"} << -1;
     QTest::newRow("popup window's panel")
         << 1 << true << -1 << 0
-        << QStringList{"TuerOfnenPB", "verbTrennPB", "switchLightPB", "saveJPG", "speichernAVIPB", "printPB"}
+        << QStringList{"TuerOfnenPB", "verbTrennPB", "switchLightPB", "saveJPG", "speichernAVIPB", "printPB", "verlaufPB"}
         << QStringList{} << -1;
     // The settings dialog's switch takes effect on the panel there is.
     QTest::newRow("saving switched on") << 0 << false << -1 << 0 << full << QStringList{} << 1;

@@ -92,14 +92,21 @@ private:
             QAbstractButton *button = w<QAbstractButton>(name);
             QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
         }
+        // A line edit, or a spin box's.
+        QLineEdit *edit(const char *name) const
+        {
+            QWidget *found = w<QWidget>(name);
+            auto *line = qobject_cast<QLineEdit *>(found);
+            return line ? line : found->findChild<QLineEdit *>();
+        }
         void type(const char *name, const QString &text) const
         {
-            QLineEdit *edit = w<QLineEdit>(name);
+            QLineEdit *edit = this->edit(name);
             edit->selectAll();
             QTest::keyClick(edit, Qt::Key_Backspace);
             QTest::keyClicks(edit, text);
         }
-        QString text(const char *name) const { return w<QLineEdit>(name)->text(); }
+        QString text(const char *name) const { return edit(name)->text(); }
         // The message box the dialog has open, if any.
         QMessageBox *box() const
         {
@@ -699,6 +706,8 @@ void tst_EinstDia::numberRules_data()
                                          "zwischen 0 und 5000, verwendet wird 0.";
     // The file always gets the door station's standard ports: the fields cannot be edited.
     QTest::newRow("door station status port") << "dxSipUdpStE" << "9000" << "8112" << "UDP_Status_SIP=8112" << none;
+    QTest::newRow("history days") << "historyDaysSB" << "30" << "30" << "HistoryDays=30" << none;
+    QTest::newRow("history pictures") << "historyMbSB" << "2000" << "2000" << "HistoryMB=2000" << none;
 }
 
 void tst_EinstDia::numberRules()

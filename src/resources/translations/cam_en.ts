@@ -109,6 +109,40 @@ Store them?</translation>
         <source>IO-Modul %1, Kamera %2</source>
         <translation>IO module %1, camera %2</translation>
     </message>
+    <message>
+        <source>Verlauf</source>
+        <translation>History</translation>
+    </message>
+    <message>
+        <source>Verpasster Ruf</source>
+        <translation>Missed call</translation>
+    </message>
+    <message>
+        <source>Verpasster Ruf von %1 um %2</source>
+        <translation>Missed call from %1 at %2</translation>
+    </message>
+</context>
+<context>
+    <name>callTracker</name>
+    <message>
+        <source>Kamera entfernt</source>
+        <translation>camera removed</translation>
+    </message>
+    <message>
+        <source>Viewer beendet</source>
+        <translation>viewer ended</translation>
+    </message>
+</context>
+<context>
+    <name>callerPicture</name>
+    <message>
+        <source>Kamera nicht verbunden</source>
+        <translation>camera not connected</translation>
+    </message>
+    <message>
+        <source>keine Bilder von der Kamera</source>
+        <translation>no pictures from the camera</translation>
+    </message>
 </context>
 <context>
     <name>camData</name>
@@ -170,6 +204,10 @@ Store them?</translation>
     <message>
         <source>Tür öffnen,Beleuchtung ein</source>
         <translation>Open door,Light on</translation>
+    </message>
+    <message>
+        <source>Verlauf</source>
+        <translation>History</translation>
     </message>
 </context>
 <context>
@@ -449,6 +487,253 @@ Store them?</translation>
     </message>
 </context>
 <context>
+    <name>historyModel</name>
+    <message>
+        <source>kein Bild</source>
+        <translation>no picture</translation>
+    </message>
+    <message>
+        <source>Ohne Endemeldung: beendet nach der Zeit &quot;Auto-Minimieren&quot;.</source>
+        <translation>No end report: ended after the &quot;Auto-Minimieren&quot; time.</translation>
+    </message>
+    <message>
+        <source>Bild</source>
+        <translation>Picture</translation>
+    </message>
+    <message>
+        <source>Zeit</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Kamera / Sprechstelle</source>
+        <translation>Camera / station</translation>
+    </message>
+    <message>
+        <source>Art</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>Dauer</source>
+        <translation>Duration</translation>
+    </message>
+    <message>
+        <source>Was geschah</source>
+        <translation>What happened</translation>
+    </message>
+    <message>
+        <source>Sprechstelle wird gerufen</source>
+        <translation>Station is being called</translation>
+    </message>
+    <message>
+        <source>Sprechstelle ruft an</source>
+        <translation>Station calls</translation>
+    </message>
+    <message>
+        <source>Gespräch</source>
+        <translation>Conversation</translation>
+    </message>
+    <message>
+        <source>Eingang 1</source>
+        <translation>Input 1</translation>
+    </message>
+    <message>
+        <source>Eingang 2</source>
+        <translation>Input 2</translation>
+    </message>
+    <message>
+        <source>läuft</source>
+        <translation>lasting</translation>
+    </message>
+    <message>
+        <source>Türöffner Relais</source>
+        <translation>Door opener relay</translation>
+    </message>
+    <message>
+        <source>Licht Relais</source>
+        <translation>Light relay</translation>
+    </message>
+    <message>
+        <source>verpasst</source>
+        <translation>missed</translation>
+    </message>
+    <message>
+        <source>Bild gezeigt</source>
+        <translation>picture shown</translation>
+    </message>
+    <message>
+        <source>Fenster geöffnet</source>
+        <translation>window opened</translation>
+    </message>
+    <message>
+        <source>Bedienfeld</source>
+        <translation>control panel</translation>
+    </message>
+    <message>
+        <source>Tür geöffnet %1 (%2)</source>
+        <translation>door opened %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Licht</source>
+        <translation>light</translation>
+    </message>
+    <message>
+        <source>aufgelegt</source>
+        <translation>hung up</translation>
+    </message>
+</context>
+<context>
+    <name>historyPicture</name>
+    <message>
+        <source>Bild des Rufs</source>
+        <translation>Picture of the call</translation>
+    </message>
+    <message>
+        <source>Speichern</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Drucken</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>Aufnahme ansehen</source>
+        <translation>View recording</translation>
+    </message>
+    <message>
+        <source>Schließen</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Bilder speichern ist in den Einstellungen nicht freigegeben.</source>
+        <translation>Saving pictures is not allowed in the settings.</translation>
+    </message>
+    <message>
+        <source>kein Bild</source>
+        <translation>no picture</translation>
+    </message>
+    <message>
+        <source>kein Bild: %1</source>
+        <translation>no picture: %1</translation>
+    </message>
+    <message>
+        <source>Das Bild ist fehlerhaft.</source>
+        <translation>The picture is damaged.</translation>
+    </message>
+    <message>
+        <source>Das Bild konnte nicht in &quot;%1&quot; gespeichert werden.</source>
+        <translation>The picture could not be saved in &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>Gespeichert: %1</source>
+        <translation>Saved: %1</translation>
+    </message>
+    <message>
+        <source>Der Drucker hat den Auftrag nicht angenommen.</source>
+        <translation>The printer did not accept the job.</translation>
+    </message>
+</context>
+<context>
+    <name>historyStore</name>
+    <message>
+        <source>Der Verlauf &quot;%1&quot; lässt sich nicht öffnen (%2) und nicht beiseitelegen: Rufe werden in dieser Sitzung nicht aufgezeichnet.</source>
+        <translation>The history &quot;%1&quot; cannot be opened (%2) nor put aside: calls are not recorded in this session.</translation>
+    </message>
+    <message>
+        <source>Der Verlauf &quot;%1&quot; ließ sich nicht öffnen (%2). Er liegt jetzt unter &quot;%3&quot;; ein neuer Verlauf beginnt.</source>
+        <translation>The history &quot;%1&quot; could not be opened (%2). It now lies at &quot;%3&quot;; a new history begins.</translation>
+    </message>
+    <message>
+        <source>Der Verlauf &quot;%1&quot; lässt sich nicht anlegen (%2): Rufe werden in dieser Sitzung nicht aufgezeichnet.</source>
+        <translation>The history &quot;%1&quot; cannot be created (%2): calls are not recorded in this session.</translation>
+    </message>
+    <message>
+        <source>keine Verlaufsdatenbank</source>
+        <translation>not a history database</translation>
+    </message>
+    <message>
+        <source>Version %1, erwartet %2</source>
+        <translation>version %1, expected %2</translation>
+    </message>
+    <message>
+        <source>nicht beschreibbar</source>
+        <translation>not writable</translation>
+    </message>
+    <message>
+        <source>Bild entfernt: Platz für neuere Bilder</source>
+        <translation>picture removed: room for newer pictures</translation>
+    </message>
+</context>
+<context>
+    <name>historyWindow</name>
+    <message>
+        <source>Verlauf</source>
+        <translation>History</translation>
+    </message>
+    <message>
+        <source>nur verpasste</source>
+        <translation>missed only</translation>
+    </message>
+    <message>
+        <source>Zeitraum von</source>
+        <translation>From</translation>
+    </message>
+    <message>
+        <source>bis</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>Bild anzeigen</source>
+        <translation>Show picture</translation>
+    </message>
+    <message>
+        <source>Aufnahme ansehen</source>
+        <translation>View recording</translation>
+    </message>
+    <message>
+        <source>Schließen</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>1 verpasster Ruf</source>
+        <translation>1 missed call</translation>
+    </message>
+    <message>
+        <source>%1 verpasste Rufe</source>
+        <translation>%1 missed calls</translation>
+    </message>
+    <message>
+        <source>Es wird kein Verlauf geführt (kein Ordner für die Datei).</source>
+        <translation>No history is kept (no folder for its file).</translation>
+    </message>
+    <message>
+        <source>Der Verlauf &quot;%1&quot; ist noch nicht da.</source>
+        <translation>The history &quot;%1&quot; is not there yet.</translation>
+    </message>
+    <message>
+        <source>%1 Ereignisse</source>
+        <translation>%1 events</translation>
+    </message>
+    <message>
+        <source>Kein Ereignis gewählt.</source>
+        <translation>No event chosen.</translation>
+    </message>
+</context>
+<context>
+    <name>historyWriter</name>
+    <message>
+        <source>Der Verlauf kann nicht geschrieben werden (%1): die Rufe werden gehalten und geschrieben, sobald es wieder geht.</source>
+        <translation>The history cannot be written (%1): the calls are kept and written as soon as it works again.</translation>
+    </message>
+    <message>
+        <source>Die Bilder des Verlaufs können nicht gespeichert werden (%1); die Rufe werden weiter ohne Bild aufgezeichnet.</source>
+        <translation>The history&apos;s pictures cannot be saved (%1); calls are still recorded, without a picture.</translation>
+    </message>
+    <message>
+        <source>Bild nicht gespeichert: %1</source>
+        <translation>picture not saved: %1</translation>
+    </message>
+</context>
+<context>
     <name>iniData</name>
     <message>
         <source>Tür öffnen,Beleuchtung ein</source>
@@ -545,6 +830,10 @@ The viewer works with the standard module and does not overwrite the file.</tran
     <message>
         <source>Bild gespeichert: %1</source>
         <translation>Picture saved: %1</translation>
+    </message>
+    <message>
+        <source>&amp;Verlauf</source>
+        <translation>&amp;History</translation>
     </message>
 </context>
 <context>
@@ -742,6 +1031,60 @@ start it again from the menu; to leave it, choose &lt;Quit&gt; there.</translati
     <message>
         <source>!BILD Fehler! : </source>
         <translation>!PICTURE ERROR! : </translation>
+    </message>
+</context>
+<context>
+    <name>recordingPlayback</name>
+    <message>
+        <source>Die Kamera wurde zu der Zeit nicht automatisch aufgezeichnet.</source>
+        <translation>The camera was not recorded automatically at that time.</translation>
+    </message>
+    <message>
+        <source>Der Aufnahmeordner &quot;%1&quot; fehlt.</source>
+        <translation>The recording folder &quot;%1&quot; is missing.</translation>
+    </message>
+    <message>
+        <source>Im Aufnahmeordner &quot;%1&quot; liegt keine Aufnahme dieser Kamera.</source>
+        <translation>The recording folder &quot;%1&quot; holds no recording of this camera.</translation>
+    </message>
+    <message>
+        <source>Keine Aufnahme um %1.</source>
+        <translation>No recording at %1.</translation>
+    </message>
+    <message>
+        <source>Die Aufnahme &quot;%1&quot; lässt sich nicht lesen.</source>
+        <translation>The recording &quot;%1&quot; cannot be read.</translation>
+    </message>
+</context>
+<context>
+    <name>recordingPlayer</name>
+    <message>
+        <source>Aufnahme</source>
+        <translation>Recording</translation>
+    </message>
+    <message>
+        <source>&lt; Bild zurück</source>
+        <translation>&lt; Picture back</translation>
+    </message>
+    <message>
+        <source>Abspielen</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>Bild vor &gt;</source>
+        <translation>Picture on &gt;</translation>
+    </message>
+    <message>
+        <source>Schließen</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Die Aufnahme wird geöffnet ...</source>
+        <translation>Opening the recording ...</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Pause</translation>
     </message>
 </context>
 <context>
@@ -1123,6 +1466,18 @@ A module with the same name already exists.</translation>
     <message>
         <source>Speichern, Drucken und Video auf dem Bedienfeld</source>
         <translation>Save, print and video on the command panel</translation>
+    </message>
+    <message>
+        <source>Verlauf der Rufe</source>
+        <translation>Call history</translation>
+    </message>
+    <message>
+        <source>Aufbewahren (Tage):</source>
+        <translation>Keep (days):</translation>
+    </message>
+    <message>
+        <source>Bilder höchstens (MiB):</source>
+        <translation>Pictures at most (MiB):</translation>
     </message>
 </context>
 <context>
