@@ -436,6 +436,9 @@ void camData::noteRtspFailure()
     case rtspReader::failure::closed:
         setReason(kind::closed);
         break;
+    case rtspReader::failure::redirected:
+        setReason(kind::redirected, reader->failureText());
+        break;
     case rtspReader::failure::error:
     case rtspReader::failure::none:
         qCDebug(dxcamTrace).noquote() << "-----> RTSP" << camModule.camName << ":" << reader->failureText();

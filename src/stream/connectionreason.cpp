@@ -40,6 +40,8 @@ QString connectionReason::text() const
         return tr("Verbindung von der Kamera beendet");
     case kind::unknownCodec:
         return tr("Unbekanntes Bildformat: %1").arg(extra);
+    case kind::redirected:
+        return tr("Umleitung auf anderen Host: %1").arg(extra);
     }
     return QString();
 }

@@ -24,6 +24,7 @@ public:
         stalled,              // pictures came, then stopped
         closed,               // the camera ended the connection
         unknownCodec,         // pictures in a format this viewer cannot decode; detail: its name
+        redirected,           // sent to another host, not followed; detail: the target without login
     };
 
     // True when the reason is another one than before.

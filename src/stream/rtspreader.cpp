@@ -1,10 +1,12 @@
 #include "rtspreader.h"
 
+#include "rtspurl.h"
 #include "tiledecoder.h"
 
 #include <QDateTime>
 #include <QMutexLocker>
 
+#include <cstring>
 #include <mutex>
 
 #include <turbojpeg.h>
@@ -13,6 +15,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
 
@@ -28,11 +31,13 @@ void setUpLibraries()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        // A camera's faults are reported by the viewer, once and in its own words.
-        av_log_set_level(qEnvironmentVariableIsSet("DXCAM_FFMPEG_LOG") ? AV_LOG_VERBOSE : AV_LOG_QUIET);
+        ffmpegLog::install();
         avformat_network_init();
     });
 }
+
+// The library's words just before it connects to the address a camera redirected it to.
+constexpr char redirectingLog[] = "Status %d: Redirecting to %s";
 
 QString errorText(int code)
 {
@@ -164,6 +169,7 @@ int rtspReader::interrupted(void *opaque)
 
 void rtspReader::run()
 {
+    ffmpegLog::listenOnThisThread(this);
     if (open())
         readPackets();
     isPlaying = false;
@@ -171,7 +177,25 @@ void rtspReader::run()
     scaler = nullptr;
     avcodec_free_context(&codec);
     avformat_close_input(&format);
+    ffmpegLog::listenOnThisThread(nullptr);
     done = true;
+}
+
+void rtspReader::logged(void *context, int, const char *text, va_list)
+{
+    if (context && context == format && std::strncmp(text, redirectingLog, sizeof redirectingLog - 1) == 0)
+        judgeRedirect();
+}
+
+// The library has taken the redirect's target as the address and connects to it next. Where that
+// must not happen, no protocol is allowed any more: the connection fails before it is made.
+void rtspReader::judgeRedirect()
+{
+    const QByteArray target(format->url);
+    if (rtspUrl::sameOrigin(url, target))
+        return;
+    refusedRedirect = rtspUrl::withoutLogin(target);
+    av_opt_set(format, "protocol_whitelist", "none", 0);
 }
 
 void rtspReader::fail(failure reason, const QString &text)
@@ -199,7 +223,9 @@ bool rtspReader::open()
     const int opened = avformat_open_input(&format, url.constData(), nullptr, &options);
     av_dict_free(&options);
     if (opened < 0) {
-        if (opened == AVERROR_HTTP_UNAUTHORIZED || opened == AVERROR_HTTP_FORBIDDEN)
+        if (!refusedRedirect.isEmpty())
+            fail(failure::redirected, refusedRedirect);
+        else if (opened == AVERROR_HTTP_UNAUTHORIZED || opened == AVERROR_HTTP_FORBIDDEN)
             fail(failure::loginRefused, QStringLiteral("login refused"));
         else if (opened == AVERROR_EXIT)
             fail(failure::noAnswer, QStringLiteral("no answer"));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ffmpeglog.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QMutex>
@@ -26,9 +28,9 @@ struct SwsContext;
 //
 // Nothing blocks for long: every network wait is cut short by an interrupt at once when a stop
 // is asked for, and after twice the stall time without a packet when no one asks.
-class rtspReader {
+class rtspReader : private ffmpegLog::listener {
 public:
-    enum class failure { none, loginRefused, unknownCodec, refused, noAnswer, stalled, closed, error };
+    enum class failure { none, loginRefused, unknownCodec, refused, noAnswer, stalled, closed, redirected, error };
 
     // Packets kept for a recording that has not fetched them; beyond this the oldest go.
     static constexpr int maxQueuedPackets = 500;
@@ -73,6 +75,7 @@ public:
 
     bool playing() const { return isPlaying.load(); }
     failure failed() const { return failedWith.load(); }
+    // redirected: the target without its login.
     QString failureText() const;
     // The codec of the stream once known (e.g. "h264"), empty before.
     QString codecName() const;
@@ -100,6 +103,8 @@ private:
     void keepPacket(const AVPacket *packet);
     void adjustSkipping(const AVPacket *packet);
     void fail(failure reason, const QString &text);
+    void logged(void *context, int level, const char *format, va_list args) override;
+    void judgeRedirect();
     static int interrupted(void *opaque);
     static qint64 nowMs();
 
@@ -127,6 +132,7 @@ private:
     bool lagging = false;
     qint64 lagBaseMs = 0;  // smallest (arrival − presentation) time seen: the stream's offset
     bool lagKnown = false;
+    QString refusedRedirect;  // the other host redirected to, without login
 
     mutable QMutex mutex;  // guards everything below
     QString reasonText;

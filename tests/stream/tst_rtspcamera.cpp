@@ -23,6 +23,8 @@ private slots:
     void connection();
     void recovery_data();
     void recovery();
+    void hostile_data();
+    void hostile();
     void alarmPicture();
     void recording_data();
     void recording();
@@ -52,6 +54,37 @@ quint16 freeTcpPort(const QHostAddress &address)
     probe.listen(address, 0);
     return probe.serverPort();
 }
+
+// The test's own broken or hostile RTSP camera (hostilertsp.py) on a loopback address; it
+// reports what reached it.
+struct hostileServer {
+    QProcess process;
+    QString address;
+    quint16 port = 0;
+    QByteArray said;
+
+    bool start(const QString &at, const QStringList &arguments)
+    {
+        address = at;
+        port = freeTcpPort(QHostAddress(address));
+        process.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral(TESTS_SOURCE_DIR "/stream/hostilertsp.py"), "--address",
+                                                                      address, "--port", QString::number(port)}
+                                                              + arguments);
+        return process.waitForStarted() && QTest::qWaitFor([this] { return (said += process.readAllStandardOutput()).contains("ready"); }, 10000);
+    }
+    ~hostileServer()
+    {
+        process.closeWriteChannel();
+        if (!process.waitForFinished(3000))
+            process.kill();
+    }
+    QString url() const { return QStringLiteral("rtsp://%1:%2/stream").arg(address).arg(port); }
+    int count(const QByteArray &line)
+    {
+        said += process.readAllStandardOutput();
+        return int(said.count("\n" + line));
+    }
+};
 }  // namespace
 
 void tst_rtspCamera::initTestCase()
@@ -162,6 +195,60 @@ void tst_rtspCamera::recovery()
     QVERIFY(sim.command(heal));
     QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), camera.receiving && camera.framesDisplayed > before + 2), 10000);
     QCOMPARE(camera.caption(), QStringLiteral("Eingang"));
+}
+
+void tst_rtspCamera::hostile_data()
+{
+    QTest::addColumn<QStringList>("camera");   // the camera's server; %1: the other one's URL
+    QTest::addColumn<QStringList>("other");    // a second server on another address, if any
+    QTest::addColumn<reasonKind>("failure");
+    QTest::addColumn<QString>("detail");       // of the reason; %1: the other server's address
+    QTest::addColumn<int>("extraConnections"); // to the camera beyond one per start; -1: any
+
+    QTest::newRow("redirect to another host asking for Basic")
+        << QStringList{"--mode", "redirect", "--target", "rtsp://admin:geheim@%1/stream"}
+        << QStringList{"--mode", "basic"} << reasonKind::redirected << "rtsp://%1/stream" << 0;
+}
+
+// A camera that answers what no camera should is shown with the reason and costs neither its
+// login nor more than one connection per start.
+void tst_rtspCamera::hostile()
+{
+    QFETCH(QStringList, camera);
+    QFETCH(QStringList, other);
+    QFETCH(reasonKind, failure);
+    QFETCH(QString, detail);
+    QFETCH(int, extraConnections);
+
+    hostileServer second;
+    if (!other.isEmpty())
+        QVERIFY(second.start(QStringLiteral("127.0.0.8"), other));
+    const QString otherAddress = QStringLiteral("%1:%2").arg(second.address).arg(second.port);
+    hostileServer first;
+    QVERIFY(first.start(QStringLiteral("127.0.0.7"), camera.replaceInStrings(QStringLiteral("%1"), otherAddress)));
+
+    wiredCamera wired;
+    camData &cam = wired.camera;
+    wired.stallTimeout = 1000;
+    cam.camModule.CAM_User = QStringLiteral("admin");
+    cam.camModule.CAM_Password = QStringLiteral("geheim");
+    int starts = 0;
+    const auto startOnDue = [&] {
+        if (cam.stallCheck(cam.tick(false), true) || starts == 0) {
+            wired.start(first.url());
+            ++starts;
+        }
+        cam.finishRender();
+    };
+    QTRY_COMPARE_WITH_TIMEOUT((startOnDue(), cam.notShownKind()), failure, 10000);
+    QVERIFY2(cam.notShownReason().contains(detail.arg(otherAddress)), qPrintable(cam.notShownReason()));
+    QVERIFY(!cam.notShownReason().contains(QLatin1String("geheim")));
+    // Started again after each stall time, it connects once more each time.
+    QTRY_VERIFY_WITH_TIMEOUT((startOnDue(), starts >= 3 && (!cam.rtspStream() || cam.rtspStream()->finished())), 15000);
+    QCOMPARE(cam.notShownKind(), failure);
+    if (extraConnections >= 0)
+        QCOMPARE(first.count("connect"), starts + extraConnections);
+    QCOMPARE(second.count("connect"), 0);
 }
 
 // The picture saved on an alarm, by the save button or printed: the newest picture at the

@@ -106,65 +106,6 @@ Store them?</translation>
     </message>
 </context>
 <context>
-    <name>connectionReason</name>
-    <message>
-        <source>Verbindung abgelehnt</source>
-        <translation>Connection refused</translation>
-    </message>
-    <message>
-        <source>Keine Antwort</source>
-        <translation>No answer</translation>
-    </message>
-    <message>
-        <source>Anmeldung abgelehnt (401)</source>
-        <translation>Login refused (401)</translation>
-    </message>
-    <message>
-        <source>Anmeldung abgelehnt (401): kein unterstütztes Anmeldeverfahren angeboten</source>
-        <translation>Login refused (401): no supported login method offered</translation>
-    </message>
-    <message>
-        <source>Nicht gefunden (404)</source>
-        <translation>Not found (404)</translation>
-    </message>
-    <message>
-        <source>Die Kamera antwortet mit Status %1</source>
-        <translation>The camera answers with status %1</translation>
-    </message>
-    <message>
-        <source>Zertifikat nicht vertraut (SHA-256 %1)</source>
-        <translation>Certificate not trusted (SHA-256 %1)</translation>
-    </message>
-    <message>
-        <source>Zertifikat geändert: die Kamera zeigt ein anderes als das vertraute (SHA-256 %1)</source>
-        <translation>Certificate changed: the camera presents another one than the trusted one (SHA-256 %1)</translation>
-    </message>
-    <message>
-        <source>Unverständliche Antwort</source>
-        <translation>Answer not understood</translation>
-    </message>
-    <message>
-        <source>Keine Bilder in der Antwort</source>
-        <translation>No pictures in the answer</translation>
-    </message>
-    <message>
-        <source>Bilder bleiben aus</source>
-        <translation>Stalled: pictures stopped coming</translation>
-    </message>
-    <message>
-        <source>Verbindung von der Kamera beendet</source>
-        <translation>The camera closed the connection</translation>
-    </message>
-    <message>
-        <source>Unbekanntes Bildformat: %1</source>
-        <translation>Unknown picture format: %1</translation>
-    </message>
-    <message>
-        <source>Bilder kommen an</source>
-        <translation>Pictures are coming in</translation>
-    </message>
-</context>
-<context>
     <name>camHandel</name>
     <message>
         <source>Dialog</source>
@@ -388,6 +329,69 @@ Store them?</translation>
     <message>
         <source>abgelehnt</source>
         <translation>declined</translation>
+    </message>
+</context>
+<context>
+    <name>connectionReason</name>
+    <message>
+        <source>Verbindung abgelehnt</source>
+        <translation>Connection refused</translation>
+    </message>
+    <message>
+        <source>Keine Antwort</source>
+        <translation>No answer</translation>
+    </message>
+    <message>
+        <source>Anmeldung abgelehnt (401)</source>
+        <translation>Login refused (401)</translation>
+    </message>
+    <message>
+        <source>Anmeldung abgelehnt (401): kein unterstütztes Anmeldeverfahren angeboten</source>
+        <translation>Login refused (401): no supported login method offered</translation>
+    </message>
+    <message>
+        <source>Nicht gefunden (404)</source>
+        <translation>Not found (404)</translation>
+    </message>
+    <message>
+        <source>Die Kamera antwortet mit Status %1</source>
+        <translation>The camera answers with status %1</translation>
+    </message>
+    <message>
+        <source>Zertifikat nicht vertraut (SHA-256 %1)</source>
+        <translation>Certificate not trusted (SHA-256 %1)</translation>
+    </message>
+    <message>
+        <source>Zertifikat geändert: die Kamera zeigt ein anderes als das vertraute (SHA-256 %1)</source>
+        <translation>Certificate changed: the camera presents another one than the trusted one (SHA-256 %1)</translation>
+    </message>
+    <message>
+        <source>Unverständliche Antwort</source>
+        <translation>Answer not understood</translation>
+    </message>
+    <message>
+        <source>Keine Bilder in der Antwort</source>
+        <translation>No pictures in the answer</translation>
+    </message>
+    <message>
+        <source>Bilder bleiben aus</source>
+        <translation>Stalled: pictures stopped coming</translation>
+    </message>
+    <message>
+        <source>Verbindung von der Kamera beendet</source>
+        <translation>The camera closed the connection</translation>
+    </message>
+    <message>
+        <source>Unbekanntes Bildformat: %1</source>
+        <translation>Unknown picture format: %1</translation>
+    </message>
+    <message>
+        <source>Bilder kommen an</source>
+        <translation>Pictures are coming in</translation>
+    </message>
+    <message>
+        <source>Umleitung auf anderen Host: %1</source>
+        <translation>Redirected to another host: %1</translation>
     </message>
 </context>
 <context>
@@ -1308,7 +1312,7 @@ A module with the same name already exists.</translation>
     </message>
     <message>
         <source>Ausgestellt für einen anderen Namen als die Adresse der Kamera</source>
-        <translation>Issued to another name than the camera's address</translation>
+        <translation>Issued to another name than the camera&apos;s address</translation>
     </message>
 </context>
 </TS>
