@@ -439,6 +439,9 @@ void camData::noteRtspFailure()
     case rtspReader::failure::redirected:
         setReason(kind::redirected, reader->failureText());
         break;
+    case rtspReader::failure::status:
+        setReason(kind::otherStatus, reader->failureText());
+        break;
     case rtspReader::failure::error:
     case rtspReader::failure::none:
         qCDebug(dxcamTrace).noquote() << "-----> RTSP" << camModule.camName << ":" << reader->failureText();

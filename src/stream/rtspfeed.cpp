@@ -16,7 +16,10 @@ constexpr int readerJoinMs = 2000;
 void rtspFeed::start(const QString &url, int stallTimeoutMs)
 {
     retire();
-    current = std::make_unique<rtspReader>(url, stallTimeoutMs);
+    if (url != startedUrl)
+        redirectsLeft = rtspReader::maxRedirects;
+    startedUrl = url;
+    current = std::make_unique<rtspReader>(url, stallTimeoutMs, redirectsLeft);
     seenCount = 0;
     packetsSeen = 0;
     ++connection;
@@ -33,6 +36,8 @@ void rtspFeed::retire()
                   retired.end());
     if (!current)
         return;
+    const bool played = current->packetCount() > 0;
+    redirectsLeft = played ? rtspReader::maxRedirects : qMax(0, redirectsLeft - current->redirectsFollowed());
     current->requestStop();
     retired.push_back(std::move(current));
 }

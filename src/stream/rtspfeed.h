@@ -20,7 +20,9 @@ public:
     using packetSink = std::function<void(const AVPacket *packet, const AVCodecParameters *par, int timeBaseNum,
                                           int timeBaseDen, quint64 connection)>;
 
-    // A new reader for the URL; the one running is retired.
+    // A new reader for the URL; the one running is retired. The redirects a camera may make
+    // are counted across connections until one plays, so that one redirecting to itself gets
+    // one connection per start once they are used up.
     void start(const QString &url, int stallTimeoutMs);
     void retire();
     // Every reader is stopped and waited for, up to two seconds in all.
@@ -44,6 +46,8 @@ private:
     quint64 seenCount = 0;
     quint64 packetsSeen = 0;
     quint64 connection = 0;
+    int redirectsLeft = rtspReader::maxRedirects;
+    QString startedUrl;
     QImage picture;  // newest scaled picture, not yet shown
     rtspReader::pictureTimes lastTimes;
 };

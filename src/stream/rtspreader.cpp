@@ -123,8 +123,8 @@ QByteArray encodeJpeg(const AVFrame *frame)
 
 }  // namespace
 
-rtspReader::rtspReader(const QString &address, int stall)
-    : url(address.toUtf8()), stallMs(qMax(1, stall)), newest(av_frame_alloc())
+rtspReader::rtspReader(const QString &address, int stall, int redirectsAllowed)
+    : url(address.toUtf8()), stallMs(qMax(1, stall)), redirectsAllowed(redirectsAllowed), newest(av_frame_alloc())
 {
 }
 
@@ -181,20 +181,23 @@ void rtspReader::run()
     done = true;
 }
 
-void rtspReader::logged(void *context, int, const char *text, va_list)
+void rtspReader::logged(void *context, int, const char *text, va_list args)
 {
     if (context && context == format && std::strncmp(text, redirectingLog, sizeof redirectingLog - 1) == 0)
-        judgeRedirect();
+        judgeRedirect(va_arg(args, int));
 }
 
 // The library has taken the redirect's target as the address and connects to it next. Where that
 // must not happen, no protocol is allowed any more: the connection fails before it is made.
-void rtspReader::judgeRedirect()
+void rtspReader::judgeRedirect(int status)
 {
     const QByteArray target(format->url);
-    if (rtspUrl::sameOrigin(url, target))
+    if (!rtspUrl::sameOrigin(url, target))
+        refusedRedirect = rtspUrl::withoutLogin(target);
+    else if (++redirects > redirectsAllowed)
+        redirectStatus = status;
+    else
         return;
-    refusedRedirect = rtspUrl::withoutLogin(target);
     av_opt_set(format, "protocol_whitelist", "none", 0);
 }
 
@@ -225,6 +228,8 @@ bool rtspReader::open()
     if (opened < 0) {
         if (!refusedRedirect.isEmpty())
             fail(failure::redirected, refusedRedirect);
+        else if (redirectStatus)
+            fail(failure::status, QString::number(redirectStatus));
         else if (opened == AVERROR_HTTP_UNAUTHORIZED || opened == AVERROR_HTTP_FORBIDDEN)
             fail(failure::loginRefused, QStringLiteral("login refused"));
         else if (opened == AVERROR_EXIT)

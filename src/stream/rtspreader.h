@@ -30,14 +30,18 @@ struct SwsContext;
 // is asked for, and after twice the stall time without a packet when no one asks.
 class rtspReader : private ffmpegLog::listener {
 public:
-    enum class failure { none, loginRefused, unknownCodec, refused, noAnswer, stalled, closed, redirected, error };
+    enum class failure { none, loginRefused, unknownCodec, refused, noAnswer, stalled, closed, redirected, status, error };
+
+    // Redirects to the same host and port followed for one camera until it plays; a camera's
+    // login never goes to another host, so a redirect there is not followed at all.
+    static constexpr int maxRedirects = 5;
 
     // Packets kept for a recording that has not fetched them; beyond this the oldest go.
     static constexpr int maxQueuedPackets = 500;
     static constexpr qint64 maxQueuedBytes = 32 * 1024 * 1024;
 
     // url may carry user and password, percent-encoded.
-    rtspReader(const QString &url, int stallMs);
+    rtspReader(const QString &url, int stallMs, int redirectsAllowed = maxRedirects);
     // Stops the thread and waits for it (at most about the stall time).
     ~rtspReader();
     rtspReader(const rtspReader &) = delete;
@@ -75,8 +79,10 @@ public:
 
     bool playing() const { return isPlaying.load(); }
     failure failed() const { return failedWith.load(); }
-    // redirected: the target without its login.
+    // redirected: the target without its login; status: the camera's status code.
     QString failureText() const;
+    // Redirects followed on this connection (each was another connection to the camera).
+    int redirectsFollowed() const { return redirects.load(); }
     // The codec of the stream once known (e.g. "h264"), empty before.
     QString codecName() const;
 
@@ -104,7 +110,7 @@ private:
     void adjustSkipping(const AVPacket *packet);
     void fail(failure reason, const QString &text);
     void logged(void *context, int level, const char *format, va_list args) override;
-    void judgeRedirect();
+    void judgeRedirect(int status);
     static int interrupted(void *opaque);
     static qint64 nowMs();
 
@@ -120,6 +126,8 @@ private:
     std::atomic<quint64> received{0};
     std::atomic<bool> hidden{false};
     std::atomic<bool> keepPackets{false};
+    const int redirectsAllowed;
+    std::atomic<int> redirects{0};
 
     // Reader thread only
     AVFormatContext *format = nullptr;
@@ -133,6 +141,7 @@ private:
     qint64 lagBaseMs = 0;  // smallest (arrival − presentation) time seen: the stream's offset
     bool lagKnown = false;
     QString refusedRedirect;  // the other host redirected to, without login
+    int redirectStatus = 0;   // of the redirect refused for too many
 
     mutable QMutex mutex;  // guards everything below
     QString reasonText;

@@ -208,6 +208,8 @@ void tst_rtspCamera::hostile_data()
     QTest::newRow("redirect to another host asking for Basic")
         << QStringList{"--mode", "redirect", "--target", "rtsp://admin:geheim@%1/stream"}
         << QStringList{"--mode", "basic"} << reasonKind::redirected << "rtsp://%1/stream" << 0;
+    QTest::newRow("redirect to itself") << QStringList{"--mode", "redirect"} << QStringList() << reasonKind::otherStatus
+                                        << "302" << rtspReader::maxRedirects;
 }
 
 // A camera that answers what no camera should is shown with the reason and costs neither its
