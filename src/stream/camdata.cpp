@@ -440,7 +440,18 @@ void camData::noteRtspFailure()
         setReason(kind::redirected, reader->failureText());
         break;
     case rtspReader::failure::status:
-        setReason(kind::otherStatus, reader->failureText());
+        // As an HTTP camera's answers are given.
+        if (reader->failureText() == QLatin1String("404"))
+            setReason(kind::notFound);
+        else
+            setReason(kind::otherStatus, reader->failureText());
+        break;
+    case rtspReader::failure::tooLarge:
+        qCDebug(dxcamTrace).noquote() << "-----> RTSP" << camModule.camName << ":" << reader->failureText();
+        setReason(kind::tooLarge);
+        break;
+    case rtspReader::failure::unreadable:
+        setReason(kind::unreadable);
         break;
     case rtspReader::failure::error:
     case rtspReader::failure::none:

@@ -42,6 +42,10 @@ QString connectionReason::text() const
         return tr("Unbekanntes Bildformat: %1").arg(extra);
     case kind::redirected:
         return tr("Umleitung auf anderen Host: %1").arg(extra);
+    case kind::tooLarge:
+        return tr("Bild zu groß");
+    case kind::unreadable:
+        return tr("Bilder nicht lesbar");
     }
     return QString();
 }

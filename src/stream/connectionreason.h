@@ -25,6 +25,8 @@ public:
         closed,               // the camera ended the connection
         unknownCodec,         // pictures in a format this viewer cannot decode; detail: its name
         redirected,           // sent to another host, not followed; detail: the target without login
+        tooLarge,             // pictures beyond what one camera may take
+        unreadable,           // pictures come but none can be decoded
     };
 
     // True when the reason is another one than before.

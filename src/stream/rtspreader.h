@@ -19,6 +19,7 @@ struct AVFormatContext;
 struct AVFrame;
 struct AVPacket;
 struct SwsContext;
+class nalAssembler;
 
 // One connection to an RTSP camera (H.264, H.265 or Motion-JPEG), read and decoded on a thread
 // of its own so that neither the network nor the decoder holds up the GUI thread's tick. The
@@ -30,7 +31,21 @@ struct SwsContext;
 // is asked for, and after twice the stall time without a packet when no one asks.
 class rtspReader : private ffmpegLog::listener {
 public:
-    enum class failure { none, loginRefused, unknownCodec, refused, noAnswer, stalled, closed, redirected, status, error };
+    enum class failure {
+        none,
+        loginRefused,
+        unknownCodec,
+        refused,
+        noAnswer,
+        stalled,
+        closed,
+        redirected,  // to another host
+        status,      // another refusing answer, or too many redirects
+        tooLarge,    // a picture beyond the bounds, announced or sent
+        unreadable,  // pieces of pictures come, but none decodes
+        error
+    };
+    enum class transport { none, tcp, udp };
 
     // Redirects to the same host and port followed for one camera until it plays; a camera's
     // login never goes to another host, so a redirect there is not followed at all.
@@ -79,8 +94,15 @@ public:
 
     bool playing() const { return isPlaying.load(); }
     failure failed() const { return failedWith.load(); }
-    // redirected: the target without its login; status: the camera's status code.
+    // redirected: the target without its login; status: the camera's status code; tooLarge:
+    // what was too large.
     QString failureText() const;
+    // How the pictures come, once connected: interleaved over the RTSP connection, or by UDP.
+    transport transportUsed() const { return usedTransport.load(); }
+    // Times decoding fell so far behind that it left out everything up to the next key
+    // picture, and the pictures so left out.
+    quint64 lagDropCount() const { return lagDrops.load(); }
+    quint64 droppedCount() const { return dropped.load(); }
     // Redirects followed on this connection (each was another connection to the camera).
     int redirectsFollowed() const { return redirects.load(); }
     // The codec of the stream once known (e.g. "h264"), empty before.
@@ -99,20 +121,25 @@ public:
 
 private:
     void run();
+    int connect(const char *transport);
     bool open();
+    void failToOpen(int opened);
+    bool withinBounds(const AVCodecParameters *par);
     void readPackets();
-    void decode(AVPacket *packet);
+    bool takePiece(AVPacket *piece, AVFrame *frame);
+    bool takePicture(AVPacket *picture, bool key, AVFrame *frame);
+    void judgeLag(const AVPacket *picture);
     void publish(AVFrame *frame);
     void showAgain();
     QImage scaled(const AVFrame *frame);
     qint64 sentMs(const AVFrame *frame) const;
     void keepPacket(const AVPacket *packet);
-    void adjustSkipping(const AVPacket *packet);
     void fail(failure reason, const QString &text);
     void logged(void *context, int level, const char *format, va_list args) override;
     void judgeRedirect(int status);
     static int interrupted(void *opaque);
     static qint64 nowMs();
+    static qint64 epochMs();
 
     const QByteArray url;
     const int stallMs;
@@ -121,7 +148,10 @@ private:
     std::atomic<bool> done{false};
     std::atomic<bool> isPlaying{false};
     std::atomic<failure> failedWith{failure::none};
-    std::atomic<qint64> lastActivityMs{0};
+    std::atomic<qint64> lastActivityMs{0};  // steady clock
+    std::atomic<transport> usedTransport{transport::none};
+    std::atomic<quint64> lagDrops{0};
+    std::atomic<quint64> dropped{0};
     std::atomic<quint64> decoded{0};
     std::atomic<quint64> received{0};
     std::atomic<bool> hidden{false};
@@ -133,13 +163,22 @@ private:
     AVFormatContext *format = nullptr;
     AVCodecContext *codec = nullptr;
     SwsContext *scaler = nullptr;
+    std::unique_ptr<nalAssembler> assembler;  // H.264 and H.265
     int streamIndex = -1;
-    qint64 arrivedMs = 0;  // of the packet being decoded
+    qint64 arrivedMs = 0;  // of the picture being decoded, since the epoch
     bool wasHidden = false;
     bool resyncing = false;  // shown again: pictures wait for the next key picture
-    bool lagging = false;
-    qint64 lagBaseMs = 0;  // smallest (arrival − presentation) time seen: the stream's offset
+    bool waitingForKey = true;  // nothing decoded before the first key picture
+    bool lagging = false;    // non-reference pictures are left out
+    bool dropping = false;   // everything is left out up to the next key picture
     bool lagKnown = false;
+    // Smallest (arrival − presentation) times of this window and the one before (steady ms).
+    qint64 offsetMin = 0;
+    qint64 previousOffsetMin = 0;
+    qint64 windowStartMs = 0;
+    qint64 lastOffset = 0;
+    qint64 undecodedSinceMs = 0;  // pictures given to the decoder since then without one out
+    int lastStatus = 0;  // of the camera's last answer
     QString refusedRedirect;  // the other host redirected to, without login
     int redirectStatus = 0;   // of the redirect refused for too many
 

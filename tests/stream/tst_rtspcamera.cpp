@@ -55,6 +55,25 @@ quint16 freeTcpPort(const QHostAddress &address)
     return probe.serverPort();
 }
 
+qint64 residentKb(const QByteArray &key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').first().toLongLong();
+    }
+    return 0;
+}
+
+// The peak (VmHWM) starts again at the resident memory of now.
+bool resetPeakResident()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+}
+
 // The test's own broken or hostile RTSP camera (hostilertsp.py) on a loopback address; it
 // reports what reached it.
 struct hostileServer {
@@ -204,12 +223,28 @@ void tst_rtspCamera::hostile_data()
     QTest::addColumn<reasonKind>("failure");
     QTest::addColumn<QString>("detail");       // of the reason; %1: the other server's address
     QTest::addColumn<int>("extraConnections"); // to the camera beyond one per start; -1: any
+    QTest::addColumn<int>("peakMiB");          // most the resident memory may grow; 0: any
 
     QTest::newRow("redirect to another host asking for Basic")
         << QStringList{"--mode", "redirect", "--target", "rtsp://admin:geheim@%1/stream"}
-        << QStringList{"--mode", "basic"} << reasonKind::redirected << "rtsp://%1/stream" << 0;
+        << QStringList{"--mode", "basic"} << reasonKind::redirected << "rtsp://%1/stream" << 0 << 0;
     QTest::newRow("redirect to itself") << QStringList{"--mode", "redirect"} << QStringList() << reasonKind::otherStatus
-                                        << "302" << rtspReader::maxRedirects;
+                                        << "302" << rtspReader::maxRedirects << 0;
+    // The bound of one picture's bytes, and some for what the test itself holds.
+    QTest::newRow("a NAL unit that never ends") << QStringList{"--mode", "endless"} << QStringList() << reasonKind::tooLarge
+                                                << "" << 0 << 32 + 24;
+    QTest::newRow("8K parameter sets in the stream") << QStringList{"--mode", "sps8k"} << QStringList()
+                                                     << reasonKind::tooLarge << "" << -1 << 0;
+    QTest::newRow("P-pictures that never decode") << QStringList{"--mode", "garbage"} << QStringList()
+                                                  << reasonKind::unreadable << "" << -1 << 0;
+    QTest::newRow("404") << QStringList{"--mode", "status", "--status", "404"} << QStringList() << reasonKind::notFound
+                         << "" << -1 << 0;
+    QTest::newRow("403") << QStringList{"--mode", "status", "--status", "403"} << QStringList()
+                         << reasonKind::otherStatus << "403" << -1 << 0;
+    QTest::newRow("454 to SETUP") << QStringList{"--mode", "status", "--status", "454", "--at", "SETUP"}
+                                  << QStringList() << reasonKind::otherStatus << "454" << -1 << 0;
+    QTest::newRow("461 to SETUP over TCP and UDP") << QStringList{"--mode", "status", "--status", "461", "--at", "SETUP"}
+                                                   << QStringList() << reasonKind::otherStatus << "461" << -1 << 0;
 }
 
 // A camera that answers what no camera should is shown with the reason and costs neither its
@@ -221,6 +256,7 @@ void tst_rtspCamera::hostile()
     QFETCH(reasonKind, failure);
     QFETCH(QString, detail);
     QFETCH(int, extraConnections);
+    QFETCH(int, peakMiB);
 
     hostileServer second;
     if (!other.isEmpty())
@@ -234,6 +270,8 @@ void tst_rtspCamera::hostile()
     wired.stallTimeout = 1000;
     cam.camModule.CAM_User = QStringLiteral("admin");
     cam.camModule.CAM_Password = QStringLiteral("geheim");
+    const qint64 residentBefore = residentKb("VmRSS:");
+    QVERIFY(resetPeakResident());
     int starts = 0;
     const auto startOnDue = [&] {
         if (cam.stallCheck(cam.tick(false), true) || starts == 0) {
@@ -245,11 +283,14 @@ void tst_rtspCamera::hostile()
     QTRY_COMPARE_WITH_TIMEOUT((startOnDue(), cam.notShownKind()), failure, 10000);
     QVERIFY2(cam.notShownReason().contains(detail.arg(otherAddress)), qPrintable(cam.notShownReason()));
     QVERIFY(!cam.notShownReason().contains(QLatin1String("geheim")));
+    if (peakMiB > 0)
+        QCOMPARE_LT(residentKb("VmHWM:") - residentBefore, peakMiB * 1024);
+    if (extraConnections < 0)
+        return;
     // Started again after each stall time, it connects once more each time.
     QTRY_VERIFY_WITH_TIMEOUT((startOnDue(), starts >= 3 && (!cam.rtspStream() || cam.rtspStream()->finished())), 15000);
     QCOMPARE(cam.notShownKind(), failure);
-    if (extraConnections >= 0)
-        QCOMPARE(first.count("connect"), starts + extraConnections);
+    QCOMPARE(first.count("connect"), starts + extraConnections);
     QCOMPARE(second.count("connect"), 0);
 }
 

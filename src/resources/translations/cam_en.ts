@@ -393,6 +393,14 @@ Store them?</translation>
         <source>Umleitung auf anderen Host: %1</source>
         <translation>Redirected to another host: %1</translation>
     </message>
+    <message>
+        <source>Bild zu groß</source>
+        <translation>Picture too large</translation>
+    </message>
+    <message>
+        <source>Bilder nicht lesbar</source>
+        <translation>Pictures cannot be read</translation>
+    </message>
 </context>
 <context>
     <name>doorSound</name>
