@@ -1,6 +1,7 @@
 #include "camdata.h"
 #include "manualrecorder.h"
 #include "rtspreader.h"
+#include "settingsmodel.h"
 #include "testcamera.h"
 #include "../app/simulatorprocess.h"
 
@@ -138,6 +139,7 @@ void tst_rtspCamera::connection_data()
 
     QTest::newRow("module login") << "" << password << reasonKind::none << "";
     QTest::newRow("login in the URL, encoded") << "viewer:p%40ss%20wort%3A1@" << "" << reasonKind::none << "";
+    QTest::newRow("login in the URL, typed raw") << "viewer:p@ss wort:1@" << "" << reasonKind::none << "";
     QTest::newRow("wrong password") << "" << "secret" << reasonKind::loginRefused << "";
     QTest::newRow("wrong password in the URL") << "viewer:secret@" << "" << reasonKind::loginRefused << "viewer@";
     QTest::newRow("no login") << "" << "" << reasonKind::loginRefused << "";
@@ -158,6 +160,8 @@ void tst_rtspCamera::connection()
     camera.camModule.CAM_Password = modulePassword;
     wired.start(url(login));
     QVERIFY(camera.rtspStream());
+    // The file's section header names the camera by its address without the login.
+    QCOMPARE(settingsModel::sectionName(camera.camModule), QStringLiteral("Eingang_") + url());
 
     if (failure != reasonKind::none) {
         QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), !camera.receiving), 10000);
