@@ -656,6 +656,13 @@ void camData::extractFrames()
     setReason(connectionReason::kind::none);
 }
 
+void camData::setShown(bool isShown)
+{
+    shown = isShown;
+    if (!shown && rtsp.reader())
+        rtsp.reader()->setTarget(QSize(), 0);
+}
+
 void camData::collectPictures()
 {
     htppRD();

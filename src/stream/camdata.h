@@ -162,9 +162,10 @@ public:
     void declineCertificate();
     void askCertificateAgain() { camModule.certificateDeclinedFor.clear(); }
 
-    // While the window is hidden pictures are still read, cut and recorded, but neither decoded
-    // nor painted.
-    void setShown(bool isShown) { shown = isShown; }
+    // While the window is hidden, or another camera has the single view, pictures are still
+    // read, cut and recorded, but neither decoded (an RTSP camera's key pictures only, told at
+    // once: such a camera is not read meanwhile unless it records) nor painted.
+    void setShown(bool isShown);
     // Reads and cuts without rendering (a recording camera outside the single view).
     void collectPictures();
 

@@ -26,6 +26,7 @@ private slots:
     void recovery();
     void hostile_data();
     void hostile();
+    void notShown();
     void alarmPicture();
     void recording_data();
     void recording();
@@ -296,6 +297,24 @@ void tst_rtspCamera::hostile()
     QCOMPARE(cam.notShownKind(), failure);
     QCOMPARE(first.count("connect"), starts + extraConnections);
     QCOMPARE(second.count("connect"), 0);
+}
+
+// A camera not shown (another has the single view, or the window is hidden) and not read
+// meanwhile decodes its key pictures only: one a second here, of ten pictures.
+void tst_rtspCamera::notShown()
+{
+    wiredCamera wired;
+    camData &camera = wired.camera;
+    camera.camModule.CAM_User = user;
+    camera.camModule.CAM_Password = password;
+    wired.start(url());
+    QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), camera.framesDisplayed >= 2), 10000);
+    const rtspReader *reader = camera.rtspStream();
+    camera.setShown(false);
+    const quint64 decoded = reader->decodedCount();
+    const quint64 received = reader->packetCount();
+    QTRY_VERIFY_WITH_TIMEOUT(reader->packetCount() >= received + 30, 10000);
+    QCOMPARE_LE(reader->decodedCount() - decoded, 5u);
 }
 
 // The picture saved on an alarm, by the save button or printed: the newest picture at the
