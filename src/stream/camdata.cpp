@@ -500,6 +500,7 @@ bool camData::readRtsp()
         noteRtspFailure();
         return false;
     }
+    noteDropped();
     const std::optional<qint64> fresh = rtsp.takeProgress();
     if (!fresh)
         return false;
@@ -521,6 +522,20 @@ bool camData::readRtsp()
         newData = true;
     trace.stamp("", ") Conv: ");
     return true;
+}
+
+// Decoding that fell behind leaves pictures out to show what happens now; the log says so once
+// a connection.
+void camData::noteDropped()
+{
+    bool lagged = false;
+    framesDropped += rtsp.takeDropped(&lagged);
+    if (!lagged)
+        return;
+    const QString line = camModule.camName + QLatin1String(" (") + camModule.shownAddress() + QLatin1String("): ")
+        + tr("Dekodieren im Rückstand: Bilder bis zum nächsten Schlüsselbild ausgelassen");
+    qCInfo(dxcamTrace).noquote() << line;
+    trace.append(line);
 }
 
 void camData::recordPackets()
@@ -858,7 +873,7 @@ void camData::updateRates(const QTime &now)
 
 void camData::resetStatistics(const QTime &now)
 {
-    framesExtracted = framesDisplayed = 0;
+    framesExtracted = framesDisplayed = framesDropped = 0;
     prevExtracted = prevDisplayed = 0;
     rateSamples = rateSum = 0;
     extractedRate = displayedRate = 0;

@@ -233,6 +233,7 @@ public:
     qint64 framesPerRate = 0;
     qint64 framesExtracted = 0;
     qint64 framesDisplayed = 0;
+    qint64 framesDropped = 0;  // left out by an RTSP camera's decoder to catch up
     double extractedRate = 0;
     double displayedRate = 0;
     int rateSamples = 0;
@@ -253,6 +254,7 @@ private:
     void noteRefusal();
     QString credentialsInUse() const;
     bool readRtsp();
+    void noteDropped();
     void startTraceLine();
     void startRtsp();
     void noteRtspFailure();

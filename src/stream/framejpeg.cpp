@@ -54,18 +54,17 @@ bool limitedRange(const AVFrame *frame)
 framePtr toYuv420(const AVFrame *source)
 {
     framePtr converted(av_frame_alloc());
-    converted->format = AV_PIX_FMT_YUV420P;
+    // The full-range layout: swscale then converts the range as well.
+    converted->format = AV_PIX_FMT_YUVJ420P;
     converted->width = source->width;
     converted->height = source->height;
     if (av_frame_get_buffer(converted.get(), 0) < 0)
         return nullptr;
     SwsContext *scaler = sws_getContext(source->width, source->height, AVPixelFormat(source->format),
-                                        source->width, source->height, AV_PIX_FMT_YUV420P, SWS_POINT,
+                                        source->width, source->height, AV_PIX_FMT_YUVJ420P, SWS_POINT,
                                         nullptr, nullptr, nullptr);
     if (!scaler)
         return nullptr;
-    const int *coefficients = sws_getCoefficients(SWS_CS_DEFAULT);
-    sws_setColorspaceDetails(scaler, coefficients, limitedRange(source) ? 0 : 1, coefficients, 1, 0, 1 << 16, 1 << 16);
     sws_scale(scaler, source->data, source->linesize, 0, source->height, converted->data, converted->linesize);
     sws_freeContext(scaler);
     return converted;

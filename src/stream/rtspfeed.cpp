@@ -22,6 +22,8 @@ void rtspFeed::start(const QString &url, int stallTimeoutMs)
     current = std::make_unique<rtspReader>(url, stallTimeoutMs, redirectsLeft);
     seenCount = 0;
     packetsSeen = 0;
+    droppedSeen = 0;
+    lagNoticed = false;
     ++connection;
     picture = QImage();
     current->start();
@@ -74,6 +76,14 @@ std::optional<qint64> rtspFeed::takeProgress()
     const qint64 fresh = qint64(count - seenCount);
     seenCount = count;
     return fresh;
+}
+
+qint64 rtspFeed::takeDropped(bool *lagged)
+{
+    *lagged = !lagNoticed && current->lagDropCount() > 0;
+    lagNoticed = lagNoticed || *lagged;
+    const quint64 count = current->droppedCount();
+    return qint64(count - std::exchange(droppedSeen, count));
 }
 
 void rtspFeed::forwardPackets(bool keep, const packetSink &sink)

@@ -34,6 +34,9 @@ public:
     // Empty while the reader has received no packet since the last call; else the pictures it
     // decoded since.
     std::optional<qint64> takeProgress();
+    // Pictures the current reader left out to catch up since the last call; lagged: the first
+    // time this reader fell behind so (once per connection).
+    qint64 takeDropped(bool *lagged);
     void forwardPackets(bool keep, const packetSink &sink);
     // The reader's newest scaled picture, when one came, is held until taken.
     bool fetchPicture();
@@ -45,6 +48,8 @@ private:
     std::vector<std::unique_ptr<rtspReader>> retired;  // stopping; joined once finished
     quint64 seenCount = 0;
     quint64 packetsSeen = 0;
+    quint64 droppedSeen = 0;
+    bool lagNoticed = false;
     quint64 connection = 0;
     int redirectsLeft = rtspReader::maxRedirects;
     QString startedUrl;

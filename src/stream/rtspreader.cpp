@@ -131,8 +131,10 @@ void rtspReader::run()
     done = true;
 }
 
-void rtspReader::logged(void *context, int, const char *text, va_list args)
+void rtspReader::logged(void *context, int level, const char *text, va_list args)
 {
+    if (context && context == codec && level <= AV_LOG_ERROR)
+        ++decoderErrors;
     if (!context || context != format)
         return;
     if (std::strncmp(text, redirectingLog, sizeof redirectingLog - 1) == 0) {

@@ -103,6 +103,8 @@ public:
     // picture, and the pictures so left out.
     quint64 lagDropCount() const { return lagDrops.load(); }
     quint64 droppedCount() const { return dropped.load(); }
+    // Errors the decoder reported (a damaged or concealed picture each, mostly).
+    quint64 decoderErrorCount() const { return decoderErrors.load(); }
     // Redirects followed on this connection (each was another connection to the camera).
     int redirectsFollowed() const { return redirects.load(); }
     // The codec of the stream once known (e.g. "h264"), empty before.
@@ -152,6 +154,7 @@ private:
     std::atomic<transport> usedTransport{transport::none};
     std::atomic<quint64> lagDrops{0};
     std::atomic<quint64> dropped{0};
+    std::atomic<quint64> decoderErrors{0};
     std::atomic<quint64> decoded{0};
     std::atomic<quint64> received{0};
     std::atomic<bool> hidden{false};

@@ -20,7 +20,8 @@ QString shown(const QByteArray &datagram)
 
 const QString usage = QStringLiteral(
     "commands: call|talk|ring <station> [callee], hangup <station>, input <cam> <1|2> <on|off>, "
-    "stall|resume|close|refuse|accept|mute|drip|garbage|huge|heal <cam>, answer <cam> <status|0>, quit");
+    "stall|resume|close|refuse|accept|mute|drip|garbage|huge|heal <cam>, answer <cam> <status|0>, "
+    "hold <cam> <pictures> (RTSP), quit");
 
 const QStringList cameraVerbs{"stall", "resume", "close", "refuse", "accept", "mute", "drip", "garbage", "huge", "heal"};
 
@@ -76,6 +77,8 @@ QString CommandConsole::execute(const QString &line)
         return cameraCommand(verb, args);
     if (verb == QLatin1String("answer"))
         return answerCommand(args);
+    if (verb == QLatin1String("hold"))
+        return holdCommand(args);
     if (verb == QLatin1String("help"))
         return QStringLiteral("ok ") + usage;
     return QStringLiteral("error: unknown command \"%1\"; ").arg(verb) + usage;
@@ -169,6 +172,18 @@ QString CommandConsole::cameraCommand(const QString &verb, const QStringList &ar
     if (rtsp)
         rtsp->setRefusing(on);
     return QStringLiteral("ok %1 %2").arg(name, on ? QStringLiteral("refuses new connections") : QStringLiteral("accepts connections"));
+}
+
+QString CommandConsole::holdCommand(const QStringList &args)
+{
+    int index = 0;
+    bool counted = false;
+    const int count = args.value(1).toInt(&counted);
+    if (args.size() != 2 || !number(args.at(0), int(cameras.size()), &index) || !rtspCameras.value(index) || !counted
+        || count < 1 || count > 1000)
+        return QStringLiteral("error: hold <RTSP cam 1-%1> <pictures 1-1000>").arg(cameras.size());
+    rtspCameras.at(index)->holdPictures(count);
+    return QStringLiteral("ok camera %1 holds %2 pictures back").arg(index + 1).arg(count);
 }
 
 QString CommandConsole::answerCommand(const QStringList &args)

@@ -32,6 +32,7 @@ private:
     QString inputCommand(const QStringList &args);
     QString cameraCommand(const QString &verb, const QStringList &args);
     QString answerCommand(const QStringList &args);
+    QString holdCommand(const QStringList &args);
     bool number(const QString &text, int count, int *index) const;
 
     QList<CameraServer *> cameras;

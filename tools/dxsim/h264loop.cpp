@@ -70,7 +70,7 @@ H264Loop::AccessUnit H264Loop::splitAnnexB(const QByteArray &stream)
     return nals;
 }
 
-bool H264Loop::encode(QSize size, int fps, QString *error)
+bool H264Loop::encode(QSize size, int fps, int slices, QString *error)
 {
     // The encoder's statistics are no news to the console.
     av_log_set_level(AV_LOG_ERROR);
@@ -90,6 +90,7 @@ bool H264Loop::encode(QSize size, int fps, QString *error)
     codec->max_b_frames = 0;
     codec->pix_fmt = AV_PIX_FMT_YUV420P;
     codec->thread_count = 1;
+    codec->slices = slices;
     av_opt_set(codec->priv_data, "preset", "ultrafast", 0);
     av_opt_set(codec->priv_data, "tune", "zerolatency", 0);
     if (avcodec_open2(codec.get(), encoder, nullptr) < 0) {

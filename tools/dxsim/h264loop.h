@@ -14,7 +14,8 @@ public:
     // NAL units of one picture, without start codes.
     using AccessUnit = QList<QByteArray>;
 
-    bool encode(QSize size, int fps, QString *error);
+    // slices: per picture, as an encoder on several cores makes them.
+    bool encode(QSize size, int fps, int slices, QString *error);
 
     int length() const { return int(units.size()); }
     const AccessUnit &unit(int index) const { return units.at(index); }

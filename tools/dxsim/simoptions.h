@@ -15,6 +15,7 @@ public:
     bool portGiven = false;
     QSize size{640, 480};
     int fps = 10;
+    int slices = 1;  // per H.264 picture
     int quality = 80;
     QString user;
     QString password;

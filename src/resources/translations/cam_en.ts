@@ -104,6 +104,10 @@ Store them?</translation>
         <source>Eingehender Ruf von </source>
         <translation>Incoming call from </translation>
     </message>
+    <message>
+        <source>Dekodieren im Rückstand: Bilder bis zum nächsten Schlüsselbild ausgelassen</source>
+        <translation>Decoding behind: pictures left out up to the next key picture</translation>
+    </message>
 </context>
 <context>
     <name>camHandel</name>
