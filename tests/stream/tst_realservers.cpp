@@ -1,5 +1,6 @@
 #include "camdata.h"
 #include "httpstream.h"
+#include "rtspreader.h"
 #include "testcamera.h"
 #include "zertdia.h"
 
@@ -11,7 +12,8 @@
 
 // The camera client against a web server nobody here wrote: lighttpd on 127.0.0.5, set up by
 // the test, serving a multipart stream from a CGI behind Basic, Digest MD5 and Digest SHA-256,
-// and over HTTPS with certificates the test makes.
+// and over HTTPS with certificates the test makes. The RTSP reader against GStreamer's RTSP
+// server on 127.0.0.6, with pictures its encoders make as cameras set them up.
 class tst_realServers : public QObject {
     Q_OBJECT
 
@@ -21,6 +23,8 @@ private slots:
     void streams_data();
     void streams();
     void trustOnFirstUse();
+    void rtspStreams_data();
+    void rtspStreams();
 
 private:
     QString write(const QString &name, const QByteArray &content);
@@ -30,6 +34,9 @@ private:
 
     QTemporaryDir dir;
     QProcess server;
+    QProcess rtspServer;
+    quint16 rtspPort = 0;
+    quint16 rtspDigestPort = 0;
     quint16 plainPort = 0;
     quint16 firstTlsPort = 0;
     quint16 secondTlsPort = 0;
@@ -155,10 +162,27 @@ void tst_realServers::initTestCase()
     };
     QTRY_VERIFY2(listening() || server.state() == QProcess::NotRunning, "lighttpd does not listen");
     QVERIFY(server.state() == QProcess::Running);
+
+    const QString rtspHost = QStringLiteral("127.0.0.6");
+    const auto freeRtspPort = [&rtspHost] {
+        QTcpServer probe;
+        return probe.listen(QHostAddress(rtspHost)) ? probe.serverPort() : quint16(0);
+    };
+    rtspPort = freeRtspPort();
+    rtspDigestPort = freeRtspPort();
+    rtspServer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    rtspServer.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral(TESTS_SOURCE_DIR "/stream/gstrtspserver.py"), "--address", rtspHost, "--port",
+                      QString::number(rtspPort), "--digest-port", QString::number(rtspDigestPort), "--size", "320x180"});
+    QVERIFY2(QTest::qWaitFor([this] { return rtspServer.canReadLine() || rtspServer.waitForReadyRead(100); }, 20000)
+                 && rtspServer.readLine().startsWith("ready"),
+             "gst-rtsp-server did not start: scripts/install-deps.sh installs it");
 }
 
 void tst_realServers::cleanupTestCase()
 {
+    rtspServer.kill();
+    rtspServer.waitForFinished(5000);
     server.terminate();
     server.waitForFinished(5000);
 }
@@ -237,6 +261,53 @@ void tst_realServers::trustOnFirstUse()
     QTRY_COMPARE(camera.notShownKind(), connectionReason::kind::certificateChanged);
     QVERIFY(!camera.certificateQuestion());
     QCOMPARE(camera.camModule.CAM_Fingerprint, firstFingerprint);
+}
+
+void tst_realServers::rtspStreams_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("digest");  // on the server that asks viewer/secret by Digest
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<connectionReason::kind>("reason");  // none: pictures are shown
+    QTest::addColumn<rtspReader::transport>("transport");
+    using kind = connectionReason::kind;
+    using via = rtspReader::transport;
+    QTest::newRow("H.264, 2 slices a picture") << "/h264-slices" << false << "" << kind::none << via::tcp;
+    QTest::newRow("H.264 with B-pictures, CABAC") << "/h264-bframes" << false << "" << kind::none << via::tcp;
+    QTest::newRow("H.265") << "/h265" << false << "" << kind::none << via::tcp;
+    QTest::newRow("Motion-JPEG") << "/mjpeg" << false << "" << kind::none << via::tcp;
+    QTest::newRow("Digest") << "/h264" << true << "secret" << kind::none << via::tcp;
+    QTest::newRow("Digest, wrong password") << "/h264" << true << "wrong" << kind::loginRefused << via::none;
+    QTest::newRow("not found") << "/missing" << false << "" << kind::notFound << via::none;
+    QTest::newRow("UDP only") << "/udp-only" << false << "" << kind::none << via::udp;
+}
+
+// What cameras send decodes without a decoder error, by the transport the server offers; its
+// refusals read as an HTTP camera's.
+void tst_realServers::rtspStreams()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, digest);
+    QFETCH(QString, password);
+    QFETCH(connectionReason::kind, reason);
+    QFETCH(rtspReader::transport, transport);
+    wiredCamera wired;
+    camData &camera = wired.camera;
+    if (digest) {
+        camera.camModule.CAM_User = QStringLiteral("viewer");
+        camera.camModule.CAM_Password = password;
+    }
+    wired.start(QStringLiteral("rtsp://127.0.0.6:%1%2").arg(digest ? rtspDigestPort : rtspPort).arg(path));
+    const rtspReader *reader = camera.rtspStream();
+    if (reason != connectionReason::kind::none) {
+        QTRY_COMPARE_WITH_TIMEOUT((wired.tickShown(), camera.notShownKind()), reason, 10000);
+        return;
+    }
+    // Past the first key picture and some pictures after it.
+    QTRY_VERIFY_WITH_TIMEOUT((wired.tickShown(), camera.framesDisplayed >= 8), 10000);
+    QCOMPARE(camera.notShownKind(), connectionReason::kind::none);
+    QCOMPARE(reader->transportUsed(), transport);
+    QCOMPARE(reader->decoderErrorCount(), 0u);
 }
 
 QTEST_MAIN(tst_realServers)
