@@ -9,10 +9,6 @@ extern "C" {
 
 #include <algorithm>
 
-namespace {
-constexpr int readerJoinMs = 2000;
-}  // namespace
-
 void rtspFeed::start(const QString &url, int stallTimeoutMs)
 {
     retire();
@@ -44,16 +40,31 @@ void rtspFeed::retire()
     retired.push_back(std::move(current));
 }
 
-// Every reader is asked first, so that they stop side by side; then each is waited for. One
-// stuck in a name look-up, which nothing interrupts, is left to end on its own (its memory with
-// it) rather than hold up the camera's removal or the program's end.
 void rtspFeed::close()
 {
     retire();
-    for (const auto &reader : retired)
+    std::vector<std::unique_ptr<rtspReader>> &handedOver = closed();
+    handedOver.erase(std::remove_if(handedOver.begin(), handedOver.end(),
+                                    [](const std::unique_ptr<rtspReader> &reader) { return reader->finished(); }),
+                     handedOver.end());
+    for (auto &reader : retired)
+        handedOver.push_back(std::move(reader));
+    retired.clear();
+}
+
+std::vector<std::unique_ptr<rtspReader>> &rtspFeed::closed()
+{
+    static std::vector<std::unique_ptr<rtspReader>> readers;
+    return readers;
+}
+
+void rtspFeed::finishAll(int waitMs)
+{
+    std::vector<std::unique_ptr<rtspReader>> &readers = closed();
+    for (const auto &reader : readers)
         reader->requestStop();
-    QDeadlineTimer deadline(readerJoinMs);
-    for (auto &reader : retired) {
+    QDeadlineTimer deadline(waitMs);
+    for (auto &reader : readers) {
         while (!reader->finished() && !deadline.hasExpired())
             QThread::msleep(5);
         if (!reader->finished()) {
@@ -61,7 +72,7 @@ void rtspFeed::close()
             (void)reader.release();
         }
     }
-    retired.clear();
+    readers.clear();
 }
 
 // Packets tell that the camera sends: a camera with a long key picture interval, or one whose

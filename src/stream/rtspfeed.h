@@ -25,8 +25,14 @@ public:
     // one connection per start once they are used up.
     void start(const QString &url, int stallTimeoutMs);
     void retire();
-    // Every reader is stopped and waited for, up to two seconds in all.
+    // Every reader is asked to stop and handed over to finishAll; nothing waits here, so that
+    // removing a camera, or all of them, costs the GUI thread no time per camera.
     void close();
+    // The readers handed over by close(), asked to stop side by side and waited for once, up
+    // to waitMs in all; one that has not ended by then (stuck in a name look-up, which nothing
+    // interrupts) is left to end on its own. Called once more at exit; the finished ones are
+    // also let go whenever a feed closes.
+    static void finishAll(int waitMs);
     rtspReader *reader() const { return current.get(); }
 
     // Pictures of the current reader counted so far.
@@ -44,6 +50,8 @@ public:
     const rtspReader::pictureTimes &times() const { return lastTimes; }
 
 private:
+    static std::vector<std::unique_ptr<rtspReader>> &closed();
+
     std::unique_ptr<rtspReader> current;
     std::vector<std::unique_ptr<rtspReader>> retired;  // stopping; joined once finished
     quint64 seenCount = 0;
