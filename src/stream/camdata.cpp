@@ -162,7 +162,9 @@ QString camData::streamUrlFor(const cameraModule &module)
 
 bool camData::isRtspUrl(const QString &url)
 {
-    return url.trimmed().startsWith(QLatin1String("rtsp://"), Qt::CaseInsensitive);
+    const QString text = url.trimmed();
+    return text.startsWith(QLatin1String("rtsp://"), Qt::CaseInsensitive)
+        || text.startsWith(QLatin1String("rtsps://"), Qt::CaseInsensitive);
 }
 
 QString camData::rtspUrlFor(const QString &text, const QString &user, const QString &password)
@@ -476,6 +478,9 @@ void camData::noteRtspFailure()
         break;
     case rtspReader::failure::unreadable:
         setReason(kind::unreadable);
+        break;
+    case rtspReader::failure::unverifiable:
+        setReason(kind::tlsUnverifiable);
         break;
     case rtspReader::failure::error:
     case rtspReader::failure::none:

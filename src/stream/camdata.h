@@ -120,8 +120,8 @@ public:
     };
     static requestTarget requestFor(const QString &url);
     static QString streamUrlFor(const cameraModule &module);
-    // A camera whose stream URL starts with "rtsp://" is read through rtspReader (H.264, H.265
-    // or Motion-JPEG), everything else over HTTP.
+    // A camera whose stream URL starts with "rtsp://" (or "rtsps://", refused by the reader) is
+    // read through rtspReader (H.264, H.265 or Motion-JPEG), everything else over HTTP.
     static bool isRtspUrl(const QString &url);
     bool isRtsp() const { return isRtspUrl(streamUrlFor(camModule)); }
     // The URL with the module's user and password put in when it carries none, percent-encoded.

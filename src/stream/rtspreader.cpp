@@ -210,6 +210,12 @@ void rtspReader::failToOpen(int opened)
 
 bool rtspReader::open()
 {
+    // FFmpeg 5.1 passes no certificate check to the TLS connection of rtsps: whoever answers
+    // would get the login. Nothing is sent.
+    if (qstrnicmp(url.constData(), "rtsps:", 6) == 0) {
+        fail(failure::unverifiable, QStringLiteral("rtsps"));
+        return false;
+    }
     // Interleaved over the RTSP connection first; UDP where the camera refuses that (461).
     int opened = connect("tcp");
     usedTransport = transport::tcp;

@@ -43,6 +43,7 @@ public:
         status,      // another refusing answer, or too many redirects
         tooLarge,    // a picture beyond the bounds, announced or sent
         unreadable,  // pieces of pictures come, but none decodes
+        unverifiable,  // rtsps: the library cannot check the camera's certificate
         error
     };
     enum class transport { none, tcp, udp };

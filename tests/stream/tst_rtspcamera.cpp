@@ -59,6 +59,19 @@ quint16 freeTcpPort(const QHostAddress &address)
     return probe.serverPort();
 }
 
+// AddressSanitizer keeps freed memory back for a while: resident memory says nothing there.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool memoryMeasurable = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool memoryMeasurable = false;
+#else
+constexpr bool memoryMeasurable = true;
+#endif
+#else
+constexpr bool memoryMeasurable = true;
+#endif
+
 qint64 residentKb(const QByteArray &key)
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -101,7 +114,10 @@ struct hostileServer {
         if (!process.waitForFinished(3000))
             process.kill();
     }
-    QString url() const { return QStringLiteral("rtsp://%1:%2/stream").arg(address).arg(port); }
+    QString url(const QString &scheme = QStringLiteral("rtsp")) const
+    {
+        return QStringLiteral("%1://%2:%3/stream").arg(scheme, address).arg(port);
+    }
     int count(const QByteArray &line)
     {
         said += process.readAllStandardOutput();
@@ -229,7 +245,7 @@ void tst_rtspCamera::hostile_data()
     QTest::addColumn<QStringList>("other");    // a second server on another address, if any
     QTest::addColumn<reasonKind>("failure");
     QTest::addColumn<QString>("detail");       // of the reason; %1: the other server's address
-    QTest::addColumn<int>("extraConnections"); // to the camera beyond one per start; -1: any
+    QTest::addColumn<int>("extraConnections"); // to the camera beyond one per start; -1: any, -2: none at all
     QTest::addColumn<int>("peakMiB");          // most the resident memory may grow; 0: any
 
     QTest::newRow("redirect to another host asking for Basic")
@@ -250,6 +266,9 @@ void tst_rtspCamera::hostile_data()
                          << reasonKind::otherStatus << "403" << -1 << 0;
     QTest::newRow("454 to SETUP") << QStringList{"--mode", "status", "--status", "454", "--at", "SETUP"}
                                   << QStringList() << reasonKind::otherStatus << "454" << -1 << 0;
+    // Nothing reaches an rtsps camera, whose certificate FFmpeg would not check.
+    QTest::newRow("rtsps") << QStringList{"--mode", "basic", "--scheme", "rtsps"} << QStringList()
+                           << reasonKind::tlsUnverifiable << "" << -2 << 0;
     QTest::newRow("461 to SETUP over TCP and UDP") << QStringList{"--mode", "status", "--status", "461", "--at", "SETUP"}
                                                    << QStringList() << reasonKind::otherStatus << "461" << -1 << 0;
 }
@@ -265,6 +284,12 @@ void tst_rtspCamera::hostile()
     QFETCH(int, extraConnections);
     QFETCH(int, peakMiB);
 
+    QString scheme = QStringLiteral("rtsp");
+    const qsizetype schemeAt = camera.indexOf(QStringLiteral("--scheme"));
+    if (schemeAt >= 0) {
+        scheme = camera.takeAt(schemeAt + 1);
+        camera.removeAt(schemeAt);
+    }
     hostileServer second;
     if (!other.isEmpty())
         QVERIFY(second.start(QStringLiteral("127.0.0.8"), other));
@@ -282,7 +307,7 @@ void tst_rtspCamera::hostile()
     int starts = 0;
     const auto startOnDue = [&] {
         if (cam.stallCheck(cam.tick(false), true) || starts == 0) {
-            wired.start(first.url());
+            wired.start(first.url(scheme));
             ++starts;
         }
         cam.finishRender();
@@ -290,8 +315,10 @@ void tst_rtspCamera::hostile()
     QTRY_COMPARE_WITH_TIMEOUT((startOnDue(), cam.notShownKind()), failure, 10000);
     QVERIFY2(cam.notShownReason().contains(detail.arg(otherAddress)), qPrintable(cam.notShownReason()));
     QVERIFY(!cam.notShownReason().contains(QLatin1String("geheim")));
-    if (peakMiB > 0)
+    if (peakMiB > 0 && memoryMeasurable)
         QCOMPARE_LT(residentKb("VmHWM:") - residentBefore, peakMiB * 1024);
+    if (extraConnections == -2)
+        QCOMPARE(first.count("connect"), 0);
     if (extraConnections < 0)
         return;
     // Started again after each stall time, it connects once more each time.
