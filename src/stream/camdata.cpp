@@ -2,6 +2,7 @@
 
 #include "httpstream.h"
 #include "picturesink.h"
+#include "rtspurl.h"
 #include "tracecategory.h"
 
 #include <QAuthenticator>
@@ -169,36 +170,7 @@ bool camData::isRtspUrl(const QString &url)
 
 QString camData::rtspUrlFor(const QString &text, const QString &user, const QString &password)
 {
-    QString address = text.trimmed();
-    QString urlUser;
-    QString urlPassword;
-    // A login typed raw may hold '@' and ':' itself: it ends at the last '@' before the host,
-    // and its user at the first ':', as browsers read it.
-    const qsizetype schemeEnd = address.indexOf(QLatin1String("://"));
-    if (schemeEnd >= 0) {
-        const qsizetype start = schemeEnd + 3;
-        qsizetype hostEnd = address.size();
-        for (const QChar end : {QLatin1Char('/'), QLatin1Char('?'), QLatin1Char('#')}) {
-            const qsizetype at = address.indexOf(end, start);
-            if (at >= 0)
-                hostEnd = qMin(hostEnd, at);
-        }
-        const qsizetype loginEnd = hostEnd > start ? address.lastIndexOf(QLatin1Char('@'), hostEnd - 1) : -1;
-        if (loginEnd >= start) {
-            const QString login = address.mid(start, loginEnd - start);
-            const qsizetype colon = login.indexOf(QLatin1Char(':'));
-            urlUser = QUrl::fromPercentEncoding(login.left(colon < 0 ? login.size() : colon).toUtf8());
-            urlPassword = colon < 0 ? QString() : QUrl::fromPercentEncoding(login.mid(colon + 1).toUtf8());
-            address.remove(start, loginEnd + 1 - start);
-        }
-    }
-    QUrl url(address);
-    const bool fromUrl = !urlUser.isEmpty();
-    if (fromUrl || !user.isEmpty()) {
-        url.setUserName(fromUrl ? urlUser : user, QUrl::DecodedMode);
-        url.setPassword(fromUrl ? urlPassword : password, QUrl::DecodedMode);
-    }
-    return url.toString(QUrl::FullyEncoded);
+    return rtspUrl::withLogin(text, user, password);
 }
 
 camData::requestTarget camData::requestFor(const QString &text)
@@ -441,52 +413,14 @@ void camData::startRtsp()
 // the stall time, as an HTTP camera that stopped answering.
 void camData::noteRtspFailure()
 {
-    using kind = connectionReason::kind;
-    rtspReader *const reader = rtsp.reader();
-    switch (reader->failed()) {
-    case rtspReader::failure::loginRefused:
+    const rtspReader *const reader = rtsp.reader();
+    if (reader->failed() == rtspReader::failure::loginRefused) {
         noteRefusal();
-        break;
-    case rtspReader::failure::unknownCodec:
-        setReason(kind::unknownCodec, reader->codecName());
-        break;
-    case rtspReader::failure::refused:
-        setReason(kind::refused);
-        break;
-    case rtspReader::failure::noAnswer:
-        setReason(kind::noAnswer);
-        break;
-    case rtspReader::failure::stalled:
-        setReason(kind::stalled);
-        break;
-    case rtspReader::failure::closed:
-        setReason(kind::closed);
-        break;
-    case rtspReader::failure::redirected:
-        setReason(kind::redirected, reader->failureText());
-        break;
-    case rtspReader::failure::status:
-        // As an HTTP camera's answers are given.
-        if (reader->failureText() == QLatin1String("404"))
-            setReason(kind::notFound);
-        else
-            setReason(kind::otherStatus, reader->failureText());
-        break;
-    case rtspReader::failure::tooLarge:
-        qCDebug(dxcamTrace).noquote() << "-----> RTSP" << camModule.camName << ":" << reader->failureText();
-        setReason(kind::tooLarge);
-        break;
-    case rtspReader::failure::unreadable:
-        setReason(kind::unreadable);
-        break;
-    case rtspReader::failure::unverifiable:
-        setReason(kind::tlsUnverifiable);
-        break;
-    case rtspReader::failure::error:
-    case rtspReader::failure::none:
-        qCDebug(dxcamTrace).noquote() << "-----> RTSP" << camModule.camName << ":" << reader->failureText();
-        setReason(kind::badAnswer);
-        break;
+    } else {
+        const rtspFeed::reason why = rtspFeed::reasonFor(*reader);
+        if (why.what == connectionReason::kind::badAnswer || why.what == connectionReason::kind::tooLarge)
+            qCDebug(dxcamTrace).noquote() << "-----> RTSP" << camModule.camName << ":" << reader->failureText();
+        setReason(why.what, why.detail);
     }
     streamError = true;
     receiving = false;

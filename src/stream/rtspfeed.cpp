@@ -9,6 +9,41 @@ extern "C" {
 
 #include <algorithm>
 
+rtspFeed::reason rtspFeed::reasonFor(const rtspReader &reader)
+{
+    using kind = connectionReason::kind;
+    switch (reader.failed()) {
+    case rtspReader::failure::loginRefused:
+        return {kind::loginRefused, QString()};
+    case rtspReader::failure::unknownCodec:
+        return {kind::unknownCodec, reader.codecName()};
+    case rtspReader::failure::refused:
+        return {kind::refused, QString()};
+    case rtspReader::failure::noAnswer:
+        return {kind::noAnswer, QString()};
+    case rtspReader::failure::stalled:
+        return {kind::stalled, QString()};
+    case rtspReader::failure::closed:
+        return {kind::closed, QString()};
+    case rtspReader::failure::redirected:
+        return {kind::redirected, reader.failureText()};
+    case rtspReader::failure::status:
+        if (reader.failureText() == QLatin1String("404"))
+            return {kind::notFound, QString()};
+        return {kind::otherStatus, reader.failureText()};
+    case rtspReader::failure::tooLarge:
+        return {kind::tooLarge, QString()};
+    case rtspReader::failure::unreadable:
+        return {kind::unreadable, QString()};
+    case rtspReader::failure::unverifiable:
+        return {kind::tlsUnverifiable, QString()};
+    case rtspReader::failure::error:
+    case rtspReader::failure::none:
+        break;
+    }
+    return {kind::badAnswer, QString()};
+}
+
 void rtspFeed::start(const QString &url, int stallTimeoutMs)
 {
     retire();

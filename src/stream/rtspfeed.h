@@ -1,5 +1,6 @@
 #pragma once
 
+#include "connectionreason.h"
 #include "rtspreader.h"
 
 #include <QImage>
@@ -19,6 +20,14 @@ public:
     // with every new connection and after lost packets, so that a recording resumes at a key picture.
     using packetSink = std::function<void(const AVPacket *packet, const AVCodecParameters *par, int timeBaseNum,
                                           int timeBaseDen, quint64 connection)>;
+
+    // Why a failed reader shows no picture, in the words an HTTP camera's reasons use (a refused
+    // login is the camera's to judge: its prompt and back-off).
+    struct reason {
+        connectionReason::kind what;
+        QString detail;
+    };
+    static reason reasonFor(const rtspReader &reader);
 
     // A new reader for the URL; the one running is retired. The redirects a camera may make
     // are counted across connections until one plays, so that one redirecting to itself gets
