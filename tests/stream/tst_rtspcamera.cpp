@@ -350,8 +350,9 @@ void tst_rtspCamera::pictures()
     simulator own;
     const quint16 ownPort = freeTcpPort(QHostAddress(QStringLiteral("127.0.0.2")));
     if (!options.isEmpty())
-        QVERIFY(own.start(QStringList{"--rtsp", "--rtsp-port", QString::number(ownPort), "--size", "320x180", "--fps",
-                                      "10"} + options,
+        QVERIFY(own.start(QStringList{"--rtsp", "--rtsp-port", QString::number(ownPort), "--port",
+                                      QString::number(freeTcpPort(QHostAddress(QStringLiteral("127.0.0.2")))), "--size",
+                                      "320x180", "--fps", "10"} + options,
                           folder.filePath("sim.ini")));
     simulator *const sending = options.isEmpty() ? &sim : &own;
     wiredCamera wired;
