@@ -4,8 +4,11 @@
 // bench_x11viewer. After a warm-up its CPU time and memory are read from /proc, and from its own
 // timing log (--log) the pictures it displayed and, per picture, the delay from the simulator's
 // send (the simulator's sender reports give its clock) and from the end of decoding to the tile.
-// In the same session `ffmpeg -rtsp_transport tcp -i URL -f null -` decodes the same streams as
-// the yardstick. Talks to 127.0.0.x only: run it through bench/run-viewer-bench.sh --rtsp, which
+// In the same session `ffmpeg -rtsp_transport tcp -i URL -vf scale=320:180 -f null -` decodes
+// and scales the same streams as the yardstick (the viewer must at least do that much).
+// --camera-encoding has the simulator encode as cameras do (x264 veryfast, CABAC, GOP 50,
+// 4 Mbit/s); --busy N keeps N busy loops running beside the viewer while it is measured, and the
+// pictures sent but not shown are counted. Talks to 127.0.0.x only: run it through bench/run-viewer-bench.sh --rtsp, which
 // gives it a network namespace and an Xvfb.
 #include "benchsimulator.h"
 #include "benchtools.h"
@@ -19,6 +22,8 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 #include <cstdio>
 
 namespace {
@@ -34,6 +39,8 @@ struct benchOptions {
     int seconds = 30;
     int warmUp = 10;
     bool skipFfmpeg = false;
+    bool cameraEncoding = false;
+    int busy = 0;
 };
 
 bool parseOptions(const QStringList &arguments, benchOptions &options)
@@ -54,7 +61,11 @@ bool parseOptions(const QStringList &arguments, benchOptions &options)
     const QCommandLineOption viewer(QStringLiteral("viewer"), QStringLiteral("The viewer program (default the one built)."),
                                     QStringLiteral("PATH"));
     const QCommandLineOption skipFfmpeg(QStringLiteral("skip-ffmpeg"), QStringLiteral("Leave out the ffmpeg yardstick."));
-    parser.addOptions({cameras, size, fps, seconds, warmUp, viewer, skipFfmpeg});
+    const QCommandLineOption cameraEncoding(QStringLiteral("camera-encoding"),
+                                            QStringLiteral("H.264 as cameras send it (veryfast, CABAC, GOP 50, 4 Mbit/s)."));
+    const QCommandLineOption busy(QStringLiteral("busy"), QStringLiteral("Busy loops beside the viewer while measuring (default 0)."),
+                                  QStringLiteral("N"), QStringLiteral("0"));
+    parser.addOptions({cameras, size, fps, seconds, warmUp, viewer, skipFfmpeg, cameraEncoding, busy});
     parser.process(arguments);
     options.cameras = parser.value(cameras).toInt();
     options.size = parser.value(size);
@@ -62,6 +73,8 @@ bool parseOptions(const QStringList &arguments, benchOptions &options)
     options.seconds = parser.value(seconds).toInt();
     options.warmUp = parser.value(warmUp).toInt();
     options.skipFfmpeg = parser.isSet(skipFfmpeg);
+    options.cameraEncoding = parser.isSet(cameraEncoding);
+    options.busy = qBound(0, parser.value(busy).toInt(), 16);
     if (parser.isSet(viewer))
         options.viewer = parser.value(viewer);
     if (options.cameras < 1 || options.cameras > 20 || options.fps < 1 || options.seconds < 1 || options.warmUp < 0) {
@@ -161,17 +174,19 @@ int main(int argc, char **argv)
     const int duration = 90 + options.warmUp + 2 * options.seconds;
     std::unique_ptr<QProcess> simulator = startSimulator(
         QStringLiteral(DXSIM_PATH),
-        {QStringLiteral("--rtsp"), QStringLiteral("--cameras"), QString::number(options.cameras), QStringLiteral("--size"),
+        QStringList{QStringLiteral("--rtsp"), QStringLiteral("--cameras"), QString::number(options.cameras), QStringLiteral("--size"),
          options.size, QStringLiteral("--fps"), QString::number(options.fps), QStringLiteral("--duration"),
-         QString::number(duration)},
+         QString::number(duration)}
+            + (options.cameraEncoding ? QStringList{QStringLiteral("--camera-encoding")} : QStringList()),
         iniPath, dir.filePath(QStringLiteral("dxsim.log")));
     if (!simulator)
         return 1;
     // The grid view, as stored by a user who left the viewer showing all cameras.
     setIniValues(iniPath, {{QStringLiteral("Window"), QStringLiteral("dispForm"), QStringLiteral("2")}});
-    std::printf("bench_rtspviewer: %s, %d RTSP cameras H.264 %s at %d/s, %d s after %d s warm-up\n",
-                qPrintable(options.viewer), options.cameras, qPrintable(options.size), options.fps, options.seconds,
-                options.warmUp);
+    std::printf("bench_rtspviewer: %s, %d RTSP cameras H.264 %s at %d/s (%s), %d s after %d s warm-up\n",
+                qPrintable(options.viewer), options.cameras, qPrintable(options.size), options.fps,
+                options.cameraEncoding ? "veryfast, CABAC, GOP 50, 4 Mbit/s" : "ultrafast, key picture every second",
+                options.seconds, options.warmUp);
 
     QProcess viewer;
     QByteArray said;
@@ -218,10 +233,20 @@ int main(int argc, char **argv)
     const double cpuBefore = processCpuSeconds(pid);
     const double xBefore = processCpuSeconds(xServerPid);
     const double simBefore = processCpuSeconds(simulator->processId());
+    // Other programs keeping the cores busy, as on a machine that does more than show cameras.
+    std::vector<std::unique_ptr<QProcess>> loops;
+    for (int i = 0; i < options.busy; ++i) {
+        loops.push_back(std::make_unique<QProcess>());
+        loops.back()->start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("while :; do :; done")});
+    }
     QElapsedTimer wall;
     wall.start();
     runFor(options.seconds * 1000);
     log.read();
+    for (auto &loop : loops) {
+        loop->kill();
+        loop->waitForFinished(2000);
+    }
     const double cpu = processCpuSeconds(pid) - cpuBefore;
     const double seconds = wall.nsecsElapsed() / 1e9;
     const double xCpu = processCpuSeconds(xServerPid) - xBefore;
@@ -235,7 +260,8 @@ int main(int argc, char **argv)
     ffmpegFigures ffmpeg;
     const auto rtspInput = [](int i) {
         return QStringList{QStringLiteral("-rtsp_transport"), QStringLiteral("tcp"), QStringLiteral("-i"),
-                           QStringLiteral("rtsp://127.0.0.%1:554/stream").arg(2 + i)};
+                           QStringLiteral("rtsp://127.0.0.%1:554/stream").arg(2 + i), QStringLiteral("-vf"),
+                           QStringLiteral("scale=320:180")};
     };
     const bool withFfmpeg = !options.skipFfmpeg
         && runFfmpeg(options.cameras, options.seconds, simulator->processId(), ffmpeg, rtspInput);
@@ -253,6 +279,9 @@ int main(int argc, char **argv)
                     ffmpeg.finishedEarly ? ", some ended early" : "");
         std::printf("   viewer / ffmpeg, CPU per picture: %.2f (target <= 1.0)\n", perPicture / ffmpegMs);
     }
+    const double sent = double(options.cameras) * options.fps * seconds;
+    std::printf("   %d busy loops beside it; pictures sent but not shown: %.0f of %.0f (%.1f %%)\n", options.busy,
+                qMax(0.0, sent - double(displayed)), sent, sent > 0 ? 100.0 * qMax(0.0, sent - double(displayed)) / sent : 0.0);
     std::printf("delay send -> tile: median %lld ms, p95 %lld ms; decoded -> tile: median %lld ms, p95 %lld ms"
                 " (target <= 80 ms, two ticks), %lld pictures\n",
                 percentile(log.fromSend, 0.5), percentile(log.fromSend, 0.95), percentile(log.fromDecoded, 0.5),

@@ -143,7 +143,7 @@ void cameraStreams::handOverFrames(bool windowVisible, bool windowShown, popupOn
 {
     camData *current = state.currentCamera();
     for (camData *cam : state.cameras())
-        cam->setShown(windowShown);
+        cam->setShown(windowShown && (state.isGridView() || cam == current));
     if (!state.isGridView()) {
         handOverSingleView(current, popupWindow);
         return;

@@ -108,6 +108,9 @@ ownCam::~ownCam()
         cam->closeSockets();
         delete cam;
     }
+    // "Beenden" ends within moments whatever the RTSP cameras do: their readers were all asked
+    // to stop, and are waited for once.
+    rtspFeed::finishAll(2000);
     delete dispatch;
     delete ui;
 }

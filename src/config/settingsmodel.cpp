@@ -216,7 +216,9 @@ void registerModule(iniData &ini, const QString &section, cameraModule &cam, sip
 QString sectionName(const cameraModule &cam)
 {
     // A header longer than a read piece would not be found again, and its module would be lost.
-    return (cam.camName + QLatin1Char('_') + cam.addressText()).left(iniData::longestSectionName);
+    // The login stays in the module's keys, never in the header.
+    const QString address = cameraModule::withoutLogin(cam.addressText());
+    return (cam.camName + QLatin1Char('_') + address).left(iniData::longestSectionName);
 }
 
 QStringList rebuild(iniData &ini, shellSettings &shell, const QList<moduleRef> &modules)

@@ -3,6 +3,7 @@
 #include "httpstream.h"
 #include "picturesink.h"
 #include "tiletext.h"
+#include "rtspurl.h"
 #include "tracecategory.h"
 
 #include <QAuthenticator>
@@ -170,19 +171,17 @@ bool camData::isRtspUrl(const QString &url)
 
 QString camData::transportText() const
 {
-    if (isRtspUrl(streamUrl))
-        return QStringLiteral("RTSP");
+    if (isRtspUrl(streamUrl)) {
+        const rtspReader *reader = rtsp.reader();
+        return reader && reader->transportUsed() == rtspReader::transport::udp ? QStringLiteral("RTSP/UDP")
+                                                                                : QStringLiteral("RTSP/TCP");
+    }
     return requestFor(streamUrl).https ? QStringLiteral("HTTPS") : QStringLiteral("HTTP");
 }
 
 QString camData::rtspUrlFor(const QString &text, const QString &user, const QString &password)
 {
-    QUrl url(text.trimmed());
-    if (url.userName().isEmpty() && !user.isEmpty()) {
-        url.setUserName(user);
-        url.setPassword(password);
-    }
-    return url.toString(QUrl::FullyEncoded);
+    return rtspUrl::withLogin(text, user, password);
 }
 
 camData::requestTarget camData::requestFor(const QString &text)
@@ -425,32 +424,14 @@ void camData::startRtsp()
 // the stall time, as an HTTP camera that stopped answering.
 void camData::noteRtspFailure()
 {
-    using kind = connectionReason::kind;
-    rtspReader *const reader = rtsp.reader();
-    switch (reader->failed()) {
-    case rtspReader::failure::loginRefused:
+    const rtspReader *const reader = rtsp.reader();
+    if (reader->failed() == rtspReader::failure::loginRefused) {
         noteRefusal();
-        break;
-    case rtspReader::failure::unknownCodec:
-        setReason(kind::unknownCodec, reader->codecName());
-        break;
-    case rtspReader::failure::refused:
-        setReason(kind::refused);
-        break;
-    case rtspReader::failure::noAnswer:
-        setReason(kind::noAnswer);
-        break;
-    case rtspReader::failure::stalled:
-        setReason(kind::stalled);
-        break;
-    case rtspReader::failure::closed:
-        setReason(kind::closed);
-        break;
-    case rtspReader::failure::error:
-    case rtspReader::failure::none:
-        qCDebug(dxcamTrace).noquote() << "-----> RTSP" << camModule.camName << ":" << reader->failureText();
-        setReason(kind::badAnswer);
-        break;
+    } else {
+        const rtspFeed::reason why = rtspFeed::reasonFor(*reader);
+        if (why.what == connectionReason::kind::badAnswer || why.what == connectionReason::kind::tooLarge)
+            qCDebug(dxcamTrace).noquote() << "-----> RTSP" << camModule.camName << ":" << reader->failureText();
+        setReason(why.what, why.detail);
     }
     streamError = true;
     receiving = false;
@@ -469,6 +450,7 @@ bool camData::readRtsp()
         noteRtspFailure();
         return false;
     }
+    noteDropped();
     const std::optional<qint64> fresh = rtsp.takeProgress();
     if (!fresh)
         return false;
@@ -490,6 +472,20 @@ bool camData::readRtsp()
         newData = true;
     trace.stamp("", ") Conv: ");
     return true;
+}
+
+// Decoding that fell behind leaves pictures out to show what happens now; the log says so once
+// a connection.
+void camData::noteDropped()
+{
+    bool lagged = false;
+    framesDropped += rtsp.takeDropped(&lagged);
+    if (!lagged)
+        return;
+    const QString line = camModule.camName + QLatin1String(" (") + camModule.shownAddress() + QLatin1String("): ")
+        + tr("Dekodieren im Rückstand: Bilder bis zum nächsten Schlüsselbild ausgelassen");
+    qCInfo(dxcamTrace).noquote() << line;
+    trace.append(line);
 }
 
 void camData::recordPackets()
@@ -622,6 +618,13 @@ void camData::extractFrames()
     newData = true;
     pictureSinceRequest = true;
     setReason(connectionReason::kind::none);
+}
+
+void camData::setShown(bool isShown)
+{
+    shown = isShown;
+    if (!shown && rtsp.reader())
+        rtsp.reader()->setTarget(QSize(), 0);
 }
 
 void camData::collectPictures()
@@ -822,7 +825,7 @@ void camData::updateRates(const QTime &now)
 
 void camData::resetStatistics(const QTime &now)
 {
-    framesExtracted = framesDisplayed = 0;
+    framesExtracted = framesDisplayed = framesDropped = 0;
     prevExtracted = prevDisplayed = 0;
     rateSamples = rateSum = 0;
     extractedRate = displayedRate = 0;

@@ -122,8 +122,8 @@ public:
     };
     static requestTarget requestFor(const QString &url);
     static QString streamUrlFor(const cameraModule &module);
-    // A camera whose stream URL starts with "rtsp://" or "rtsps://" is read through rtspReader
-    // (H.264, H.265 or Motion-JPEG), everything else over HTTP.
+    // A camera whose stream URL starts with "rtsp://" (or "rtsps://", refused by the reader) is
+    // read through rtspReader (H.264, H.265 or Motion-JPEG), everything else over HTTP.
     static bool isRtspUrl(const QString &url);
     bool isRtsp() const { return isRtspUrl(streamUrlFor(camModule)); }
     // The URL with the module's user and password put in when it carries none, percent-encoded.
@@ -166,9 +166,10 @@ public:
     void declineCertificate();
     void askCertificateAgain() { camModule.certificateDeclinedFor.clear(); }
 
-    // While the window is hidden pictures are still read, cut and recorded, but neither decoded
-    // nor painted.
-    void setShown(bool isShown) { shown = isShown; }
+    // While the window is hidden, or another camera has the single view, pictures are still
+    // read, cut and recorded, but neither decoded (an RTSP camera's key pictures only, told at
+    // once: such a camera is not read meanwhile unless it records) nor painted.
+    void setShown(bool isShown);
     // Reads and cuts without rendering (a recording camera outside the single view).
     void collectPictures();
 
@@ -236,6 +237,7 @@ public:
     qint64 framesPerRate = 0;
     qint64 framesExtracted = 0;
     qint64 framesDisplayed = 0;
+    qint64 framesDropped = 0;  // left out by an RTSP camera's decoder to catch up
     double extractedRate = 0;
     double displayedRate = 0;
     int rateSamples = 0;
@@ -256,6 +258,7 @@ private:
     void noteRefusal();
     QString credentialsInUse() const;
     bool readRtsp();
+    void noteDropped();
     void startTraceLine();
     void startRtsp();
     void noteRtspFailure();

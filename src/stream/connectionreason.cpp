@@ -40,6 +40,14 @@ QString connectionReason::text() const
         return tr("Verbindung von der Kamera beendet");
     case kind::unknownCodec:
         return tr("Unbekanntes Bildformat: %1").arg(extra);
+    case kind::redirected:
+        return tr("Umleitung auf anderen Host: %1").arg(extra);
+    case kind::tooLarge:
+        return tr("Bild zu groß");
+    case kind::unreadable:
+        return tr("Bilder nicht lesbar");
+    case kind::tlsUnverifiable:
+        return tr("rtsps nicht möglich: das Zertifikat der Kamera kann nicht geprüft werden");
     }
     return QString();
 }

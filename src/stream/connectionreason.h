@@ -24,6 +24,10 @@ public:
         stalled,              // pictures came, then stopped
         closed,               // the camera ended the connection
         unknownCodec,         // pictures in a format this viewer cannot decode; detail: its name
+        redirected,           // sent to another host, not followed; detail: the target without login
+        tooLarge,             // pictures beyond what one camera may take
+        unreadable,           // pictures come but none can be decoded
+        tlsUnverifiable,      // an encrypted stream whose certificate cannot be checked
     };
 
     // True when the reason is another one than before.

@@ -9,16 +9,52 @@ extern "C" {
 
 #include <algorithm>
 
-namespace {
-constexpr int readerJoinMs = 2000;
-}  // namespace
+rtspFeed::reason rtspFeed::reasonFor(const rtspReader &reader)
+{
+    using kind = connectionReason::kind;
+    switch (reader.failed()) {
+    case rtspReader::failure::loginRefused:
+        return {kind::loginRefused, QString()};
+    case rtspReader::failure::unknownCodec:
+        return {kind::unknownCodec, reader.codecName()};
+    case rtspReader::failure::refused:
+        return {kind::refused, QString()};
+    case rtspReader::failure::noAnswer:
+        return {kind::noAnswer, QString()};
+    case rtspReader::failure::stalled:
+        return {kind::stalled, QString()};
+    case rtspReader::failure::closed:
+        return {kind::closed, QString()};
+    case rtspReader::failure::redirected:
+        return {kind::redirected, reader.failureText()};
+    case rtspReader::failure::status:
+        if (reader.failureText() == QLatin1String("404"))
+            return {kind::notFound, QString()};
+        return {kind::otherStatus, reader.failureText()};
+    case rtspReader::failure::tooLarge:
+        return {kind::tooLarge, QString()};
+    case rtspReader::failure::unreadable:
+        return {kind::unreadable, QString()};
+    case rtspReader::failure::unverifiable:
+        return {kind::tlsUnverifiable, QString()};
+    case rtspReader::failure::error:
+    case rtspReader::failure::none:
+        break;
+    }
+    return {kind::badAnswer, QString()};
+}
 
 void rtspFeed::start(const QString &url, int stallTimeoutMs)
 {
     retire();
-    current = std::make_unique<rtspReader>(url, stallTimeoutMs);
+    if (url != startedUrl)
+        redirectsLeft = rtspReader::maxRedirects;
+    startedUrl = url;
+    current = std::make_unique<rtspReader>(url, stallTimeoutMs, redirectsLeft);
     seenCount = 0;
     packetsSeen = 0;
+    droppedSeen = 0;
+    lagNoticed = false;
     ++connection;
     picture = QImage();
     current->start();
@@ -33,20 +69,37 @@ void rtspFeed::retire()
                   retired.end());
     if (!current)
         return;
+    const bool played = current->packetCount() > 0;
+    redirectsLeft = played ? rtspReader::maxRedirects : qMax(0, redirectsLeft - current->redirectsFollowed());
     current->requestStop();
     retired.push_back(std::move(current));
 }
 
-// Every reader is asked first, so that they stop side by side; then each is waited for. One
-// stuck in a name look-up, which nothing interrupts, is left to end on its own (its memory with
-// it) rather than hold up the camera's removal or the program's end.
 void rtspFeed::close()
 {
     retire();
-    for (const auto &reader : retired)
+    std::vector<std::unique_ptr<rtspReader>> &handedOver = closed();
+    handedOver.erase(std::remove_if(handedOver.begin(), handedOver.end(),
+                                    [](const std::unique_ptr<rtspReader> &reader) { return reader->finished(); }),
+                     handedOver.end());
+    for (auto &reader : retired)
+        handedOver.push_back(std::move(reader));
+    retired.clear();
+}
+
+std::vector<std::unique_ptr<rtspReader>> &rtspFeed::closed()
+{
+    static std::vector<std::unique_ptr<rtspReader>> readers;
+    return readers;
+}
+
+void rtspFeed::finishAll(int waitMs)
+{
+    std::vector<std::unique_ptr<rtspReader>> &readers = closed();
+    for (const auto &reader : readers)
         reader->requestStop();
-    QDeadlineTimer deadline(readerJoinMs);
-    for (auto &reader : retired) {
+    QDeadlineTimer deadline(waitMs);
+    for (auto &reader : readers) {
         while (!reader->finished() && !deadline.hasExpired())
             QThread::msleep(5);
         if (!reader->finished()) {
@@ -54,7 +107,7 @@ void rtspFeed::close()
             (void)reader.release();
         }
     }
-    retired.clear();
+    readers.clear();
 }
 
 // Packets tell that the camera sends: a camera with a long key picture interval, or one whose
@@ -69,6 +122,14 @@ std::optional<qint64> rtspFeed::takeProgress()
     const qint64 fresh = qint64(count - seenCount);
     seenCount = count;
     return fresh;
+}
+
+qint64 rtspFeed::takeDropped(bool *lagged)
+{
+    *lagged = !lagNoticed && current->lagDropCount() > 0;
+    lagNoticed = lagNoticed || *lagged;
+    const quint64 count = current->droppedCount();
+    return qint64(count - std::exchange(droppedSeen, count));
 }
 
 void rtspFeed::forwardPackets(bool keep, const packetSink &sink)

@@ -1,39 +1,56 @@
 #include "rtspreader.h"
 
 #include "camerapacket.h"
+#include "framejpeg.h"
+#include "nalassembler.h"
+#include "rtspurl.h"
 #include "tiledecoder.h"
 
 #include <QDateTime>
 #include <QMutexLocker>
 
+#include <chrono>
+#include <cstring>
 #include <mutex>
-
-#include <turbojpeg.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
 
 namespace {
 
-constexpr int jpegQuality = 90;
+struct frameDeleter {
+    void operator()(AVFrame *frame) const { av_frame_free(&frame); }
+};
+using framePtr = std::unique_ptr<AVFrame, frameDeleter>;
+
 // Decoding this far behind the camera, the decoder leaves out pictures nothing refers to;
 // back under the lower mark it decodes all of them again.
 constexpr qint64 skipAboveMs = 200;
 constexpr qint64 skipBelowMs = 80;
+// Further behind, everything up to the next key picture is left out: a door viewer shows what
+// happens now.
+constexpr qint64 dropAboveMs = 500;
+constexpr qint64 lagWindowMs = 10000;
+constexpr qint64 clockStepMs = 3000;
 
 void setUpLibraries()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        // A camera's faults are reported by the viewer, once and in its own words.
-        av_log_set_level(qEnvironmentVariableIsSet("DXCAM_FFMPEG_LOG") ? AV_LOG_VERBOSE : AV_LOG_QUIET);
+        ffmpegLog::install();
         avformat_network_init();
     });
 }
+
+// The library's words just before it connects to the address a camera redirected it to.
+constexpr char redirectingLog[] = "Status %d: Redirecting to %s";
+// Each line of the camera's answers (its first one holds the status).
+constexpr char answerLineLog[] = "line='%s'";
 
 QString errorText(int code)
 {
@@ -47,80 +64,10 @@ bool supportedCodec(AVCodecID id)
     return id == AV_CODEC_ID_H264 || id == AV_CODEC_ID_HEVC || id == AV_CODEC_ID_MJPEG;
 }
 
-int subsamplingOf(int format)
-{
-    switch (format) {
-    case AV_PIX_FMT_YUV420P:
-    case AV_PIX_FMT_YUVJ420P:
-        return TJSAMP_420;
-    case AV_PIX_FMT_YUV422P:
-    case AV_PIX_FMT_YUVJ422P:
-        return TJSAMP_422;
-    case AV_PIX_FMT_YUV444P:
-    case AV_PIX_FMT_YUVJ444P:
-        return TJSAMP_444;
-    case AV_PIX_FMT_GRAY8:
-        return TJSAMP_GRAY;
-    default:
-        return -1;
-    }
-}
-
-struct frameDeleter {
-    void operator()(AVFrame *frame) const { av_frame_free(&frame); }
-};
-using framePtr = std::unique_ptr<AVFrame, frameDeleter>;
-
-// Planar 4:2:0 of any other layout, for the JPEG encoder.
-framePtr toYuv420(const AVFrame *source)
-{
-    framePtr converted(av_frame_alloc());
-    converted->format = AV_PIX_FMT_YUV420P;
-    converted->width = source->width;
-    converted->height = source->height;
-    if (av_frame_get_buffer(converted.get(), 0) < 0)
-        return nullptr;
-    SwsContext *scaler = sws_getContext(source->width, source->height, AVPixelFormat(source->format),
-                                        source->width, source->height, AV_PIX_FMT_YUV420P, SWS_POINT,
-                                        nullptr, nullptr, nullptr);
-    if (!scaler)
-        return nullptr;
-    sws_scale(scaler, source->data, source->linesize, 0, source->height, converted->data, converted->linesize);
-    sws_freeContext(scaler);
-    return converted;
-}
-
-QByteArray encodeJpeg(const AVFrame *frame)
-{
-    framePtr converted;
-    int subsampling = subsamplingOf(frame->format);
-    if (subsampling < 0) {
-        converted = toYuv420(frame);
-        if (!converted)
-            return {};
-        frame = converted.get();
-        subsampling = TJSAMP_420;
-    }
-    tjhandle handle = tjInitCompress();
-    if (!handle)
-        return {};
-    const unsigned char *planes[3] = {frame->data[0], frame->data[1], frame->data[2]};
-    const int strides[3] = {frame->linesize[0], frame->linesize[1], frame->linesize[2]};
-    unsigned char *buffer = nullptr;
-    unsigned long size = 0;
-    QByteArray result;
-    if (tjCompressFromYUVPlanes(handle, planes, frame->width, strides, frame->height, subsampling, &buffer, &size,
-                                jpegQuality, TJFLAG_FASTDCT) == 0)
-        result = QByteArray(reinterpret_cast<const char *>(buffer), qsizetype(size));
-    tjFree(buffer);
-    tjDestroy(handle);
-    return result;
-}
-
 }  // namespace
 
-rtspReader::rtspReader(const QString &address, int stall)
-    : url(address.toUtf8()), stallMs(qMax(1, stall)), newest(av_frame_alloc())
+rtspReader::rtspReader(const QString &address, int stall, int redirectsAllowed)
+    : url(address.toUtf8()), stallMs(qMax(1, stall)), redirectsAllowed(redirectsAllowed), newest(av_frame_alloc())
 {
 }
 
@@ -149,7 +96,14 @@ void rtspReader::requestStop()
     stopRequested = true;
 }
 
+// Steady: a clock set anew (NTP) neither cuts connections nor fakes a lag.
 qint64 rtspReader::nowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+qint64 rtspReader::epochMs()
 {
     return QDateTime::currentMSecsSinceEpoch();
 }
@@ -165,14 +119,47 @@ int rtspReader::interrupted(void *opaque)
 
 void rtspReader::run()
 {
+    ffmpegLog::listenOnThisThread(this);
     if (open())
         readPackets();
     isPlaying = false;
     sws_freeContext(scaler);
     scaler = nullptr;
+    assembler.reset();
     avcodec_free_context(&codec);
     avformat_close_input(&format);
+    ffmpegLog::listenOnThisThread(nullptr);
     done = true;
+}
+
+void rtspReader::logged(void *context, int level, const char *text, va_list args)
+{
+    if (context && context == codec && level <= AV_LOG_ERROR)
+        ++decoderErrors;
+    if (!context || context != format)
+        return;
+    if (std::strncmp(text, redirectingLog, sizeof redirectingLog - 1) == 0) {
+        judgeRedirect(va_arg(args, int));
+    } else if (std::strncmp(text, answerLineLog, sizeof answerLineLog - 1) == 0) {
+        const char *line = va_arg(args, const char *);
+        int status = 0;
+        if (line && std::sscanf(line, "RTSP/%*d.%*d %d", &status) == 1)
+            lastStatus = status;
+    }
+}
+
+// The library has taken the redirect's target as the address and connects to it next. Where that
+// must not happen, no protocol is allowed any more: the connection fails before it is made.
+void rtspReader::judgeRedirect(int status)
+{
+    const QByteArray target(format->url);
+    if (!rtspUrl::sameOrigin(url, target))
+        refusedRedirect = rtspUrl::withoutLogin(target);
+    else if (++redirects > redirectsAllowed)
+        redirectStatus = status;
+    else
+        return;
+    av_opt_set(format, "protocol_whitelist", "none", 0);
 }
 
 void rtspReader::fail(failure reason, const QString &text)
@@ -184,30 +171,62 @@ void rtspReader::fail(failure reason, const QString &text)
     failedWith = reason;
 }
 
-bool rtspReader::open()
+int rtspReader::connect(const char *transport)
 {
     format = avformat_alloc_context();
     if (!format)
-        return false;
+        return AVERROR(ENOMEM);
     format->interrupt_callback.callback = &rtspReader::interrupted;
     format->interrupt_callback.opaque = this;
     AVDictionary *options = nullptr;
-    av_dict_set(&options, "rtsp_transport", "tcp", 0);
+    av_dict_set(&options, "rtsp_transport", transport, 0);
     av_dict_set(&options, "allowed_media_types", "video", 0);
-    av_dict_set(&options, "fflags", "nobuffer", 0);
+    // Pieces of pictures as they come: the reader puts them together itself, within bounds.
+    av_dict_set(&options, "fflags", "nobuffer+noparse", 0);
     av_dict_set(&options, "user_agent", "dxcamviewer", 0);
     lastActivityMs = nowMs();
+    lastStatus = 0;
     const int opened = avformat_open_input(&format, url.constData(), nullptr, &options);
     av_dict_free(&options);
+    return opened;
+}
+
+void rtspReader::failToOpen(int opened)
+{
+    if (!refusedRedirect.isEmpty())
+        fail(failure::redirected, refusedRedirect);
+    else if (redirectStatus)
+        fail(failure::status, QString::number(redirectStatus));
+    else if (opened == AVERROR_HTTP_UNAUTHORIZED)
+        fail(failure::loginRefused, QStringLiteral("login refused"));
+    else if (lastStatus >= 300)
+        fail(failure::status, QString::number(lastStatus));
+    else if (opened == AVERROR_EXIT)
+        fail(failure::noAnswer, QStringLiteral("no answer"));
+    else if (opened == AVERROR(ECONNREFUSED))
+        fail(failure::refused, QStringLiteral("connection refused"));
+    else
+        fail(failure::error, errorText(opened));
+}
+
+bool rtspReader::open()
+{
+    // FFmpeg 5.1 passes no certificate check to the TLS connection of rtsps: whoever answers
+    // would get the login. Nothing is sent.
+    if (qstrnicmp(url.constData(), "rtsps:", 6) == 0) {
+        fail(failure::unverifiable, QStringLiteral("rtsps"));
+        return false;
+    }
+    // Interleaved over the RTSP connection first; UDP where the camera refuses that (461).
+    int opened = connect("tcp");
+    usedTransport = transport::tcp;
+    if (opened == AVERROR(EPROTONOSUPPORT) && !stopRequested) {
+        opened = connect("udp");
+        usedTransport = transport::udp;
+    }
     if (opened < 0) {
-        if (opened == AVERROR_HTTP_UNAUTHORIZED || opened == AVERROR_HTTP_FORBIDDEN)
-            fail(failure::loginRefused, QStringLiteral("login refused"));
-        else if (opened == AVERROR_EXIT)
-            fail(failure::noAnswer, QStringLiteral("no answer"));
-        else if (opened == AVERROR(ECONNREFUSED))
-            fail(failure::refused, QStringLiteral("connection refused"));
-        else
-            fail(failure::error, errorText(opened));
+        usedTransport = transport::none;
+        failToOpen(opened);
         return false;
     }
     // The session description names the codec and carries its parameter sets; probing the
@@ -228,6 +247,10 @@ bool rtspReader::open()
         fail(failure::unknownCodec, QStringLiteral("unknown codec %1").arg(codecName()));
         return false;
     }
+    if (!withinBounds(par))
+        return false;
+    if (par->codec_id != AV_CODEC_ID_MJPEG)
+        assembler = std::make_unique<nalAssembler>(par->codec_id);
     codec = avcodec_alloc_context3(decoder);
     if (!codec || avcodec_parameters_to_context(codec, par) < 0) {
         fail(failure::error, QStringLiteral("no decoder"));
@@ -236,7 +259,7 @@ bool rtspReader::open()
     // Twenty cameras share two cores: one thread each, and no frame delay for threading.
     codec->thread_count = 1;
     codec->flags |= AV_CODEC_FLAG_LOW_DELAY;
-    codec->max_pixels = tileDecoder::maxPixels;
+    codec->max_pixels = parameterSets::maxPixels;
     if (avcodec_open2(codec, decoder, nullptr) < 0) {
         fail(failure::unknownCodec, QStringLiteral("cannot decode %1").arg(codecName()));
         return false;
@@ -247,6 +270,21 @@ bool rtspReader::open()
     timeBaseNum = format->streams[streamIndex]->time_base.num;
     timeBaseDen = format->streams[streamIndex]->time_base.den;
     return true;
+}
+
+// The size the description gives, and its parameter sets, judged before the decoder sees them.
+bool rtspReader::withinBounds(const AVCodecParameters *par)
+{
+    const bool sizeFits = par->width <= parameterSets::maxSide && par->height <= parameterSets::maxSide
+        && qint64(par->width) * par->height <= parameterSets::maxPixels;
+    const auto announced = par->codec_id == AV_CODEC_ID_MJPEG
+        ? std::nullopt
+        : nalAssembler::scan(par->codec_id, par->extradata, par->extradata_size).largest;
+    if (sizeFits && (!announced || parameterSets::acceptable(*announced)))
+        return true;
+    const QSize size = announced ? QSize(announced->width, announced->height) : QSize(par->width, par->height);
+    fail(failure::tooLarge, QStringLiteral("%1x%2").arg(size.width()).arg(size.height()));
+    return false;
 }
 
 void rtspReader::readPackets()
@@ -265,44 +303,104 @@ void rtspReader::readPackets()
                 fail(failure::error, errorText(read));
             break;
         }
-        if (packet->stream_index == streamIndex) {
-            isPlaying = true;
-            ++received;
-            arrivedMs = nowMs();
-            // Before decoding: a recording takes every packet, decoded or not, as it arrived.
-            keepPacket(packet);
-            showAgain();
-            adjustSkipping(packet);
-            codec->skip_frame = wasHidden ? AVDISCARD_NONKEY : lagging ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
-            if (avcodec_send_packet(codec, packet) >= 0) {
-                while (avcodec_receive_frame(codec, frame) >= 0)
-                    publish(frame);
-            }
-        }
+        const bool going = packet->stream_index != streamIndex || takePiece(packet, frame);
         av_packet_unref(packet);
+        if (!going)
+            break;
     }
     av_frame_free(&frame);
     av_packet_free(&packet);
 }
 
-// Arrival time minus presentation time grows when decoding cannot keep up; its smallest value
-// is the offset of the camera's clock.
-void rtspReader::adjustSkipping(const AVPacket *packet)
+// Every piece of the picture stream tells that the camera sends; false when the connection is
+// to end.
+bool rtspReader::takePiece(AVPacket *piece, AVFrame *frame)
 {
-    if (packet->pts == AV_NOPTS_VALUE)
+    isPlaying = true;
+    ++received;
+    if (!assembler)
+        return takePicture(piece, true, frame);
+    const bool complete = assembler->add(piece);
+    if (assembler->overflowed()) {
+        fail(failure::tooLarge, QStringLiteral("more than %1 bytes for a picture").arg(nalAssembler::maxPictureBytes));
+        return false;
+    }
+    if (!complete)
+        return true;
+    const auto &announced = assembler->pictureFacts().largest;
+    if (announced && !parameterSets::acceptable(*announced)) {
+        fail(failure::tooLarge, QStringLiteral("%1x%2").arg(announced->width).arg(announced->height));
+        return false;
+    }
+    AVPacket *picture = assembler->picture();
+    return takePicture(picture, picture->flags & AV_PKT_FLAG_KEY, frame);
+}
+
+// One whole picture of the stream: kept for a recording, and decoded unless it is left out (the
+// window is hidden, or decoding has fallen behind: then up to the next key picture).
+bool rtspReader::takePicture(AVPacket *picture, bool key, AVFrame *frame)
+{
+    keepPacket(picture);
+    arrivedMs = epochMs();
+    showAgain();
+    judgeLag(picture);
+    if (dropping && key)
+        dropping = false;
+    const bool leftOut = dropping || (!key && (waitingForKey || wasHidden));
+    // Waiting for the first key picture counts as not decoding: a stream without any is
+    // unreadable too.
+    if (undecodedSinceMs == 0 && (!leftOut || waitingForKey))
+        undecodedSinceMs = nowMs();
+    if (!leftOut) {
+        waitingForKey = false;
+        codec->skip_frame = lagging ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+        if (avcodec_send_packet(codec, picture) >= 0) {
+            while (avcodec_receive_frame(codec, frame) >= 0) {
+                undecodedSinceMs = 0;
+                publish(frame);
+            }
+        }
+    } else if (dropping) {
+        ++dropped;
+    }
+    if (undecodedSinceMs != 0 && nowMs() - undecodedSinceMs > 2 * qint64(stallMs)) {
+        fail(failure::unreadable, QStringLiteral("nothing decoded for %1 ms").arg(2 * stallMs));
+        return false;
+    }
+    return true;
+}
+
+// Arrival time minus presentation time grows when decoding cannot keep up; its smallest value
+// in the last while is the offset of the camera's clock (a window, so that a clock that drifts
+// is followed). A step of seconds at once is the camera's clock set anew, not a lag.
+void rtspReader::judgeLag(const AVPacket *picture)
+{
+    if (picture->pts == AV_NOPTS_VALUE)
         return;
     const AVRational base = format->streams[streamIndex]->time_base;
-    const qint64 presentedMs = av_rescale_q(packet->pts, base, AVRational{1, 1000});
-    const qint64 offset = nowMs() - presentedMs;
-    if (!lagKnown || offset < lagBaseMs) {
-        lagBaseMs = offset;
+    const qint64 now = nowMs();
+    const qint64 offset = now - av_rescale_q(picture->pts, base, AVRational{1, 1000});
+    if (!lagKnown || offset - lastOffset > clockStepMs) {
         lagKnown = true;
+        offsetMin = previousOffsetMin = offset;
+        windowStartMs = now;
     }
-    const qint64 lag = offset - lagBaseMs;
+    lastOffset = offset;
+    if (now - windowStartMs > lagWindowMs) {
+        previousOffsetMin = offsetMin;
+        offsetMin = offset;
+        windowStartMs = now;
+    }
+    offsetMin = qMin(offsetMin, offset);
+    const qint64 lag = offset - qMin(offsetMin, previousOffsetMin);
     if (lag > skipAboveMs)
         lagging = true;
     else if (lag < skipBelowMs)
         lagging = false;
+    if (lag > dropAboveMs && !dropping) {
+        dropping = true;
+        ++lagDrops;
+    }
 }
 
 // Back from hidden: the newest key picture at once; the pictures after it cannot be decoded
@@ -327,7 +425,7 @@ void rtspReader::showAgain()
     QMutexLocker lock(&mutex);
     if (!image.isNull()) {
         picture = std::move(image);
-        times = {arrivedMs, nowMs()};
+        times = {arrivedMs, epochMs()};
         pictureNew = true;
     }
 }
@@ -357,7 +455,7 @@ void rtspReader::publish(AVFrame *frame)
         return;
     QMutexLocker lock(&mutex);
     picture = std::move(image);
-    times = {sentMs(frame), nowMs()};
+    times = {sentMs(frame), epochMs()};
     pictureNew = true;
 }
 
@@ -447,7 +545,7 @@ QByteArray rtspReader::newestJpeg()
         jpegSerial = newestSerial;
         av_frame_ref(frame.get(), newest);
     }
-    jpeg = encodeJpeg(frame.get());
+    jpeg = frameJpeg::encode(frame.get());
     return jpeg;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ffmpeglog.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QMutex>
@@ -17,6 +19,7 @@ struct AVFormatContext;
 struct AVFrame;
 struct AVPacket;
 struct SwsContext;
+class nalAssembler;
 
 // One connection to an RTSP camera (H.264, H.265 or Motion-JPEG), read and decoded on a thread
 // of its own so that neither the network nor the decoder holds up the GUI thread's tick. The
@@ -26,16 +29,35 @@ struct SwsContext;
 //
 // Nothing blocks for long: every network wait is cut short by an interrupt at once when a stop
 // is asked for, and after twice the stall time without a packet when no one asks.
-class rtspReader {
+class rtspReader : private ffmpegLog::listener {
 public:
-    enum class failure { none, loginRefused, unknownCodec, refused, noAnswer, stalled, closed, error };
+    enum class failure {
+        none,
+        loginRefused,
+        unknownCodec,
+        refused,
+        noAnswer,
+        stalled,
+        closed,
+        redirected,  // to another host
+        status,      // another refusing answer, or too many redirects
+        tooLarge,    // a picture beyond the bounds, announced or sent
+        unreadable,  // pieces of pictures come, but none decodes
+        unverifiable,  // rtsps: the library cannot check the camera's certificate
+        error
+    };
+    enum class transport { none, tcp, udp };
+
+    // Redirects to the same host and port followed for one camera until it plays; a camera's
+    // login never goes to another host, so a redirect there is not followed at all.
+    static constexpr int maxRedirects = 5;
 
     // Packets kept for a recording that has not fetched them; beyond this the oldest go.
     static constexpr int maxQueuedPackets = 500;
     static constexpr qint64 maxQueuedBytes = 32 * 1024 * 1024;
 
     // url may carry user and password, percent-encoded.
-    rtspReader(const QString &url, int stallMs);
+    rtspReader(const QString &url, int stallMs, int redirectsAllowed = maxRedirects);
     // Stops the thread and waits for it (at most about the stall time).
     ~rtspReader();
     rtspReader(const rtspReader &) = delete;
@@ -77,7 +99,19 @@ public:
 
     bool playing() const { return isPlaying.load(); }
     failure failed() const { return failedWith.load(); }
+    // redirected: the target without its login; status: the camera's status code; tooLarge:
+    // what was too large.
     QString failureText() const;
+    // How the pictures come, once connected: interleaved over the RTSP connection, or by UDP.
+    transport transportUsed() const { return usedTransport.load(); }
+    // Times decoding fell so far behind that it left out everything up to the next key
+    // picture, and the pictures so left out.
+    quint64 lagDropCount() const { return lagDrops.load(); }
+    quint64 droppedCount() const { return dropped.load(); }
+    // Errors the decoder reported (a damaged or concealed picture each, mostly).
+    quint64 decoderErrorCount() const { return decoderErrors.load(); }
+    // Redirects followed on this connection (each was another connection to the camera).
+    int redirectsFollowed() const { return redirects.load(); }
     // The codec of the stream once known (e.g. "h264"), empty before.
     QString codecName() const;
 
@@ -94,18 +128,25 @@ public:
 
 private:
     void run();
+    int connect(const char *transport);
     bool open();
+    void failToOpen(int opened);
+    bool withinBounds(const AVCodecParameters *par);
     void readPackets();
-    void decode(AVPacket *packet);
+    bool takePiece(AVPacket *piece, AVFrame *frame);
+    bool takePicture(AVPacket *picture, bool key, AVFrame *frame);
+    void judgeLag(const AVPacket *picture);
     void publish(AVFrame *frame);
     void showAgain();
     QImage scaled(const AVFrame *frame);
     qint64 sentMs(const AVFrame *frame) const;
     void keepPacket(const AVPacket *packet);
-    void adjustSkipping(const AVPacket *packet);
     void fail(failure reason, const QString &text);
+    void logged(void *context, int level, const char *format, va_list args) override;
+    void judgeRedirect(int status);
     static int interrupted(void *opaque);
     static qint64 nowMs();
+    static qint64 epochMs();
 
     const QByteArray url;
     const int stallMs;
@@ -114,23 +155,40 @@ private:
     std::atomic<bool> done{false};
     std::atomic<bool> isPlaying{false};
     std::atomic<failure> failedWith{failure::none};
-    std::atomic<qint64> lastActivityMs{0};
+    std::atomic<qint64> lastActivityMs{0};  // steady clock
+    std::atomic<transport> usedTransport{transport::none};
+    std::atomic<quint64> lagDrops{0};
+    std::atomic<quint64> dropped{0};
+    std::atomic<quint64> decoderErrors{0};
     std::atomic<quint64> decoded{0};
     std::atomic<quint64> received{0};
     std::atomic<bool> hidden{false};
     std::atomic<bool> keepPackets{false};
+    const int redirectsAllowed;
+    std::atomic<int> redirects{0};
 
     // Reader thread only
     AVFormatContext *format = nullptr;
     AVCodecContext *codec = nullptr;
     SwsContext *scaler = nullptr;
+    std::unique_ptr<nalAssembler> assembler;  // H.264 and H.265
     int streamIndex = -1;
-    qint64 arrivedMs = 0;  // of the packet being decoded
+    qint64 arrivedMs = 0;  // of the picture being decoded, since the epoch
     bool wasHidden = false;
     bool resyncing = false;  // shown again: pictures wait for the next key picture
-    bool lagging = false;
-    qint64 lagBaseMs = 0;  // smallest (arrival − presentation) time seen: the stream's offset
+    bool waitingForKey = true;  // nothing decoded before the first key picture
+    bool lagging = false;    // non-reference pictures are left out
+    bool dropping = false;   // everything is left out up to the next key picture
     bool lagKnown = false;
+    // Smallest (arrival − presentation) times of this window and the one before (steady ms).
+    qint64 offsetMin = 0;
+    qint64 previousOffsetMin = 0;
+    qint64 windowStartMs = 0;
+    qint64 lastOffset = 0;
+    qint64 undecodedSinceMs = 0;  // pictures given to the decoder since then without one out
+    int lastStatus = 0;  // of the camera's last answer
+    QString refusedRedirect;  // the other host redirected to, without login
+    int redirectStatus = 0;   // of the redirect refused for too many
 
     mutable QMutex mutex;  // guards everything below
     QString reasonText;

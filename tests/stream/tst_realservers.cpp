@@ -1,5 +1,6 @@
 #include "camdata.h"
 #include "httpstream.h"
+#include "rtspreader.h"
 #include "testcamera.h"
 #include "zertdia.h"
 
@@ -12,8 +13,8 @@
 
 // The camera client against a web server nobody here wrote: lighttpd on 127.0.0.5, set up by
 // the test, serving a multipart stream from a CGI behind Basic, Digest MD5 and Digest SHA-256,
-// and over HTTPS with certificates the test makes. RTSP recordings against GStreamer's RTSP
-// server (tests/stream/gstrtspserver.py) on the same address.
+// and over HTTPS with certificates the test makes. The RTSP reader and its recordings against
+// GStreamer's RTSP server on 127.0.0.6, with pictures its encoders make as cameras set them up.
 class tst_realServers : public QObject {
     Q_OBJECT
 
@@ -25,6 +26,8 @@ private slots:
     void trustOnFirstUse();
     void rtspRecordings_data();
     void rtspRecordings();
+    void rtspStreams_data();
+    void rtspStreams();
 
 private:
     bool startRtsp();
@@ -37,6 +40,7 @@ private:
     QProcess server;
     QProcess rtspServer;
     quint16 rtspPort = 0;
+    quint16 rtspDigestPort = 0;
     quint16 plainPort = 0;
     quint16 firstTlsPort = 0;
     quint16 secondTlsPort = 0;
@@ -47,6 +51,7 @@ private:
 namespace {
 
 const QString host = QStringLiteral("127.0.0.5");
+const QString rtspHost = QStringLiteral("127.0.0.6");
 
 quint16 freePort()
 {
@@ -162,6 +167,8 @@ void tst_realServers::initTestCase()
     };
     QTRY_VERIFY2(listening() || server.state() == QProcess::NotRunning, "lighttpd does not listen");
     QVERIFY(server.state() == QProcess::Running);
+
+    QVERIFY2(startRtsp(), "gst-rtsp-server did not start: scripts/install-deps.sh installs it");
 }
 
 void tst_realServers::cleanupTestCase()
@@ -172,15 +179,22 @@ void tst_realServers::cleanupTestCase()
     rtspServer.waitForFinished(5000);
 }
 
+// On its first start on free ports; started again (a camera rebooting) on the same ones.
 bool tst_realServers::startRtsp()
 {
     if (rtspServer.state() != QProcess::NotRunning)
         return true;
-    rtspPort = rtspPort ? rtspPort : freePort();
+    const auto freeRtspPort = [] {
+        QTcpServer probe;
+        return probe.listen(QHostAddress(rtspHost)) ? probe.serverPort() : quint16(0);
+    };
+    rtspPort = rtspPort ? rtspPort : freeRtspPort();
+    rtspDigestPort = rtspDigestPort ? rtspDigestPort : freeRtspPort();
     rtspServer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    rtspServer.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(GSTRTSPSERVER_PATH), "--address", host, "--port",
-                                                          QString::number(rtspPort), "--size", "320x180"});
-    return QTest::qWaitFor([this] { return rtspServer.canReadLine() || rtspServer.state() == QProcess::NotRunning; }, 10000)
+    rtspServer.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral(TESTS_SOURCE_DIR "/stream/gstrtspserver.py"), "--address", rtspHost, "--port", QString::number(rtspPort),
+                      "--digest-port", QString::number(rtspDigestPort), "--size", "320x180"});
+    return QTest::qWaitFor([this] { return rtspServer.canReadLine() || rtspServer.state() == QProcess::NotRunning; }, 20000)
            && rtspServer.readLine().startsWith("ready");
 }
 
@@ -280,7 +294,7 @@ void tst_realServers::rtspRecordings()
     wiredCamera wired;
     camData &camera = wired.camera;
     wired.stallTimeout = 2000;
-    const QString address = QStringLiteral("rtsp://%1:%2%3").arg(host).arg(rtspPort).arg(path);
+    const QString address = QStringLiteral("rtsp://%1:%2%3").arg(rtspHost).arg(rtspPort).arg(path);
     const auto cycle = [&] {
         const bool due = camera.stallCheck(camera.tick(false), true);
         camera.finishRender();
@@ -346,6 +360,52 @@ void tst_realServers::rtspRecordings()
     }
     QCOMPARE(gaps.size(), restart ? 1 : 0);
     QVERIFY2(!restart || gaps.first() > 2000, qPrintable(QString::number(gaps.value(0))));
+
+void tst_realServers::rtspStreams_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("digest");  // on the server that asks viewer/secret by Digest
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<connectionReason::kind>("reason");  // none: pictures are shown
+    QTest::addColumn<rtspReader::transport>("transport");
+    using kind = connectionReason::kind;
+    using via = rtspReader::transport;
+    QTest::newRow("H.264, 2 slices a picture") << "/h264-slices" << false << "" << kind::none << via::tcp;
+    QTest::newRow("H.264 with B-pictures, CABAC") << "/h264-bframes" << false << "" << kind::none << via::tcp;
+    QTest::newRow("H.265") << "/h265" << false << "" << kind::none << via::tcp;
+    QTest::newRow("Motion-JPEG") << "/mjpeg" << false << "" << kind::none << via::tcp;
+    QTest::newRow("Digest") << "/h264" << true << "secret" << kind::none << via::tcp;
+    QTest::newRow("Digest, wrong password") << "/h264" << true << "wrong" << kind::loginRefused << via::none;
+    QTest::newRow("not found") << "/missing" << false << "" << kind::notFound << via::none;
+    QTest::newRow("UDP only") << "/udp-only" << false << "" << kind::none << via::udp;
+}
+
+// What cameras send decodes without a decoder error, by the transport the server offers; its
+// refusals read as an HTTP camera's.
+void tst_realServers::rtspStreams()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, digest);
+    QFETCH(QString, password);
+    QFETCH(connectionReason::kind, reason);
+    QFETCH(rtspReader::transport, transport);
+    wiredCamera wired;
+    camData &camera = wired.camera;
+    if (digest) {
+        camera.camModule.CAM_User = QStringLiteral("viewer");
+        camera.camModule.CAM_Password = password;
+    }
+    wired.start(QStringLiteral("rtsp://%1:%2%3").arg(rtspHost).arg(digest ? rtspDigestPort : rtspPort).arg(path));
+    const rtspReader *reader = camera.rtspStream();
+    if (reason != connectionReason::kind::none) {
+        QTRY_COMPARE_WITH_TIMEOUT((wired.tickShown(), camera.notShownKind()), reason, 10000);
+        return;
+    }
+    // Past the first key picture and some pictures after it.
+    QTRY_VERIFY_WITH_TIMEOUT((wired.tickShown(), camera.framesDisplayed >= 8), 10000);
+    QCOMPARE(camera.notShownKind(), connectionReason::kind::none);
+    QCOMPARE(reader->transportUsed(), transport);
+    QCOMPARE(reader->decoderErrorCount(), 0u);
 }
 
 QTEST_MAIN(tst_realServers)

@@ -21,7 +21,7 @@ QString shown(const QByteArray &datagram)
 const QString usage = QStringLiteral(
     "commands: call|talk|ring <station> [callee], hangup <station>, input <cam> <1|2> <on|off>, "
     "stall|resume|close|refuse|accept|mute|drip|garbage|huge|inband|heal <cam>, answer <cam> <status|0>, "
-    "jump <cam> <seconds>, quit");
+    "jump <cam> <seconds>, hold <cam> <pictures> (RTSP), quit");
 
 const QStringList cameraVerbs{"stall", "resume", "close", "refuse", "accept", "mute", "drip", "garbage", "huge", "inband", "heal"};
 
@@ -79,6 +79,8 @@ QString CommandConsole::execute(const QString &line)
         return answerCommand(args);
     if (verb == QLatin1String("jump"))
         return jumpCommand(args);
+    if (verb == QLatin1String("hold"))
+        return holdCommand(args);
     if (verb == QLatin1String("help"))
         return QStringLiteral("ok ") + usage;
     return QStringLiteral("error: unknown command \"%1\"; ").arg(verb) + usage;
@@ -192,6 +194,18 @@ QString CommandConsole::jumpCommand(const QStringList &args)
         return QStringLiteral("error: jump <RTSP cam 1-%1> <seconds, -86400 to 86400>").arg(cameras.size());
     rtspCameras.at(index)->jumpClock(qint64(seconds) * 1000);
     return QStringLiteral("ok camera %1 clock moved by %2 s").arg(index + 1).arg(seconds);
+}
+
+QString CommandConsole::holdCommand(const QStringList &args)
+{
+    int index = 0;
+    bool counted = false;
+    const int count = args.value(1).toInt(&counted);
+    if (args.size() != 2 || !number(args.at(0), int(cameras.size()), &index) || !rtspCameras.value(index) || !counted
+        || count < 1 || count > 1000)
+        return QStringLiteral("error: hold <RTSP cam 1-%1> <pictures 1-1000>").arg(cameras.size());
+    rtspCameras.at(index)->holdPictures(count);
+    return QStringLiteral("ok camera %1 holds %2 pictures back").arg(index + 1).arg(count);
 }
 
 QString CommandConsole::answerCommand(const QStringList &args)

@@ -33,6 +33,7 @@ private:
     QString cameraCommand(const QString &verb, const QStringList &args);
     QString answerCommand(const QStringList &args);
     QString jumpCommand(const QStringList &args);
+    QString holdCommand(const QStringList &args);
     bool number(const QString &text, int count, int *index) const;
 
     QList<CameraServer *> cameras;

@@ -70,7 +70,7 @@ H264Loop::AccessUnit H264Loop::splitAnnexB(const QByteArray &stream)
     return nals;
 }
 
-bool H264Loop::encode(QSize size, int fps, QString *error)
+bool H264Loop::encode(QSize size, int fps, encoding how, QString *error)
 {
     // The encoder's statistics are no news to the console.
     av_log_set_level(AV_LOG_ERROR);
@@ -86,11 +86,18 @@ bool H264Loop::encode(QSize size, int fps, QString *error)
     codec->height = size.height() & ~1;
     codec->time_base = AVRational{1, fps};
     codec->framerate = AVRational{fps, 1};
-    codec->gop_size = fps;
+    codec->gop_size = how.cameraLike ? 50 : fps;
     codec->max_b_frames = 0;
     codec->pix_fmt = AV_PIX_FMT_YUV420P;
     codec->thread_count = 1;
-    av_opt_set(codec->priv_data, "preset", "ultrafast", 0);
+    codec->slices = how.slices;
+    if (how.cameraLike) {
+        codec->bit_rate = 4000000;
+        codec->rc_max_rate = 4000000;
+        codec->rc_buffer_size = 4000000;
+        av_opt_set(codec->priv_data, "profile", "main", 0);
+    }
+    av_opt_set(codec->priv_data, "preset", how.cameraLike ? "veryfast" : "ultrafast", 0);
     av_opt_set(codec->priv_data, "tune", "zerolatency", 0);
     if (avcodec_open2(codec.get(), encoder, nullptr) < 0) {
         *error = QStringLiteral("cannot open the H.264 encoder");
@@ -104,7 +111,8 @@ bool H264Loop::encode(QSize size, int fps, QString *error)
     SwsContext *scaler = sws_getContext(codec->width, codec->height, AV_PIX_FMT_BGRA, codec->width, codec->height,
                                         AV_PIX_FMT_YUV420P, SWS_POINT, nullptr, nullptr, nullptr);
     std::unique_ptr<AVPacket, packetDeleter> packet(av_packet_alloc());
-    const int count = 2 * fps;
+    // Whole key picture intervals: two seconds, or two intervals of 50 as cameras send them.
+    const int count = how.cameraLike ? 2 * codec->gop_size : 2 * fps;
     auto drain = [&] {
         while (avcodec_receive_packet(codec.get(), packet.get()) == 0) {
             const AccessUnit nals = splitAnnexB(QByteArray(reinterpret_cast<const char *>(packet->data), packet->size));
@@ -130,7 +138,7 @@ bool H264Loop::encode(QSize size, int fps, QString *error)
         sws_scale(scaler, source, strides, 0, codec->height, frame->data, frame->linesize);
         frame->pts = i;
         // Every second a picture that a viewer can start from.
-        frame->pict_type = i % fps == 0 ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+        frame->pict_type = i % codec->gop_size == 0 ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
         avcodec_send_frame(codec.get(), frame.get());
         drain();
     }

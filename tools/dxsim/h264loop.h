@@ -7,14 +7,19 @@
 
 // A loop of H.264 pictures, encoded once at start-up and served again and again, so that many
 // RTSP cameras at a high rate cost the simulator little more than socket writes. The loop is
-// two seconds of pictures with a key picture every second; each picture shows a moving bar and
+// two seconds of pictures with a key picture every second (or, encoded as cameras do, two key
+// picture intervals of 50); each picture shows a moving bar and
 // its number, so a viewer sees them change.
 class H264Loop {
 public:
     // NAL units of one picture, without start codes.
     using AccessUnit = QList<QByteArray>;
 
-    bool encode(QSize size, int fps, QString *error);
+    struct encoding {
+        int slices = 1;           // per picture, as an encoder on several cores makes them
+        bool cameraLike = false;  // x264 veryfast, main profile (CABAC), GOP 50, 4 Mbit/s
+    };
+    bool encode(QSize size, int fps, encoding how, QString *error);
 
     int length() const { return int(units.size()); }
     const AccessUnit &unit(int index) const { return units.at(index); }

@@ -213,9 +213,17 @@ void RtspServer::publish(quint64 number)
 {
     if (stalled)
         return;
+    if (holdLeft > 0) {
+        held.append(number);
+        if (--holdLeft > 0)
+            return;
+    }
+    const QList<quint64> numbers = held.isEmpty() ? QList<quint64>{number} : std::exchange(held, {});
     for (auto it = clients.begin(); it != clients.end(); ++it) {
-        if (it->playing)
-            sendUnit(it.key(), *it, number);
+        for (const quint64 sent : numbers) {
+            if (it->playing)
+                sendUnit(it.key(), *it, sent);
+        }
     }
 }
 

@@ -29,6 +29,9 @@ public:
 
     // Stalled: connections stay open but get nothing. Refusing: new connections are closed at once.
     void setStalled(bool on);
+    // The next `count` pictures are held back and then sent at once, late, as a network or a
+    // busy sender delivers them.
+    void holdPictures(int count) { holdLeft = count; }
     void setRefusing(bool on) { refusing = on; }
     // Announces a codec the viewer does not read (MPEG-4 Part 2) to new connections.
     void setForeignCodec(bool on) { foreignCodec = on; }
@@ -77,4 +80,6 @@ private:
     bool foreignCodec = false;
     bool parametersInStreamOnly = false;
     quint32 clockOffset = 0;  // RTP ticks
+    int holdLeft = 0;
+    QList<quint64> held;
 };

@@ -89,10 +89,12 @@ bool SimOptions::parse(const QStringList &arguments, QString *error, bool *helpR
     const QCommandLineOption rtspOpt(QStringLiteral("rtsp"), QStringLiteral("Every camera also serves H.264 over RTSP at rtsp://address:port/stream (size and rate as above); the INI names these streams."));
     const QCommandLineOption rtspPortOpt(QStringLiteral("rtsp-port"), QStringLiteral("RTSP port of every camera (default 554, falling back to 8554+i)."), QStringLiteral("P"));
     const QCommandLineOption rtspCameraOpt(QStringLiteral("rtsp-camera"), QStringLiteral("With --rtsp: the INI names camera i's (1-based) RTSP stream and the Motion-JPEG stream of every camera not given so (repeatable; default: every camera's RTSP stream)."), QStringLiteral("i"));
+    const QCommandLineOption slicesOpt(QStringLiteral("slices"), QStringLiteral("With --rtsp: slices per H.264 picture, as cameras encoding on several cores send them (default 1)."), QStringLiteral("N"));
+    const QCommandLineOption cameraEncodingOpt(QStringLiteral("camera-encoding"), QStringLiteral("With --rtsp: H.264 as cameras send it (x264 veryfast, main profile with CABAC, a key picture every 50, 4 Mbit/s) instead of the cheapest encoding."));
     const QCommandLineOption duration(QStringLiteral("duration"), QStringLiteral("Exit after S seconds."), QStringLiteral("S"));
     parser.addOptions({cameras, port, size, fps, quality, user, password, replay, cycle, stall, refuse, viewer,
                        camStatus, sipStatus, camControl, sipControl, sipPw, demoOpt, ini, serveOpt, grid, duration, rtspOpt, rtspPortOpt,
-                       rtspCameraOpt});
+                       rtspCameraOpt, slicesOpt, cameraEncodingOpt});
     this->help = parser.helpText();
 
     if (!parser.parse(arguments)) {
@@ -179,6 +181,11 @@ bool SimOptions::parse(const QStringList &arguments, QString *error, bool *helpR
         return fail(QStringLiteral("--rtsp-port wants 1 to 65535"));
     if (rtspPortGiven && !rtsp)
         return fail(QStringLiteral("--rtsp-port only goes with --rtsp"));
+    if (parser.isSet(slicesOpt) && (!rtsp || !toInt(parser.value(slicesOpt), 1, 16, &slices)))
+        return fail(QStringLiteral("--slices wants 1 to 16, with --rtsp"));
+    cameraEncoding = parser.isSet(cameraEncodingOpt);
+    if (cameraEncoding && !rtsp)
+        return fail(QStringLiteral("--camera-encoding only goes with --rtsp"));
     for (const QString &v : parser.values(rtspCameraOpt)) {
         int i = 0;
         if (!rtsp)

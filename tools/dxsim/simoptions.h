@@ -15,6 +15,8 @@ public:
     bool portGiven = false;
     QSize size{640, 480};
     int fps = 10;
+    int slices = 1;  // per H.264 picture
+    bool cameraEncoding = false;
     int quality = 80;
     QString user;
     QString password;

@@ -117,7 +117,7 @@ bool Simulator::startRtsp(QString *error)
 {
     if (!options.rtsp)
         return true;
-    if (!h264.encode(options.size, options.fps, error))
+    if (!h264.encode(options.size, options.fps, {options.slices, options.cameraEncoding}, error))
         return false;
     for (int i = 0; i < options.cameras; ++i) {
         auto *camera = new RtspServer(SimOptions::cameraAddress(i), h264, options.fps, options.user, options.password, this);

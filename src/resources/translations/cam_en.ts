@@ -150,6 +150,10 @@ Store them?</translation>
         <source>Eingehender Ruf von </source>
         <translation>Incoming call from </translation>
     </message>
+    <message>
+        <source>Dekodieren im Rückstand: Bilder bis zum nächsten Schlüsselbild ausgelassen</source>
+        <translation>Decoding behind: pictures left out up to the next key picture</translation>
+    </message>
 </context>
 <context>
     <name>camHandel</name>
@@ -438,6 +442,22 @@ Store them?</translation>
     <message>
         <source>Bilder kommen an</source>
         <translation>Pictures are coming in</translation>
+    </message>
+    <message>
+        <source>Umleitung auf anderen Host: %1</source>
+        <translation>Redirected to another host: %1</translation>
+    </message>
+    <message>
+        <source>Bild zu groß</source>
+        <translation>Picture too large</translation>
+    </message>
+    <message>
+        <source>Bilder nicht lesbar</source>
+        <translation>Pictures cannot be read</translation>
+    </message>
+    <message>
+        <source>rtsps nicht möglich: das Zertifikat der Kamera kann nicht geprüft werden</source>
+        <translation>rtsps not possible: the camera&apos;s certificate cannot be checked</translation>
     </message>
 </context>
 <context>
