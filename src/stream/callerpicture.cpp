@@ -1,6 +1,7 @@
 #include "callerpicture.h"
 
 #include "camdata.h"
+#include "framejpeg.h"
 #include "rtspreader.h"
 
 extern "C" {
@@ -24,7 +25,7 @@ callerPicture::outcome callerPicture::poll(const camData &camera, qint64 nowMs, 
         if (rtspReader *reader = camera.rtspStream()) {
             std::shared_ptr<AVFrame> frame(av_frame_alloc(), [](AVFrame *f) { av_frame_free(&f); });
             if (frame && reader->newestFrame(frame.get())) {
-                picture = [frame] { return rtspReader::jpegOf(frame.get()); };
+                picture = [frame] { return frameJpeg::encode(frame.get()); };
                 return outcome::picture;
             }
         } else if (const QByteArray bytes = camera.newestPicture(); !bytes.isEmpty()) {

@@ -555,11 +555,6 @@ bool rtspReader::newestFrame(AVFrame *frame) const
     return newest && newest->data[0] && av_frame_ref(frame, newest) >= 0;
 }
 
-QByteArray rtspReader::jpegOf(const AVFrame *frame)
-{
-    return encodeJpeg(frame);
-}
-
 QString rtspReader::failureText() const
 {
     QMutexLocker lock(&mutex);

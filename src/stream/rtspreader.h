@@ -93,9 +93,8 @@ public:
     QByteArray newestJpeg();
     bool hasPicture() const { return decoded.load() > 0; }
     // The same picture as a reference into `frame`, from any thread, for encoding elsewhere
-    // (jpegOf); false before the first.
+    // (frameJpeg); false before the first.
     bool newestFrame(AVFrame *frame) const;
-    static QByteArray jpegOf(const AVFrame *frame);
 
     bool playing() const { return isPlaying.load(); }
     failure failed() const { return failedWith.load(); }

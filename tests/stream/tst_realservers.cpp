@@ -360,6 +360,7 @@ void tst_realServers::rtspRecordings()
     }
     QCOMPARE(gaps.size(), restart ? 1 : 0);
     QVERIFY2(!restart || gaps.first() > 2000, qPrintable(QString::number(gaps.value(0))));
+}
 
 void tst_realServers::rtspStreams_data()
 {
