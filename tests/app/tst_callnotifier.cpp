@@ -97,8 +97,8 @@ void tst_callNotifier::notifications_data()
         << QStringList{"call A <b>K&1</b>"}
         << QStringList{"notify Sprechstelle A, Kamera &lt;b&gt;K&amp;1&lt;/b&gt; 0>1"}
         << "Eingehender Ruf";
-    QTest::newRow("IO alarm") << QStringList{"alarm 10.0.0.7 Cam1", "sync", "end 10.0.0.7"}
-                              << QStringList{"notify IO-Modul 10.0.0.7, Kamera Cam1 0>1", "close 1"}
+    QTest::newRow("IO alarm") << QStringList{"alarm 127.0.0.7 Cam1", "sync", "end 127.0.0.7"}
+                              << QStringList{"notify IO-Modul 127.0.0.7, Kamera Cam1 0>1", "close 1"}
                               << "Alarm an Eingang IO.2";
 }
 
