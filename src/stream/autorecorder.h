@@ -3,6 +3,7 @@
 #include "cameramodule.h"
 #include "mkvwriter.h"
 #include "recordbackoff.h"
+#include "tickperiod.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -23,7 +24,6 @@ public:
     static constexpr qint64 defaultRoomNeeded = 16 * 1024 * 1024;  // some seconds of any camera
     static constexpr int maxFrequency = 1000;
     static constexpr int maxStopSeconds = 5000;
-    static constexpr int tickMs = 40;
     static constexpr int controlPeriodSeconds = 3;  // controlRecording comes about this often
     // Thinning by time: every millisecond adds one to a credit and every picture written costs
     // the save interval, so that at most one picture per interval is written from the start on.
