@@ -4,7 +4,7 @@
 #include "camdata.h"
 #include "installation.h"
 #include "popuponewin.h"
-#include "tickstate.h"
+#include "tickperiod.h"
 #include "tracecategory.h"
 
 #include <QTime>
@@ -115,7 +115,7 @@ void cameraStreams::recordingHousekeeping()
 {
     for (camData *cam : state.cameras())
         cam->motionTick();
-    housekeepingMs += tickState::periodMs;
+    housekeepingMs += tickMs;
     if (housekeepingMs <= housekeepingIntervalMs)
         return;
     housekeepingMs = 0;

@@ -59,8 +59,6 @@ public:
     explicit ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *parent = nullptr);
     ~ownCam() override;
 
-    static constexpr int tickMs = tickState::periodMs;
-
     installation &state() { return installData; }
     const installation &state() const { return installData; }
     systemTray &tray() { return shellTray; }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "tickperiod.h"
+
 #include <QTime>
 
 // The counters and marks of the main window's tick.
 struct tickState {
-    static constexpr int periodMs = 40;
-
     int msCounter = 0;            // 40 more every tick; 0 again at every statistics period
     int timerBusy = 0;            // a tick that finds it set does nothing but count
     bool firstTick = false;       // set at the end of start-up, taken by the first tick

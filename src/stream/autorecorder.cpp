@@ -8,14 +8,6 @@
 
 #include <sys/resource.h>
 
-extern "C" {
-#include <libavcodec/packet.h>
-}
-
-namespace {
-constexpr int minFolderLength = 5;  // a folder of four characters or fewer switches recording off
-}
-
 autoRecorder::autoRecorder(cameraModule &recordedModule) : module(recordedModule)
 {
     monotonic.start();
@@ -57,7 +49,7 @@ void autoRecorder::controlRecording(bool enabled)
     computeSaveInterval();
     const bool want = wanted(enabled);
     // A Matroska file is renewed at the next key packet instead (takePacket).
-    if (bytes > maxSize && !packets) {
+    if (file.pastLimit() && !packets) {
         // The next file starts at once, so that no pictures fall between the two files.
         closeFile();
         if (want && backoff.mayTry([this] { return folderHasRoom(); }))
@@ -80,12 +72,9 @@ void autoRecorder::controlRecording(bool enabled)
 void autoRecorder::openRecordingFile()
 {
     active = false;
-    if (module.dirCamBild.size() < minFolderLength)
+    if (module.dirCamBild.size() < recordingFile::automaticFolderMin)
         return;
-    if (!recordFiles::createNew(file, module.dirCamBild,
-                                recordFiles::timeStamp(QDateTime::currentDateTime())
-                                    + recordFiles::automaticName(module.camName),
-                                packets ? recordFiles::matroskaExtension : recordFiles::videoExtension)) {
+    if (!file.open(module.dirCamBild, recordFiles::automaticName(module.camName), packets)) {
         if (!openFailed)
             qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Aufzeichnung nicht möglich: %1: %2")
                                                  .arg(module.dirCamBild, file.errorString());
@@ -93,10 +82,7 @@ void autoRecorder::openRecordingFile()
         return;
     }
     openFailed = false;
-    if (packets)
-        mkv.begin(&file);
-    path = file.fileName();
-    bytes = 0;
+    path = file.path();
     active = true;
     credit = -1;
     wroteAtLastPicture = false;
@@ -106,14 +92,9 @@ void autoRecorder::openRecordingFile()
         writing = true;
 }
 
-// A file that holds no picture is removed; a Matroska file ends with what finish() writes after
-// the last packet.
 void autoRecorder::closeFile()
 {
-    if (file.isOpen() && packets && !mkv.finish())
-        qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Aufzeichnung unvollständig: %1: %2").arg(path, mkv.errorText());
-    recordFiles::closeRecording(file, packets && bytes > 0 ? file.size() : bytes);
-    bytes = 0;
+    file.close();
     active = false;
 }
 
@@ -151,11 +132,10 @@ void autoRecorder::takePicture(const QByteArray &picture)
 {
     if (!active || !writing || !file.isOpen() || interval <= 0 || !due())
         return;
-    if (!recordFiles::writeAll(file, picture)) {
+    if (!file.writePicture(picture)) {
         writeFailed(file.errorString());
         return;
     }
-    bytes += picture.size();
     ++pictures;
     backoff.succeeded();
 }
@@ -168,31 +148,20 @@ void autoRecorder::setPacketMode(bool on)
     packets = on;
 }
 
-// Past the size limit, or when the camera sends another kind of stream, the next key packet
-// starts the new file: nothing falls between the two files.
 void autoRecorder::takePacket(const cameraPacket &packet)
 {
     if (!packets || !active || !writing || !file.isOpen())
         return;
-    if (bytes > maxSize && (packet.packet->flags & AV_PKT_FLAG_KEY) && !renewFile())
-        return;
-    mkvWriter::result written = mkv.write(packet, packet.arrivedMs);
-    if (written == mkvWriter::result::newFileNeeded) {
-        if (!renewFile())
-            return;
-        written = mkv.write(packet, packet.arrivedMs);
-    }
-    switch (written) {
-    case mkvWriter::result::written:
-        bytes = mkv.size();
+    switch (file.writePacket(packet, packet.arrivedMs, [this] { return renewFile(); })) {
+    case recordingFile::packetResult::written:
         ++pictures;
         backoff.succeeded();
         break;
-    case mkvWriter::result::skipped:
-    case mkvWriter::result::newFileNeeded:
+    case recordingFile::packetResult::failed:
+        writeFailed(file.packetError());
         break;
-    case mkvWriter::result::failed:
-        writeFailed(mkv.errorText());
+    case recordingFile::packetResult::skipped:
+    case recordingFile::packetResult::noFile:
         break;
     }
 }
@@ -228,7 +197,7 @@ qint64 autoRecorder::now() const
 void autoRecorder::startWriting()
 {
     if (packets)
-        mkv.waitForKey();
+        file.waitForKey();
     writing = true;
     credit = -1;
     wroteAtLastPicture = false;

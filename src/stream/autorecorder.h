@@ -1,12 +1,12 @@
 #pragma once
 
 #include "cameramodule.h"
-#include "mkvwriter.h"
 #include "recordbackoff.h"
+#include "recordingfile.h"
+#include "tickperiod.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QString>
 
 #include <functional>
@@ -14,16 +14,14 @@
 // Automatic recording of one camera into ".MJPEG" files in the module's folder `dirCamBild`:
 // continuously (`CAMautoSaveEn`) or while the module reports motion (`CAMsaveBeweg`), thinned to
 // `n_Bild_Freq` pictures per second, minute or hour. A file is the plain concatenation of the
-// pictures as cut from the stream; past the size limit a new file follows at once. After a failed
-// write the next file waits until the folder has room again (recordBackoff), and a file that
-// stayed empty is removed.
+// pictures as cut from the stream (recordingFile); past the size limit the next control run starts
+// the next file. After a failed write the next file waits until the folder has room again
+// (recordBackoff). GUI thread.
 class autoRecorder {
 public:
-    static constexpr qint64 defaultMaxSize = 1000000000;
     static constexpr qint64 defaultRoomNeeded = 16 * 1024 * 1024;  // some seconds of any camera
     static constexpr int maxFrequency = 1000;
     static constexpr int maxStopSeconds = 5000;
-    static constexpr int tickMs = 40;
     static constexpr int controlPeriodSeconds = 3;  // controlRecording comes about this often
     // Thinning by time: every millisecond adds one to a credit and every picture written costs
     // the save interval, so that at most one picture per interval is written from the start on.
@@ -41,7 +39,7 @@ public:
 
     // Milliseconds of a monotonic clock; tests set their own.
     void setClock(std::function<qint64()> clock);
-    void setMaxSize(qint64 bytes) { maxSize = bytes; }
+    void setMaxSize(qint64 bytes) { file.setMaxSize(bytes); }
     // After a write failure a new file is tried once the folder has this much room.
     void setRoomNeeded(qint64 bytes) { roomNeeded = bytes; }
 
@@ -71,7 +69,7 @@ public:
     // Control runs the next file waits after failed writes; 0 while none failed.
     int retryWaitRuns() const { return backoff.waitRuns(); }
     int saveInterval() const { return interval; }
-    qint64 bytesWritten() const { return bytes; }
+    qint64 bytesWritten() const { return file.bytes(); }
     qint64 picturesWritten() const { return pictures; }
     QString recordingPath() const { return path; }
 
@@ -89,7 +87,7 @@ private:
     cameraModule &module;
     std::function<qint64()> clock;
     QElapsedTimer monotonic;
-    QFile file;
+    recordingFile file{QStringLiteral("Aufzeichnung")};
     QString path;
     int interval = 0;
     qint64 credit = -1;  // -1: writing (re)started at writingSinceMs
@@ -102,10 +100,7 @@ private:
     bool writing = false;
     bool active = false;
     bool openFailed = false;
-    qint64 bytes = 0;
     qint64 pictures = 0;
-    qint64 maxSize = defaultMaxSize;
     qint64 roomNeeded = defaultRoomNeeded;
     bool packets = false;
-    mkvWriter mkv;
 };

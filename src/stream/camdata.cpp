@@ -2,6 +2,7 @@
 
 #include "httpstream.h"
 #include "picturesink.h"
+#include "tickperiod.h"
 #include "tiletext.h"
 #include "rtspurl.h"
 #include "tracecategory.h"
@@ -15,7 +16,6 @@
 qint64 camData::nnRead = 0;
 
 namespace {
-constexpr int tickMs = 40;
 constexpr int defaultStallTimeoutMs = 5000;
 constexpr int defaultPixelSize = 20;
 constexpr qint64 aliveBytes = 8190;  // bytes that tell a camera is alive without a complete picture

@@ -9,10 +9,6 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
-extern "C" {
-#include <libavcodec/packet.h>
-}
-
 #include <utility>
 
 manualRecorder::~manualRecorder()
@@ -22,7 +18,7 @@ manualRecorder::~manualRecorder()
 
 manualRecorder::folderResult manualRecorder::prepareFolder(const QString &folder)
 {
-    if (folder.size() < minFolderLength || attached)
+    if (folder.size() < recordingFile::manualFolderMin || attached)
         return folderResult::unusable;
     folderText = folder;
     return probeWrite() ? folderResult::ready : folderResult::probeFailed;
@@ -37,7 +33,7 @@ bool manualRecorder::probeWrite() const
 
 bool manualRecorder::attach(camData *camera, bool startAtOnce)
 {
-    if (attached || !camera || folderText.size() < minFolderLength)
+    if (attached || !camera || folderText.size() < recordingFile::manualFolderMin)
         return false;
     attached = camera;
     packets = camera->isRtsp();
@@ -55,24 +51,13 @@ bool manualRecorder::attach(camData *camera, bool startAtOnce)
 
 bool manualRecorder::openFile()
 {
-    if (!recordFiles::createNew(file, folderText,
-                                recordFiles::timeStamp(QDateTime::currentDateTime())
-                                    + recordFiles::safeName(attached->camModule.camName),
-                                packets ? recordFiles::matroskaExtension : recordFiles::videoExtension))
-        return false;
-    if (packets)
-        mkv.begin(&file);
-    bytesInFile = 0;
-    return true;
+    return file.open(folderText, recordFiles::safeName(attached->camModule.camName), packets);
 }
 
-// A file that holds no picture is removed (a recording stopped before its first picture leaves
-// none behind); a Matroska file ends with what finish() writes after the last packet.
+// A recording stopped before its first picture leaves no file behind.
 void manualRecorder::closeFile()
 {
-    if (file.isOpen() && packets && !mkv.finish())
-        qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Videoaufnahme unvollständig: %1: %2").arg(file.fileName(), mkv.errorText());
-    recordFiles::closeRecording(file, packets && bytesInFile > 0 ? file.size() : bytesInFile);
+    file.close();
 }
 
 void manualRecorder::startRecording()
@@ -83,7 +68,7 @@ void manualRecorder::startRecording()
     attached->videoBytesWritten = 0;
     attached->videoSink = this;
     if (packets)
-        mkv.waitForKey();
+        file.waitForKey();
     if (!recording)
         runningSinceMs = now();
     recording = true;
@@ -118,14 +103,13 @@ bool manualRecorder::append(const QByteArray &picture)
 {
     if (!recording || !file.isOpen())
         return false;
-    if (!recordFiles::writeAll(file, picture)) {
+    if (!file.writePicture(picture)) {
         fail(file.errorString());
         return false;
     }
-    bytesInFile += picture.size();
     if (attached)
         attached->videoBytesWritten += picture.size();
-    if (bytesInFile <= maxSize)
+    if (!file.pastLimit())
         return true;
     closeFile();
     if (!openFile())
@@ -138,24 +122,19 @@ bool manualRecorder::appendPacket(const cameraPacket &packet)
     if (!recording || !file.isOpen() || !packets)
         return false;
     const qint64 runningMs = recordedMs + packet.arrivedMs - runningSinceMs;
-    // Past the size limit, or for another kind of stream, a key packet starts the next file:
-    // nothing falls between the two.
-    if (bytesInFile > maxSize && (packet.packet->flags & AV_PKT_FLAG_KEY) && !renewFile())
+    const qint64 before = file.bytes();
+    switch (file.writePacket(packet, runningMs, [this] { return renewFile(); })) {
+    case recordingFile::packetResult::noFile:
         return false;
-    mkvWriter::result written = mkv.write(packet, runningMs);
-    if (written == mkvWriter::result::newFileNeeded) {
-        if (!renewFile())
-            return false;
-        written = mkv.write(packet, runningMs);
-    }
-    if (written == mkvWriter::result::failed) {
-        fail(mkv.errorText());
+    case recordingFile::packetResult::failed:
+        fail(file.packetError());
         return false;
-    }
-    if (written == mkvWriter::result::written) {
+    case recordingFile::packetResult::written:
         if (attached)
-            attached->videoBytesWritten += mkv.size() - bytesInFile;
-        bytesInFile = mkv.size();
+            attached->videoBytesWritten += file.bytes() - before;
+        break;
+    case recordingFile::packetResult::skipped:
+        break;
     }
     return true;
 }
@@ -171,25 +150,23 @@ bool manualRecorder::renewFile()
 
 void manualRecorder::verifyFile()
 {
-    if (file.isOpen() && !QFileInfo::exists(file.fileName()))
+    if (file.isOpen() && !QFileInfo::exists(file.path()))
         fail(QCoreApplication::translate("manualRecorder", "Datei oder Ordner nicht mehr vorhanden"));
 }
 
 void manualRecorder::fail(const QString &what)
 {
     qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Videoaufnahme beendet, Schreibfehler: %1: %2")
-                                         .arg(file.fileName(), what);
-    error = file.fileName() + QStringLiteral(": ") + what;
-    // A picture written in part would break the file for a reader: it is cut off again (a
-    // Matroska file holds its own structure).
-    recordFiles::closeRecording(file, packets && bytesInFile > 0 ? file.size() : bytesInFile);
+                                         .arg(file.path(), what);
+    error = file.path() + QStringLiteral(": ") + what;
+    file.cutOff();
     end();
 }
 
 void manualRecorder::takenOver()
 {
     qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Videoaufnahme beendet, automatische Aufzeichnung: %1")
-                                         .arg(file.fileName());
+                                         .arg(file.path());
     endedByAutomatic = true;
     closeFile();
     end();

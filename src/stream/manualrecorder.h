@@ -1,10 +1,9 @@
 #pragma once
 
-#include "mkvwriter.h"
 #include "picturesink.h"
+#include "recordingfile.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QPointer>
 #include <QString>
 
@@ -13,15 +12,12 @@
 class camData;
 
 // Recording by hand: every picture of one camera into one ".MJPEG" file in the picture folder,
-// with start, pause and stop. Past the size limit the recording goes on in a new file. A write
-// error closes the file (removed when it holds nothing) and ends the recording; the owner learns
-// of it through takeError(). A camera that starts recording automatically ends the recording by
-// hand: the automatic file takes its pictures (takeTakenOver()).
+// with start, pause and stop (recordingFile). Past the size limit the recording goes on in a new
+// file. A write error closes the file (removed when it holds nothing) and ends the recording; the
+// owner learns of it through takeError(). A camera that starts recording automatically ends the
+// recording by hand: the automatic file takes its pictures (takeTakenOver()). GUI thread.
 class manualRecorder : public pictureSink {
 public:
-    static constexpr qint64 defaultMaxSize = 1000000000;
-    static constexpr int minFolderLength = 4;
-
     enum class folderResult { ready, unusable, probeFailed };
 
     ~manualRecorder();
@@ -52,15 +48,14 @@ public:
     QString takeError();
     // Whether the recording ended because automatic recording took over, since the last call.
     bool takeTakenOver();
-    void setMaxSize(qint64 bytes) { maxSize = bytes; }
+    void setMaxSize(qint64 bytes) { file.setMaxSize(bytes); }
     // The steady clock packets are stamped on (cameraPacket::steadyMs); tests set their own.
     void setClock(std::function<qint64()> source) { clock = std::move(source); }
 
     camData *camera() const { return attached; }
     bool isRecording() const { return recording; }
     QString folder() const { return folderText; }
-    QString currentPath() const { return file.fileName(); }
-    qint64 fileBytes() const { return bytesInFile; }
+    QString currentPath() const { return file.path(); }
     // Seconds recorded since the camera was attached, pauses left out.
     qint64 runningSeconds() const;
 
@@ -74,9 +69,7 @@ private:
 
     QString folderText;
     QPointer<camData> attached;
-    QFile file;
-    qint64 bytesInFile = 0;
-    qint64 maxSize = defaultMaxSize;
+    recordingFile file{QStringLiteral("Videoaufnahme")};
     bool recording = false;
     std::function<qint64()> clock;
     // The running time: the stretches before the last start, and when that start was.
@@ -85,5 +78,4 @@ private:
     QString error;
     bool endedByAutomatic = false;
     bool packets = false;  // the attached camera is an RTSP camera
-    mkvWriter mkv;
 };

@@ -2,6 +2,7 @@
 
 #include "pictureprinter.h"
 #include "saveavi.h"
+#include "tickperiod.h"
 #include "../stream/filesizelimit.h"
 #include "../stream/recordingsamples.h"
 #include "../stream/testcamera.h"
@@ -181,7 +182,7 @@ void tst_recording::hiddenRecordsWithoutDecoding()
     qint64 clockMs = 0;
     cam->recorder().setClock([&] { return clockMs += 40; });
     // The first housekeeping run opens the file before any picture arrives.
-    viewerFixture::tick(*viewer, cameraStreams::housekeepingIntervalMs / ownCam::tickMs + 2);
+    viewerFixture::tick(*viewer, cameraStreams::housekeepingIntervalMs / tickMs + 2);
     QVERIFY(cam->recorder().recordingActive());
     QVERIFY(viewer->isHidden());
     QVERIFY(connectAll(*viewer));
@@ -199,7 +200,7 @@ void tst_recording::singleViewRecordsTheOthers()
 {
     auto viewer = startViewer(2, QStringLiteral("Autohide=1\n"), QStringLiteral("BildAllSaveEn=1\n"),
                               QStringLiteral("CAMautoSaveEn=1\nn_Bild_Freq=1000\ndirCamBild=%1\n").arg(pictures.path()));
-    viewerFixture::tick(*viewer, cameraStreams::housekeepingIntervalMs / ownCam::tickMs + 2);
+    viewerFixture::tick(*viewer, cameraStreams::housekeepingIntervalMs / tickMs + 2);
     viewer->state().makeCurrent(0);
     viewer->state().settings().dispForm = 0;
     camData *other = viewer->state().cameras()[1];
@@ -218,7 +219,7 @@ void tst_recording::fullDiskKeepsTheViewerRunning()
     camData *cam = viewer->state().cameras()[0];
     qint64 clockMs = 0;
     cam->recorder().setClock([&] { return clockMs += 40; });
-    const int housekeeping = cameraStreams::housekeepingIntervalMs / ownCam::tickMs + 2;
+    const int housekeeping = cameraStreams::housekeepingIntervalMs / tickMs + 2;
     viewerFixture::tick(*viewer, housekeeping);
     const QString first = cam->recorder().recordingPath();
     const QList<QByteArray> cut = cameraStub::cutPictures(server.pictures);
@@ -229,7 +230,7 @@ void tst_recording::fullDiskKeepsTheViewerRunning()
         // The tick goes on; the file holds only whole pictures and is closed.
         const qint64 ms = viewer->ticks().msCounter;
         viewerFixture::tick(*viewer, 3);
-        QCOMPARE(viewer->ticks().msCounter, ms + 3 * ownCam::tickMs);
+        QCOMPARE(viewer->ticks().msCounter, ms + 3 * tickMs);
         QVERIFY(!cam->recorder().recordingActive());
     }
     QCOMPARE(fileContents(first), cut[0] + cut[1]);
@@ -249,7 +250,7 @@ void tst_recording::unwritableFolderKeepsTheViewerRunning()
     QVERIFY(blocking.open(QIODevice::WriteOnly));
     blocking.close();
     camData *cam = viewer->state().cameras()[0];
-    const int housekeeping = cameraStreams::housekeepingIntervalMs / ownCam::tickMs + 2;
+    const int housekeeping = cameraStreams::housekeepingIntervalMs / tickMs + 2;
     QVERIFY(connectAll(*viewer));
     viewerFixture::tick(*viewer, housekeeping);
     QVERIFY(!cam->recorder().recordingActive());
@@ -265,7 +266,7 @@ void tst_recording::releaseAndQuitCloseRecordings()
 {
     auto viewer = startViewer(2, QStringLiteral("Autohide=1\n"), QStringLiteral("BildAllSaveEn=1\n"),
                               QStringLiteral("CAMautoSaveEn=1\ndirCamBild=%1\n").arg(pictures.path()));
-    viewerFixture::tick(*viewer, cameraStreams::housekeepingIntervalMs / ownCam::tickMs + 2);
+    viewerFixture::tick(*viewer, cameraStreams::housekeepingIntervalMs / tickMs + 2);
     camData *first = viewer->state().cameras()[0];
     camData *second = viewer->state().cameras()[1];
     QVERIFY(first->recorder().fileOpen() && second->recorder().fileOpen());
@@ -358,7 +359,7 @@ void tst_recording::recordedCameraKeptWhileHidden()
     // Two stall periods of 5 s without a picture.
     const int request = cam->requestIdValue();
     const httpStream *stream = cam->stream();
-    viewerFixture::tick(*viewer, 2 * 5000 / ownCam::tickMs + 10);
+    viewerFixture::tick(*viewer, 2 * 5000 / tickMs + 10);
     QVERIFY(viewer->isHidden());
     QCOMPARE(cam->stream() != stream || cam->requestIdValue() != request, kept);
 }

@@ -594,7 +594,7 @@ void tst_autoRecorder::packetFiles_data()
     QTest::addColumn<qint64>("maxSize");
     QTest::addColumn<QString>("automatic");  // the packet times of each file
     QTest::addColumn<QString>("byHand");
-    const qint64 big = autoRecorder::defaultMaxSize;
+    const qint64 big = recordingFile::defaultMaxSize;
     // The camera's spacing, not the jitter of arrival.
     QTest::newRow("steady camera, uneven arrival") << "K0/0 40/90 80/95 120/180 160/330 200/335" << big
                                                    << "0 40 80 120 160 200" << "0 40 80 120 160 200";
