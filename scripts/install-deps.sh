@@ -17,6 +17,8 @@ packages=(
   # to read the recordings back.
   python3-gi gir1.2-gst-rtsp-server-1.0 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-ugly gstreamer1.0-plugins-bad ffmpeg
+  # TLS for GStreamer's RTSP server (rtsps).
+  glib-networking
 )
 if [ "${DXCAM_BENCH:-0}" = 1 ]; then
   packages+=(libjpeg-turbo-progs)

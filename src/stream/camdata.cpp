@@ -173,6 +173,8 @@ QString camData::transportText() const
 {
     if (isRtspUrl(streamUrl)) {
         const rtspReader *reader = rtsp.reader();
+        if (streamUrl.trimmed().startsWith(QLatin1String("rtsps:"), Qt::CaseInsensitive))
+            return QStringLiteral("RTSPS/TCP");
         return reader && reader->transportUsed() == rtspReader::transport::udp ? QStringLiteral("RTSP/UDP")
                                                                                 : QStringLiteral("RTSP/TCP");
     }
@@ -416,7 +418,8 @@ void camData::closeSockets()
 void camData::startRtsp()
 {
     const int stallMs = stallTimeoutMs ? *stallTimeoutMs : defaultStallTimeoutMs;
-    rtsp.start(rtspUrlFor(streamUrl, camModule.CAM_User, camModule.CAM_Password), stallMs);
+    rtsp.start(rtspUrlFor(streamUrl, camModule.CAM_User, camModule.CAM_Password), stallMs,
+               httpStream::fingerprintFromText(camModule.CAM_Fingerprint));
     framesSinceGet = 0;
 }
 
@@ -431,6 +434,12 @@ void camData::noteRtspFailure()
         const rtspFeed::reason why = rtspFeed::reasonFor(*reader);
         if (why.what == connectionReason::kind::badAnswer || why.what == connectionReason::kind::tooLarge)
             qCDebug(dxcamTrace).noquote() << "-----> RTSP" << camModule.camName << ":" << reader->failureText();
+        // The user is asked as for an HTTPS camera's certificate.
+        if (why.what == connectionReason::kind::certificateUntrusted
+            || why.what == connectionReason::kind::certificateChanged) {
+            refusedCertificate = reader->refusedCertificate();
+            refusedCertificateErrors = reader->certificateErrors();
+        }
         setReason(why.what, why.detail);
     }
     streamError = true;

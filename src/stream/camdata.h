@@ -122,13 +122,13 @@ public:
     };
     static requestTarget requestFor(const QString &url);
     static QString streamUrlFor(const cameraModule &module);
-    // A camera whose stream URL starts with "rtsp://" (or "rtsps://", refused by the reader) is
-    // read through rtspReader (H.264, H.265 or Motion-JPEG), everything else over HTTP.
+    // A camera whose stream URL starts with "rtsp://" or "rtsps://" is read through rtspReader
+    // (H.264, H.265 or Motion-JPEG), everything else over HTTP.
     static bool isRtspUrl(const QString &url);
     bool isRtsp() const { return isRtspUrl(streamUrlFor(camModule)); }
     // The URL with the module's user and password put in when it carries none, percent-encoded.
     static QString rtspUrlFor(const QString &url, const QString &user, const QString &password);
-    // How the stream comes: "HTTP", "HTTPS" or "RTSP".
+    // How the stream comes: "HTTP", "HTTPS", "RTSP/TCP", "RTSP/UDP" or "RTSPS/TCP".
     QString transportText() const;
     httpStream *stream() const { return http; }
     rtspReader *rtspStream() const { return rtsp.reader(); }

@@ -46,8 +46,6 @@ QString connectionReason::text() const
         return tr("Bild zu groß");
     case kind::unreadable:
         return tr("Bilder nicht lesbar");
-    case kind::tlsUnverifiable:
-        return tr("rtsps nicht möglich: das Zertifikat der Kamera kann nicht geprüft werden");
     }
     return QString();
 }

@@ -27,7 +27,6 @@ public:
         redirected,           // sent to another host, not followed; detail: the target without login
         tooLarge,             // pictures beyond what one camera may take
         unreadable,           // pictures come but none can be decoded
-        tlsUnverifiable,      // an encrypted stream whose certificate cannot be checked
     };
 
     // True when the reason is another one than before.

@@ -1,7 +1,8 @@
 #include "httpstream.h"
 
+#include "certificatetrust.h"
+
 #include <QAuthenticator>
-#include <QCryptographicHash>
 #include <QRandomGenerator>
 #include <QSslSocket>
 #include <QTcpSocket>
@@ -127,16 +128,14 @@ void httpStream::onSslErrors(const QList<QSslError> &errors)
     auto *encrypted = qobject_cast<QSslSocket *>(socket.data());
     if (!encrypted)
         return;
-    const QSslCertificate presented = encrypted->peerCertificate();
-    if (!trustedFingerprint.isEmpty() && !presented.isNull()
-        && presented.digest(QCryptographicHash::Sha256) == trustedFingerprint) {
-        encrypted->ignoreSslErrors(errors);
+    const certificateTrust::verdict verdict = certificateTrust::judge(*encrypted, errors, trustedFingerprint);
+    if (verdict == certificateTrust::verdict::accepted)
         return;
-    }
     // The handshake fails after this; the owner learns why from lastFailure().
-    refused = presented;
+    refused = encrypted->peerCertificate();
     refusedErrors = errors;
-    failedWith = trustedFingerprint.isEmpty() ? failure::untrustedCertificate : failure::changedCertificate;
+    failedWith = verdict == certificateTrust::verdict::changed ? failure::changedCertificate
+                                                                : failure::untrustedCertificate;
 }
 
 void httpStream::onReadyRead()

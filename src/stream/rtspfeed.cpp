@@ -1,5 +1,8 @@
 #include "rtspfeed.h"
 
+#include "httpstream.h"
+
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QThread>
 
@@ -35,8 +38,12 @@ rtspFeed::reason rtspFeed::reasonFor(const rtspReader &reader)
         return {kind::tooLarge, QString()};
     case rtspReader::failure::unreadable:
         return {kind::unreadable, QString()};
-    case rtspReader::failure::unverifiable:
-        return {kind::tlsUnverifiable, QString()};
+    case rtspReader::failure::untrustedCertificate:
+        return {kind::certificateUntrusted,
+                httpStream::fingerprintText(reader.refusedCertificate().digest(QCryptographicHash::Sha256))};
+    case rtspReader::failure::changedCertificate:
+        return {kind::certificateChanged,
+                httpStream::fingerprintText(reader.refusedCertificate().digest(QCryptographicHash::Sha256))};
     case rtspReader::failure::error:
     case rtspReader::failure::none:
         break;
@@ -44,13 +51,14 @@ rtspFeed::reason rtspFeed::reasonFor(const rtspReader &reader)
     return {kind::badAnswer, QString()};
 }
 
-void rtspFeed::start(const QString &url, int stallTimeoutMs)
+void rtspFeed::start(const QString &url, int stallTimeoutMs, const QByteArray &trustedSha256)
 {
     retire();
     if (url != startedUrl)
         redirectsLeft = rtspReader::maxRedirects;
     startedUrl = url;
     current = std::make_unique<rtspReader>(url, stallTimeoutMs, redirectsLeft);
+    current->setTrustedFingerprint(trustedSha256);
     seenCount = 0;
     packetsSeen = 0;
     droppedSeen = 0;

@@ -4,6 +4,7 @@
 #include "connectionreason.h"
 #include "rtspreader.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -30,8 +31,9 @@ public:
 
     // A new reader for the URL; the one running is retired. The redirects a camera may make
     // are counted across connections until one plays, so that one redirecting to itself gets
-    // one connection per start once they are used up.
-    void start(const QString &url, int stallTimeoutMs);
+    // one connection per start once they are used up. trustedSha256: an rtsps camera's trusted
+    // certificate (rtspReader::setTrustedFingerprint).
+    void start(const QString &url, int stallTimeoutMs, const QByteArray &trustedSha256 = QByteArray());
     void retire();
     // Every reader is asked to stop and handed over to finishAll; nothing waits here, so that
     // removing a camera, or all of them, costs the GUI thread no time per camera.

@@ -5,6 +5,7 @@
 #include "nalassembler.h"
 #include "rtspurl.h"
 #include "tiledecoder.h"
+#include "tlsrelay.h"
 
 #include <QDateTime>
 #include <QMutexLocker>
@@ -128,6 +129,7 @@ void rtspReader::run()
     assembler.reset();
     avcodec_free_context(&codec);
     avformat_close_input(&format);
+    relay.reset();
     ffmpegLog::listenOnThisThread(nullptr);
     done = true;
 }
@@ -149,13 +151,14 @@ void rtspReader::logged(void *context, int level, const char *text, va_list args
 }
 
 // The library has taken the redirect's target as the address and connects to it next. Where that
-// must not happen, no protocol is allowed any more: the connection fails before it is made.
+// must not happen, no protocol is allowed any more: the connection fails before it is made. The
+// relay of an rtsps camera carries one connection: none of its redirects is followed.
 void rtspReader::judgeRedirect(int status)
 {
     const QByteArray target(format->url);
     if (!rtspUrl::sameOrigin(url, target))
         refusedRedirect = rtspUrl::withoutLogin(target);
-    else if (++redirects > redirectsAllowed)
+    else if (relay || ++redirects > redirectsAllowed)
         redirectStatus = status;
     else
         return;
@@ -184,9 +187,12 @@ int rtspReader::connect(const char *transport)
     // Pieces of pictures as they come: the reader puts them together itself, within bounds.
     av_dict_set(&options, "fflags", "nobuffer+noparse", 0);
     av_dict_set(&options, "user_agent", "dxcamviewer", 0);
+    // Through the relay the library speaks plain TCP to it, and nothing else to anyone.
+    if (relay)
+        av_dict_set(&options, "protocol_whitelist", "tcp", 0);
     lastActivityMs = nowMs();
     lastStatus = 0;
-    const int opened = avformat_open_input(&format, url.constData(), nullptr, &options);
+    const int opened = avformat_open_input(&format, address.constData(), nullptr, &options);
     av_dict_free(&options);
     return opened;
 }
@@ -209,18 +215,49 @@ void rtspReader::failToOpen(int opened)
         fail(failure::error, errorText(opened));
 }
 
+// FFmpeg 5.1 opens the TLS connection of rtsps without any certificate check: whoever answered
+// would get the login. The relay checks it, and the library is let in once it was taken.
+bool rtspReader::openRelay()
+{
+    using result = tlsRelay::outcome;
+    relay = std::make_unique<tlsRelay>(rtspUrl::host(url), rtspUrl::port(url), trustedFingerprint);
+    relay->start();
+    lastActivityMs = nowMs();
+    result outcome = relay->waitForOutcome(50);
+    while (outcome == result::pending && !interrupted(this))
+        outcome = relay->waitForOutcome(50);
+    if (outcome == result::relaying) {
+        address = rtspUrl::relayed(url, relay->listenPort());
+        return true;
+    }
+    if (outcome == result::untrustedCertificate || outcome == result::changedCertificate) {
+        {
+            QMutexLocker lock(&mutex);
+            refusedCert = relay->refusedCertificate();
+            refusedErrors = relay->certificateErrors();
+        }
+        fail(outcome == result::changedCertificate ? failure::changedCertificate : failure::untrustedCertificate,
+             QStringLiteral("certificate refused"));
+    } else if (outcome == result::refused) {
+        fail(failure::refused, QStringLiteral("connection refused"));
+    } else if (outcome == result::notTls) {
+        fail(failure::error, QStringLiteral("TLS handshake failed"));
+    } else {
+        fail(failure::noAnswer, QStringLiteral("no answer"));
+    }
+    return false;
+}
+
 bool rtspReader::open()
 {
-    // FFmpeg 5.1 passes no certificate check to the TLS connection of rtsps: whoever answers
-    // would get the login. Nothing is sent.
-    if (qstrnicmp(url.constData(), "rtsps:", 6) == 0) {
-        fail(failure::unverifiable, QStringLiteral("rtsps"));
+    address = url;
+    if (rtspUrl::isEncrypted(url) && !openRelay())
         return false;
-    }
-    // Interleaved over the RTSP connection first; UDP where the camera refuses that (461).
+    // Interleaved over the RTSP connection first; UDP where the camera refuses that (461), but
+    // not through the relay.
     int opened = connect("tcp");
     usedTransport = transport::tcp;
-    if (opened == AVERROR(EPROTONOSUPPORT) && !stopRequested) {
+    if (opened == AVERROR(EPROTONOSUPPORT) && !stopRequested && !relay) {
         opened = connect("udp");
         usedTransport = transport::udp;
     }
@@ -559,6 +596,18 @@ QString rtspReader::failureText() const
 {
     QMutexLocker lock(&mutex);
     return reasonText;
+}
+
+QSslCertificate rtspReader::refusedCertificate() const
+{
+    QMutexLocker lock(&mutex);
+    return refusedCert;
+}
+
+QList<QSslError> rtspReader::certificateErrors() const
+{
+    QMutexLocker lock(&mutex);
+    return refusedErrors;
 }
 
 QString rtspReader::codecName() const

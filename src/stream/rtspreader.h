@@ -4,8 +4,11 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QList>
 #include <QMutex>
 #include <QSize>
+#include <QSslCertificate>
+#include <QSslError>
 #include <QString>
 
 #include <atomic>
@@ -20,6 +23,7 @@ struct AVFrame;
 struct AVPacket;
 struct SwsContext;
 class nalAssembler;
+class tlsRelay;
 
 // One connection to an RTSP camera (H.264, H.265 or Motion-JPEG), read and decoded on a thread
 // of its own so that neither the network nor the decoder holds up the GUI thread's tick. The
@@ -29,6 +33,10 @@ class nalAssembler;
 //
 // Nothing blocks for long: every network wait is cut short by an interrupt at once when a stop
 // is asked for, and after twice the stall time without a packet when no one asks.
+//
+// An rtsps camera is read through a tlsRelay of the reader's own (the library would not check
+// its certificate): interleaved over the one connection, as rtsp to 127.0.0.1, so that the
+// requests name that host; nothing is sent before the camera's certificate was taken.
 class rtspReader : private ffmpegLog::listener {
 public:
     enum class failure {
@@ -43,7 +51,8 @@ public:
         status,      // another refusing answer, or too many redirects
         tooLarge,    // a picture beyond the bounds, announced or sent
         unreadable,  // pieces of pictures come, but none decodes
-        unverifiable,  // rtsps: the library cannot check the camera's certificate
+        untrustedCertificate,  // rtsps: one that does not verify, and no fingerprint trusted
+        changedCertificate,    // rtsps: one that does not verify, and not the trusted one
         error
     };
     enum class transport { none, tcp, udp };
@@ -63,6 +72,9 @@ public:
     rtspReader(const rtspReader &) = delete;
     rtspReader &operator=(const rtspReader &) = delete;
 
+    // rtsps: the SHA-256 digest of the one certificate taken although it does not verify. Before
+    // start().
+    void setTrustedFingerprint(const QByteArray &sha256) { trustedFingerprint = sha256; }
     void start();
     // Asks the thread to end; returns at once.
     void requestStop();
@@ -101,6 +113,9 @@ public:
     // redirected: the target without its login; status: the camera's status code; tooLarge:
     // what was too large.
     QString failureText() const;
+    // untrustedCertificate, changedCertificate: the camera's certificate and why it did not verify.
+    QSslCertificate refusedCertificate() const;
+    QList<QSslError> certificateErrors() const;
     // How the pictures come, once connected: interleaved over the RTSP connection, or by UDP.
     transport transportUsed() const { return usedTransport.load(); }
     // Times decoding fell so far behind that it left out everything up to the next key
@@ -129,6 +144,7 @@ private:
     void run();
     int connect(const char *transport);
     bool open();
+    bool openRelay();
     void failToOpen(int opened);
     bool withinBounds(const AVCodecParameters *par);
     void readPackets();
@@ -149,6 +165,7 @@ private:
 
     const QByteArray url;
     const int stallMs;
+    QByteArray trustedFingerprint;
     std::thread thread;
     std::atomic<bool> stopRequested{false};
     std::atomic<bool> done{false};
@@ -167,6 +184,8 @@ private:
     std::atomic<int> redirects{0};
 
     // Reader thread only
+    std::unique_ptr<tlsRelay> relay;  // rtsps
+    QByteArray address;  // what the library opens: the URL, or the relay's
     AVFormatContext *format = nullptr;
     AVCodecContext *codec = nullptr;
     SwsContext *scaler = nullptr;
@@ -192,6 +211,8 @@ private:
     mutable QMutex mutex;  // guards everything below
     QString reasonText;
     QString codecText;
+    QSslCertificate refusedCert;
+    QList<QSslError> refusedErrors;
     QSize tile;
     int scaleMode = 0;
     QImage picture;

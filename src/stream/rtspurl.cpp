@@ -43,6 +43,31 @@ QString rtspUrl::withoutLogin(const QByteArray &url)
     return QUrl(QString::fromUtf8(url)).toString(QUrl::RemoveUserInfo);
 }
 
+bool rtspUrl::isEncrypted(const QByteArray &url)
+{
+    return qstricmp(originOf(url).scheme, "rtsps") == 0;
+}
+
+QString rtspUrl::host(const QByteArray &url)
+{
+    return QString::fromUtf8(originOf(url).host);
+}
+
+quint16 rtspUrl::port(const QByteArray &url)
+{
+    const int port = originOf(url).port;
+    return port > 0 && port <= 65535 ? quint16(port) : 0;
+}
+
+QByteArray rtspUrl::relayed(const QByteArray &url, quint16 relayPort)
+{
+    QUrl local(QString::fromUtf8(url));
+    local.setScheme(QStringLiteral("rtsp"));
+    local.setHost(QStringLiteral("127.0.0.1"));
+    local.setPort(relayPort);
+    return local.toString(QUrl::FullyEncoded).toUtf8();
+}
+
 QString rtspUrl::withLogin(const QString &text, const QString &user, const QString &password)
 {
     QString address = text.trimmed();

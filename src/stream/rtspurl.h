@@ -14,4 +14,11 @@ public:
     static QString withLogin(const QString &url, const QString &user, const QString &password);
     // For the user and the log: the address without user and password.
     static QString withoutLogin(const QByteArray &url);
+
+    // rtsps: the camera's host and port (322 where none is given), reached through a relay.
+    static bool isEncrypted(const QByteArray &url);
+    static QString host(const QByteArray &url);
+    static quint16 port(const QByteArray &url);
+    // The same request as plain rtsp to the relay on 127.0.0.1, login, path and query kept.
+    static QByteArray relayed(const QByteArray &url, quint16 relayPort);
 };

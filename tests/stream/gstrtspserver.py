@@ -3,7 +3,7 @@
 # encoded live by GStreamer's own encoders as cameras set them up.
 #
 #   gstrtspserver.py --address 127.0.0.x [--port N] [--basic-port N] [--digest-port N]
-#                    [--user U --password P] [--size WxH] [--rate R]
+#                    [--tls-port N --cert PEM --key KEY]... [--user U --password P] [--size WxH] [--rate R]
 #
 # Mounts (each media is made for its client; nothing is shared between clients):
 #   /h264          x264 veryfast, zerolatency, baseline, GOP 50
@@ -13,7 +13,9 @@
 #   /mjpeg         JPEG over RTP
 #   /udp-only      as /h264, but the server offers only UDP transport
 # --port serves them to everyone, --basic-port and --digest-port to the one user (--user,
-# --password) logged in by Basic or by Digest authentication. Anything else is 404. "ready" is printed on standard output once the server listens.
+# --password) logged in by Basic or by Digest authentication; each --tls-port serves them to
+# everyone over TLS (rtsps) with the certificate and key given in the same place (PEM files).
+# Anything else is 404. "ready" is printed on standard output once the server listens.
 import argparse
 import sys
 
@@ -22,7 +24,7 @@ import gi
 gi.require_version("Gst", "1.0")
 gi.require_version("GstRtsp", "1.0")
 gi.require_version("GstRtspServer", "1.0")
-from gi.repository import GLib, Gst, GstRtsp, GstRtspServer  # noqa: E402
+from gi.repository import Gio, GLib, Gst, GstRtsp, GstRtspServer  # noqa: E402
 
 ENCODERS = {
     "h264": "x264enc speed-preset=veryfast tune=zerolatency key-int-max=50 bitrate=1500 "
@@ -63,7 +65,8 @@ def add_mounts(mounts, head, role=None):
     mounts.add_factory("/udp-only", factory(head + ENCODERS["h264"], udp_only=True, auth_role=role))
 
 
-# method: None (open to everyone), "basic" or "digest" (the one user only).
+# method: None (open to everyone), "basic" or "digest" (the one user only), or ("tls", PEM, KEY)
+# (everyone, over TLS).
 def make_server(address, port, method, user, password, head):
     server = GstRtspServer.RTSPServer()
     server.set_address(address)
@@ -77,9 +80,12 @@ def make_server(address, port, method, user, password, head):
         if method == "basic":
             auth.set_supported_methods(GstRtsp.RTSPAuthMethod.BASIC)
             auth.add_basic(GstRtspServer.RTSPAuth.make_basic(user, password), token)
-        else:
+        elif method == "digest":
             auth.set_supported_methods(GstRtsp.RTSPAuthMethod.DIGEST)
             auth.add_digest(user, password, token)
+        else:
+            auth.set_tls_certificate(Gio.TlsCertificate.new_from_files(method[1], method[2]))
+            auth.set_default_token(token)
         server.set_auth(auth)
     add_mounts(server.get_mount_points(), head, role)
     if server.attach(None) == 0:
@@ -94,6 +100,9 @@ def main():
     parser.add_argument("--port", type=int, default=0, help="open to everyone")
     parser.add_argument("--basic-port", type=int, default=0, help="Basic authentication")
     parser.add_argument("--digest-port", type=int, default=0, help="Digest authentication")
+    parser.add_argument("--tls-port", type=int, action="append", default=[], help="over TLS, to everyone")
+    parser.add_argument("--cert", action="append", default=[], help="PEM certificate of each --tls-port")
+    parser.add_argument("--key", action="append", default=[], help="PEM key of each --tls-port")
     parser.add_argument("--user", default="viewer")
     parser.add_argument("--password", default="secret")
     parser.add_argument("--size", default="640x360")
@@ -102,8 +111,13 @@ def main():
 
     Gst.init(None)
     head = source(options.size, options.rate)
+    if not len(options.tls_port) == len(options.cert) == len(options.key):
+        print("each --tls-port needs its --cert and --key", file=sys.stderr)
+        return 1
     servers = []
-    for port, method in ((options.port, None), (options.basic_port, "basic"), (options.digest_port, "digest")):
+    ports = [(options.port, None), (options.basic_port, "basic"), (options.digest_port, "digest")]
+    ports += [(port, ("tls", cert, key)) for port, cert, key in zip(options.tls_port, options.cert, options.key)]
+    for port, method in ports:
         if port:
             servers.append(make_server(options.address, port, method, options.user, options.password, head))
     if not servers or None in servers:

@@ -3,6 +3,7 @@
 # enough RTSP (interleaved RTP over the RTSP connection) to reach the fault it plays:
 #
 #   hostilertsp.py --address 127.0.0.x --port N --mode MODE [--target URL] [--status N --at METHOD]
+#                  [--cert PEM --key KEY]
 #
 #   redirect  DESCRIBE is answered with 302 to --target ("self": this server's own URL)
 #   basic     every request is refused with 401 and a Basic challenge
@@ -12,6 +13,7 @@
 #   sps8k     H.264 without parameter sets in the description; in the stream they claim 8K
 #   garbage   H.264 at 320x240, then P-pictures of random bytes and never a key picture
 #
+# With --cert and --key it speaks RTSP over TLS (rtsps) with that certificate.
 # Each connection is reported on standard output as "connect", each request as
 # "request METHOD <Authorization header or ->". "ready" is printed once the server listens.
 # It ends when standard input closes.
@@ -19,6 +21,7 @@ import argparse
 import base64
 import os
 import socket
+import ssl
 import struct
 import sys
 import threading
@@ -97,10 +100,20 @@ def say(line):
 class Camera:
     def __init__(self, options):
         self.options = options
-        self.url = "rtsp://%s:%d/stream" % (options.address, options.port)
+        self.tls = None
+        if options.cert:
+            self.tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            self.tls.load_cert_chain(options.cert, options.key)
+        self.url = "%s://%s:%d/stream" % ("rtsps" if self.tls else "rtsp", options.address, options.port)
 
     def serve(self, connection):
         say("connect")
+        if self.tls:
+            try:
+                connection = self.tls.wrap_socket(connection, server_side=True)
+            except OSError:
+                connection.close()
+                return
         buffer = b""
         with connection:
             while True:
@@ -205,6 +218,8 @@ def main():
     parser.add_argument("--target", default="self")
     parser.add_argument("--status", type=int, default=404)
     parser.add_argument("--at", default="DESCRIBE")
+    parser.add_argument("--cert")
+    parser.add_argument("--key")
     options = parser.parse_args()
 
     camera = Camera(options)

@@ -23,6 +23,7 @@ private slots:
     void cleanupTestCase();
     void streams_data();
     void streams();
+    void trustOnFirstUse_data();
     void trustOnFirstUse();
     void rtspRecordings_data();
     void rtspRecordings();
@@ -41,6 +42,8 @@ private:
     QProcess rtspServer;
     quint16 rtspPort = 0;
     quint16 rtspDigestPort = 0;
+    quint16 rtspsFirstPort = 0;   // the certificates of the HTTPS ports
+    quint16 rtspsSecondPort = 0;
     quint16 plainPort = 0;
     quint16 firstTlsPort = 0;
     quint16 secondTlsPort = 0;
@@ -190,10 +193,15 @@ bool tst_realServers::startRtsp()
     };
     rtspPort = rtspPort ? rtspPort : freeRtspPort();
     rtspDigestPort = rtspDigestPort ? rtspDigestPort : freeRtspPort();
+    rtspsFirstPort = rtspsFirstPort ? rtspsFirstPort : freeRtspPort();
+    rtspsSecondPort = rtspsSecondPort ? rtspsSecondPort : freeRtspPort();
+    QStringList arguments{QStringLiteral(TESTS_SOURCE_DIR "/stream/gstrtspserver.py"), "--address", rtspHost, "--port",
+                          QString::number(rtspPort), "--digest-port", QString::number(rtspDigestPort), "--size", "320x180"};
+    for (const auto &[port, name] : {std::pair{rtspsFirstPort, "first"}, std::pair{rtspsSecondPort, "second"}})
+        arguments << "--tls-port" << QString::number(port) << "--cert" << dir.filePath(name + QStringLiteral(".pem"))
+                  << "--key" << dir.filePath(name + QStringLiteral(".key"));
     rtspServer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    rtspServer.start(QStringLiteral("/usr/bin/python3"),
-                     {QStringLiteral(TESTS_SOURCE_DIR "/stream/gstrtspserver.py"), "--address", rtspHost, "--port", QString::number(rtspPort),
-                      "--digest-port", QString::number(rtspDigestPort), "--size", "320x180"});
+    rtspServer.start(QStringLiteral("/usr/bin/python3"), arguments);
     return QTest::qWaitFor([this] { return rtspServer.canReadLine() || rtspServer.state() == QProcess::NotRunning; }, 20000)
            && rtspServer.readLine().startsWith("ready");
 }
@@ -232,13 +240,28 @@ void tst_realServers::streams()
     QCOMPARE(wired.camera.notShownKind(), reason);
 }
 
+void tst_realServers::trustOnFirstUse_data()
+{
+    QTest::addColumn<QString>("first");   // served with the certificate "first"
+    QTest::addColumn<QString>("second");  // with "second"
+    QTest::addColumn<QString>("transport");
+    QTest::newRow("HTTPS") << url(true, firstTlsPort, QStringLiteral("/stream.cgi"))
+                           << url(true, secondTlsPort, QStringLiteral("/stream.cgi")) << "HTTPS";
+    const QString rtsps = QStringLiteral("rtsps://%1:%2/h264").arg(rtspHost);
+    QTest::newRow("RTSPS") << rtsps.arg(rtspsFirstPort) << rtsps.arg(rtspsSecondPort) << "RTSPS/TCP";
+}
+
 // Refused until trusted, then streaming; another certificate later is refused.
 void tst_realServers::trustOnFirstUse()
 {
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(QString, transport);
+    QVERIFY(startRtsp());
     wiredCamera wired;
     camData &camera = wired.camera;
-    wired.start(url(true, firstTlsPort, QStringLiteral("/stream.cgi")));
-    QTRY_COMPARE(camera.notShownKind(), connectionReason::kind::certificateUntrusted);
+    wired.start(first);
+    QTRY_COMPARE((wired.tickShown(), camera.notShownKind()), connectionReason::kind::certificateUntrusted);
     QVERIFY(camera.certificateQuestion());
     QCOMPARE(camera.notShownReason(), QStringLiteral("Zertifikat nicht vertraut (SHA-256 %1)").arg(firstFingerprint));
 
@@ -246,7 +269,7 @@ void tst_realServers::trustOnFirstUse()
     zertDia question(0);
     question.fill(camera.camModule, camera.untrustedCertificate(), camera.untrustedCertificateErrors());
     const auto shown = [&question](const char *name) { return question.findChild<QLabel *>(name)->text(); };
-    QCOMPARE(shown("siteTxL"), "Eingang at " + url(true, firstTlsPort, QStringLiteral("/stream.cgi")));
+    QCOMPARE(shown("siteTxL"), "Eingang at " + first);
     QCOMPARE(shown("subjectTxL"), QStringLiteral("CN=first"));
     QCOMPARE(shown("validTxL"), firstValidity);
     QCOMPARE(shown("fingerTxL"), firstFingerprint);
@@ -256,20 +279,22 @@ void tst_realServers::trustOnFirstUse()
     // Declined: not asked and not connected again until asked for.
     camera.declineCertificate();
     QVERIFY(!camera.certificateQuestion());
-    wired.start(url(true, firstTlsPort, QStringLiteral("/stream.cgi")));
+    wired.start(first);
     QCOMPARE(camera.requestIdValue(), -1);
+    QVERIFY(!camera.rtspStream());
 
     camera.askCertificateAgain();
     QVERIFY(camera.certificateQuestion());
     camera.trustCertificate();
     QCOMPARE(camera.camModule.CAM_Fingerprint, firstFingerprint);
-    wired.start(url(true, firstTlsPort, QStringLiteral("/stream.cgi")));
+    wired.start(first);
     QTRY_VERIFY_WITH_TIMEOUT(wired.tickShown(), 10000);
-    QTRY_COMPARE(camera.notShownKind(), connectionReason::kind::none);
+    QTRY_COMPARE((wired.tickShown(), camera.notShownKind()), connectionReason::kind::none);
+    QCOMPARE(camera.transportText(), transport);
 
     // The trusted fingerprint is this certificate's alone.
-    wired.start(url(true, secondTlsPort, QStringLiteral("/stream.cgi")));
-    QTRY_COMPARE(camera.notShownKind(), connectionReason::kind::certificateChanged);
+    wired.start(second);
+    QTRY_COMPARE((wired.tickShown(), camera.notShownKind()), connectionReason::kind::certificateChanged);
     QVERIFY(!camera.certificateQuestion());
     QCOMPARE(camera.camModule.CAM_Fingerprint, firstFingerprint);
 }

@@ -455,10 +455,6 @@ Store them?</translation>
         <source>Bilder nicht lesbar</source>
         <translation>Pictures cannot be read</translation>
     </message>
-    <message>
-        <source>rtsps nicht möglich: das Zertifikat der Kamera kann nicht geprüft werden</source>
-        <translation>rtsps not possible: the camera&apos;s certificate cannot be checked</translation>
-    </message>
 </context>
 <context>
     <name>doorSound</name>
