@@ -12,6 +12,7 @@
 #include "owngraphscene.h"
 #include "pictureprinter.h"
 #include "popuponewin.h"
+#include "rtspfeed.h"
 #include "saveavi.h"
 #include "settingsmodel.h"
 #include "statusreceiver.h"

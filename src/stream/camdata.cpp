@@ -1,13 +1,13 @@
 #include "camdata.h"
 
+#include "httpsource.h"
 #include "httpstream.h"
 #include "picturesink.h"
+#include "rtspsource.h"
 #include "tickperiod.h"
 #include "tiletext.h"
-#include "rtspurl.h"
 #include "tracecategory.h"
 
-#include <QAuthenticator>
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -20,13 +20,11 @@ constexpr int defaultStallTimeoutMs = 5000;
 constexpr int defaultPixelSize = 20;
 constexpr qint64 aliveBytes = 8190;  // bytes that tell a camera is alive without a complete picture
 constexpr int axisCamTip = 1;
-const char *const unencodedPathChars = "!$&'()*+,;=:@/";
 }  // namespace
 
 camData::camData(const QPixmap &placeholderPicture, QObject *httpParentObject, QObject *parent)
     : QObject(parent), httpParent(httpParentObject), renderer(placeholderPicture)
 {
-    cutter.setPictureSink([this](const QByteArray &picture) { recordPicture(picture); });
 }
 
 camData::~camData()
@@ -171,94 +169,79 @@ bool camData::isRtspUrl(const QString &url)
 
 QString camData::transportText() const
 {
-    if (isRtspUrl(streamUrl)) {
-        const rtspReader *reader = rtsp.reader();
-        if (streamUrl.trimmed().startsWith(QLatin1String("rtsps:"), Qt::CaseInsensitive))
-            return QStringLiteral("RTSPS/TCP");
-        return reader && reader->transportUsed() == rtspReader::transport::udp ? QStringLiteral("RTSP/UDP")
-                                                                                : QStringLiteral("RTSP/TCP");
-    }
-    return requestFor(streamUrl).https ? QStringLiteral("HTTPS") : QStringLiteral("HTTP");
-}
-
-QString camData::rtspUrlFor(const QString &text, const QString &user, const QString &password)
-{
-    return rtspUrl::withLogin(text, user, password);
-}
-
-camData::requestTarget camData::requestFor(const QString &text)
-{
-    const QUrl url(text);
-    requestTarget target;
-    target.host = url.host();
-    target.https = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
-    target.port = quint16(url.port(0));
-    target.user = url.userName();
-    target.password = url.password();
-    target.path = QUrl::toPercentEncoding(url.path(), unencodedPathChars);
-    if (target.path.isEmpty())
-        target.path = "/";
-    // Many cameras choose the picture (channel, resolution) by the query.
-    if (url.hasQuery())
-        target.path += '?' + url.query(QUrl::FullyEncoded).toLatin1();
-    return target;
+    return source ? source->transportText() : QStringLiteral("HTTP");
 }
 
 void camData::createHttp()
 {
-    if (http) {
-        http->abort();
-        http->deleteLater();
-        http = nullptr;
-    }
-    rtsp.retire();
     running = false;
     streamUrl = streamUrlFor(camModule);
     connectedWith = connectionSettings();
-    automatic.setPacketMode(isRtspUrl(streamUrl));
-    requestId = -1;
-    // Offsets recorded in the old buffer mean nothing in the new one, and pictures of the old
-    // connection are no pictures of now: a door call's picture, a printout or the popup window
-    // would show a scene seconds or hours old as the current one.
-    cutter.startOver();
-    if (isRtspUrl(streamUrl)) {
-        streamError = true;
-        return;
-    }
-    http = new httpStream(httpParent);
+    const bool packets = isRtspUrl(streamUrl);
+    automatic.setPacketMode(packets);
+    // An RTSP camera's source is kept: it counts the redirects across connections.
+    if (!source || source->deliversPackets() != packets)
+        useSource(packets ? std::unique_ptr<cameraSource>(std::make_unique<rtspSource>())
+                          : std::make_unique<httpSource>(httpParent));
+    source->renew(streamUrl);
     streamError = true;
-    connect(http, &httpStream::authenticationRequired, this, &camData::slotAuthenticationRequired);
-    connect(http, &httpStream::responseHeaderReceived, this, &camData::readResponseHeader);
-    connect(http, &httpStream::connectionFailed, this, &camData::connectionFailed);
+}
+
+void camData::useSource(std::unique_ptr<cameraSource> next)
+{
+    source = std::move(next);
+    source->setRecordingFeed([this](const QByteArray &picture) { recordPicture(picture); },
+                             [this](const cameraPacket &packet) {
+                                 automatic.takePacket(packet);
+                                 if (recordsByHand())
+                                     videoSink->appendPacket(packet);
+                             });
+    connect(source.get(), &cameraSource::failed, this, &camData::noteFailure);
+    connect(source.get(), &cameraSource::answered, this, [this](bool accepted) {
+        authRefusals = 0;
+        if (accepted)
+            refusalStreak = 0;
+    });
 }
 
 void camData::requestStream()
 {
-    const bool rtspCamera = isRtspUrl(streamUrl) && !http;
-    if (!http && !rtspCamera)
+    if (!source)
         return;
     // Nothing is sent while the refused login waits, or for a certificate the user declined;
     // the reason shown stays that one.
     const QString &declined = camModule.certificateDeclinedFor;
     if (loginBackingOff() || (!declined.isEmpty() && declined == streamUrl))
         return;
-    if (rtspCamera) {
-        pictureSinceRequest = false;
-        reasonThisRequest = false;
-        noPictureMs = 0;
-        startRtsp();
-        return;
-    }
-    const requestTarget target = requestFor(streamUrl);
-    http->setHost(target.host, target.https, target.port);
-    if (!target.user.isEmpty())
-        http->setUser(target.user, target.password);
-    http->setTrustedFingerprint(httpStream::fingerprintFromText(camModule.CAM_Fingerprint));
     pictureSinceRequest = false;
     reasonThisRequest = false;
     noPictureMs = 0;
-    requestId = http->get(target.path);
+    cameraSource::target to;
+    to.name = camModule.camName;
+    to.user = camModule.CAM_User;
+    to.password = camModule.CAM_Password;
+    to.trustedSha256 = httpStream::fingerprintFromText(camModule.CAM_Fingerprint);
+    to.stallTimeoutMs = stallTimeoutMs ? *stallTimeoutMs : defaultStallTimeoutMs;
+    source->connectTo(to);
     framesSinceGet = 0;
+}
+
+httpStream *camData::stream() const
+{
+    const auto *http = qobject_cast<const httpSource *>(source.get());
+    return http ? http->stream() : nullptr;
+}
+
+rtspReader *camData::rtspStream() const
+{
+    const auto *rtsp = qobject_cast<const rtspSource *>(source.get());
+    return rtsp ? rtsp->reader() : nullptr;
+}
+
+int camData::requestIdValue() const
+{
+    const auto *http = qobject_cast<const httpSource *>(source.get());
+    return http ? http->requestId() : -1;
 }
 
 QString camData::credentialsInUse() const
@@ -268,14 +251,12 @@ QString camData::credentialsInUse() const
 
 // A 401 without a challenge this viewer can answer counts as well: retrying as often would not
 // help either, but neither would asking the user.
-void camData::noteRefusal()
+void camData::noteRefusal(bool typingHelps)
 {
     const QString sent = credentialsInUse();
     refusalStreak = refusalStreak > 0 && sent == refusedCredentials ? refusalStreak + 1 : 1;
     refusedCredentials = sent;
     retryNotBefore = QDeadlineTimer(retryDelayMs());
-    // An RTSP camera's login is answered by its reader, with Basic or Digest.
-    const bool typingHelps = rtsp.reader() || (http && http->challengeAnswerable());
     authRefusals = typingHelps ? authRefusals + 1 : 0;
     setReason(typingHelps ? connectionReason::kind::loginRefused : connectionReason::kind::loginUnsupported);
 }
@@ -292,62 +273,23 @@ bool camData::loginBackingOff() const
     return refusalStreak >= 2 && credentialsInUse() == refusedCredentials && !retryNotBefore.hasExpired();
 }
 
-void camData::readResponseHeader(int statusCode)
+void camData::noteFailure(const cameraSource::failure &why)
 {
-    if (statusCode == 401)
-        noteRefusal();
+    if (why.certificate) {
+        refusedCertificate = source->refusedCertificate();
+        refusedCertificateErrors = source->certificateErrors();
+    }
+    if (why.loginRefused)
+        noteRefusal(why.typingHelps);
     else
-        authRefusals = 0;
-    switch (statusCode) {
-    case 200:
-        refusalStreak = 0;
+        setReason(why.what, why.detail);
+    if (!why.endsStream)
         return;
-    case 301:
-    case 302:
-    case 303:
-    case 307:
-        return;  // redirects are not followed; whatever body comes is read
-    default:
-        if (statusCode == 404)
-            setReason(connectionReason::kind::notFound);
-        else if (statusCode != 401)
-            setReason(connectionReason::kind::otherStatus, QString::number(statusCode));
-        streamError = true;
-        if (http)
-            http->abort();
-    }
-}
-
-void camData::slotAuthenticationRequired(QAuthenticator *authenticator)
-{
-    authenticator->setUser(camModule.CAM_User);
-    authenticator->setPassword(camModule.CAM_Password);
-}
-
-void camData::connectionFailed()
-{
-    if (!http)
+    streamError = true;
+    if (!why.silentNow)
         return;
-    using failure = httpStream::failure;
-    using kind = connectionReason::kind;
-    const failure failed = http->lastFailure();
-    if (failed == failure::untrustedCertificate || failed == failure::changedCertificate) {
-        refusedCertificate = http->refusedCertificate();
-        refusedCertificateErrors = http->certificateErrors();
-        setReason(failed == failure::changedCertificate ? kind::certificateChanged : kind::certificateUntrusted,
-                  httpStream::fingerprintText(refusedCertificate.digest(QCryptographicHash::Sha256)));
-        return;
-    }
-    switch (failed) {
-    case failure::refused:
-        setReason(kind::refused);
-        break;
-    case failure::notHttp:
-        setReason(kind::badAnswer);
-        break;
-    default:
-        setReason(kind::noAnswer);
-    }
+    receiving = false;
+    newData = false;
 }
 
 bool camData::certificateQuestion() const
@@ -388,7 +330,7 @@ void camData::setReason(connectionReason::kind what, const QString &detail)
 // without pictures, or its pictures stopped.
 void camData::noteSilence()
 {
-    if (reasonThisRequest || streamError || (!rtsp.reader() && (!http || requestId < 0)))
+    if (reasonThisRequest || streamError || !source || !source->requested())
         return;
     if (state() == connectionState::connecting)
         setReason(connectionReason::kind::noAnswer);
@@ -399,97 +341,22 @@ void camData::noteSilence()
 void camData::abortStream()
 {
     streamError = true;
-    if (http)
-        http->abort();
-    rtsp.retire();
+    if (source)
+        source->stop();
     running = false;
 }
 
 void camData::closeSockets()
 {
-    rtsp.close();
-    if (!http)
-        return;
-    http->abort();
-    http->deleteLater();
-    http = nullptr;
-}
-
-void camData::startRtsp()
-{
-    const int stallMs = stallTimeoutMs ? *stallTimeoutMs : defaultStallTimeoutMs;
-    rtsp.start(rtspUrlFor(streamUrl, camModule.CAM_User, camModule.CAM_Password), stallMs,
-               httpStream::fingerprintFromText(camModule.CAM_Fingerprint));
-    framesSinceGet = 0;
-}
-
-// The failed connection shows the camera as not connected at once and is started again after
-// the stall time, as an HTTP camera that stopped answering.
-void camData::noteRtspFailure()
-{
-    const rtspReader *const reader = rtsp.reader();
-    if (reader->failed() == rtspReader::failure::loginRefused) {
-        noteRefusal();
-    } else {
-        const rtspFeed::reason why = rtspFeed::reasonFor(*reader);
-        if (why.what == connectionReason::kind::badAnswer || why.what == connectionReason::kind::tooLarge)
-            qCDebug(dxcamTrace).noquote() << "-----> RTSP" << camModule.camName << ":" << reader->failureText();
-        // The user is asked as for an HTTPS camera's certificate.
-        if (why.what == connectionReason::kind::certificateUntrusted
-            || why.what == connectionReason::kind::certificateChanged) {
-            refusedCertificate = reader->refusedCertificate();
-            refusedCertificateErrors = reader->certificateErrors();
-        }
-        setReason(why.what, why.detail);
-    }
-    streamError = true;
-    receiving = false;
-    newData = false;
-}
-
-bool camData::readRtsp()
-{
-    const QRectF rect = tileRect();
-    rtsp.reader()->setTarget(shown ? QSize(int(rect.width()), int(rect.height())) : QSize(),
-                             settings ? settings->scaleMode : 0);
-    recordPackets();
-    if (streamError)
-        return false;
-    if (rtsp.reader()->failed() != rtspReader::failure::none) {
-        noteRtspFailure();
-        return false;
-    }
-    noteDropped();
-    const std::optional<qint64> fresh = rtsp.takeProgress();
-    if (!fresh)
-        return false;
-    ++nnRead;
-    noDataMs = 0;
-    receiving = true;
-    scannedOnce = true;
-    startTraceLine();
-    if (*fresh > 0) {
-        authRefusals = 0;
-        refusalStreak = 0;
-        pictureSinceRequest = true;
-        setReason(connectionReason::kind::none);
-    }
-    framesExtracted += *fresh;
-    framesChanged += *fresh;
-    framesSinceGet += *fresh;
-    if (rtsp.fetchPicture())
-        newData = true;
-    trace.stamp("", ") Conv: ");
-    return true;
+    source.reset();
 }
 
 // Decoding that fell behind leaves pictures out to show what happens now; the log says so once
 // a connection.
-void camData::noteDropped()
+void camData::noteDropped(const cameraSource::reading &got)
 {
-    bool lagged = false;
-    framesDropped += rtsp.takeDropped(&lagged);
-    if (!lagged)
+    framesDropped += got.dropped;
+    if (!got.lagged)
         return;
     const QString line = camModule.camName + QLatin1String(" (") + camModule.shownAddress() + QLatin1String("): ")
         + tr("Dekodieren im Rückstand: Bilder bis zum nächsten Schlüsselbild ausgelassen");
@@ -497,66 +364,40 @@ void camData::noteDropped()
     trace.append(line);
 }
 
-void camData::recordPackets()
-{
-    const bool manual = videoRecording && videoSink;
-    const bool keep = (automatic.packetMode() && automatic.recordingActive()) || manual;
-    rtsp.forwardPackets(keep, [this](const cameraPacket &packet) {
-        automatic.takePacket(packet);
-        if (recordsByHand())
-            videoSink->appendPacket(packet);
-    });
-}
-
 bool camData::hasFrame() const
 {
-    if (isRtspUrl(streamUrl))
-        return rtsp.reader() && rtsp.reader()->hasPicture();
-    return !cutter.frames().isEmpty();
+    return source && source->hasFrame();
 }
 
 QByteArray camData::newestFrame() const
 {
-    if (isRtspUrl(streamUrl))
-        return rtsp.reader() ? rtsp.reader()->newestJpeg() : QByteArray();
-    return hasFrame() ? cutter.frames().last() : QByteArray();
+    return source ? source->newestFrame() : QByteArray();
+}
+
+const QList<QByteArray> &camData::frames() const
+{
+    static const QList<QByteArray> none;
+    return source ? source->frames() : none;
 }
 
 bool camData::hasPicture() const
 {
-    return isRtspUrl(streamUrl) ? hasFrame() : !cutter.newestPicture().isEmpty();
+    return source && source->hasPicture();
 }
 
 QByteArray camData::newestPicture() const
 {
-    return isRtspUrl(streamUrl) ? newestFrame() : cutter.newestPicture();
+    return source ? source->newestPicture() : QByteArray();
 }
 
 qint64 camData::pictureSerial() const
 {
-    return isRtspUrl(streamUrl) ? qint64(rtsp.seen()) : cutter.pictureCount();
+    return source ? source->pictureSerial() : 0;
 }
 
 camData::connectionState camData::state() const
 {
-    if (const rtspReader *reader = rtsp.reader()) {
-        if (reader->playing())
-            return connectionState::connected;
-        return reader->finished() ? connectionState::unconnected : connectionState::connecting;
-    }
-    if (!http)
-        return connectionState::unconnected;
-    switch (http->state()) {
-    case httpStream::connectionState::connecting:
-        return connectionState::connecting;
-    case httpStream::connectionState::connected:
-        return connectionState::connected;
-    case httpStream::connectionState::closing:
-        return connectionState::closing;
-    case httpStream::connectionState::unconnected:
-        break;
-    }
-    return connectionState::unconnected;
+    return source ? source->state() : connectionState::unconnected;
 }
 
 bool camData::isIdle() const
@@ -567,32 +408,31 @@ bool camData::isIdle() const
 
 bool camData::htppRD()
 {
-    if (rtsp.reader())
-        return readRtsp();
-    if (!http || streamError)
+    if (!source)
         return false;
-    // Whatever has come is read: a camera with small pictures would otherwise show each one only
-    // when the next has arrived as well.
-    const qint64 available = http->bytesAvailable();
-    if (available <= 0)
+    const QRectF rect = tileRect();
+    source->setTarget(shown ? QSize(int(rect.width()), int(rect.height())) : QSize(),
+                      settings ? settings->scaleMode : 0);
+    const bool manual = videoRecording && videoSink;
+    source->feedRecording((automatic.packetMode() && automatic.recordingActive()) || manual);
+    if (streamError)
         return false;
-    startTraceLine();
-    const qint64 wanted = cutter.prepareRead(available);
-    char *const at = cutter.writePosition();
-    const qint64 got = http->read(at, wanted);
-    const bool pictureEnded = got > 0 && QByteArrayView(at, got).contains("\xFF\xD9");
-    cutter.commitRead(got);
-    // Only bytes delivered are a sign of life: a stream whose body has ended must go stale.
-    if (got <= 0) {
-        trace.dropLine();
+    const cameraSource::reading got = source->read();
+    noteDropped(got);
+    if (!got.read) {
+        if (got.attempted)
+            trace.dropLine();
         return false;
     }
     ++nnRead;
-    // And only a picture's end or a picture's worth of bytes, when they arrive: a camera that
-    // drips a few bytes now and then shows nothing and counts as silent.
-    bytesSinceAlive += got;
-    if (pictureEnded || bytesSinceAlive > aliveBytes)
+    startTraceLine();
+    // Only a picture's end or a picture's worth of bytes, when they arrive, tell a camera is
+    // alive: one that drips a few bytes now and then shows nothing and counts as silent.
+    bytesSinceAlive += got.bytes;
+    if (got.alive || bytesSinceAlive > aliveBytes)
         markAlive();
+    if (got.pictures)
+        takePictures(*got.pictures);
     trace.stamp("", ") Conv: ");
     return true;
 }
@@ -606,25 +446,24 @@ void camData::markAlive()
 
 void camData::scanPending()
 {
-    if (!cutter.hasUnscanned())
+    if (!source)
         return;
-    scannedOnce = true;
-    extractFrames();
+    if (const std::optional<cameraSource::arrival> cut = source->cutPending(trace))
+        takePictures(*cut);
 }
 
-void camData::extractFrames()
+void camData::takePictures(const cameraSource::arrival &got)
 {
-    const qint64 complete = cutter.pictureCount();
-    const int cut = cutter.extractFrames();
-    framesExtracted += cut;
-    framesChanged += cut;
-    framesSinceGet += cut;
-    for (int i = 0; i < cut; ++i)
-        trace.stamp("F:", " ;");
-    if (cutter.pictureCount() == complete)
+    scannedOnce = true;
+    framesExtracted += got.pictures;
+    framesChanged += got.pictures;
+    framesSinceGet += got.pictures;
+    if (got.toShow)
+        newData = true;
+    if (!got.progress)
         return;
-    // Another picture to show.
-    newData = true;
+    authRefusals = 0;
+    refusalStreak = 0;
     pictureSinceRequest = true;
     setReason(connectionReason::kind::none);
 }
@@ -632,8 +471,8 @@ void camData::extractFrames()
 void camData::setShown(bool isShown)
 {
     shown = isShown;
-    if (!shown && rtsp.reader())
-        rtsp.reader()->setTarget(QSize(), 0);
+    if (!shown && source)
+        source->setTarget(QSize(), 0);
 }
 
 void camData::collectPictures()
@@ -684,8 +523,8 @@ bool camData::recordsAutomatically() const
 
 void camData::resetScanner()
 {
-    cutter.resetMarkers();
-    cutter.clearQueue();
+    if (source)
+        source->resetScanner();
     framesChanged = 0;
 }
 
@@ -737,48 +576,38 @@ void camData::startTraceLine()
 
 void camData::renderTile()
 {
-    using source = tileRenderer::source;
+    using from = tileRenderer::source;
     htppRD();
 
-    QByteArray picture;
     if (receiving) {
-        if (!rtsp.reader()) {
-            scanPending();
-            if (scannedOnce)
-                picture = cutter.newestPicture();
-        }
+        scanPending();
         trace.stamp("( L=", "; ");
     }
-    const bool fromRtsp = rtsp.reader() != nullptr;
-    const bool usePlaceholder = fromRtsp ? !receiving || rtsp.seen() == 0 : picture.isEmpty();
+    const bool usePlaceholder = !receiving || !scannedOnce || !source || !source->hasPictureToShow();
     const QRectF rect = tileRect();
     const QSize tileSize(int(rect.width()), int(rect.height()));
     const int scaleMode = settings ? settings->scaleMode : 0;
     // The picture shown is drawn again when the tile changed or it was not on the tile: a
-    // camera with one picture a second would otherwise wait for the next one. (An RTSP camera's
-    // picture comes decoded to the tile, once.)
-    const bool redraw = !fromRtsp && !renderer.showsPictureFor(tileSize, scaleMode);
+    // camera with one picture a second would otherwise wait for the next one. (A picture that
+    // comes decoded to the tile comes once.)
+    const bool redraw = !(source && source->picturesComeScaled()) && !renderer.showsPictureFor(tileSize, scaleMode);
 
     tileRenderer::job job;
     if (!shown) {
-        job.from = source::none;
+        job.from = from::none;
     } else if (newData || usePlaceholder || redraw) {
         job.tile = tileSize;
         job.scaleMode = scaleMode;
-        job.from = usePlaceholder ? source::placeholder : source::picture;
-        job.jpeg = picture;
+        job.from = usePlaceholder ? from::placeholder : from::picture;
         job.serial = pictureSerial();
-        if (fromRtsp && !usePlaceholder) {
-            job.predecoded = true;
-            job.decoded = rtsp.takePicture();
-            trace.addLatency(rtsp.times().sentMs, rtsp.times().decodedMs);
-        }
+        if (!usePlaceholder)
+            source->putPicture(job, trace);
         if (!usePlaceholder && newData) {
             ++framesDisplayed;
             newData = false;
         }
     } else {
-        job.from = source::keep;
+        job.from = from::keep;
     }
     job.pixelSize = overlayPixelSize ? *overlayPixelSize : defaultPixelSize;
 

@@ -2,12 +2,11 @@
 
 #include "autorecorder.h"
 #include "cameramodule.h"
+#include "camerasource.h"
 #include "connectionreason.h"
 #include "sipmodule.h"
 #include "shellsettings.h"
-#include "framecutter.h"
 #include "readtrace.h"
-#include "rtspfeed.h"
 #include "tilerenderer.h"
 
 #include <QByteArray>
@@ -24,20 +23,22 @@
 #include <QTime>
 #include <QUrl>
 
+#include <memory>
+
 class QGraphicsPixmapItem;
 class QHostAddress;
-class QAuthenticator;
 class httpStream;
 class pictureSink;
+class rtspReader;
 
-// One camera: its module record (camera/IO half and intercom half), its stream connection,
-// receive buffer and frame queue, the tile it draws, and the request flags that the main
-// window's tick serves. Everything runs on the GUI thread, driven by that tick.
+// One camera: its module record (camera/IO half and intercom half), the source its pictures come
+// from (HTTP or RTSP), the tile it draws, and the request flags that the main window's tick
+// serves. It lives on the GUI thread, driven by that tick.
 class camData : public QObject {
     Q_OBJECT
 
 public:
-    enum class connectionState { unconnected, connecting, connected, closing };
+    using connectionState = cameraSource::connectionState;
 
     // placeholder: picture shown while the camera delivers nothing.
     // httpParent: parent of the stream objects (the main window).
@@ -98,8 +99,8 @@ public:
     // (save, print, popup), not for every picture received.
     bool hasFrame() const;
     QByteArray newestFrame() const;
-    int queuedFrames() const { return int(cutter.frames().size()); }
-    const QList<QByteArray> &frames() const { return cutter.frames(); }
+    int queuedFrames() const { return int(frames().size()); }
+    const QList<QByteArray> &frames() const;
     // What is shown: a Motion-JPEG camera's newest picture complete to its end marker, also
     // before the next one began. pictureSerial() changes whenever another one is the newest.
     bool hasPicture() const;
@@ -111,29 +112,18 @@ public:
     // that has gone silent (once), and returns true when the camera is to be started again.
     bool stallCheck(bool tickResult, bool windowVisible);
 
-    // What requestStream asks for, derived from a stream URL.
-    struct requestTarget {
-        QString host;
-        bool https = false;
-        quint16 port = 0;  // 0: the scheme's default
-        QString user;
-        QString password;
-        QByteArray path;
-    };
-    static requestTarget requestFor(const QString &url);
     static QString streamUrlFor(const cameraModule &module);
-    // A camera whose stream URL starts with "rtsp://" or "rtsps://" is read through rtspReader
-    // (H.264, H.265 or Motion-JPEG), everything else over HTTP.
+    // A camera whose stream URL starts with "rtsp://" or "rtsps://" is read through an
+    // rtspSource (H.264, H.265 or Motion-JPEG), everything else through an httpSource.
     static bool isRtspUrl(const QString &url);
     bool isRtsp() const { return isRtspUrl(streamUrlFor(camModule)); }
-    // The URL with the module's user and password put in when it carries none, percent-encoded.
-    static QString rtspUrlFor(const QString &url, const QString &user, const QString &password);
     // How the stream comes: "HTTP", "HTTPS", "RTSP/TCP", "RTSP/UDP" or "RTSPS/TCP".
     QString transportText() const;
-    httpStream *stream() const { return http; }
-    rtspReader *rtspStream() const { return rtsp.reader(); }
-
-    int requestIdValue() const { return requestId; }
+    // The connection of the source in use, for a look at it: null while the source is of the
+    // other kind; -1 while no HTTP request went out.
+    httpStream *stream() const;
+    rtspReader *rtspStream() const;
+    int requestIdValue() const;
     QRect lastPictureRect() const { return renderer.lastDrawnRect(); }
     // Caption and colour chosen by the last tick (drawn by the following finishRender).
     QString caption() const { return renderer.plannedCaption(); }
@@ -246,23 +236,17 @@ public:
 
     static qint64 nnRead;  // reads of all cameras; 500 a second would overflow an int in 50 days
 
-private slots:
-    void readResponseHeader(int statusCode);
-    void slotAuthenticationRequired(QAuthenticator *authenticator);
-    void connectionFailed();
-
 private:
+    void useSource(std::unique_ptr<cameraSource> next);
+    void noteFailure(const cameraSource::failure &why);
+    void takePictures(const cameraSource::arrival &got);
     void renderTile();
     void setReason(connectionReason::kind what, const QString &detail = QString());
     void noteSilence();
-    void noteRefusal();
+    void noteRefusal(bool typingHelps);
     QString credentialsInUse() const;
-    bool readRtsp();
-    void noteDropped();
+    void noteDropped(const cameraSource::reading &got);
     void startTraceLine();
-    void startRtsp();
-    void noteRtspFailure();
-    void recordPackets();
     void recordPicture(const QByteArray &picture);
     bool recordsByHand();
     void markAlive();
@@ -274,10 +258,7 @@ private:
     const int *overlayPixelSize = nullptr;
     const QHostAddress *ownAddress = nullptr;
     QObject *httpParent = nullptr;
-    httpStream *http = nullptr;
-    int requestId = -1;
-    frameCutter cutter;
-    rtspFeed rtsp;
+    std::unique_ptr<cameraSource> source;
 
     connectionReason reason;
     bool pictureSinceRequest = false;

@@ -1,4 +1,5 @@
 #include "camdata.h"
+#include "httpsource.h"
 #include "httpstream.h"
 #include "testcamera.h"
 
@@ -122,7 +123,7 @@ void tst_camData::requestTarget_data()
 void tst_camData::requestTarget()
 {
     QFETCH(QString, url);
-    const camData::requestTarget target = camData::requestFor(url);
+    const httpSource::requestTarget target = httpSource::requestFor(url);
     QTEST(target.host, "host");
     QTEST(target.https, "https");
     QTEST(int(target.port), "port");
