@@ -238,7 +238,7 @@ int main(int argc, char **argv)
     viewer->state().settings().Autosave = true;
     viewer->state().settings().ImageFolder = dir.filePath(QStringLiteral("recordings"));
     QDir().mkpath(viewer->state().settings().ImageFolder);
-    viewer->state().cameras().at(viewer->state().cameras().size() > 1 ? 1 : 0)->videoCommand = true;
+    viewer->state().cameras().at(viewer->state().cameras().size() > 1 ? 1 : 0)->setVideoCommand(true);
     language->prepare();
     runFor(2000);
     if (!viewer->settingsDialog()->isVisible() || !viewer->videoDialog() || !viewer->videoDialog()->isVisible()) {

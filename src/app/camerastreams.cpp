@@ -18,7 +18,7 @@ namespace {
 // or the file would stop growing while the dialog goes on counting.
 bool recordedByHand(const camData *camera)
 {
-    return camera->videoAttached;
+    return camera->videoAttached();
 }
 
 bool recorded(const camData *camera)
@@ -39,19 +39,10 @@ bool cameraStreams::start(camData *camera)
     qCDebug(dxcamTrace) << " **** ownCam::Start_CAM( camData *pCD )";
     if (!camera)
         return false;
-    if (camera->running && !camera->streamError)
+    if (camera->runsWithoutError())
         return true;
-    camera->reservedFlag = false;
-    // A new connection gets the whole stall time; the count of a stopped camera runs on and would
-    // abort the new one at once when it happens to be near its end.
-    camera->noDataMs = 0;
-    camera->abortedOnce = false;
-    camera->receiving = true;
-    camera->userStopped = false;
     dialogs.fillLoginPrompt(camera);
-    camera->createHttp();
-    camera->requestStream();
-    camera->streamError = false;
+    camera->start();
     return true;
 }
 
@@ -59,9 +50,9 @@ void cameraStreams::startAll()
 {
     qCDebug(dxcamTrace) << "StartAll_CAM";
     for (camData *cam : state.cameras()) {
-        if (!cam->running) {
+        if (!cam->isRunning()) {
             start(cam);
-            cam->running = true;
+            cam->markRunning();
         }
     }
 }
@@ -91,24 +82,14 @@ void cameraStreams::startRecordingCameras()
 
 void cameraStreams::countRunningTicks()
 {
-    for (camData *cam : state.cameras()) {
-        if (cam->runningTicks > 0)
-            ++cam->runningTicks;
-    }
+    for (camData *cam : state.cameras())
+        cam->countRunningTick();
 }
 
 void cameraStreams::superviseStartup()
 {
-    for (camData *cam : state.cameras()) {
-        if (cam->receiving || !cam->stream())
-            continue;
-        if (cam->state() == camData::connectionState::connecting) {
-            cam->checkCounter = 0;
-            continue;
-        }
-        if (++cam->checkCounter > 50)
-            cam->scannedOnce = false;
-    }
+    for (camData *cam : state.cameras())
+        cam->superviseStartup();
 }
 
 void cameraStreams::recordingHousekeeping()
@@ -126,10 +107,10 @@ void cameraStreams::recordingHousekeeping()
 void cameraStreams::serveConnectRequests()
 {
     for (camData *cam : state.cameras()) {
-        if (!cam->connectRequest)
+        if (!cam->connectRequest())
             continue;
         start(cam);
-        cam->connectRequest = false;
+        cam->setConnectRequest(false);
     }
 }
 
@@ -209,7 +190,6 @@ void cameraStreams::restartAfterStall(camData *camera)
 {
     start(camera);
     qCDebug(dxcamTrace) << "StartCAM_1";
-    camera->noDataMs = 0;
 }
 
 // The single view ticks only the current camera; the others that record still need their
@@ -217,7 +197,7 @@ void cameraStreams::restartAfterStall(camData *camera)
 void cameraStreams::collectRecordedPictures(camData *current)
 {
     for (camData *cam : state.cameras()) {
-        if (cam != current && (cam->recorder().recordingActive() || cam->videoRecording))
+        if (cam != current && (cam->recorder().recordingActive() || cam->videoRecording()))
             cam->collectPictures();
     }
 }
@@ -239,8 +219,6 @@ void cameraStreams::writeTraceLines()
 
 void cameraStreams::finishStartup()
 {
-    for (camData *cam : state.cameras()) {
-        cam->running = false;
-        cam->camModule.startupMark = true;
-    }
+    for (camData *cam : state.cameras())
+        cam->finishStartup();
 }

@@ -330,7 +330,7 @@ bool ownCam::savePictures()
 
 bool ownCam::printPicture(camData *camera)
 {
-    camera->printSnapshot = camera->newestFrame();
+    camera->setPrintSnapshot(camera->newestFrame());
     // The popup window stays on top: printing the camera it shows (from its panel, or from the
     // main window's for the same camera) opens the dialog over it, not underneath.
     QWidget *over = popupWin && popupWin->isShowing(camera) ? popupWin : nullptr;
@@ -513,7 +513,7 @@ void ownCam::udpSipRecPending()
 void ownCam::on_bildSpeichPB_clicked()
 {
     if (camData *current = installData.currentCamera())
-        current->savePictureRequest = true;
+        current->setSavePictureRequest(true);
     savePictures();
 }
 

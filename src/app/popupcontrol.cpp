@@ -53,21 +53,21 @@ void popupControl::statusEvents()
             clearPopupState(cam);
         } else if (sip.popupRequest) {
             qCDebug(dxcamTrace) << "##### fWS_x";
-            cam->showRequest = sip.popupRequest;
+            cam->setShowRequest(sip.popupRequest);
             sip.popupRequest = false;
-            if (cam->showRequest) {
-                if (!cam->popupRequest)
+            if (cam->showRequest()) {
+                if (!cam->popupRequest())
                     followCall(cam);
-                cam->popupRequest = true;
+                cam->setPopupRequest(true);
                 qCDebug(dxcamTrace) << "***** fwS_2";
             }
-            cam->soundRequest = sip.statusEvent;
+            cam->setSoundRequest(sip.statusEvent);
             sip.statusEvent = false;
             announce(doorStation(cam), callNotifier::event::doorCall, cam->sipModuleRec.sipName, cam);
             if (s.einzelBild && host.windowHidden())
                 remembered = i;
         }
-        if (takeOverCameraIo(cam) && s.einzelBild && host.windowHidden() && cam->showRequest)
+        if (takeOverCameraIo(cam) && s.einzelBild && host.windowHidden() && cam->showRequest())
             remembered = i;
     }
     if (remembered < 0)
@@ -83,15 +83,15 @@ bool popupControl::takeOverCameraIo(camData *camera)
     if (!io.popupRequest)
         return false;
     qCDebug(dxcamTrace).noquote() << "##### fWS_3 -> " + camera->camModule.shownAddress();
-    camera->motionEvent = true;
+    camera->setMotionEvent(true);
     qCDebug(dxcamTrace) << "##### fWS_4";
-    camera->showRequest = io.popupRequest;
+    camera->setShowRequest(io.popupRequest);
     io.popupRequest = false;
-    if (!camera->input1Copy && !camera->input2Copy)
+    if (!camera->input1Copy() && !camera->input2Copy())
         followCall(camera);
-    camera->input1Copy = io.input1Active;
-    camera->input2Copy = io.input2Active;
-    camera->soundRequest = io.statusEvent;
+    camera->setInput1Copy(io.input1Active);
+    camera->setInput2Copy(io.input2Active);
+    camera->setSoundRequest(io.statusEvent);
     io.statusEvent = false;
     announce(ioStation(camera), io.input1Active ? callNotifier::event::input1 : callNotifier::event::input2,
              camera->camModule.shownAddress(), camera);
@@ -141,10 +141,10 @@ camData *popupControl::cameraOfStation(const QString &station) const
 
 bool popupControl::showEvaluation(camData *camera)
 {
-    if (!camera->showRequest)
+    if (!camera->showRequest())
         return false;
     qCDebug(dxcamTrace) << "***** fwS_1";
-    camera->showRequest = false;
+    camera->setShowRequest(false);
     if (!state.settings().Auto_Popup)
         return false;
     if (separateWindow() && state.makeCurrent(int(state.cameras().indexOf(camera))))
@@ -184,14 +184,16 @@ void popupControl::evaluate()
     }
 
     for (camData *cam : state.cameras()) {
-        if (cam->soundRequest) {
+        if (cam->soundRequest()) {
             playSound();
-            cam->soundRequest = false;
+            cam->setSoundRequest(false);
         }
-        if (s.Auto_Popup && s.AlarmBildSaveEn && cam->showRequest != cam->lastShowRequest) {
-            if (cam->showRequest)
-                cam->savePictureRequest = cam->saveAlways = true;
-            cam->lastShowRequest = cam->showRequest;
+        if (s.Auto_Popup && s.AlarmBildSaveEn && cam->showRequest() != cam->lastShowRequest()) {
+            if (cam->showRequest()) {
+                cam->setSavePictureRequest(true);
+                cam->setSaveAlways(true);
+            }
+            cam->setLastShowRequest(cam->showRequest());
         }
     }
 
@@ -362,7 +364,7 @@ void popupControl::showInPopupWindow(camData *camera)
     if (!camera || !window || !window->showCamera(camera))
         return;
     if (camera->state() == camData::connectionState::unconnected)
-        camera->connectRequest = true;
+        camera->setConnectRequest(true);
 }
 
 // Every camera that popped up at once gets its tab; the last in list order, the current one,
@@ -389,9 +391,9 @@ void popupControl::hidePopupWindow()
 
 void popupControl::clearPopupState(camData *camera)
 {
-    camera->showRequest = false;
-    camera->soundRequest = false;
-    camera->popupRequest = false;
+    camera->setShowRequest(false);
+    camera->setSoundRequest(false);
+    camera->setPopupRequest(false);
 }
 
 void popupControl::takeOverPending(camData *camera)
@@ -399,13 +401,13 @@ void popupControl::takeOverPending(camData *camera)
     moduleStatus &io = camera->camModule.status;
     moduleStatus &sip = camera->sipModuleRec.status;
     if (io.popupRequest) {
-        camera->showRequest = true;
+        camera->setShowRequest(true);
         io.popupRequest = false;
-        camera->input1Copy = io.input1Active;
-        camera->input2Copy = io.input2Active;
+        camera->setInput1Copy(io.input1Active);
+        camera->setInput2Copy(io.input2Active);
     }
     if (sip.popupRequest) {
-        camera->showRequest = true;
+        camera->setShowRequest(true);
         sip.popupRequest = false;
     }
 }
@@ -416,7 +418,7 @@ bool popupControl::anyDoorStateActive(bool takeOver)
     for (camData *cam : state.cameras()) {
         if (takeOver)
             takeOverPending(cam);
-        if (cam->input1Copy || cam->input2Copy || cam->sipModuleRec.status.callForced)
+        if (cam->input1Copy() || cam->input2Copy() || cam->sipModuleRec.status.callForced)
             active = true;
     }
     return active;
@@ -429,7 +431,7 @@ bool popupControl::anyInputActive()
     bool active = false;
     for (camData *cam : state.cameras()) {
         takeOverCameraIo(cam);
-        if (cam->input1Copy || cam->input2Copy)
+        if (cam->input1Copy() || cam->input2Copy())
             active = true;
     }
     return active;
@@ -438,7 +440,7 @@ bool popupControl::anyInputActive()
 bool popupControl::anyPopupRequest() const
 {
     for (const camData *cam : state.cameras()) {
-        if (cam->popupRequest)
+        if (cam->popupRequest())
             return true;
     }
     return false;

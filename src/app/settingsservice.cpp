@@ -161,7 +161,7 @@ settingsService::outcome settingsService::applyPage()
 // stream, and the recording it feeds, be.
 void settingsService::reconnect(camData *camera)
 {
-    if (camera->streamUrl != camData::streamUrlFor(camera->camModule))
+    if (camera->connectedUrl() != camData::streamUrlFor(camera->camModule))
         qCDebug(dxcamTrace).noquote() << " ipCam.zIP.setAddress ip/url=" + camera->camModule.shownAddress();
     camera->setAddresses(camera->camModule.addressText(), camera->sipModuleRec.addressText(), state.ownAddress());
     host.startCam(camera);

@@ -187,7 +187,7 @@ void auxDialogs::fillLoginPrompt(camData *camera)
 bool auxDialogs::doorCallActive() const
 {
     for (const camData *cam : state.cameras()) {
-        if (cam->popupRequest || cam->showRequest || cam->input1Copy || cam->input2Copy
+        if (cam->popupRequest() || cam->showRequest() || cam->input1Copy() || cam->input2Copy()
             || cam->camModule.status.popupRequest || cam->sipModuleRec.status.popupRequest
             || cam->sipModuleRec.status.callForced)
             return true;

@@ -108,7 +108,7 @@ QString service::stateText(const camData &camera)
     const QString reason = camera.notShownReason();
     if (!reason.isEmpty())
         return reason;
-    if (camera.receiving && camera.state() == camData::connectionState::connected)
+    if (camera.isReceiving() && camera.state() == camData::connectionState::connected)
         return tr("verbunden (%1)").arg(camera.transportText());
     return QString();
 }

@@ -48,33 +48,33 @@ void commandDispatch::processButtons(camHandel &panel, camData *current)
     switch (button) {
     case camHandel::door:
         trace(QStringLiteral("-----> TUER OEFFNEN \"%1\"").arg(target->sipModuleRec.sipName));
-        target->forceMsgToCamTuer = true;
+        target->setForceMsgToCamTuer(true);
         break;
     case camHandel::doorAndHangUp:
         trace(QStringLiteral("-----> TUER OEFFNEN UND TRENNEN"));
-        target->forceMsgToCamTuer = true;
-        target->hangUpWait = 1;
-        target->forceMsgVerbTrenen = true;
+        target->setForceMsgToCamTuer(true);
+        target->setHangUpWait(1);
+        target->setForceMsgVerbTrenen(true);
         break;
     case camHandel::light:
         trace(QStringLiteral("-----> BELEUCHTUNG EIN"));
-        target->lightRequest = true;
+        target->setLightRequest(true);
         break;
     case camHandel::callStation:
         trace(QStringLiteral("-----> SPRECHSTELLE ANRUFEN"));
-        target->callRequest = true;
+        target->setCallRequest(true);
         break;
     case camHandel::savePicture:
         trace(QStringLiteral("-----> BILD SPEICHERN"));
-        target->saveCommand = true;
+        target->setSaveCommand(true);
         break;
     case camHandel::print:
         trace(QStringLiteral("-----> BILD DRUCKEN"));
-        target->printCommand = true;
+        target->setPrintCommand(true);
         break;
     case camHandel::saveVideo:
         trace(QStringLiteral("-----> VIDEO SPEICHERN"));
-        target->videoCommand = true;
+        target->setVideoCommand(true);
         break;
     case camHandel::startStop:
         trace(QStringLiteral("-----> KAMERA STARTEN"));
@@ -111,11 +111,11 @@ bool commandDispatch::startStop(camData *current)
 {
     if (current) {
         if (current->isIdle()) {
-            current->userStopped = false;
+            current->setUserStopped(false);
             host.startCam(current);
         } else {
             current->abortStream();
-            current->userStopped = true;
+            current->setUserStopped(true);
         }
     }
     host.refreshStartStopLabel();
@@ -128,40 +128,41 @@ std::optional<bool> commandDispatch::remoteCommand(camData *cam)
     if (!settings.RemoteCtrl) {
         // Without remote control nothing may be sent; a pending hang-up is kept for when it is
         // switched on.
-        cam->forceMsgToCamTuer = false;
-        cam->lightRequest = false;
-        cam->callRequest = false;
+        cam->setForceMsgToCamTuer(false);
+        cam->setLightRequest(false);
+        cam->setCallRequest(false);
         return std::nullopt;
     }
-    if (cam->forceMsgToCamTuer) {
+    if (cam->forceMsgToCamTuer()) {
         trace(QStringLiteral("!!! pbo=&aDa->forceMsgToCamTuer !!!  (Tür-öffnen ...) "));
-        cam->hangUpWait = 1;
+        cam->setHangUpWait(1);
         sendDoor(cam);
-        cam->forceMsgToCamTuer = false;
+        cam->setForceMsgToCamTuer(false);
         return true;
     }
-    if (cam->lightRequest) {
+    if (cam->lightRequest()) {
         sendLight(cam);
-        cam->lightRequest = false;
+        cam->setLightRequest(false);
         return true;
     }
-    if (cam->forceMsgVerbTrenen) {
+    if (cam->forceMsgVerbTrenen()) {
         // The hang-up waits in ticks so that the door frame is acted on first; everything after
         // this camera waits with it.
-        if (++cam->hangUpWait <= hangUpTicks)
+        cam->setHangUpWait(cam->hangUpWait() + 1);
+        if (cam->hangUpWait() <= hangUpTicks)
             return false;
         trace(QStringLiteral("!!! pbo=&aDa->forceMsgVerbTrenen !!! (Verbindung trennen)  "));
         sender.sendIntercom(hangUpCommand, cam->sipModuleRec);
         if (observer)
             observer->hungUp(cam);
-        cam->forceMsgVerbTrenen = false;
-        cam->hangUpWait = 0;
+        cam->setForceMsgVerbTrenen(false);
+        cam->setHangUpWait(0);
         return true;
     }
-    cam->hangUpWait = 0;
-    if (cam->callRequest) {
+    cam->setHangUpWait(0);
+    if (cam->callRequest()) {
         // Calling the station has no frame: the request is only consumed.
-        cam->callRequest = false;
+        cam->setCallRequest(false);
         return false;
     }
     return std::nullopt;
@@ -169,24 +170,24 @@ std::optional<bool> commandDispatch::remoteCommand(camData *cam)
 
 std::optional<bool> commandDispatch::recordingCommand(camData *cam)
 {
-    if (cam->saveCommand) {
+    if (cam->saveCommand()) {
         trace(QStringLiteral("#### -> camMsgHand -> '%1'").arg(cam->camModule.camName));
-        cam->savePictureRequest = true;
+        cam->setSavePictureRequest(true);
         host.savePictures(cam);
-        cam->savePictureRequest = false;
-        cam->saveCommand = false;
+        cam->setSavePictureRequest(false);
+        cam->setSaveCommand(false);
         return true;
     }
-    if (cam->printCommand) {
-        cam->printCommand = false;
+    if (cam->printCommand()) {
+        cam->setPrintCommand(false);
         return cam->hasFrame() && host.printPicture(cam);
     }
-    if (cam->videoCommand) {
+    if (cam->videoCommand()) {
         if (!settings.BildAllSaveEn) {
             trace(QStringLiteral("Start Saving ..."));
             host.startVideo(cam);
         }
-        cam->videoCommand = false;
+        cam->setVideoCommand(false);
         return false;
     }
     return std::nullopt;

@@ -300,7 +300,7 @@ void EinstDia::storeShownModule(QStringList &replaced)
     shown->sectionName = settingsModel::sectionName(shown->camModule);
     // A camera that records continuously streams whether shown or not.
     if (shown->camModule.CAMautoSaveEn && !recordingBefore)
-        shown->connectRequest = true;
+        shown->setConnectRequest(true);
     showModuleState();
 }
 

@@ -194,7 +194,7 @@ void camData::useSource(std::unique_ptr<cameraSource> next)
                              [this](const cameraPacket &packet) {
                                  automatic.takePacket(packet);
                                  if (recordsByHand())
-                                     videoSink->appendPacket(packet);
+                                     manual.sink->appendPacket(packet);
                              });
     connect(source.get(), &cameraSource::failed, this, &camData::noteFailure);
     connect(source.get(), &cameraSource::answered, this, [this](bool accepted) {
@@ -346,6 +346,43 @@ void camData::abortStream()
     running = false;
 }
 
+// A new connection gets the whole stall time; the count of a stopped camera runs on and would
+// abort the new one at once when it happens to be near its end.
+void camData::start()
+{
+    noDataMs = 0;
+    abortedOnce = false;
+    receiving = true;
+    userStopped = false;
+    createHttp();
+    requestStream();
+    streamError = false;
+}
+
+void camData::finishStartup()
+{
+    running = false;
+    camModule.startupMark = true;
+}
+
+void camData::countRunningTick()
+{
+    if (runningTicks > 0)
+        ++runningTicks;
+}
+
+void camData::superviseStartup()
+{
+    if (receiving || !source)
+        return;
+    if (state() == connectionState::connecting) {
+        checkCounter = 0;
+        return;
+    }
+    if (++checkCounter > 50)
+        scannedOnce = false;
+}
+
 void camData::closeSockets()
 {
     source.reset();
@@ -413,8 +450,8 @@ bool camData::htppRD()
     const QRectF rect = tileRect();
     source->setTarget(shown ? QSize(int(rect.width()), int(rect.height())) : QSize(),
                       settings ? settings->scaleMode : 0);
-    const bool manual = videoRecording && videoSink;
-    source->feedRecording((automatic.packetMode() && automatic.recordingActive()) || manual);
+    const bool byHand = manual.recording && manual.sink;
+    source->feedRecording((automatic.packetMode() && automatic.recordingActive()) || byHand);
     if (streamError)
         return false;
     const cameraSource::reading got = source->read();
@@ -486,19 +523,38 @@ void camData::recordPicture(const QByteArray &picture)
 {
     automatic.takePicture(picture);
     if (recordsByHand())
-        videoSink->append(picture);
+        manual.sink->append(picture);
 }
 
 // While the automatic file takes this camera's pictures, a recording by hand gets none: it ends
 // and says so (automatic recording may be switched on while it runs).
 bool camData::recordsByHand()
 {
-    if (!videoRecording || !videoSink)
+    if (!manual.recording || !manual.sink)
         return false;
     if (!automatic.recordingActive() || !automatic.writeEnabled())
         return true;
-    videoSink->takenOver();
+    manual.sink->takenOver();
     return false;
+}
+
+void camData::attachVideo()
+{
+    manual.attached = true;
+    manual.bytesWritten = 0;
+}
+
+void camData::videoStarted(pictureSink *sink)
+{
+    manual.recording = true;
+    manual.bytesWritten = 0;
+    manual.sink = sink;
+}
+
+void camData::detachVideo()
+{
+    manual.attached = false;
+    manual.sink = nullptr;
 }
 
 void camData::controlRecording()
@@ -508,7 +564,7 @@ void camData::controlRecording()
 
 void camData::motionTick()
 {
-    automatic.motionTick(motionEvent);
+    automatic.motionTick(flags.motionEvent);
 }
 
 void camData::closeRecording()
@@ -616,12 +672,12 @@ void camData::renderTile()
     else if (selected)
         job.caption = QStringLiteral("> ");
 
-    showRequest = camModule.status.popupRequest;
+    flags.showRequest = camModule.status.popupRequest;
     camModule.status.popupRequest = false;
-    input1Copy = camModule.status.input1Active;
-    input2Copy = camModule.status.input2Active;
+    flags.input1Copy = camModule.status.input1Active;
+    flags.input2Copy = camModule.status.input2Active;
 
-    job.callCaption = sipModuleRec.status.callForced || input1Copy || input2Copy;
+    job.callCaption = sipModuleRec.status.callForced || flags.input1Copy || flags.input2Copy;
     if (job.callCaption)
         job.caption += QCoreApplication::translate("camData", "Eingehender Ruf von ");
     job.caption += camModule.camName;

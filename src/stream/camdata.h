@@ -175,50 +175,92 @@ public:
     sipModule sipModuleRec;
     QString sectionName;
 
-    // Stream state
-    bool userStopped = false;
-    bool running = false;
-    bool abortedOnce = false;
-    bool receiving = false;
-    bool reservedFlag = false;
-    bool streamError = true;
-    bool scannedOnce = false;
-    bool newData = false;
-    int noDataMs = 0;
-    qint64 bytesSinceAlive = 0;  // read since the stall time last started over
-    qint64 runningTicks = 0;
-    qint64 checkCounter = 0;
-    QString streamUrl;
+    // The stream's state, changed by the operations above and these:
+    // The start operation: the connection is made anew with the whole stall time.
+    void start();
+    // A camera that runs and has no error is left alone by a start.
+    bool runsWithoutError() const { return running && !streamError; }
+    // Start-all marks each camera it starts; the end of start-up lets the next start them again.
+    void markRunning() { running = true; }
+    void finishStartup();
+    // Set by the user's start/stop command (commandDispatch): a stopped camera is not started
+    // again by the stall rules.
+    void setUserStopped(bool stopped) { userStopped = stopped; }
+    bool isUserStopped() const { return userStopped; }
+    bool isRunning() const { return running; }
+    bool isReceiving() const { return receiving; }
+    bool hasStreamError() const { return streamError; }
+    bool wasAbortedOnce() const { return abortedOnce; }
+    int silentMs() const { return noDataMs; }
+    const QString &connectedUrl() const { return streamUrl; }
+    // Ticks since the camera was counted as running (countRunningTicks: once each tick).
+    void countRunningTick();
+    // After start-up: a camera that waits too long for its first answer is scanned again.
+    void superviseStartup();
 
-    // Display event flags (show request, input-state copies) and popup state
-    bool showRequest = false;
-    bool input1Copy = false;
-    bool input2Copy = false;
-    bool popupRequest = false;
-    bool soundRequest = false;
-    bool lastShowRequest = false;
-    bool motionEvent = false;
+    // Display event flags (show request, input-state copies) and popup state: set by the tick's
+    // render (from the module's status) and by popupControl, which serves them.
+    bool showRequest() const { return flags.showRequest; }
+    void setShowRequest(bool on) { flags.showRequest = on; }
+    bool input1Copy() const { return flags.input1Copy; }
+    void setInput1Copy(bool on) { flags.input1Copy = on; }
+    bool input2Copy() const { return flags.input2Copy; }
+    void setInput2Copy(bool on) { flags.input2Copy = on; }
+    bool popupRequest() const { return flags.popupRequest; }
+    void setPopupRequest(bool on) { flags.popupRequest = on; }
+    bool soundRequest() const { return flags.soundRequest; }
+    void setSoundRequest(bool on) { flags.soundRequest = on; }
+    bool lastShowRequest() const { return flags.lastShowRequest; }
+    void setLastShowRequest(bool on) { flags.lastShowRequest = on; }
+    bool motionEvent() const { return flags.motionEvent; }
+    void setMotionEvent(bool on) { flags.motionEvent = on; }
 
-    // Request flags served by the main window's tick
-    bool savePictureRequest = false;
-    bool saveAlways = false;
-    bool connectRequest = false;
-    bool saveCommand = false;
-    bool printCommand = false;
-    bool videoCommand = false;
-    bool forceMsgToCamTuer = false;
-    bool lightRequest = false;
-    bool forceMsgVerbTrenen = false;
-    int hangUpWait = 0;
-    bool callRequest = false;
+    // A picture to save: asked by the save button (main window), a save command (commandDispatch)
+    // or a door call's alarm (popupControl; saveAlways: saved even where saving is off).
+    // pictureSaver serves and clears them.
+    bool savePictureRequest() const { return flags.savePictureRequest; }
+    void setSavePictureRequest(bool on) { flags.savePictureRequest = on; }
+    bool saveAlways() const { return flags.saveAlways; }
+    void setSaveAlways(bool on) { flags.saveAlways = on; }
+    // A connection asked for by popupControl or the settings dialog; cameraStreams serves it.
+    bool connectRequest() const { return flags.connectRequest; }
+    void setConnectRequest(bool on) { flags.connectRequest = on; }
+    // The modules' commands: set and served on the tick by commandDispatch (hangUpWait counts
+    // the ticks before the intercom hangs up).
+    bool saveCommand() const { return flags.saveCommand; }
+    void setSaveCommand(bool on) { flags.saveCommand = on; }
+    bool printCommand() const { return flags.printCommand; }
+    void setPrintCommand(bool on) { flags.printCommand = on; }
+    bool videoCommand() const { return flags.videoCommand; }
+    void setVideoCommand(bool on) { flags.videoCommand = on; }
+    bool forceMsgToCamTuer() const { return flags.forceMsgToCamTuer; }
+    void setForceMsgToCamTuer(bool on) { flags.forceMsgToCamTuer = on; }
+    bool lightRequest() const { return flags.lightRequest; }
+    void setLightRequest(bool on) { flags.lightRequest = on; }
+    bool forceMsgVerbTrenen() const { return flags.forceMsgVerbTrenen; }
+    void setForceMsgVerbTrenen(bool on) { flags.forceMsgVerbTrenen = on; }
+    int hangUpWait() const { return flags.hangUpWait; }
+    void setHangUpWait(int ticks) { flags.hangUpWait = ticks; }
+    bool callRequest() const { return flags.callRequest; }
+    void setCallRequest(bool on) { flags.callRequest = on; }
 
-    // Manual recording (the video dialog's recorder) and printing
-    bool videoAttached = false;
-    bool videoRecording = false;
-    pictureSink *videoSink = nullptr;
-    qint64 videoBytesWritten = 0;
-    QByteArray printSnapshot;
-    bool printing = false;
+    // The video dialog's recorder (manualRecorder) attaches, records to its sink, pauses and
+    // lets go; the tick's picture feed counts what it wrote.
+    void attachVideo();
+    void videoStarted(pictureSink *sink);
+    void videoPaused() { manual.recording = false; }
+    void videoEnded() { manual.sink = nullptr; }
+    void detachVideo();
+    void countVideoBytes(qint64 bytes) { manual.bytesWritten += bytes; }
+    bool videoAttached() const { return manual.attached; }
+    bool videoRecording() const { return manual.recording; }
+    qint64 videoBytesWritten() const { return manual.bytesWritten; }
+
+    // Printing: the main window takes the snapshot, pictureprinter says while it prints.
+    void setPrintSnapshot(const QByteArray &jpeg) { printJpeg = jpeg; }
+    const QByteArray &printSnapshot() const { return printJpeg; }
+    void setPrinting(bool on) { printingNow = on; }
+    bool printing() const { return printingNow; }
 
     // Counters (statistics). Those that count pictures or ticks are 64-bit: at 25 a second a
     // 32-bit one runs out after about 2.7 years.
@@ -237,6 +279,8 @@ public:
     static qint64 nnRead;  // reads of all cameras; 500 a second would overflow an int in 50 days
 
 private:
+    friend struct camDataProbe;  // the tests' way into the stream state
+
     void useSource(std::unique_ptr<cameraSource> next);
     void noteFailure(const cameraSource::failure &why);
     void takePictures(const cameraSource::arrival &got);
@@ -252,6 +296,50 @@ private:
     void markAlive();
     static void applyAddressRule(cameraModule &module, const QString &text);
     static void applyAddressRule(sipModule &module, const QString &text);
+
+    // Stream state
+    bool userStopped = false;
+    bool running = false;
+    bool abortedOnce = false;
+    bool receiving = false;
+    bool streamError = true;
+    bool scannedOnce = false;
+    bool newData = false;
+    int noDataMs = 0;
+    qint64 bytesSinceAlive = 0;  // read since the stall time last started over
+    qint64 runningTicks = 0;
+    qint64 checkCounter = 0;
+    QString streamUrl;
+
+    struct requestFlags {
+        bool showRequest = false;
+        bool input1Copy = false;
+        bool input2Copy = false;
+        bool popupRequest = false;
+        bool soundRequest = false;
+        bool lastShowRequest = false;
+        bool motionEvent = false;
+        bool savePictureRequest = false;
+        bool saveAlways = false;
+        bool connectRequest = false;
+        bool saveCommand = false;
+        bool printCommand = false;
+        bool videoCommand = false;
+        bool forceMsgToCamTuer = false;
+        bool lightRequest = false;
+        bool forceMsgVerbTrenen = false;
+        int hangUpWait = 0;
+        bool callRequest = false;
+    } flags;
+
+    struct manualRecording {
+        bool attached = false;
+        bool recording = false;
+        pictureSink *sink = nullptr;
+        qint64 bytesWritten = 0;
+    } manual;
+    QByteArray printJpeg;
+    bool printingNow = false;
 
     const shellSettings *settings = nullptr;
     int *stallTimeoutMs = nullptr;

@@ -41,8 +41,7 @@ bool manualRecorder::attach(camData *camera, bool startAtOnce)
         attached = nullptr;
         return false;
     }
-    camera->videoAttached = true;
-    camera->videoBytesWritten = 0;
+    camera->attachVideo();
     recordedMs = 0;
     if (startAtOnce)
         startRecording();
@@ -62,11 +61,9 @@ void manualRecorder::closeFile()
 
 void manualRecorder::startRecording()
 {
-    if (!attached || !attached->videoAttached || !file.isOpen())
+    if (!attached || !attached->videoAttached() || !file.isOpen())
         return;
-    attached->videoRecording = true;
-    attached->videoBytesWritten = 0;
-    attached->videoSink = this;
+    attached->videoStarted(this);
     if (packets)
         file.waitForKey();
     if (!recording)
@@ -77,7 +74,7 @@ void manualRecorder::startRecording()
 void manualRecorder::pauseRecording()
 {
     if (attached)
-        attached->videoRecording = false;
+        attached->videoPaused();
     if (recording)
         recordedMs += now() - runningSinceMs;
     recording = false;
@@ -86,10 +83,8 @@ void manualRecorder::pauseRecording()
 void manualRecorder::stopRecording()
 {
     pauseRecording();
-    if (attached) {
-        attached->videoAttached = false;
-        attached->videoSink = nullptr;
-    }
+    if (attached)
+        attached->detachVideo();
     attached = nullptr;
     closeFile();
 }
@@ -108,7 +103,7 @@ bool manualRecorder::append(const QByteArray &picture)
         return false;
     }
     if (attached)
-        attached->videoBytesWritten += picture.size();
+        attached->countVideoBytes(picture.size());
     if (!file.pastLimit())
         return true;
     closeFile();
@@ -131,7 +126,7 @@ bool manualRecorder::appendPacket(const cameraPacket &packet)
         return false;
     case recordingFile::packetResult::written:
         if (attached)
-            attached->videoBytesWritten += file.bytes() - before;
+            attached->countVideoBytes(file.bytes() - before);
         break;
     case recordingFile::packetResult::skipped:
         break;
@@ -177,7 +172,7 @@ void manualRecorder::end()
 {
     pauseRecording();
     if (attached)
-        attached->videoSink = nullptr;
+        attached->videoEnded();
 }
 
 QString manualRecorder::takeError()

@@ -39,16 +39,16 @@ bool picturePrinter::paint(QPrinter &printer, const QByteArray &picture)
 
 bool picturePrinter::printPicture(camData *camera, QWidget *over)
 {
-    if (!camera || camera->printSnapshot.isEmpty() || camera->printing)
+    if (!camera || camera->printSnapshot().isEmpty() || camera->printing())
         return false;
     const QPointer<QWidget> parentWidget(over ? over : dialogParent);
-    const QByteArray picture = camera->printSnapshot;
+    const QByteArray picture = camera->printSnapshot();
     if (QImage::fromData(picture).isNull()) {
         qCDebug(dxcamTrace) << "##### Drucken: Bild fehlerhaft";
         report(parentWidget, tr("Das Bild ist fehlerhaft und kann nicht gedruckt werden."));
         return false;
     }
-    camera->printing = true;
+    camera->setPrinting(true);
     auto *printer = new QPrinter;
     // The job is named as the picture would be saved.
     printer->setDocName(recordFiles::timeStamp(QDateTime::currentDateTime())
@@ -65,7 +65,7 @@ bool picturePrinter::printPicture(camData *camera, QWidget *over)
             report(parentWidget, tr("Der Drucker hat den Auftrag nicht angenommen."));
         }
         if (printed)
-            printed->printing = false;
+            printed->setPrinting(false);
         emit finished(done);
     });
     connect(dialog, &QObject::destroyed, [printer] { delete printer; });

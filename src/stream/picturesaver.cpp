@@ -26,10 +26,10 @@ bool pictureSaver::savePictures(const QList<camData *> &cameras, const shellSett
     QHash<camData *, qint64> stillPending;
     bool any = false;
     for (camData *cam : cameras) {
-        if (!cam || !cam->savePictureRequest)
+        if (!cam || !cam->savePictureRequest())
             continue;
         // Each camera on its own: a request that may not be served must not hold up the others.
-        if (!settings.Autosave && !cam->saveAlways) {
+        if (!settings.Autosave && !cam->saveAlways()) {
             dropRequest(cam, QStringLiteral("Speichern nicht freigegeben"));
             continue;
         }
@@ -57,7 +57,7 @@ bool pictureSaver::savePictures(const QList<camData *> &cameras, const shellSett
 // left from before are no picture of this moment.
 bool pictureSaver::saveNewest(camData *cam, const QString &folder, const QString &stamp)
 {
-    if (cam->state() != camData::connectionState::connected || !cam->receiving || !cam->hasFrame())
+    if (cam->state() != camData::connectionState::connected || !cam->isReceiving() || !cam->hasFrame())
         return false;
     const QByteArray picture = cam->newestFrame();
     if (picture.size() < minPictureBytes)
@@ -69,14 +69,14 @@ bool pictureSaver::saveNewest(camData *cam, const QString &folder, const QString
     qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Bild = %1").arg(path);
     ++saved;
     lastPath = path;
-    cam->savePictureRequest = false;
-    cam->saveAlways = false;
+    cam->setSavePictureRequest(false);
+    cam->setSaveAlways(false);
     return true;
 }
 
 void pictureSaver::dropRequest(camData *cam, const QString &why)
 {
     qCDebug(dxcamTrace).noquote() << QStringLiteral("##### Bild nicht gespeichert (%1): %2").arg(why, cam->camModule.camName);
-    cam->savePictureRequest = false;
-    cam->saveAlways = false;
+    cam->setSavePictureRequest(false);
+    cam->setSaveAlways(false);
 }

@@ -286,7 +286,7 @@ void popupOneWin::feedFrom(camData *camera, bool gridView)
         placeItem();
         return;
     }
-    if (!shownCamera->receiving || !shownCamera->hasPicture()) {
+    if (!shownCamera->isReceiving() || !shownCamera->hasPicture()) {
         feedPicture(QByteArray());
     } else if (isHidden()) {
         // Nothing is taken for a hidden window: an RTSP camera's newest picture would be encoded as

@@ -30,7 +30,7 @@ void saveAVI::startVideo(camData *camera, const QString &folder, bool startAtOnc
         raise();
         return;
     }
-    if (camera->videoAttached || camera->videoRecording)
+    if (camera->videoAttached() || camera->videoRecording())
         return;
     // Whenever no camera is attached the folder is taken again: it may have changed.
     if (!video.camera() && !prepareFolder(folder)) {

@@ -114,7 +114,7 @@ void tst_ownCam::addressRule()
                     .arg(ip, url));
     auto viewer = f.start();
     camData *cam = viewer->state().cameras().first();
-    QCOMPARE(cam->streamUrl, streamUrl);
+    QCOMPARE(cam->connectedUrl(), streamUrl);
     QCOMPARE(cam->camModule.addressText(), address);
     QVERIFY(cam->camModule.IP.isEmpty() || cam->camModule.URL.isEmpty());
     QCOMPARE(cam->camModule.hostAddress, url.isEmpty() ? QHostAddress(ip) : QHostAddress());

@@ -109,7 +109,7 @@ void tst_ownPopWin::callShowsPopupWindow()
     popupOneWin *popup = viewer->popupWindow();
     QVERIFY(popup->isHidden());
     // Stopped for a while: its silence count has run on to just before the stall time.
-    viewer->state().cameras()[1]->noDataMs = 4990;
+    camDataProbe::noDataMs(*viewer->state().cameras()[1]) = 4990;
 
     call(1);
     QTRY_VERIFY(popup->isVisible());
@@ -124,7 +124,7 @@ void tst_ownPopWin::callShowsPopupWindow()
     QCOMPARE(viewer->isVisible(), popAlle);
 
     // Printed from there, the dialog opens over the popup window, which stays on top.
-    viewer->state().cameras()[1]->printCommand = true;
+    viewer->state().cameras()[1]->setPrintCommand(true);
     QTRY_VERIFY(popup->findChild<QPrintDialog *>());
     popup->findChild<QPrintDialog *>()->done(QDialog::Rejected);
 
@@ -146,7 +146,7 @@ void tst_ownPopWin::callShowsPopupWindow()
     QUdpSocket station;
     QVERIFY(station.bind(QHostAddress(QStringLiteral("127.0.1.3")), 0));
     station.writeDatagram("3#0A@\r\n", QHostAddress::LocalHost, sipPort);
-    QTRY_VERIFY(!viewer->state().cameras()[1]->popupRequest);
+    QTRY_VERIFY(!viewer->state().cameras()[1]->popupRequest());
     viewer->state().requests().expireNow = true;
     QTRY_VERIFY(popup->isHidden());
     QCOMPARE(popup->tabCount(), 0);

@@ -136,7 +136,7 @@ void tst_popupControl::doorCallPopsUpAndHidesAfterTimeout()
     // Over what the user is doing, without taking the keyboard: the window manager is told so.
     QVERIFY(viewer->testAttribute(Qt::WA_ShowWithoutActivating));
     QVERIFY(viewer->windowHandle()->property("_q_showWithoutActivating").toBool());
-    QTRY_VERIFY(called->running);  // the popup starts every stream
+    QTRY_VERIFY(called->isRunning());  // the popup starts every stream
     QTRY_VERIFY(called->caption().contains(QLatin1String("Eingehender Ruf von Cam 1")));
     QVERIFY(!viewer->state().cameras()[0]->caption().contains(QLatin1String("Eingehender")));
 
@@ -181,7 +181,7 @@ void tst_popupControl::soundWithoutAudioDeviceCarriesOn()
     QTRY_VERIFY(viewer->isHidden());
     send(QStringLiteral("127.0.1.2"), sipPort, "3#07@100\r\n");
     QTRY_VERIFY(viewer->isVisible());
-    QVERIFY(!viewer->state().cameras()[0]->soundRequest);
+    QVERIFY(!viewer->state().cameras()[0]->soundRequest());
     viewerFixture::tick(*viewer, 3);
     QVERIFY(viewer->isVisible());
 }
@@ -224,7 +224,7 @@ void tst_popupControl::edgeModeTrayShowKeepsDoorCall()
         viewer->ShowNormGrWin();
     QVERIFY(sip.popupRequest);
     viewerFixture::tick(*viewer);
-    QVERIFY(cam->popupRequest);
+    QVERIFY(cam->popupRequest());
     QVERIFY(!sip.statusEvent);
     QVERIFY(viewer->isVisible());
 }
@@ -237,8 +237,8 @@ void tst_popupControl::autoPopupOffDiscardsShowRequests()
     QTRY_VERIFY(viewer->state().cameras()[0]->sipModuleRec.status.callForced);
     viewerFixture::tick(*viewer, 3);
     QVERIFY(viewer->isHidden());
-    QVERIFY(!viewer->state().cameras()[0]->showRequest);
-    QVERIFY(!viewer->state().cameras()[0]->soundRequest);
+    QVERIFY(!viewer->state().cameras()[0]->showRequest());
+    QVERIFY(!viewer->state().cameras()[0]->soundRequest());
 }
 
 void tst_popupControl::singlePictureOfCallingCamera()

@@ -114,7 +114,7 @@ void tst_recording::alarmPictureWithoutAutosave()
     viewer->state().requests().savePicture = true;
     viewerFixture::tick(*viewer, 5);
     QCOMPARE(filesIn(pictures.path(), QStringLiteral("*.jpg")).size(), 1);
-    QVERIFY(!viewer->state().currentCamera()->savePictureRequest);
+    QVERIFY(!viewer->state().currentCamera()->savePictureRequest());
 }
 
 
@@ -126,7 +126,7 @@ void tst_recording::panelCommands()
     camData *second = viewer->state().cameras()[1];
 
     // "Bild speichern" of the panel: the camera's newest picture as a JPG.
-    second->saveCommand = true;
+    second->setSaveCommand(true);
     viewerFixture::tick(*viewer);
     QCOMPARE(filesIn(pictures.path(), QStringLiteral("*_Cam 1.jpg")).size(), 1);
     // The tray says so.
@@ -135,14 +135,14 @@ void tst_recording::panelCommands()
 
     // "Video speichern": the dialog records that camera; with automatic recording on it is refused.
     viewer->state().settings().BildAllSaveEn = true;
-    first->videoCommand = true;
+    first->setVideoCommand(true);
     viewerFixture::tick(*viewer);
     QVERIFY(!viewer->videoDialog());
     viewer->state().settings().BildAllSaveEn = false;
-    first->videoCommand = true;
+    first->setVideoCommand(true);
     viewerFixture::tick(*viewer);
     QVERIFY(viewer->videoDialog() && viewer->videoDialog()->isVisible());
-    QVERIFY(first->videoAttached);
+    QVERIFY(first->videoAttached());
     QCOMPARE(viewer->videoDialog()->recorder().camera(), first);
     QVERIFY(viewer->videoDialog()->recorder().currentPath().endsWith(QLatin1String("_Cam 0.MJPEG")));
     viewer->videoDialog()->stopRecording();
@@ -154,12 +154,12 @@ void tst_recording::printDialogKeepsTheTickGoing()
     QVERIFY(connectAll(*viewer));
     camData *cam = viewer->state().cameras()[0];
     QSignalSpy finished(viewer->printer(), &picturePrinter::finished);
-    cam->printCommand = true;
+    cam->setPrintCommand(true);
     viewerFixture::tick(*viewer);
     auto *dialog = viewer->findChild<QPrintDialog *>();
     QVERIFY(dialog && dialog->isVisible());
-    QVERIFY(cam->printing);
-    QCOMPARE(cam->printSnapshot, cam->frames().last());
+    QVERIFY(cam->printing());
+    QCOMPARE(cam->printSnapshot(), cam->frames().last());
     // The job has the name the picture would be saved under.
     const QString job = dialog->printer()->docName();
     QVERIFY2(QRegularExpression(QStringLiteral("^\\d{8}_\\d{6}_Cam 0\\.jpg$")).match(job).hasMatch(), qPrintable(job));
@@ -171,7 +171,7 @@ void tst_recording::printDialogKeepsTheTickGoing()
     dialog->done(QDialog::Rejected);
     QCOMPARE(finished.count(), 1);
     QVERIFY(!finished.first().first().toBool());
-    QVERIFY(!cam->printing);
+    QVERIFY(!cam->printing());
 }
 
 void tst_recording::hiddenRecordsWithoutDecoding()
@@ -272,19 +272,19 @@ void tst_recording::releaseAndQuitCloseRecordings()
     QVERIFY(first->recorder().fileOpen() && second->recorder().fileOpen());
     viewer->state().settings().BildAllSaveEn = false;
     viewer->startVideo(first);
-    QVERIFY(first->videoAttached);
+    QVERIFY(first->videoAttached());
 
     viewer->releaseCamera(first);
     QVERIFY(!first->recorder().fileOpen());
-    QVERIFY(!first->videoAttached);
+    QVERIFY(!first->videoAttached());
     QVERIFY(!viewer->videoDialog()->recorder().camera());
     QVERIFY(!viewer->videoDialog()->isVisible());
 
     viewer->startVideo(second);
-    QVERIFY(second->videoAttached);
+    QVERIFY(second->videoAttached());
     viewer->Raus();
     QVERIFY(!second->recorder().fileOpen());
-    QVERIFY(!second->videoAttached);
+    QVERIFY(!second->videoAttached());
 }
 
 void tst_recording::recordedCameraKeptWhileHidden_data()
@@ -334,11 +334,11 @@ void tst_recording::recordedCameraKeptWhileHidden()
     cam->camModule.status.popupRequest = cam->camModule.status.input1Active = true;
     QTRY_VERIFY((pushAndTick(), viewer->isVisible() && cam->framesExtracted >= 3));
     if (byHand) {
-        cam->videoCommand = true;
+        cam->setVideoCommand(true);
         viewerFixture::tick(*viewer);
-        QVERIFY(cam->videoAttached);
+        QVERIFY(cam->videoAttached());
         viewer->videoDialog()->on_StartTB_clicked();
-        QTRY_VERIFY((pushAndTick(), cam->videoBytesWritten > 0));
+        QTRY_VERIFY((pushAndTick(), cam->videoBytesWritten() > 0));
     }
     if (singleView)
         viewer->state().settings().dispForm = 0;
@@ -351,9 +351,9 @@ void tst_recording::recordedCameraKeptWhileHidden()
     QCOMPARE(cam->isIdle(), !kept);
     if (kept) {
         const qint64 cut = cam->framesExtracted;
-        const qint64 written = cam->videoBytesWritten;
+        const qint64 written = cam->videoBytesWritten();
         QTRY_VERIFY((pushAndTick(), cam->framesExtracted >= cut + 3));
-        QCOMPARE(cam->videoBytesWritten > written, byHand);
+        QCOMPARE(cam->videoBytesWritten() > written, byHand);
     }
 
     // Two stall periods of 5 s without a picture.

@@ -139,7 +139,7 @@ void tst_streamFaults::sample()
     for (int i = 0; i < viewer->state().cameras().size(); ++i) {
         const camData *cam = viewer->state().cameras().at(i);
         watch &w = watches[i];
-        if (!cam->receiving)
+        if (!cam->isReceiving())
             w.wentUnconnected = true;
         if (cam->framesExtracted != w.lastExtracted) {
             w.lastExtracted = cam->framesExtracted;
@@ -164,7 +164,7 @@ void tst_streamFaults::resetWatches()
 bool tst_streamFaults::showsPictures(int index) const
 {
     const camData *cam = viewer->state().cameras().at(index);
-    return cam->receiving && cam->framesDisplayed > 0 && tileDecoder::pictureSize(cam->newestFrame()) == pictureSize
+    return cam->isReceiving() && cam->framesDisplayed > 0 && tileDecoder::pictureSize(cam->newestFrame()) == pictureSize
         && !cam->lastPictureRect().isEmpty() && !cam->caption().startsWith(QLatin1String("!UNCONNECTED!"));
 }
 
@@ -270,8 +270,8 @@ void tst_streamFaults::cameraFaults()
               recoveredAfterTicks[i]);
         if (recoveredAfterMs[i] < 0)
             qInfo("  receiving %d, extracted %lld of %lld, error %d, aborted %d, noData %d, state %d",
-                  cam->receiving, qint64(cam->framesExtracted), extractedAtEnd[i], cam->streamError, cam->abortedOnce,
-                  cam->noDataMs, int(cam->state()));
+                  cam->isReceiving(), qint64(cam->framesExtracted), extractedAtEnd[i], cam->hasStreamError(), cam->wasAbortedOnce(),
+                  cam->silentMs(), int(cam->state()));
     }
     for (int i = 0; i < faultCount; ++i)
         QVERIFY2(recoveredAfterTicks[i] >= 0 && recoveredAfterTicks[i] <= recoveryTicks, faults[i].name);
@@ -338,7 +338,7 @@ void tst_streamFaults::halfOfTwentyDead()
         const camData *cam = viewer->state().cameras().at(i);
         if (!showsPictures(i))
             qInfo("camera %d not back: receiving %d, error %d, aborted %d, noData %d, state %d, extracted %lld",
-                  i + 1, cam->receiving, cam->streamError, cam->abortedOnce, cam->noDataMs, int(cam->state()),
+                  i + 1, cam->isReceiving(), cam->hasStreamError(), cam->wasAbortedOnce(), cam->silentMs(), int(cam->state()),
                   qint64(cam->framesExtracted));
     }
     QVERIFY(allBack);

@@ -260,7 +260,7 @@ void tst_auxDialogs::loginPromptFilledByStart()
     second->camModule.CAM_Password = QStringLiteral("p1");
     if (!address.isEmpty())
         second->setAddressText(address);
-    first->running = second->running = false;
+    camDataProbe::running(*first) = camDataProbe::running(*second) = false;
     viewer->Start_CAM(first);
     viewer->Start_CAM(second);
     paswDia *prompt = viewer->dialogs().loginPrompt();
@@ -309,7 +309,7 @@ void tst_auxDialogs::loginPromptAfterTwoRefusals()
     viewer->show();
     QTRY_VERIFY(!viewer->ticks().firstTick && !viewer->ticks().startupPending);
     for (int refusals = 1; refusals <= 2; ++refusals) {
-        cam->running = false;
+        camDataProbe::running(*cam) = false;
         viewer->Start_CAM(cam);
         QTRY_COMPARE(cam->authRefusals, refusals);
     }
@@ -400,7 +400,7 @@ void tst_auxDialogs::restoreThroughPassword()
 void tst_auxDialogs::startAtCamera(camData *cam, const cameraStub &camera)
 {
     cam->setAddressText(camera.url("/stream"));
-    cam->running = false;
+    camDataProbe::running(*cam) = false;
     viewer->Start_CAM(cam);
 }
 
@@ -625,7 +625,7 @@ void tst_auxDialogs::languageSwitchRetranslatesOpenWindows()
     viewer->tray().notice()->show();
     viewer->panel()->show();
     viewer->state().requests().openStatistics = true;
-    viewer->state().cameras()[0]->running = false;
+    camDataProbe::running(*viewer->state().cameras()[0]) = false;
     viewer->Start_CAM(viewer->state().cameras()[0]);
     viewer->dialogs().loginPrompt()->show();
     viewer->dialogs().changePassword(accessProtection::viewerMode);
@@ -636,7 +636,7 @@ void tst_auxDialogs::languageSwitchRetranslatesOpenWindows()
     viewer->popupWindow()->panel()->show();
     viewer->tray().menu()->actions().at(5)->trigger();  // "&Einstellungen"
     QVERIFY(viewer->settingsDialog()->isVisible());
-    viewer->state().cameras()[1]->videoCommand = true;
+    viewer->state().cameras()[1]->setVideoCommand(true);
     viewerFixture::tick(*viewer);
     QVERIFY(viewer->videoDialog() && viewer->videoDialog()->isVisible());
     viewer->tray().menu()->actions().at(4)->trigger();  // "&Sprache"

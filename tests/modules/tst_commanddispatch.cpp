@@ -26,7 +26,7 @@ public:
     void refreshStartStopLabel() override { calls << "label"; }
     bool savePictures(camData *cam) override
     {
-        calls << "save " + cam->camModule.camName + (cam->savePictureRequest ? "" : " without request");
+        calls << "save " + cam->camModule.camName + (cam->savePictureRequest() ? "" : " without request");
         return pictureWritten;
     }
     bool printPicture(camData *cam) override
@@ -133,12 +133,12 @@ private:
 
 void setRequests(camData *cam, const QString &letters)
 {
-    cam->forceMsgToCamTuer = letters.contains('d');
-    cam->lightRequest = letters.contains('l');
-    cam->callRequest = letters.contains('c');
-    cam->saveCommand = letters.contains('s');
-    cam->printCommand = letters.contains('p');
-    cam->videoCommand = letters.contains('v');
+    cam->setForceMsgToCamTuer(letters.contains('d'));
+    cam->setLightRequest(letters.contains('l'));
+    cam->setCallRequest(letters.contains('c'));
+    cam->setSaveCommand(letters.contains('s'));
+    cam->setPrintCommand(letters.contains('p'));
+    cam->setVideoCommand(letters.contains('v'));
 }
 
 } // namespace
@@ -167,7 +167,7 @@ void tst_commandDispatch::buttonWaitsForCurrentCamera()
     world.dispatch.processButtons(panel, nullptr);
     QCOMPARE(panel.pendingButton(), int(camHandel::door));
     world.dispatch.processButtons(panel, world.camera('A'));
-    QVERIFY(world.camera('A')->forceMsgToCamTuer);
+    QVERIFY(world.camera('A')->forceMsgToCamTuer());
 }
 
 void tst_commandDispatch::pressBoundToPanelCamera_data()
@@ -200,9 +200,9 @@ void tst_commandDispatch::pressBoundToPanelCamera()
 
     world.dispatch.processButtons(panel, b);
     QString flagged;
-    if (a->forceMsgToCamTuer)
+    if (a->forceMsgToCamTuer())
         flagged += 'A';
-    if (b->forceMsgToCamTuer)
+    if (b->forceMsgToCamTuer())
         flagged += 'B';
     QTEST(flagged, "flagged");
     QCOMPARE(panel.pendingButton(), int(camHandel::none));
@@ -308,11 +308,11 @@ void tst_commandDispatch::hangUpBlocksLaterCameras()
             QVERIFY(!world.startAll);
         }
         QCOMPARE(world.tick(), QStringLiteral("0:"));
-        QVERIFY(world.camera('B')->forceMsgToCamTuer);
+        QVERIFY(world.camera('B')->forceMsgToCamTuer());
     }
     QCOMPARE(world.tick(), QStringLiteral("1:A hang-up intercom"));
     QVERIFY(captured.contains("!!! pbo=&aDa->forceMsgVerbTrenen !!! (Verbindung trennen)  "));
-    QCOMPARE(world.camera('A')->hangUpWait, 0);
+    QCOMPARE(world.camera('A')->hangUpWait(), 0);
     QCOMPARE(world.tick(), QStringLiteral("1:B output 1 intercom"));
     QCOMPARE(world.tick(), QStringLiteral("0:"));
 }
@@ -329,14 +329,14 @@ void tst_commandDispatch::hangUpKeptWhileRemoteOff()
 
     for (int i = 0; i < 60; ++i)
         QCOMPARE(world.tick(), QStringLiteral("0:"));
-    QVERIFY(!cam->forceMsgToCamTuer);
-    QVERIFY(cam->forceMsgVerbTrenen);
+    QVERIFY(!cam->forceMsgToCamTuer());
+    QVERIFY(cam->forceMsgVerbTrenen());
 
     world.settings.RemoteCtrl = true;
     for (int wait = 1; wait < commandDispatch::hangUpTicks; ++wait)
         QCOMPARE(world.tick(), QStringLiteral("0:"));
     QCOMPARE(world.tick(), QStringLiteral("1:A hang-up intercom"));
-    QVERIFY(!cam->forceMsgVerbTrenen);
+    QVERIFY(!cam->forceMsgVerbTrenen());
 }
 
 void tst_commandDispatch::startStop()
@@ -344,13 +344,13 @@ void tst_commandDispatch::startStop()
     rig world(1);
     QVERIFY(world.bound);
     camData *cam = world.camera('A');
-    cam->userStopped = true;
+    cam->setUserStopped(true);
     setRequests(cam, "d");
     world.startStop = true;
     // Start/stop comes before the cameras' requests; a stream without connection is started.
     QCOMPARE(world.tick(), QStringLiteral("1:start A, label"));
     QVERIFY(!world.startStop);
-    QVERIFY(!cam->userStopped);
+    QVERIFY(!cam->isUserStopped());
     QCOMPARE(world.tick(), QStringLiteral("1:A output 1 intercom"));
 }
 

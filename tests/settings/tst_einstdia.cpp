@@ -935,7 +935,7 @@ void tst_EinstDia::continuousRecordingStartsCamera()
     s.click("autoSpeichEnCB");
     s.click("okPB");
     QVERIFY(s.cam(0)->camModule.CAMautoSaveEn);
-    QVERIFY(s.cam(0)->connectRequest);
+    QVERIFY(s.cam(0)->connectRequest());
 }
 
 void tst_EinstDia::buttonLabels_data()

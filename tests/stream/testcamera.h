@@ -231,6 +231,14 @@ inline QByteArray solidJpeg(const QSize &size, const QColor &colour)
     return encodeJpeg(image);
 }
 
+// The tests' way into a camera record's stream state, to put it where a case starts from.
+struct camDataProbe {
+    static bool &running(camData &camera) { return camera.running; }
+    static bool &receiving(camData &camera) { return camera.receiving; }
+    static bool &newData(camData &camera) { return camera.newData; }
+    static int &noDataMs(camData &camera) { return camera.noDataMs; }
+};
+
 // A camera record wired as the main window wires it, with its own settings.
 struct wiredCamera {
     shellSettings settings;
@@ -252,12 +260,7 @@ struct wiredCamera {
     {
         camera.camModule.URL = url;
         camera.camModule.IP.clear();
-        camera.abortedOnce = false;
-        camera.receiving = true;
-        camera.userStopped = false;
-        camera.createHttp();
-        camera.requestStream();
-        camera.streamError = false;
+        camera.start();
     }
 
     // One main-window tick; true once a received picture has been shown.

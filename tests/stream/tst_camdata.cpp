@@ -165,7 +165,7 @@ void tst_camData::statusHandling()
     QVERIFY(headers.wait(5000));
     QCOMPARE(headers.first().first().toInt(), status);
 
-    QCOMPARE(wired.camera.streamError, status != 200 && status != 302);
+    QCOMPARE(wired.camera.hasStreamError(), status != 200 && status != 302);
     if (status == 200) {
         QTRY_VERIFY(wired.tickShown() && wired.camera.framesExtracted >= 3);
         QCOMPARE(wired.camera.state(), camData::connectionState::connected);
@@ -204,8 +204,8 @@ void tst_camData::stall()
     QVERIFY(headers.wait(5000));
     // Whatever the camera sent has been read; from here on it sends nothing.
     QTRY_VERIFY(!camera.htppRD() && camera.isIdle() == (path == "/ended"));
-    camera.running = true;
-    camera.userStopped = userStopped;
+    camDataProbe::running(camera) = true;
+    camera.setUserStopped(userStopped);
     wired.stallTimeout = 200;  // five ticks
 
     for (int i = 0; i < 5; ++i) {
@@ -218,7 +218,7 @@ void tst_camData::stall()
     QVERIFY(!camera.tick(false));
     QCOMPARE(camera.caption(), QStringLiteral("!UNCONNECTED! -> Eingang"));
     QVERIFY(!camera.stallCheck(false, visible));
-    QVERIFY(camera.abortedOnce && camera.streamError && !camera.running && camera.isIdle());
+    QVERIFY(camera.wasAbortedOnce() && camera.hasStreamError() && !camera.isRunning() && camera.isIdle());
     QTEST(camera.notShownKind(), "reason");
 
     // Second silent period: time to start it again, unless the user stopped it.

@@ -165,9 +165,9 @@ void tst_picturePrinter::dialogFinishesTheJob()
     picturePrinter printer(&window);
     QSignalSpy finished(&printer, &picturePrinter::finished);
     wiredCamera cam;
-    cam.camera.printSnapshot = solidJpeg(QSize(160, 120), Qt::yellow);
+    cam.camera.setPrintSnapshot(solidJpeg(QSize(160, 120), Qt::yellow));
     QVERIFY(printer.printPicture(&cam.camera, fromPopup ? &onTop : nullptr));
-    QVERIFY(cam.camera.printing);
+    QVERIFY(cam.camera.printing());
     // The dialog is open and waits; the caller is back at once, and no second dialog opens.
     auto *dialog = (fromPopup ? onTop : window).findChild<QPrintDialog *>();
     QCOMPARE(window.findChild<QPrintDialog *>() != nullptr, !fromPopup);
@@ -183,7 +183,7 @@ void tst_picturePrinter::dialogFinishesTheJob()
     dialog->done(accept ? QDialog::Accepted : QDialog::Rejected);
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.first().first().toBool(), accept);
-    QVERIFY(!cam.camera.printing);
+    QVERIFY(!cam.camera.printing());
     QCOMPARE(QFile::exists(path), accept);
     if (accept)
         QCOMPARE(pageCount(readFile(path)), 1);
@@ -195,9 +195,9 @@ void tst_picturePrinter::nothingToPrint()
     picturePrinter printer(&window);
     wiredCamera cam;
     QVERIFY(!printer.printPicture(&cam.camera));
-    cam.camera.printSnapshot = QByteArray("\xFF\xD8 broken");
+    cam.camera.setPrintSnapshot(QByteArray("\xFF\xD8 broken"));
     QVERIFY(!printer.printPicture(&cam.camera));
-    QVERIFY(!cam.camera.printing);
+    QVERIFY(!cam.camera.printing());
     QVERIFY(!window.findChild<QPrintDialog *>());
 }
 

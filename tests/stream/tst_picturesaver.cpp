@@ -92,9 +92,9 @@ void tst_pictureSaver::savesTheNewestPictureAsCut()
 {
     connectedCamera c(noisePictures(6), QStringLiteral("Tor-1 Ost"));
     QVERIFY(c.connect());
-    c.cam.camera.savePictureRequest = true;
+    c.cam.camera.setSavePictureRequest(true);
     QVERIFY(saver.savePictures({&c.cam.camera}, settings));
-    QVERIFY(!c.cam.camera.savePictureRequest);
+    QVERIFY(!c.cam.camera.savePictureRequest());
     QCOMPARE(saver.savedCount(), qint64(1));
     const QString path = saver.lastSavedPath();
     QVERIFY(QRegularExpression(QStringLiteral("^\\d{8}_\\d{6}_Tor-1 Ost\\.jpg$")).match(QFileInfo(path).fileName()).hasMatch());
@@ -122,13 +122,13 @@ void tst_pictureSaver::eligibility()
     connectedCamera c(noisePictures(4));
     QVERIFY(c.connect());
     settings.Autosave = autosave;
-    c.cam.camera.savePictureRequest = true;
-    c.cam.camera.saveAlways = alarm;
+    c.cam.camera.setSavePictureRequest(true);
+    c.cam.camera.setSaveAlways(alarm);
     QCOMPARE(saver.savePictures({&c.cam.camera}, settings), saved);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), saved ? 1 : 0);
     // A request that may not be served is dropped, not kept for later.
-    QVERIFY(!c.cam.camera.savePictureRequest);
-    QVERIFY(!c.cam.camera.saveAlways);
+    QVERIFY(!c.cam.camera.savePictureRequest());
+    QVERIFY(!c.cam.camera.saveAlways());
 }
 
 void tst_pictureSaver::staleRequestBlocksNoAlarm()
@@ -138,8 +138,9 @@ void tst_pictureSaver::staleRequestBlocksNoAlarm()
     QVERIFY(first.connect());
     QVERIFY(second.connect());
     settings.Autosave = false;
-    first.cam.camera.savePictureRequest = true;  // the save button, not allowed
-    second.cam.camera.savePictureRequest = second.cam.camera.saveAlways = true;  // an alarm
+    first.cam.camera.setSavePictureRequest(true);  // the save button, not allowed
+    second.cam.camera.setSavePictureRequest(true);  // an alarm
+    second.cam.camera.setSaveAlways(true);
     QVERIFY(saver.savePictures({&first.cam.camera, &second.cam.camera}, settings));
     const QStringList saved = QDir(dir.path()).entryList(QDir::Files);
     QCOMPARE(saved.size(), 1);
@@ -166,7 +167,7 @@ void tst_pictureSaver::smallPictures()
     QCOMPARE(cameraStub::cutPictures(pictures).first().size(), cutSize);
     connectedCamera c(pictures);
     QVERIFY(c.connect());
-    c.cam.camera.savePictureRequest = true;
+    c.cam.camera.setSavePictureRequest(true);
     QCOMPARE(saver.savePictures({&c.cam.camera}, settings), saved);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), saved ? 1 : 0);
     QCOMPARE(saver.savedCount(), qint64(saved ? 1 : 0));
@@ -203,13 +204,14 @@ void tst_pictureSaver::requestGivenUp()
         settings.ImageFolder = dir.filePath(QStringLiteral("missing"));
     if (why == QLatin1String("no folder"))
         settings.ImageFolder.clear();
-    c.cam.camera.savePictureRequest = c.cam.camera.saveAlways = true;
+    c.cam.camera.setSavePictureRequest(true);
+    c.cam.camera.setSaveAlways(true);
     traceCapture trace;
     if (givenUpAtMs != 0) {
         QVERIFY(!saver.savePictures({&c.cam.camera}, settings));
         nowMs = (backAtMs >= 0 ? backAtMs : givenUpAtMs) - 1;
         QVERIFY(!saver.savePictures({&c.cam.camera}, settings));
-        QVERIFY(c.cam.camera.savePictureRequest);
+        QVERIFY(c.cam.camera.savePictureRequest());
         QVERIFY(trace.taken().isEmpty());
         nowMs += 1;
     }
@@ -220,7 +222,7 @@ void tst_pictureSaver::requestGivenUp()
         return;
     }
     QVERIFY(!saver.savePictures({&c.cam.camera}, settings));
-    QVERIFY(!c.cam.camera.savePictureRequest);
+    QVERIFY(!c.cam.camera.savePictureRequest());
     const QStringList lines = trace.taken();
     QCOMPARE(lines.size(), 1);
     QVERIFY2(lines.first().contains(givenUpAtMs ? QLatin1String("60 s") : QLatin1String("Ordner")),
@@ -238,7 +240,7 @@ void tst_pictureSaver::fullDiskSavesNothing()
     connectedCamera c(noisePictures(4));
     QVERIFY(c.connect());
     QVERIFY(c.newestCut().size() > 2000);
-    c.cam.camera.savePictureRequest = true;
+    c.cam.camera.setSavePictureRequest(true);
     {
         fileSizeLimit limit(1000);
         QVERIFY(limit.active);
@@ -246,7 +248,7 @@ void tst_pictureSaver::fullDiskSavesNothing()
     }
     QCOMPARE(saver.savedCount(), qint64(0));
     QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
-    QVERIFY(c.cam.camera.savePictureRequest);
+    QVERIFY(c.cam.camera.savePictureRequest());
 }
 
 QTEST_MAIN(tst_pictureSaver)

@@ -368,7 +368,7 @@ void tst_popupOneWin::onlyLivePicturesShownLive()
     camData *fed = &wired.camera;
     if (what == QLatin1String("stall")) {
         wired.stallTimeout = 200;
-        QTRY_VERIFY((wired.tickShown(), !wired.camera.receiving));
+        QTRY_VERIFY((wired.tickShown(), !wired.camera.isReceiving()));
     } else if (what == QLatin1String("restart")) {
         wired.start(stub.url("/live"));
         wired.tickShown();

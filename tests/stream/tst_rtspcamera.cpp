@@ -196,7 +196,7 @@ void tst_rtspCamera::connection()
     QCOMPARE(settingsModel::sectionName(camera.camModule), QStringLiteral("Eingang_") + url());
 
     if (failure != reasonKind::none) {
-        QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), !camera.receiving), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), !camera.isReceiving()), 10000);
         QCOMPARE(camera.notShownKind(), failure);
         QCOMPARE(camera.authRefusals, 1);
         QCOMPARE(camera.caption(), QStringLiteral("!UNCONNECTED! -> Eingang"));
@@ -243,12 +243,12 @@ void tst_rtspCamera::recovery()
     QVERIFY(sim.command(fault));
     // A codec the viewer cannot read shows on the next connection, after "closed".
     QTRY_COMPARE_WITH_TIMEOUT((cycle(wired), camera.notShownKind()), failure, 8000);
-    QVERIFY(!camera.receiving);
+    QVERIFY(!camera.isReceiving());
     QCOMPARE(camera.caption(), QStringLiteral("!UNCONNECTED! -> Eingang"));
     const qint64 before = camera.framesDisplayed;
 
     QVERIFY(sim.command(heal));
-    QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), camera.receiving && camera.framesDisplayed > before + 2), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), camera.isReceiving() && camera.framesDisplayed > before + 2), 10000);
     QCOMPARE(camera.caption(), QStringLiteral("Eingang"));
 }
 

@@ -96,7 +96,7 @@ void tst_saveAVI::recordsEveryPictureCut()
     for (int i = 0; i < cam.camera.framesExtracted; ++i)
         expected += cut[i];
     QCOMPARE(fileContents(path), expected);
-    QCOMPARE(cam.camera.videoBytesWritten, qint64(expected.size()));
+    QCOMPARE(cam.camera.videoBytesWritten(), qint64(expected.size()));
 }
 
 void tst_saveAVI::startTwiceAppends()
@@ -111,20 +111,20 @@ void tst_saveAVI::startTwiceAppends()
     auto *start = dialog.findChild<QToolButton *>(QStringLiteral("StartTB"));
     auto *pause = dialog.findChild<QToolButton *>(QStringLiteral("StopTB"));
     QTest::mouseClick(start, Qt::LeftButton);
-    QVERIFY(cam.camera.videoRecording);
+    QVERIFY(cam.camera.videoRecording());
     dialog.recorder().append(samplePicture(1));
     QTest::mouseClick(start, Qt::LeftButton);
-    QCOMPARE(cam.camera.videoBytesWritten, qint64(0));
+    QCOMPARE(cam.camera.videoBytesWritten(), qint64(0));
     dialog.recorder().append(samplePicture(2, 1500));
-    QCOMPARE(cam.camera.videoBytesWritten, qint64(1500));
+    QCOMPARE(cam.camera.videoBytesWritten(), qint64(1500));
     QTest::mouseClick(pause, Qt::LeftButton);
-    QVERIFY(!cam.camera.videoRecording);
+    QVERIFY(!cam.camera.videoRecording());
     QVERIFY(!dialog.recorder().append(samplePicture(3)));
     QTest::mouseClick(start, Qt::LeftButton);
     dialog.recorder().append(samplePicture(4));
     const QString path = dialog.recorder().currentPath();
     QTest::mouseClick(dialog.findChild<QToolButton *>(QStringLiteral("cancPB")), Qt::LeftButton);
-    QVERIFY(!cam.camera.videoAttached);
+    QVERIFY(!cam.camera.videoAttached());
     QCOMPARE(files(dir.path()).size(), 1);
     QCOMPARE(fileContents(path), samplePicture(1) + samplePicture(2, 1500) + samplePicture(4));
 }
@@ -136,12 +136,12 @@ void tst_saveAVI::startAtOnce()
     saveAVI dialog{QString(), QIcon()};
     dialog.startVideo(&cam.camera, dir.path(), true);
     QVERIFY(dialog.isVisible());
-    QVERIFY(cam.camera.videoRecording);
+    QVERIFY(cam.camera.videoRecording());
     wiredCamera other;
     dialog.startVideo(&other.camera, dir.path(), false);
     QVERIFY(dialog.isVisible());
     QCOMPARE(dialog.recorder().camera(), &cam.camera);
-    QVERIFY(!other.camera.videoAttached);
+    QVERIFY(!other.camera.videoAttached());
 }
 
 void tst_saveAVI::leaveStopsRecording_data()
@@ -164,13 +164,13 @@ void tst_saveAVI::leaveStopsRecording()
     else
         dialog.close();
     QVERIFY(!dialog.isVisible());
-    QVERIFY(!cam.camera.videoRecording);
-    QVERIFY(!cam.camera.videoAttached);
+    QVERIFY(!cam.camera.videoRecording());
+    QVERIFY(!cam.camera.videoAttached());
     QCOMPARE(fileContents(path), samplePicture(1));
     // The camera can be recorded again.
     dialog.startVideo(&cam.camera, dir.path(), true);
     QVERIFY(dialog.isVisible());
-    QVERIFY(cam.camera.videoRecording);
+    QVERIFY(cam.camera.videoRecording());
 }
 
 void tst_saveAVI::attachedCameraBringsDialogBack()
@@ -181,7 +181,7 @@ void tst_saveAVI::attachedCameraBringsDialogBack()
     dialog.hide();
     dialog.startVideo(&cam.camera, dir.path(), true);
     QVERIFY(dialog.isVisible());
-    QVERIFY(cam.camera.videoRecording);
+    QVERIFY(cam.camera.videoRecording());
     // Stopped before its first picture: no empty file is left behind.
     dialog.stopRecording();
     QVERIFY(files(dir.path()).isEmpty());
@@ -217,7 +217,7 @@ void tst_saveAVI::unusableFolder()
     saveAVI dialog{QString(), QIcon()};
     dialog.startVideo(&cam.camera, folder, true);
     QVERIFY(!dialog.isVisible());
-    QVERIFY(!cam.camera.videoAttached);
+    QVERIFY(!cam.camera.videoAttached());
     QStringList shown = takeMessages();
     shown.sort();
     QFETCH(QStringList, messages);
@@ -241,7 +241,7 @@ void tst_saveAVI::rollover()
     QCOMPARE(names.size(), 2);
     QCOMPARE(QFileInfo(QDir(dir.path()).filePath(names[0])).size(), 3000);
     QCOMPARE(fileContents(QDir(dir.path()).filePath(names[0])) + fileContents(QDir(dir.path()).filePath(names[1])), all);
-    QCOMPARE(cam.camera.videoBytesWritten, qint64(5000));
+    QCOMPARE(cam.camera.videoBytesWritten(), qint64(5000));
 }
 
 void tst_saveAVI::writeErrorTellsTheUser_data()
@@ -294,14 +294,14 @@ void tst_saveAVI::writeErrorTellsTheUser()
         QCOMPARE(dialog.recorder().append(samplePicture(2)), fits);
         QVERIFY(!dialog.recorder().append(samplePicture(3)));
         // Only what was written is counted; the picture written in part is cut off again.
-        QCOMPARE(cam.camera.videoBytesWritten, qint64(kept.size()));
+        QCOMPARE(cam.camera.videoBytesWritten(), qint64(kept.size()));
         QCOMPARE(QFile::exists(path), !kept.isEmpty());
         QCOMPARE(fileContents(path), kept);
     }
-    QVERIFY(!cam.camera.videoRecording);
+    QVERIFY(!cam.camera.videoRecording());
     dialog.showRunningTime();
     QVERIFY(!dialog.isVisible());
-    QVERIFY(!cam.camera.videoAttached);
+    QVERIFY(!cam.camera.videoAttached());
     const QStringList shown = takeMessages();
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown.first().startsWith(message), qPrintable(shown.first()));

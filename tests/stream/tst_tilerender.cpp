@@ -300,16 +300,16 @@ void tst_tileRender::caption()
     wiredCamera wired(solidPixmap(QSize(400, 300), picture));
     camData &camera = wired.camera;
     camera.setTileRect(QRectF(0, 0, 400, 300));
-    camera.receiving = receiving;
+    camDataProbe::receiving(camera) = receiving;
     camera.sipModuleRec.status.callForced = callForced;
     camera.camModule.status.input1Active = input1;
     camera.camModule.status.input2Active = input2;
     camera.camModule.status.popupRequest = true;
     camera.tick(selected);
     QTEST(camera.caption(), "caption");
-    QVERIFY(camera.showRequest && !camera.camModule.status.popupRequest);
-    QCOMPARE(camera.input1Copy, input1);
-    QCOMPARE(camera.input2Copy, input2);
+    QVERIFY(camera.showRequest() && !camera.camModule.status.popupRequest);
+    QCOMPARE(camera.input1Copy(), input1);
+    QCOMPARE(camera.input2Copy(), input2);
 
     // The caption is the one of the tick, whatever changes before the pixels are finished.
     camera.sipModuleRec.status.callForced = !callForced;
@@ -465,12 +465,12 @@ void tst_tileRender::samePictureNotDecodedAgain()
     const qint64 displayed = camera.framesDisplayed;
     const qint64 shown = camera.displayPixmap().cacheKey();
 
-    camera.newData = true;  // as a scan of bytes without a new picture leaves it
+    camDataProbe::newData(camera) = true;  // as a scan of bytes without a new picture leaves it
     wired.tickShown();
     QCOMPARE(camera.framesDisplayed, displayed + 1);
     QCOMPARE(camera.displayPixmap().cacheKey(), shown);
 
-    camera.newData = true;
+    camDataProbe::newData(camera) = true;
     camera.sipModuleRec.status.callForced = true;
     wired.tickShown();
     QCOMPARE(camera.framesDisplayed, displayed + 2);
