@@ -8,7 +8,7 @@ class popupOneWin;
 
 // The camera records' share of the tick: their streams started, stopped and supervised, their
 // recording housekeeping, the hand-over of their frames to the tiles and the popup window, and
-// their trace lines into the log file.
+// their trace lines into the log file. GUI thread, as the tick that drives it.
 class cameraStreams {
 public:
     static constexpr int housekeepingIntervalMs = 3000;

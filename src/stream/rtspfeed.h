@@ -16,6 +16,7 @@
 
 // The RTSP side of a camera: its reader (a thread of its own), the readers still stopping, and
 // how much of the current reader's pictures and packets the camera has taken so far.
+// It lives on the GUI thread; the readers' own locks guard what their threads hand over.
 class rtspFeed {
 public:
     // Each packet received while packets are kept.

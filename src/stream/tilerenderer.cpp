@@ -4,7 +4,6 @@
 #include "tiletext.h"
 
 #include <QGraphicsPixmapItem>
-#include <QMutexLocker>
 #include <QPainter>
 #include <QtConcurrent/QtConcurrentMap>
 
@@ -41,13 +40,11 @@ void tileRenderer::attachToScene(QGraphicsScene *target)
 
 void tileRenderer::setTileRect(const QRectF &rect)
 {
-    QMutexLocker lock(&tileMutex);
     tile = rect;
 }
 
 QRectF tileRenderer::tileRect() const
 {
-    QMutexLocker lock(&tileMutex);
     return tile;
 }
 

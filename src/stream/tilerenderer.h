@@ -5,7 +5,6 @@
 #include <QGraphicsScene>
 #include <QImage>
 #include <QList>
-#include <QMutex>
 #include <QPixmap>
 #include <QPointer>
 #include <QRect>
@@ -19,7 +18,7 @@ class QGraphicsPixmapItem;
 // A camera's tile in the grid: the scene item, its place, and the pixels it shows (the picture
 // or the placeholder scaled to the tile, the caption drawn over it). The camera's tick plans what
 // the tile is to show; finish() decodes and paints it later, for several tiles side by side
-// through finishAll().
+// through finishAll(). GUI thread: finishAll() decodes on the pool's threads while it waits.
 class tileRenderer {
 public:
     enum class source { none, keep, placeholder, picture };
@@ -109,6 +108,5 @@ private:
     QPointer<QGraphicsScene> scene;
     QGraphicsPixmapItem *tileItem = nullptr;
     bool itemPlaced = false;  // the item went into a scene, which deletes it if it goes first
-    mutable QMutex tileMutex;
     QRectF tile;
 };
