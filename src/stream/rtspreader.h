@@ -37,7 +37,7 @@ class tlsRelay;
 // An rtsps camera is read through a tlsRelay of the reader's own (the library would not check
 // its certificate): interleaved over the one connection, as rtsp to 127.0.0.1, so that the
 // requests name that host; nothing is sent before the camera's certificate was taken.
-class rtspReader : private ffmpegLog::listener {
+class rtspReader final : private ffmpegLog::listener {
 public:
     enum class failure {
         none,
