@@ -3,8 +3,6 @@
 #include "camdata.h"
 #include "settingsmodel.h"
 
-#include <QMutexLocker>
-
 void installation::readConfiguration(const QString &configFile)
 {
     if (configFile.isEmpty())
@@ -56,10 +54,7 @@ bool installation::makeCurrent(int index)
 
 void installation::addCamera(camData *camera)
 {
-    {
-        QMutexLocker lock(&listLock);
-        list.append(camera);
-    }
+    list.append(camera);
     makeCurrent(int(list.size()) - 1);
 }
 
@@ -69,7 +64,6 @@ int installation::removeCamera(camData *camera)
     if (index < 0)
         return -1;
     releaseCurrent(camera);
-    QMutexLocker lock(&listLock);
     list.removeAt(index);
     if (current)
         currentAt = int(list.indexOf(current));
@@ -88,7 +82,6 @@ void installation::releaseCurrent(camData *camera)
 
 void installation::reorder(const QList<camData *> &order)
 {
-    QMutexLocker lock(&listLock);
     list = order;
     currentAt = int(list.indexOf(current));
 }

@@ -6,7 +6,6 @@
 
 #include <QHostAddress>
 #include <QList>
-#include <QMutex>
 #include <QPointF>
 #include <QString>
 
@@ -17,7 +16,7 @@ class camData;
 // that the dialogs, the grid scene, the panels and the popup logic leave for the tick.
 //
 // Who changes what:
-// - the camera list only through the members below, each under the list lock: the main window
+// - the camera list only through the members below: the main window
 //   adds the cameras it makes, the settings work removes and reorders them, the grid's drag
 //   reorders them, selection and popups make one current;
 // - the settings are read from the store at start, stored by the settings dialog and kept up to
@@ -93,7 +92,6 @@ private:
     QList<camData *> list;
     camData *current = nullptr;
     int currentAt = -1;
-    QMutex listLock;
 
     settingsRequests pending;
     windowRequests shellPending;

@@ -24,7 +24,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QMutexLocker>
 
 namespace {
 const char *notConnectedMessage = QT_TRANSLATE_NOOP("ownCam", "kein Fehlerbild für 'Nicht Verbunden' vorhanden");
@@ -458,7 +457,6 @@ void ownCam::resizeEvent(QResizeEvent *)
 
 void ownCam::relayoutOnGeometryChange()
 {
-    QMutexLocker lock(&layoutLock);
     const windowRules::moveOutcome outcome = frameRules.windowMoved(controlBoxVisible());
     if (outcome == windowRules::moveOutcome::ignored)
         return;

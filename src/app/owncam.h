@@ -18,7 +18,6 @@
 #include "windowrules.h"
 
 #include <QMainWindow>
-#include <QMutex>
 #include <QPixmap>
 
 class QCloseEvent;
@@ -220,5 +219,4 @@ private:
     popupOneWin *popupWin = nullptr;
     saveAVI *videoRecorder = nullptr;
     picturePrinter *picturePrint = nullptr;
-    QMutex layoutLock;
 };

@@ -1,7 +1,6 @@
 #include "readtrace.h"
 
 #include <QDateTime>
-#include <QMutexLocker>
 #include <QTime>
 
 #include <charconv>
@@ -81,7 +80,6 @@ void readTrace::finishLine()
     if (!enabled() || line.isEmpty())
         return;
     stamp("", ")");
-    QMutexLocker lock(&mutex);
     lines.append(line);
     line.clear();
 }
@@ -90,13 +88,11 @@ void readTrace::append(const QString &text)
 {
     if (!enabled())
         return;
-    QMutexLocker lock(&mutex);
     lines.append(text);
 }
 
 QStringList readTrace::takeLines()
 {
-    QMutexLocker lock(&mutex);
     QStringList taken;
     taken.swap(lines);
     return taken;

@@ -1,12 +1,10 @@
 #pragma once
 
-#include <QMutex>
 #include <QString>
 #include <QStringList>
 
 // The timing trace of one camera, kept while the trace switch is on: a line per read, stamped
 // as the read's pictures are cut, decoded and put on the tile, plus the camera's reason lines.
-// Lines are taken from another thread than the one that writes them.
 class readTrace {
 public:
     // The main window's trace switch; without one nothing is traced.
@@ -30,6 +28,5 @@ public:
 private:
     const bool *enabledBy = nullptr;
     QString line;
-    QMutex mutex;
     QStringList lines;
 };
