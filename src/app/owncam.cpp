@@ -35,7 +35,7 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
     , ui(new Ui::ownCam)
     , frameRules(*this, installData.settings())
     , shellTray(*this, std::move(trayAvailable))
-    , auxiliary(installData, *this, *this)
+    , auxiliary(installData.settings(), installData.cameras(), installData.requests(), *this, *this)
     , streams(installData, auxiliary)
     , popupLogic(installData, *this, auxiliary)
     , notifier(QDBusConnection::sessionBus(), QStringLiteral(DXCAM_APP_ID),
@@ -316,6 +316,11 @@ void ownCam::releaseCamera(camData *cam)
     if (popupWin)
         popupWin->releaseCamera(cam);
     installData.releaseCurrent(cam);
+}
+
+guardedSettings *ownCam::settingsGuard() const
+{
+    return settingsDia;
 }
 
 bool ownCam::savePictures()

@@ -126,6 +126,8 @@ public:
     void viewerPasswordAnswered(bool maximise, bool accepted) override;
     bool windowShownToUser() const override { return popupLogic.windowShownToUser(); }
     void saveConfiguration() override { settingsWork.writeOrSay(); }
+    guardedSettings *settingsGuard() const override;
+    void storeLanguage(int language) override { installData.settings().language = language; }
 
 public slots:
     void udpCamRecPending();

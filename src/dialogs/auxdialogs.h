@@ -2,13 +2,15 @@
 
 #include "accessprotection.h"
 
+#include <QList>
 #include <QSet>
 #include <QtGlobal>
 
 class QWidget;
+struct settingsRequests;
+struct shellSettings;
 class auxDialogsHost;
 class camData;
-class installation;
 class pasw1Dia;
 class paswDia;
 class paswSettings;
@@ -22,7 +24,10 @@ class zertDia;
 // The dialogs are children of the main window; this object only keeps track of them.
 class auxDialogs {
 public:
-    auxDialogs(installation &state, auxDialogsHost &host, QWidget &dialogParent);
+    // The settings and the cameras are read; the requests are the guard and statistics ones it
+    // serves.
+    auxDialogs(const shellSettings &settings, const QList<camData *> &cameras, settingsRequests &requests,
+               auxDialogsHost &host, QWidget &dialogParent);
 
     // The protection record; later handed to whoever edits the guards.
     accessProtection protection;
@@ -89,7 +94,9 @@ private:
     void askTrust(camData *camera);
     void takeTrustAnswer();
 
-    installation &state;
+    const shellSettings &settings;
+    const QList<camData *> &cameras;
+    settingsRequests &requests;
     auxDialogsHost &host;
     QWidget &parent;
     pasw1Dia *prompt = nullptr;

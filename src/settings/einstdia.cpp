@@ -437,6 +437,13 @@ void EinstDia::showGuards()
     systemTab->fillGuards();
 }
 
+void EinstDia::bringUp()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
 void EinstDia::inform(const QString &text)
 {
     auto *box = new QMessageBox(QMessageBox::Information, edition::forVersion(settings.FaVers).translatedTitle(),

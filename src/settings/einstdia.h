@@ -1,5 +1,7 @@
 #pragma once
 
+#include "guardedsettings.h"
+
 #include <QDialog>
 #include <QList>
 #include <QStringList>
@@ -26,7 +28,7 @@ class EinstDia;
 // OK, "Abbrechen", Escape or its close button. It edits one module at a time, the one its pages
 // were filled from, and the global settings. Whatever touches more than that (adding, applying,
 // removing, selecting, ordering modules) it leaves as a request for the main window's tick.
-class EinstDia : public QDialog {
+class EinstDia : public QDialog, public guardedSettings {
     Q_OBJECT
 
 public:
@@ -49,8 +51,8 @@ public:
     camData *pageCamera() const { return shown; }
     // The login prompt changed the camera's user and password: the pages show them if they
     // show that camera, so that storing the pages cannot bring the old ones back.
-    void takeCredentials(const camData *camera);
-    void takeCertificate(const camData *camera);
+    void takeCredentials(const camData *camera) override;
+    void takeCertificate(const camData *camera) override;
     QString pageModuleName() const;
 
     // Stores the pages into the camera they were filled from and into the global settings; on a
@@ -68,11 +70,13 @@ public:
 
     // The "System" page's guard switches: what the box of a guard shows now
     // (accessProtection::viewerMode or settingsMode), and the protection record shown again.
-    bool guardChecked(int mode) const;
-    void showGuards();
+    bool guardChecked(int mode) const override;
+    void showGuards() override;
 
     // A message that does not block: the viewer keeps ticking while it is shown.
-    void inform(const QString &text);
+    void inform(const QString &text) override;
+    bool shownToUser() const override { return isVisible(); }
+    void bringUp() override;
     // Texts in the current language; what the pages show stays.
     void retranslate();
 
