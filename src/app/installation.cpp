@@ -52,32 +52,43 @@ bool installation::makeCurrent(int index)
     return true;
 }
 
-void installation::addCamera(camData *camera)
+void installation::addCamera(std::unique_ptr<camData> camera)
 {
-    list.append(camera);
+    camera->setParent(this);
+    list.append(camera.release());
     makeCurrent(int(list.size()) - 1);
 }
 
-int installation::removeCamera(camData *camera)
+void installation::releaseCamera(camData *camera)
+{
+    // Its recording is closed before anything else lets go.
+    camera->closeRecording();
+    emit cameraAboutToBeRemoved(camera);
+    if (camera != current)
+        return;
+    current = nullptr;
+    currentAt = -1;
+}
+
+int installation::deleteCamera(camData *camera)
 {
     const int index = int(list.indexOf(camera));
     if (index < 0)
         return -1;
-    releaseCurrent(camera);
+    releaseCamera(camera);
     list.removeAt(index);
     if (current)
         currentAt = int(list.indexOf(current));
     else
         makeCurrent(std::min(index, int(list.size()) - 1));
+    delete camera;
     return index;
 }
 
-void installation::releaseCurrent(camData *camera)
+void installation::deleteCameras()
 {
-    if (camera != current)
-        return;
-    current = nullptr;
-    currentAt = -1;
+    while (!list.isEmpty())
+        deleteCamera(list.last());
 }
 
 void installation::reorder(const QList<camData *> &order)

@@ -56,6 +56,10 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
     connect(&notifier, &callNotifier::showRequested, this, &ownCam::showStation);
     graphScene = new ownGraphScene(installData, frameRules, notConnected.size(), this);
     connect(graphScene, &ownGraphScene::tileHit, ui->infoL, &QLabel::setText);
+    connect(&installData, &installation::cameraAboutToBeRemoved, this, [this](camData *cam) {
+        pictureFiles.forget(cam);
+        auxiliary.releaseCamera(cam);
+    });
     if (installData.settings().trayEn) {
         shellTray.create();
         connectTray();
@@ -101,12 +105,7 @@ ownCam::~ownCam()
     // they use.
     closeRecordings();
     delete videoRecorder;
-    const QList<camData *> cameras = installData.cameras();
-    for (camData *cam : cameras) {
-        installData.removeCamera(cam);
-        cam->closeSockets();
-        delete cam;
-    }
+    installData.deleteCameras();
     // "Beenden" ends within moments whatever the RTSP cameras do: their readers were all asked
     // to stop, and are waited for once.
     rtspFeed::finishAll(2000);
@@ -200,26 +199,26 @@ void ownCam::createSettingsDialog(const appOptions &options)
                                installData.overlayPixelSize(), installData.traceSwitch(), auxiliary.protection,
                                autoStart(QCoreApplication::applicationFilePath(), options.configFile), this);
     settingsDia->showCamera(installData.currentCamera());
+    connect(&installData, &installation::cameraAboutToBeRemoved, settingsDia, &EinstDia::releaseCamera);
 }
 
 bool ownCam::createCamera(const QString &section)
 {
-    auto *cam = new camData(notConnected, this);
+    auto cam = std::make_unique<camData>(notConnected, this);
     cam->labelPlaceholder(notConnectedLabelled);
     cam->wireSettings(&installData.settings(), &installData.traceSwitch(), &installData.stallTimeoutMs(),
                       &installData.overlayPixelSize());
     cam->setDefaults();
-    if (!installData.loadModule(cam, section)) {
-        delete cam;
+    if (!installData.loadModule(cam.get(), section))
         return false;
-    }
     cam->attachToScene(graphScene);
     cam->setAddresses(cam->camModule.addressText(), cam->sipModuleRec.addressText(), installData.ownAddress());
 
     installData.settings().dispForm = 2;
-    installData.addCamera(cam);
+    camData *added = cam.get();
+    installData.addCamera(std::move(cam));
     relayout();
-    cam->setTileRect(QRectF(0, 0, installData.settings().width, installData.settings().height));
+    added->setTileRect(QRectF(0, 0, installData.settings().width, installData.settings().height));
     ui->urlE->setText(section);
     ui->bildGW->setScene(graphScene);
     ui->bildGW->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -264,6 +263,10 @@ void ownCam::createCommandPanel()
         commandPanel->setButtonLabels(settings.ButtonText);
         commandPanel->setAvailability(settings.BildAllSaveEn ? 1 : 0);
         history.attachPanel(commandPanel);
+        // Pending panel presses for a camera that goes are dropped; those for others stay theirs.
+        connect(&installData, &installation::cameraAboutToBeRemoved, commandPanel, [this](camData *cam) {
+            commandPanel->releaseCamera(cam, cam == installData.currentCamera());
+        });
     }
     commandPanel->setViewToggleRequest(&installData.shellRequests().viewToggle);
     commandPanel->setViewLabel(installData.isGridView());
@@ -277,6 +280,7 @@ void ownCam::createPopupWindow()
     popupWin->setWindowIcon(windowIcon());
     popupWin->initialise(notConnected, notConnectedLabelled);
     history.attachPanel(popupWin->panel());
+    connect(&installData, &installation::cameraAboutToBeRemoved, popupWin, &popupOneWin::releaseCamera);
 }
 
 // ---------------------------------------------------------------- cameras
@@ -298,24 +302,6 @@ void ownCam::closeRecordings()
     if (videoRecorder)
         videoRecorder->stopRecording();
     streams.closeRecordings();
-}
-
-void ownCam::releaseCamera(camData *cam)
-{
-    // Its recordings are closed first.
-    if (videoRecorder)
-        videoRecorder->releaseCamera(cam);
-    cam->closeRecording();
-    pictureFiles.forget(cam);
-    auxiliary.releaseCamera(cam);
-    if (settingsDia)
-        settingsDia->releaseCamera(cam);
-    // Pending panel presses for this camera are dropped; those for other cameras stay theirs.
-    if (commandPanel)
-        commandPanel->releaseCamera(cam, cam == installData.currentCamera());
-    if (popupWin)
-        popupWin->releaseCamera(cam);
-    installData.releaseCurrent(cam);
 }
 
 guardedSettings *ownCam::settingsGuard() const
@@ -342,8 +328,10 @@ bool ownCam::printPicture(camData *camera)
 
 void ownCam::startVideo(camData *camera)
 {
-    if (!videoRecorder)
+    if (!videoRecorder) {
         videoRecorder = new saveAVI(windowTitle(), windowIcon());
+        connect(&installData, &installation::cameraAboutToBeRemoved, videoRecorder, &saveAVI::releaseCamera);
+    }
     videoRecorder->startVideo(camera, installData.settings().ImageFolder, installData.settings().FaVers == 2);
 }
 

@@ -110,7 +110,6 @@ public:
 
     // settingsHost
     bool createCamera(const QString &section) override;
-    void releaseCamera(camData *camera) override;
     void relayout() override;
     void toggleView() override;
     void startCurrentCamera() override { on_startPB_clicked(); }

@@ -15,8 +15,6 @@ public:
     virtual camHandel *panel() const = 0;
     // A camera made from a section of the store, as at start-up; false when it cannot be made.
     virtual bool createCamera(const QString &section) = 0;
-    // Before a camera is deleted: everything that holds it lets go.
-    virtual void releaseCamera(camData *camera) = 0;
     virtual void startCam(camData *camera) = 0;
     // The main window's own buttons and switches, as the dialog asks for them.
     virtual void startCurrentCamera() = 0;

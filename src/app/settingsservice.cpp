@@ -176,9 +176,7 @@ bool settingsService::removeModule()
     if (index < 0)
         return false;
     const QString section = camera->sectionName;
-    host.releaseCamera(camera);
-    state.removeCamera(camera);
-    delete camera;
+    state.deleteCamera(camera);
     writeOrSay(section);
     dialog->showCamera(state.currentCamera());
     rebuildOrderList();

@@ -36,6 +36,16 @@ void auxDialogs::createPasswordPrompt()
         prompt = new pasw1Dia(protection, settings.FaVers, &parent);
 }
 
+camData *auxDialogs::loginCamera() const
+{
+    return loginFor;
+}
+
+camData *auxDialogs::trustCamera() const
+{
+    return trustFor;
+}
+
 void auxDialogs::askViewerPassword(int purpose)
 {
     askPassword(accessProtection::viewerMode, purpose);

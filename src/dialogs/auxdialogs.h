@@ -3,6 +3,7 @@
 #include "accessprotection.h"
 
 #include <QList>
+#include <QPointer>
 #include <QSet>
 #include <QtGlobal>
 
@@ -60,14 +61,14 @@ public:
     void fillLoginPrompt(camData *camera);
     void serveLoginPrompt();
     paswDia *loginPrompt() const { return login; }
-    camData *loginCamera() const { return loginFor; }
+    camData *loginCamera() const;
 
     // A certificate that does not verify: trusted, the camera connects with it; declined, the
     // camera stays unconnected and is not asked for again until its address changes or the
     // settings page forgets the answer.
     void serveTrustPrompt();
     zertDia *trustPrompt() const { return trust; }
-    camData *trustCamera() const { return trustFor; }
+    camData *trustCamera() const;
 
     void serveStatisticsRequest();
     void refreshStatistics(int msCounter, bool periodClosed);
@@ -103,11 +104,12 @@ private:
     paswSettings *change = nullptr;
     spracheDia *language = nullptr;
     paswDia *login = nullptr;
-    camData *loginFor = nullptr;
+    // Guarded as well as released: the prompts outlive their cameras.
+    QPointer<camData> loginFor;
     loginAnswer loginReply = loginAnswer::none;
     QSet<camData *> loginDeclined;
     zertDia *trust = nullptr;
-    camData *trustFor = nullptr;
+    QPointer<camData> trustFor;
     loginAnswer trustReply = loginAnswer::none;
     service *stats = nullptr;
 };

@@ -437,6 +437,11 @@ void EinstDia::showGuards()
     systemTab->fillGuards();
 }
 
+camData *EinstDia::pageCamera() const
+{
+    return shown;
+}
+
 void EinstDia::bringUp()
 {
     show();

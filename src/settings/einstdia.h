@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 
 #include <functional>
@@ -48,7 +49,7 @@ public:
     void adoptCamera(camData *camera);
     // The camera is about to be deleted: nothing may refer to it afterwards.
     void releaseCamera(camData *camera);
-    camData *pageCamera() const { return shown; }
+    camData *pageCamera() const;
     // The login prompt changed the camera's user and password: the pages show them if they
     // show that camera, so that storing the pages cannot bring the old ones back.
     void takeCredentials(const camData *camera) override;
@@ -116,9 +117,10 @@ private:
     sipPage *sipTab;
     videoPage *videoTab;
     systemPage *systemTab;
-    camData *shown = nullptr;
-    camData *removeAsked = nullptr;
-    camData *followCamera = nullptr;  // the camera the pages follow once the user has answered
+    // Guarded as well as released: the dialog outlives every camera.
+    QPointer<camData> shown;
+    QPointer<camData> removeAsked;
+    QPointer<camData> followCamera;  // the camera the pages follow once the user has answered
     bool followAsked = false;
     bool addAccepted = false;
 };
