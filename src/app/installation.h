@@ -62,8 +62,11 @@ public:
     const QHostAddress *ownAddress() const { return &own; }
 
     // Values that the settings dialog changes and the camera records read through a pointer.
-    bool &traceSwitch() { return trace; }
-    int &overlayPixelSize() { return overlayPixels; }
+    const bool &traceSwitch() const { return trace; }
+    void setTraceSwitch(bool on) { trace = on; }
+    const int &overlayPixelSize() const { return overlayPixels; }
+    void setOverlayPixelSize(int pixels) { overlayPixels = pixels; }
+    // A camera record's wiring sets it to its default.
     int &stallTimeoutMs() { return stallMs; }
 
     // ---- cameras, in grid order

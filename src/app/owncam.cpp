@@ -186,9 +186,9 @@ void ownCam::finishModuleLoad(const appOptions &options)
         cam->applyAddressRules();
     }
     // The captions keep the size chosen before the last quit.
-    installData.overlayPixelSize() = videoPage::fontPixelSize(settings.TextGroese);
+    installData.setOverlayPixelSize(videoPage::fontPixelSize(settings.TextGroese));
     installData.takeOwnAddress();
-    installData.traceSwitch() = options.logOn;
+    installData.setTraceSwitch(options.logOn);
 }
 
 void ownCam::createSettingsDialog(const appOptions &options)
@@ -196,9 +196,13 @@ void ownCam::createSettingsDialog(const appOptions &options)
     // The settings dialog shows the guards of the protection record: read it first.
     auxiliary.createPasswordPrompt();
     settingsDia = new EinstDia(installData.settings(), installData.cameras(), installData.requests(),
-                               installData.overlayPixelSize(), installData.traceSwitch(), auxiliary.protection,
+                               installData.traceSwitch(), auxiliary.protection,
                                autoStart(QCoreApplication::applicationFilePath(), options.configFile), this);
     settingsDia->showCamera(installData.currentCamera());
+    settingsWork.setDialog(settingsDia);
+    connect(settingsDia, &EinstDia::overlayPixelSizeChosen, this, [this](int pixels) {
+        installData.setOverlayPixelSize(pixels);
+    });
     connect(&installData, &installation::cameraAboutToBeRemoved, settingsDia, &EinstDia::releaseCamera);
 }
 
@@ -263,12 +267,14 @@ void ownCam::createCommandPanel()
         commandPanel->setButtonLabels(settings.ButtonText);
         commandPanel->setAvailability(settings.BildAllSaveEn ? 1 : 0);
         history.attachPanel(commandPanel);
+        settingsWork.setPanel(commandPanel);
+        connect(commandPanel, &camHandel::viewToggleAsked, this,
+                [this] { installData.shellRequests().viewToggle = true; });
         // Pending panel presses for a camera that goes are dropped; those for others stay theirs.
         connect(&installData, &installation::cameraAboutToBeRemoved, commandPanel, [this](camData *cam) {
             commandPanel->releaseCamera(cam, cam == installData.currentCamera());
         });
     }
-    commandPanel->setViewToggleRequest(&installData.shellRequests().viewToggle);
     commandPanel->setViewLabel(installData.isGridView());
 }
 
@@ -302,11 +308,6 @@ void ownCam::closeRecordings()
     if (videoRecorder)
         videoRecorder->stopRecording();
     streams.closeRecordings();
-}
-
-guardedSettings *ownCam::settingsGuard() const
-{
-    return settingsDia;
 }
 
 bool ownCam::savePictures()

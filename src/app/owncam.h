@@ -5,6 +5,7 @@
 #include "callnotifier.h"
 #include "camerastreams.h"
 #include "dispatchhost.h"
+#include "einstdia.h"
 #include "historyservice.h"
 #include "installation.h"
 #include "picturesaver.h"
@@ -27,7 +28,6 @@ class QResizeEvent;
 class QShowEvent;
 class QTimerEvent;
 struct appOptions;
-class EinstDia;
 class camData;
 class camHandel;
 class commandDispatch;
@@ -70,8 +70,8 @@ public:
 
     ownGraphScene *scene() const { return graphScene; }
     popupOneWin *popupWindow() const override { return popupWin; }
-    camHandel *panel() const override { return commandPanel; }
-    EinstDia *settingsDialog() const override { return settingsDia; }
+    camHandel *panel() const { return commandPanel; }
+    EinstDia *settingsDialog() const { return settingsDia; }
     saveAVI *videoDialog() const { return videoRecorder; }
     picturePrinter *printer() const { return picturePrint; }
 
@@ -125,7 +125,7 @@ public:
     void viewerPasswordAnswered(bool maximise, bool accepted) override;
     bool windowShownToUser() const override { return popupLogic.windowShownToUser(); }
     void saveConfiguration() override { settingsWork.writeOrSay(); }
-    guardedSettings *settingsGuard() const override;
+    guardedSettings *settingsGuard() const override { return settingsDia; }
     void storeLanguage(int language) override { installData.settings().language = language; }
 
 public slots:

@@ -2,17 +2,13 @@
 
 #include <QString>
 
-class EinstDia;
 class camData;
-class camHandel;
 
 // What the settings work needs of the main window that only the window can do.
 class settingsHost {
 public:
     virtual ~settingsHost() = default;
 
-    virtual EinstDia *settingsDialog() const = 0;
-    virtual camHandel *panel() const = 0;
     // A camera made from a section of the store, as at start-up; false when it cannot be made.
     virtual bool createCamera(const QString &section) = 0;
     virtual void startCam(camData *camera) = 0;

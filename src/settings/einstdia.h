@@ -34,7 +34,7 @@ class EinstDia : public QDialog, public guardedSettings {
 
 public:
     EinstDia(shellSettings &settings, const QList<camData *> &cameras, settingsRequests &requests,
-             int &overlayPixelSize, const bool &traceSwitch, const accessProtection &protection,
+             const bool &traceSwitch, const accessProtection &protection,
              const autoStart &startAtLogin, QWidget *parent = nullptr);
     ~EinstDia() override;
 
@@ -80,6 +80,10 @@ public:
     void bringUp() override;
     // Texts in the current language; what the pages show stays.
     void retranslate();
+
+signals:
+    // The picture page's overlay font: its pixel size, in use at once.
+    void overlayPixelSizeChosen(int pixels);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
