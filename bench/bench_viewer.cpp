@@ -257,7 +257,7 @@ bool runViewer(timedApplication &app, const benchOptions &options, const QString
     // Steady state: every camera's receive buffer has been written once (at 25 pictures of
     // 47 KB a second that takes 7 s), so that first touches of its pages are not measured.
     runFor(options.warmUp * 1000);
-    viewer->state().traceSwitch() = options.log;
+    viewer->state().setTraceSwitch(options.log);
 
     QList<qint64> extractedBefore;
     QList<qint64> displayedBefore;
@@ -295,7 +295,7 @@ bool runViewer(timedApplication &app, const benchOptions &options, const QString
     figures.guiThreadCpu = threadCpuSeconds() - guiBefore;
     figures.simulatorCpu = processCpuSeconds(simulatorPid) - simulatorBefore;
     figures.threadCpu = difference(threadCpuByName(), threadsBefore);
-    viewer->state().traceSwitch() = false;
+    viewer->state().setTraceSwitch(false);
     std::copy(std::begin(app.cpu), std::end(app.cpu), std::begin(figures.eventCpu));
     for (int i = 0; i < viewer->state().cameras().size(); ++i) {
         figures.extracted.append(viewer->state().cameras()[i]->framesExtracted - extractedBefore[i]);

@@ -3,8 +3,6 @@
 #include "camdata.h"
 #include "settingsmodel.h"
 
-#include <QMutexLocker>
-
 void installation::readConfiguration(const QString &configFile)
 {
     if (configFile.isEmpty())
@@ -54,41 +52,47 @@ bool installation::makeCurrent(int index)
     return true;
 }
 
-void installation::addCamera(camData *camera)
+void installation::addCamera(std::unique_ptr<camData> camera)
 {
-    {
-        QMutexLocker lock(&listLock);
-        list.append(camera);
-    }
+    camera->setParent(this);
+    list.append(camera.release());
     makeCurrent(int(list.size()) - 1);
 }
 
-int installation::removeCamera(camData *camera)
+void installation::releaseCamera(camData *camera)
 {
-    const int index = int(list.indexOf(camera));
-    if (index < 0)
-        return -1;
-    releaseCurrent(camera);
-    QMutexLocker lock(&listLock);
-    list.removeAt(index);
-    if (current)
-        currentAt = int(list.indexOf(current));
-    else
-        makeCurrent(std::min(index, int(list.size()) - 1));
-    return index;
-}
-
-void installation::releaseCurrent(camData *camera)
-{
+    // Its recording is closed before anything else lets go.
+    camera->closeRecording();
+    emit cameraAboutToBeRemoved(camera);
     if (camera != current)
         return;
     current = nullptr;
     currentAt = -1;
 }
 
+int installation::deleteCamera(camData *camera)
+{
+    const int index = int(list.indexOf(camera));
+    if (index < 0)
+        return -1;
+    releaseCamera(camera);
+    list.removeAt(index);
+    if (current)
+        currentAt = int(list.indexOf(current));
+    else
+        makeCurrent(std::min(index, int(list.size()) - 1));
+    delete camera;
+    return index;
+}
+
+void installation::deleteCameras()
+{
+    while (!list.isEmpty())
+        deleteCamera(list.last());
+}
+
 void installation::reorder(const QList<camData *> &order)
 {
-    QMutexLocker lock(&listLock);
     list = order;
     currentAt = int(list.indexOf(current));
 }

@@ -6,9 +6,11 @@
 
 #include <QHostAddress>
 #include <QList>
-#include <QMutex>
+#include <QObject>
 #include <QPointF>
 #include <QString>
+
+#include <memory>
 
 class camData;
 
@@ -17,13 +19,17 @@ class camData;
 // that the dialogs, the grid scene, the panels and the popup logic leave for the tick.
 //
 // Who changes what:
-// - the camera list only through the members below, each under the list lock: the main window
+// - the camera list only through the members below: the main window
 //   adds the cameras it makes, the settings work removes and reorders them, the grid's drag
 //   reorders them, selection and popups make one current;
+// - the installation owns the cameras (their QObject parent) and deletes them in deleteCamera()
+//   alone, after announcing it: whatever holds a camera follows cameraAboutToBeRemoved;
 // - the settings are read from the store at start, stored by the settings dialog and kept up to
 //   date by the shell (geometry, view) and the language dialog;
 // - a request is set by its owner and served and cleared by the main window's tick.
-class installation {
+class installation : public QObject {
+    Q_OBJECT
+
 public:
     static constexpr int moduleMax = 20;
 
@@ -56,9 +62,12 @@ public:
     const QHostAddress *ownAddress() const { return &own; }
 
     // Values that the settings dialog changes and the camera records read through a pointer.
-    bool &traceSwitch() { return trace; }
-    int &overlayPixelSize() { return overlayPixels; }
-    int &stallTimeoutMs() { return stallMs; }
+    const bool &traceSwitch() const { return trace; }
+    void setTraceSwitch(bool on) { trace = on; }
+    const int &overlayPixelSize() const { return overlayPixels; }
+    void setOverlayPixelSize(int pixels) { overlayPixels = pixels; }
+    // A camera record's wiring sets it to its default.
+    const int &stallTimeoutMs() const { return stallMs; }
 
     // ---- cameras, in grid order
     const QList<camData *> &cameras() const { return list; }
@@ -66,13 +75,17 @@ public:
     int currentIndex() const { return currentAt; }
     bool isGridView() const { return values.dispForm != 0; }
     bool makeCurrent(int index);
-    // Appended and made current.
-    void addCamera(camData *camera);
-    // The camera leaves the list. When it was current, or none is, the one that took its place
-    // (or the last) becomes current. Returns the index it had, -1 when it was not listed.
-    int removeCamera(camData *camera);
-    // A camera about to go stops being current; none is until one is made current.
-    void releaseCurrent(camData *camera);
+    // Appended, made current and owned from now on.
+    void addCamera(std::unique_ptr<camData> camera);
+    // Whatever holds the camera lets go of it (cameraAboutToBeRemoved) and it stops being
+    // current; none is until one is made current. It stays listed.
+    void releaseCamera(camData *camera);
+    // Released, taken out of the list and deleted. When it was current, or none is, the one that
+    // took its place (or the last) becomes current. Returns the index it had, -1 when it was not
+    // listed (and then nothing is done).
+    int deleteCamera(camData *camera);
+    // At the end: every camera, each as deleteCamera() does.
+    void deleteCameras();
     // The same cameras in another order; the current one stays current.
     void reorder(const QList<camData *> &order);
     // Index of the first camera (in list order) whose tile holds the point, or -1.
@@ -81,6 +94,10 @@ public:
     // ---- requests served by the tick
     settingsRequests &requests() { return pending; }
     windowRequests &shellRequests() { return shellPending; }
+
+signals:
+    // Before a camera goes: no pointer to it may be kept beyond this call.
+    void cameraAboutToBeRemoved(camData *camera);
 
 private:
     iniData store;
@@ -93,7 +110,6 @@ private:
     QList<camData *> list;
     camData *current = nullptr;
     int currentAt = -1;
-    QMutex listLock;
 
     settingsRequests pending;
     windowRequests shellPending;

@@ -25,7 +25,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QMutexLocker>
 
 namespace {
 const char *notConnectedMessage = QT_TRANSLATE_NOOP("ownCam", "kein Fehlerbild für 'Nicht Verbunden' vorhanden");
@@ -37,7 +36,7 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
     , ui(new Ui::ownCam)
     , frameRules(*this, installData.settings())
     , shellTray(*this, std::move(trayAvailable))
-    , auxiliary(installData, *this, *this)
+    , auxiliary(installData.settings(), installData.cameras(), installData.requests(), *this, *this)
     , streams(installData, auxiliary)
     , popupLogic(installData, *this, auxiliary)
     , notifier(QDBusConnection::sessionBus(), QStringLiteral(DXCAM_APP_ID),
@@ -58,6 +57,10 @@ ownCam::ownCam(const appOptions &options, trayProbe trayAvailable, QWidget *pare
     connect(&notifier, &callNotifier::showRequested, this, &ownCam::showStation);
     graphScene = new ownGraphScene(installData, frameRules, notConnected.size(), this);
     connect(graphScene, &ownGraphScene::tileHit, ui->infoL, &QLabel::setText);
+    connect(&installData, &installation::cameraAboutToBeRemoved, this, [this](camData *cam) {
+        pictureFiles.forget(cam);
+        auxiliary.releaseCamera(cam);
+    });
     if (installData.settings().trayEn) {
         shellTray.create();
         connectTray();
@@ -103,12 +106,7 @@ ownCam::~ownCam()
     // they use.
     closeRecordings();
     delete videoRecorder;
-    const QList<camData *> cameras = installData.cameras();
-    for (camData *cam : cameras) {
-        installData.removeCamera(cam);
-        cam->closeSockets();
-        delete cam;
-    }
+    installData.deleteCameras();
     // "Beenden" ends within moments whatever the RTSP cameras do: their readers were all asked
     // to stop, and are waited for once.
     rtspFeed::finishAll(2000);
@@ -189,9 +187,9 @@ void ownCam::finishModuleLoad(const appOptions &options)
         cam->applyAddressRules();
     }
     // The captions keep the size chosen before the last quit.
-    installData.overlayPixelSize() = videoPage::fontPixelSize(settings.TextGroese);
+    installData.setOverlayPixelSize(videoPage::fontPixelSize(settings.TextGroese));
     installData.takeOwnAddress();
-    installData.traceSwitch() = options.logOn;
+    installData.setTraceSwitch(options.logOn);
 }
 
 void ownCam::createSettingsDialog(const appOptions &options)
@@ -199,29 +197,33 @@ void ownCam::createSettingsDialog(const appOptions &options)
     // The settings dialog shows the guards of the protection record: read it first.
     auxiliary.createPasswordPrompt();
     settingsDia = new EinstDia(installData.settings(), installData.cameras(), installData.requests(),
-                               installData.overlayPixelSize(), installData.traceSwitch(), auxiliary.protection,
+                               installData.traceSwitch(), auxiliary.protection,
                                autoStart(QCoreApplication::applicationFilePath(), options.configFile), this);
     settingsDia->showCamera(installData.currentCamera());
+    settingsWork.setDialog(settingsDia);
+    connect(settingsDia, &EinstDia::overlayPixelSizeChosen, this, [this](int pixels) {
+        installData.setOverlayPixelSize(pixels);
+    });
+    connect(&installData, &installation::cameraAboutToBeRemoved, settingsDia, &EinstDia::releaseCamera);
 }
 
 bool ownCam::createCamera(const QString &section)
 {
-    auto *cam = new camData(notConnected, this);
+    auto cam = std::make_unique<camData>(notConnected, this);
     cam->labelPlaceholder(notConnectedLabelled);
     cam->wireSettings(&installData.settings(), &installData.traceSwitch(), &installData.stallTimeoutMs(),
                       &installData.overlayPixelSize());
     cam->setDefaults();
-    if (!installData.loadModule(cam, section)) {
-        delete cam;
+    if (!installData.loadModule(cam.get(), section))
         return false;
-    }
     cam->attachToScene(graphScene);
     cam->setAddresses(cam->camModule.addressText(), cam->sipModuleRec.addressText(), installData.ownAddress());
 
     installData.settings().dispForm = 2;
-    installData.addCamera(cam);
+    camData *added = cam.get();
+    installData.addCamera(std::move(cam));
     relayout();
-    cam->setTileRect(QRectF(0, 0, installData.settings().width, installData.settings().height));
+    added->setTileRect(QRectF(0, 0, installData.settings().width, installData.settings().height));
     ui->urlE->setText(section);
     ui->bildGW->setScene(graphScene);
     ui->bildGW->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -266,8 +268,14 @@ void ownCam::createCommandPanel()
         commandPanel->setButtonLabels(settings.ButtonText);
         commandPanel->setAvailability(settings.BildAllSaveEn ? 1 : 0);
         history.attachPanel(commandPanel);
+        settingsWork.setPanel(commandPanel);
+        connect(commandPanel, &camHandel::viewToggleAsked, this,
+                [this] { installData.shellRequests().viewToggle = true; });
+        // Pending panel presses for a camera that goes are dropped; those for others stay theirs.
+        connect(&installData, &installation::cameraAboutToBeRemoved, commandPanel, [this](camData *cam) {
+            commandPanel->releaseCamera(cam, cam == installData.currentCamera());
+        });
     }
-    commandPanel->setViewToggleRequest(&installData.shellRequests().viewToggle);
     commandPanel->setViewLabel(installData.isGridView());
 }
 
@@ -279,6 +287,7 @@ void ownCam::createPopupWindow()
     popupWin->setWindowIcon(windowIcon());
     popupWin->initialise(notConnected, notConnectedLabelled);
     history.attachPanel(popupWin->panel());
+    connect(&installData, &installation::cameraAboutToBeRemoved, popupWin, &popupOneWin::releaseCamera);
 }
 
 // ---------------------------------------------------------------- cameras
@@ -302,24 +311,6 @@ void ownCam::closeRecordings()
     streams.closeRecordings();
 }
 
-void ownCam::releaseCamera(camData *cam)
-{
-    // Its recordings are closed first.
-    if (videoRecorder)
-        videoRecorder->releaseCamera(cam);
-    cam->closeRecording();
-    pictureFiles.forget(cam);
-    auxiliary.releaseCamera(cam);
-    if (settingsDia)
-        settingsDia->releaseCamera(cam);
-    // Pending panel presses for this camera are dropped; those for other cameras stay theirs.
-    if (commandPanel)
-        commandPanel->releaseCamera(cam, cam == installData.currentCamera());
-    if (popupWin)
-        popupWin->releaseCamera(cam);
-    installData.releaseCurrent(cam);
-}
-
 bool ownCam::savePictures()
 {
     if (!pictureFiles.savePictures(installData.cameras(), installData.settings()))
@@ -339,8 +330,10 @@ bool ownCam::printPicture(camData *camera)
 
 void ownCam::startVideo(camData *camera)
 {
-    if (!videoRecorder)
+    if (!videoRecorder) {
         videoRecorder = new saveAVI(windowTitle(), windowIcon());
+        connect(&installData, &installation::cameraAboutToBeRemoved, videoRecorder, &saveAVI::releaseCamera);
+    }
     videoRecorder->startVideo(camera, installData.settings().ImageFolder, installData.settings().FaVers == 2);
 }
 
@@ -459,7 +452,6 @@ void ownCam::resizeEvent(QResizeEvent *)
 
 void ownCam::relayoutOnGeometryChange()
 {
-    QMutexLocker lock(&layoutLock);
     const windowRules::moveOutcome outcome = frameRules.windowMoved(controlBoxVisible());
     if (outcome == windowRules::moveOutcome::ignored)
         return;

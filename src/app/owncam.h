@@ -5,6 +5,7 @@
 #include "callnotifier.h"
 #include "camerastreams.h"
 #include "dispatchhost.h"
+#include "einstdia.h"
 #include "historyservice.h"
 #include "installation.h"
 #include "picturesaver.h"
@@ -18,7 +19,6 @@
 #include "windowrules.h"
 
 #include <QMainWindow>
-#include <QMutex>
 #include <QPixmap>
 
 class QCloseEvent;
@@ -28,7 +28,6 @@ class QResizeEvent;
 class QShowEvent;
 class QTimerEvent;
 struct appOptions;
-class EinstDia;
 class camData;
 class camHandel;
 class commandDispatch;
@@ -71,8 +70,8 @@ public:
 
     ownGraphScene *scene() const { return graphScene; }
     popupOneWin *popupWindow() const override { return popupWin; }
-    camHandel *panel() const override { return commandPanel; }
-    EinstDia *settingsDialog() const override { return settingsDia; }
+    camHandel *panel() const { return commandPanel; }
+    EinstDia *settingsDialog() const { return settingsDia; }
     saveAVI *videoDialog() const { return videoRecorder; }
     picturePrinter *printer() const { return picturePrint; }
 
@@ -111,7 +110,6 @@ public:
 
     // settingsHost
     bool createCamera(const QString &section) override;
-    void releaseCamera(camData *camera) override;
     void relayout() override;
     void toggleView() override;
     void startCurrentCamera() override { on_startPB_clicked(); }
@@ -127,6 +125,8 @@ public:
     void viewerPasswordAnswered(bool maximise, bool accepted) override;
     bool windowShownToUser() const override { return popupLogic.windowShownToUser(); }
     void saveConfiguration() override { settingsWork.writeOrSay(); }
+    guardedSettings *settingsGuard() const override { return settingsDia; }
+    void storeLanguage(int language) override { installData.settings().language = language; }
 
 public slots:
     void udpCamRecPending();
@@ -220,5 +220,4 @@ private:
     popupOneWin *popupWin = nullptr;
     saveAVI *videoRecorder = nullptr;
     picturePrinter *picturePrint = nullptr;
-    QMutex layoutLock;
 };

@@ -8,7 +8,6 @@
 
 #include <QGraphicsPixmapItem>
 #include <QGraphicsSceneMouseEvent>
-#include <QMutexLocker>
 
 ownGraphScene::ownGraphScene(installation &state, windowRules &window, const QSize &reference, QObject *parent)
     : QGraphicsScene(parent)
@@ -50,7 +49,6 @@ void ownGraphScene::layOut(bool withSceneRect, bool windowVisible, bool controlB
 
 void ownGraphScene::applyViewVisibility()
 {
-    QMutexLocker lock(&visibilityLock);
     for (camData *cam : state.cameras())
         cam->item()->setVisible(state.isGridView() || cam == state.currentCamera());
 }

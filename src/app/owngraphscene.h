@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QGraphicsScene>
-#include <QMutex>
 #include <QPointF>
 #include <QRectF>
 #include <QSize>
@@ -62,5 +61,4 @@ private:
     windowRules &window;
     QSize reference;
     bool pending = false;
-    QMutex visibilityLock;
 };

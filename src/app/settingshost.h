@@ -2,21 +2,15 @@
 
 #include <QString>
 
-class EinstDia;
 class camData;
-class camHandel;
 
 // What the settings work needs of the main window that only the window can do.
 class settingsHost {
 public:
     virtual ~settingsHost() = default;
 
-    virtual EinstDia *settingsDialog() const = 0;
-    virtual camHandel *panel() const = 0;
     // A camera made from a section of the store, as at start-up; false when it cannot be made.
     virtual bool createCamera(const QString &section) = 0;
-    // Before a camera is deleted: everything that holds it lets go.
-    virtual void releaseCamera(camData *camera) = 0;
     virtual void startCam(camData *camera) = 0;
     // The main window's own buttons and switches, as the dialog asks for them.
     virtual void startCurrentCamera() = 0;

@@ -53,7 +53,7 @@ settingsService::settingsService(installation &state, settingsHost &host)
 
 settingsService::outcome settingsService::serveModuleRequests()
 {
-    if (!host.settingsDialog())
+    if (!dialog)
         return outcome::none;
     if (state.requests().newModule)
         return createStandardModule();
@@ -83,7 +83,6 @@ QString settingsService::standardModuleRefusal(const QString &name) const
 settingsService::outcome settingsService::createStandardModule()
 {
     state.requests().newModule = false;
-    EinstDia *dialog = host.settingsDialog();
     const standardModule standard = standardModuleFor(state.settings().FaVers);
     const QString refusal = standardModuleRefusal(standard.camName);
     if (!refusal.isEmpty()) {
@@ -125,7 +124,6 @@ settingsService::outcome settingsService::createStandardModule()
 settingsService::outcome settingsService::applyPage()
 {
     state.requests().applyPage = false;
-    EinstDia *dialog = host.settingsDialog();
     camData *camera = dialog->pageCamera();
     if (camera) {
         const QString name = dialog->pageModuleName();
@@ -170,15 +168,12 @@ void settingsService::reconnect(camData *camera)
 bool settingsService::removeModule()
 {
     state.requests().removeModule = false;
-    EinstDia *dialog = host.settingsDialog();
     camData *camera = dialog->pageCamera();
     const int index = int(state.cameras().indexOf(camera));
     if (index < 0)
         return false;
     const QString section = camera->sectionName;
-    host.releaseCamera(camera);
-    state.removeCamera(camera);
-    delete camera;
+    state.deleteCamera(camera);
     writeOrSay(section);
     dialog->showCamera(state.currentCamera());
     rebuildOrderList();
@@ -204,7 +199,7 @@ bool settingsService::rebuildAndWrite(const QString &removedSection)
 void settingsService::writeOrSay(const QString &removedSection)
 {
     if (!rebuildAndWrite(removedSection))
-        host.settingsDialog()->inform(tr("Die Einstellungen konnten nicht in die Datei\n\"%1\"\ngeschrieben werden.")
+        dialog->inform(tr("Die Einstellungen konnten nicht in die Datei\n\"%1\"\ngeschrieben werden.")
                                          .arg(state.ini().iniPath()));
 }
 
@@ -247,7 +242,7 @@ bool settingsService::serveShellRequests()
         active = true;
     }
     if (std::exchange(requests.traceChanged, false)) {
-        state.traceSwitch() = requests.traceChecked;
+        state.setTraceSwitch(requests.traceChecked);
         active = true;
     }
     if (std::exchange(requests.toggleControlBox, false)) {
@@ -273,7 +268,6 @@ bool settingsService::serveDisplayRequests()
         host.relayout();
         active = true;
     }
-    camHandel *panel = host.panel();
     if (std::exchange(requests.applyButtonLabels, false)) {
         if (panel)
             panel->setButtonLabels(state.settings().ButtonText);
@@ -290,7 +284,6 @@ bool settingsService::serveDisplayRequests()
 void settingsService::rebuildOrderList()
 {
     state.requests().rebuildOrderList = false;
-    EinstDia *dialog = host.settingsDialog();
     if (!dialog)
         return;
     QStringList camNames;
@@ -306,7 +299,6 @@ void settingsService::rebuildOrderList()
 
 void settingsService::serveOrderMove()
 {
-    EinstDia *dialog = host.settingsDialog();
     settingsRequests &requests = state.requests();
     if (!dialog)
         return;
@@ -334,7 +326,6 @@ void settingsService::serveOrderMove()
 
 void settingsService::serveOrderList()
 {
-    EinstDia *dialog = host.settingsDialog();
     if (!dialog)
         return;
     if (state.requests().applyOrder || order.changed()) {

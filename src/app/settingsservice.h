@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QString>
 
+class EinstDia;
 class camData;
+class camHandel;
 class installation;
 class settingsHost;
 
@@ -19,6 +21,9 @@ public:
     enum class outcome { none, served, endRequests };
 
     settingsService(installation &state, settingsHost &host);
+    // The settings dialog and the main window's command panel, once the window made them.
+    void setDialog(EinstDia *settingsDialog) { dialog = settingsDialog; }
+    void setPanel(camHandel *commandPanel) { panel = commandPanel; }
 
     // New module, apply, remove, in that order. Creating a module, or refusing a page, ends
     // the request handling of this tick.
@@ -49,6 +54,8 @@ private:
 
     installation &state;
     settingsHost &host;
+    EinstDia *dialog = nullptr;
+    camHandel *panel = nullptr;
     moduleOrder order;
     int appliedEinzelBild = -1;  // the single-picture choice of the last apply; -1 before it
 };

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-// The resources are compiled into the static core library, where nothing refers to their
+// The resources are compiled into the static base library, where nothing refers to their
 // registration function; without this call the linker would leave them out of the program.
 static int registerCoreResources()
 {

@@ -2,12 +2,13 @@
 
 #include "camdata.h"
 #include "auxdialogshost.h"
-#include "einstdia.h"
-#include "installation.h"
+#include "guardedsettings.h"
 #include "pasw1dia.h"
 #include "paswdia.h"
 #include "paswsettings.h"
 #include "service.h"
+#include "settingsrequests.h"
+#include "shellsettings.h"
 #include "sprachedia.h"
 #include "zertdia.h"
 
@@ -16,8 +17,11 @@
 
 #include <utility>
 
-auxDialogs::auxDialogs(installation &state, auxDialogsHost &host, QWidget &dialogParent)
-    : state(state)
+auxDialogs::auxDialogs(const shellSettings &settings, const QList<camData *> &cameras, settingsRequests &requests,
+                       auxDialogsHost &host, QWidget &dialogParent)
+    : settings(settings)
+    , cameras(cameras)
+    , requests(requests)
     , host(host)
     , parent(dialogParent)
 {
@@ -29,7 +33,17 @@ void auxDialogs::createPasswordPrompt()
 {
     protection.load();
     if (!prompt)
-        prompt = new pasw1Dia(protection, state.settings().FaVers, &parent);
+        prompt = new pasw1Dia(protection, settings.FaVers, &parent);
+}
+
+camData *auxDialogs::loginCamera() const
+{
+    return loginFor;
+}
+
+camData *auxDialogs::trustCamera() const
+{
+    return trustFor;
 }
 
 void auxDialogs::askViewerPassword(int purpose)
@@ -39,7 +53,7 @@ void auxDialogs::askViewerPassword(int purpose)
 
 void auxDialogs::openSettings()
 {
-    if (host.settingsDialog()->isVisible()) {
+    if (host.settingsGuard()->shownToUser()) {
         showSettingsDialog();
         return;
     }
@@ -98,7 +112,6 @@ void auxDialogs::finishPrompt(bool accepted)
 
 void auxDialogs::serveGuardRequests()
 {
-    settingsRequests &requests = state.requests();
     if (std::exchange(requests.changeViewerPassword, false))
         changePassword(accessProtection::viewerMode);
     if (std::exchange(requests.changeSettingsPassword, false))
@@ -112,7 +125,7 @@ void auxDialogs::serveGuardRequests()
 // Switching a guard on or off both need that guard's password; without it the box goes back.
 void auxDialogs::takeGuardAnswer(int mode, bool accepted)
 {
-    EinstDia *dialog = host.settingsDialog();
+    guardedSettings *dialog = host.settingsGuard();
     if (accepted) {
         bool &guard = mode == accessProtection::viewerMode ? protection.protectViewer : protection.protectSetting;
         const bool before = guard;
@@ -130,16 +143,13 @@ void auxDialogs::takeGuardAnswer(int mode, bool accepted)
 
 void auxDialogs::showSettingsDialog()
 {
-    EinstDia *dialog = host.settingsDialog();
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
+    host.settingsGuard()->bringUp();
 }
 
 paswSettings *auxDialogs::changePassword(int mode)
 {
     if (!change)
-        change = new paswSettings(protection, state.settings().FaVers, &parent);
+        change = new paswSettings(protection, settings.FaVers, &parent);
     change->start(mode);
     return change;
 }
@@ -150,7 +160,7 @@ void auxDialogs::setLanguageDialog(spracheDia *dialog)
 {
     language = dialog;
     QObject::connect(language, &spracheDia::languageChosen, &parent,
-                     [this](int value) { state.settings().language = value; });
+                     [this](int value) { host.storeLanguage(value); });
 }
 
 void auxDialogs::showLanguageDialog()
@@ -167,7 +177,7 @@ bool auxDialogs::takeLanguageChange()
 void auxDialogs::applyStoredLanguage()
 {
     if (language)
-        language->apply(state.settings().language);
+        language->apply(settings.language);
 }
 
 // ---------------------------------------------------------------- camera login
@@ -175,7 +185,7 @@ void auxDialogs::applyStoredLanguage()
 void auxDialogs::fillLoginPrompt(camData *camera)
 {
     if (!login) {
-        login = new paswDia(state.settings().FaVers, &parent);
+        login = new paswDia(settings.FaVers, &parent);
         QObject::connect(login, &QDialog::accepted, login, [this] { loginReply = loginAnswer::accepted; });
         QObject::connect(login, &QDialog::rejected, login, [this] { loginReply = loginAnswer::rejected; });
     }
@@ -186,7 +196,7 @@ void auxDialogs::fillLoginPrompt(camData *camera)
 
 bool auxDialogs::doorCallActive() const
 {
-    for (const camData *cam : state.cameras()) {
+    for (const camData *cam : cameras) {
         if (cam->popupRequest() || cam->showRequest() || cam->input1Copy() || cam->input2Copy()
             || cam->camModule.status.popupRequest || cam->sipModuleRec.status.popupRequest
             || cam->sipModuleRec.status.callForced)
@@ -207,7 +217,7 @@ void auxDialogs::serveLoginPrompt()
         takeLoginAnswer();
         return;
     }
-    for (camData *cam : state.cameras()) {
+    for (camData *cam : cameras) {
         if (cam->authRefusals >= 2 && !loginDeclined.contains(cam)) {
             askLogin(cam);
             return;
@@ -238,8 +248,8 @@ void auxDialogs::takeLoginAnswer()
         // answer just given never sent.
         cam->camModule.URL = cameraModule::withoutLogin(cam->camModule.URL);
         // A settings page open on this camera would otherwise store the refused login again.
-        if (EinstDia *settings = host.settingsDialog())
-            settings->takeCredentials(cam);
+        if (guardedSettings *dialog = host.settingsGuard())
+            dialog->takeCredentials(cam);
         cam->authRefusals = 0;
         cam->abortStream();
         host.startCam(cam);
@@ -266,7 +276,7 @@ void auxDialogs::serveTrustPrompt()
     }
     if (!questionsAllowed())
         return;
-    for (camData *cam : state.cameras()) {
+    for (camData *cam : cameras) {
         if (cam->certificateQuestion()) {
             askTrust(cam);
             return;
@@ -277,7 +287,7 @@ void auxDialogs::serveTrustPrompt()
 void auxDialogs::askTrust(camData *camera)
 {
     if (!trust) {
-        trust = new zertDia(state.settings().FaVers, &parent);
+        trust = new zertDia(settings.FaVers, &parent);
         QObject::connect(trust, &QDialog::accepted, trust, [this] { trustReply = loginAnswer::accepted; });
         QObject::connect(trust, &QDialog::rejected, trust, [this] { trustReply = loginAnswer::rejected; });
     }
@@ -302,7 +312,7 @@ void auxDialogs::takeTrustAnswer()
     case loginAnswer::accepted:
         trustFor = nullptr;
         cam->trustCertificate();
-        host.settingsDialog()->takeCertificate(cam);
+        host.settingsGuard()->takeCertificate(cam);
         host.saveConfiguration();
         cam->abortStream();
         host.startCam(cam);
@@ -310,7 +320,7 @@ void auxDialogs::takeTrustAnswer()
     case loginAnswer::rejected:
         trustFor = nullptr;
         cam->declineCertificate();
-        host.settingsDialog()->takeCertificate(cam);
+        host.settingsGuard()->takeCertificate(cam);
         break;
     case loginAnswer::none:
         if (!cam->certificateQuestion()) {
@@ -326,13 +336,13 @@ void auxDialogs::takeTrustAnswer()
 
 void auxDialogs::serveStatisticsRequest()
 {
-    if (!state.requests().openStatistics)
+    if (!requests.openStatistics)
         return;
-    state.requests().openStatistics = false;
+    requests.openStatistics = false;
     if (!stats)
         stats = new service(&parent);
     if (!stats->isVisible())
-        stats->prepare(state.cameras(), QTime::currentTime());
+        stats->prepare(cameras, QTime::currentTime());
     stats->show();
     stats->raise();
 }
@@ -342,14 +352,14 @@ void auxDialogs::refreshStatistics(int msCounter, bool periodClosed)
     if (!stats || !stats->isVisible())
         return;
     if (periodClosed || (msCounter != 0 && msCounter % 1000 != 0))
-        stats->refresh(state.cameras());
+        stats->refresh(cameras);
 }
 
 void auxDialogs::showDoorInfo(qint64 elapsedMs)
 {
     if (!stats || !stats->isVisible())
         return;
-    const int door = state.cameras().isEmpty() ? 0 : state.cameras().first()->camModule.CAM_tuer;
+    const int door = cameras.isEmpty() ? 0 : cameras.first()->camModule.CAM_tuer;
     stats->setInfo(service::infoLine(door, elapsedMs / 1000));
 }
 

@@ -2,13 +2,16 @@
 
 #include "accessprotection.h"
 
+#include <QList>
+#include <QPointer>
 #include <QSet>
 #include <QtGlobal>
 
 class QWidget;
+struct settingsRequests;
+struct shellSettings;
 class auxDialogsHost;
 class camData;
-class installation;
 class pasw1Dia;
 class paswDia;
 class paswSettings;
@@ -22,7 +25,10 @@ class zertDia;
 // The dialogs are children of the main window; this object only keeps track of them.
 class auxDialogs {
 public:
-    auxDialogs(installation &state, auxDialogsHost &host, QWidget &dialogParent);
+    // The settings and the cameras are read; the requests are the guard and statistics ones it
+    // serves.
+    auxDialogs(const shellSettings &settings, const QList<camData *> &cameras, settingsRequests &requests,
+               auxDialogsHost &host, QWidget &dialogParent);
 
     // The protection record; later handed to whoever edits the guards.
     accessProtection protection;
@@ -55,14 +61,14 @@ public:
     void fillLoginPrompt(camData *camera);
     void serveLoginPrompt();
     paswDia *loginPrompt() const { return login; }
-    camData *loginCamera() const { return loginFor; }
+    camData *loginCamera() const;
 
     // A certificate that does not verify: trusted, the camera connects with it; declined, the
     // camera stays unconnected and is not asked for again until its address changes or the
     // settings page forgets the answer.
     void serveTrustPrompt();
     zertDia *trustPrompt() const { return trust; }
-    camData *trustCamera() const { return trustFor; }
+    camData *trustCamera() const;
 
     void serveStatisticsRequest();
     void refreshStatistics(int msCounter, bool periodClosed);
@@ -89,18 +95,21 @@ private:
     void askTrust(camData *camera);
     void takeTrustAnswer();
 
-    installation &state;
+    const shellSettings &settings;
+    const QList<camData *> &cameras;
+    settingsRequests &requests;
     auxDialogsHost &host;
     QWidget &parent;
     pasw1Dia *prompt = nullptr;
     paswSettings *change = nullptr;
     spracheDia *language = nullptr;
     paswDia *login = nullptr;
-    camData *loginFor = nullptr;
+    // Guarded as well as released: the prompts outlive their cameras.
+    QPointer<camData> loginFor;
     loginAnswer loginReply = loginAnswer::none;
     QSet<camData *> loginDeclined;
     zertDia *trust = nullptr;
-    camData *trustFor = nullptr;
+    QPointer<camData> trustFor;
     loginAnswer trustReply = loginAnswer::none;
     service *stats = nullptr;
 };

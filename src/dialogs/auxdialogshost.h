@@ -1,7 +1,7 @@
 #pragma once
 
-class EinstDia;
 class camData;
+class guardedSettings;
 
 // What the auxiliary dialogs need of the main window: the settings dialog they guard, a camera
 // start after a new login or a trusted certificate, the file written, whoever waits for the
@@ -10,7 +10,7 @@ class auxDialogsHost {
 public:
     virtual ~auxDialogsHost() = default;
 
-    virtual EinstDia *settingsDialog() const = 0;
+    virtual guardedSettings *settingsGuard() const = 0;
     virtual void startCam(camData *camera) = 0;
     // The answer to the viewer password asked for showing the window (maximised or normal).
     virtual void viewerPasswordAnswered(bool maximise, bool accepted) = 0;
@@ -18,4 +18,6 @@ public:
     // questions about a camera's login or certificate wait for it.
     virtual bool windowShownToUser() const = 0;
     virtual void saveConfiguration() = 0;
+    // The language dialog's choice, stored with the settings.
+    virtual void storeLanguage(int language) = 0;
 };

@@ -20,7 +20,7 @@
 #include <QPushButton>
 
 EinstDia::EinstDia(shellSettings &settings, const QList<camData *> &cameras, settingsRequests &requests,
-                   int &overlayPixelSize, const bool &traceSwitch, const accessProtection &protection,
+                   const bool &traceSwitch, const accessProtection &protection,
                    const autoStart &startAtLogin, QWidget *parent)
     : QDialog(parent), ui(new Ui::EinstDia), settings(settings), cameras(cameras), requests(requests)
 {
@@ -31,7 +31,7 @@ EinstDia::EinstDia(shellSettings &settings, const QList<camData *> &cameras, set
 
     camTab = new camPage(FaVers, ed.translatedCameraTypes());
     sipTab = new sipPage(FaVers);
-    videoTab = new videoPage(FaVers, settings, overlayPixelSize, requests);
+    videoTab = new videoPage(FaVers, settings, requests);
     systemTab = new systemPage(FaVers, settings, traceSwitch, requests, protection, startAtLogin);
     ui->SipTW->addTab(camTab, QString());
     if (FaVers == 2) {
@@ -50,6 +50,7 @@ EinstDia::EinstDia(shellSettings &settings, const QList<camData *> &cameras, set
     connect(camTab, &camPage::generateClicked, this, &EinstDia::askGenerate);
     connect(camTab, &camPage::removeClicked, this, &EinstDia::askRemove);
     connect(camTab, &camPage::savePictureClicked, this, &EinstDia::savePicture);
+    connect(videoTab, &videoPage::overlayPixelSizeChosen, this, &EinstDia::overlayPixelSizeChosen);
     connect(videoTab, &videoPage::autoPopupToggled, camTab, &camPage::setPopupAllowed);
     connect(videoTab, &videoPage::autoPopupToggled, sipTab, &sipPage::setPopupAllowed);
     connect(systemTab, &systemPage::recordingAllowed, camTab, &camPage::setRecordingAllowed);
@@ -435,6 +436,18 @@ bool EinstDia::guardChecked(int mode) const
 void EinstDia::showGuards()
 {
     systemTab->fillGuards();
+}
+
+camData *EinstDia::pageCamera() const
+{
+    return shown;
+}
+
+void EinstDia::bringUp()
+{
+    show();
+    raise();
+    activateWindow();
 }
 
 void EinstDia::inform(const QString &text)

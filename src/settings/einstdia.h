@@ -1,7 +1,10 @@
 #pragma once
 
+#include "guardedsettings.h"
+
 #include <QDialog>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 
 #include <functional>
@@ -26,12 +29,12 @@ class EinstDia;
 // OK, "Abbrechen", Escape or its close button. It edits one module at a time, the one its pages
 // were filled from, and the global settings. Whatever touches more than that (adding, applying,
 // removing, selecting, ordering modules) it leaves as a request for the main window's tick.
-class EinstDia : public QDialog {
+class EinstDia : public QDialog, public guardedSettings {
     Q_OBJECT
 
 public:
     EinstDia(shellSettings &settings, const QList<camData *> &cameras, settingsRequests &requests,
-             int &overlayPixelSize, const bool &traceSwitch, const accessProtection &protection,
+             const bool &traceSwitch, const accessProtection &protection,
              const autoStart &startAtLogin, QWidget *parent = nullptr);
     ~EinstDia() override;
 
@@ -46,11 +49,11 @@ public:
     void adoptCamera(camData *camera);
     // The camera is about to be deleted: nothing may refer to it afterwards.
     void releaseCamera(camData *camera);
-    camData *pageCamera() const { return shown; }
+    camData *pageCamera() const;
     // The login prompt changed the camera's user and password: the pages show them if they
     // show that camera, so that storing the pages cannot bring the old ones back.
-    void takeCredentials(const camData *camera);
-    void takeCertificate(const camData *camera);
+    void takeCredentials(const camData *camera) override;
+    void takeCertificate(const camData *camera) override;
     QString pageModuleName() const;
 
     // Stores the pages into the camera they were filled from and into the global settings; on a
@@ -68,13 +71,19 @@ public:
 
     // The "System" page's guard switches: what the box of a guard shows now
     // (accessProtection::viewerMode or settingsMode), and the protection record shown again.
-    bool guardChecked(int mode) const;
-    void showGuards();
+    bool guardChecked(int mode) const override;
+    void showGuards() override;
 
     // A message that does not block: the viewer keeps ticking while it is shown.
-    void inform(const QString &text);
+    void inform(const QString &text) override;
+    bool shownToUser() const override { return isVisible(); }
+    void bringUp() override;
     // Texts in the current language; what the pages show stays.
     void retranslate();
+
+signals:
+    // The picture page's overlay font: its pixel size, in use at once.
+    void overlayPixelSizeChosen(int pixels);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -112,9 +121,10 @@ private:
     sipPage *sipTab;
     videoPage *videoTab;
     systemPage *systemTab;
-    camData *shown = nullptr;
-    camData *removeAsked = nullptr;
-    camData *followCamera = nullptr;  // the camera the pages follow once the user has answered
+    // Guarded as well as released: the dialog outlives every camera.
+    QPointer<camData> shown;
+    QPointer<camData> removeAsked;
+    QPointer<camData> followCamera;  // the camera the pages follow once the user has answered
     bool followAsked = false;
     bool addAccepted = false;
 };

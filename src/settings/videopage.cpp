@@ -17,10 +17,8 @@ constexpr int widestOrderTable = 480;
 constexpr int orderRowsShown = 4;
 } // namespace
 
-videoPage::videoPage(int FaVers, shellSettings &settings, int &overlayPixelSize, settingsRequests &requests,
-                     QWidget *parent)
-    : QWidget(parent), ui(new Ui::videoPage), settings(settings), overlayPixelSize(overlayPixelSize),
-      requests(requests), edition(FaVers)
+videoPage::videoPage(int FaVers, shellSettings &settings, settingsRequests &requests, QWidget *parent)
+    : QWidget(parent), ui(new Ui::videoPage), settings(settings), requests(requests), edition(FaVers)
 {
     ui->setupUi(this);
     for (QCheckBox *box : {ui->funLeisteCB, ui->statusUntenCB, ui->stopCAMinHideChB, ui->closeEnCB,
@@ -103,7 +101,7 @@ void videoPage::chooseFont(int index)
     // -1 comes from an emptied box, not from a choice.
     if (index < 0)
         return;
-    overlayPixelSize = fontPixelSize(index);
+    emit overlayPixelSizeChosen(fontPixelSize(index));
     settings.TextGroese = index;
 }
 

@@ -18,8 +18,7 @@ class videoPage : public QWidget {
     Q_OBJECT
 
 public:
-    videoPage(int FaVers, shellSettings &settings, int &overlayPixelSize, settingsRequests &requests,
-              QWidget *parent = nullptr);
+    videoPage(int FaVers, shellSettings &settings, settingsRequests &requests, QWidget *parent = nullptr);
     ~videoPage() override;
 
     void fill();
@@ -40,6 +39,8 @@ public:
 
 signals:
     void autoPopupToggled(bool on);
+    // The overlay font chosen: its pixel size, in use at once.
+    void overlayPixelSizeChosen(int pixels);
 
 private:
     void texts();
@@ -52,7 +53,6 @@ private:
 
     Ui::videoPage *ui;
     shellSettings &settings;
-    int &overlayPixelSize;
     settingsRequests &requests;
     int edition;
     QStringList moduleNames;  // in grid order

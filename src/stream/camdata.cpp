@@ -32,15 +32,13 @@ camData::~camData()
     closeSockets();
 }
 
-void camData::wireSettings(const shellSettings *shell, const bool *traceOn, int *stallTimeout,
+void camData::wireSettings(const shellSettings *shell, const bool *traceOn, const int *stallTimeout,
                            const int *pixelSize)
 {
     settings = shell;
     trace.wire(traceOn);
     stallTimeoutMs = stallTimeout;
     overlayPixelSize = pixelSize;
-    if (stallTimeoutMs)
-        *stallTimeoutMs = defaultStallTimeoutMs;
 }
 
 void camData::setDefaults()

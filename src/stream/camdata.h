@@ -46,8 +46,8 @@ public:
     ~camData() override;
 
     // Pointers into the main window: settings, the trace switch, the stall time-out (ms) and
-    // the overlay font pixel size. wireSettings sets the stall time-out value to 5000.
-    void wireSettings(const shellSettings *settings, const bool *traceSwitch, int *stallTimeoutMs,
+    // the overlay font pixel size, all read-only here.
+    void wireSettings(const shellSettings *settings, const bool *traceSwitch, const int *stallTimeoutMs,
                       const int *overlayPixelSize);
     void setDefaults();
     void setAddresses(const QString &cameraText, const QString &sipText, const QHostAddress *ownAddress);
@@ -342,7 +342,7 @@ private:
     bool printingNow = false;
 
     const shellSettings *settings = nullptr;
-    int *stallTimeoutMs = nullptr;
+    const int *stallTimeoutMs = nullptr;
     const int *overlayPixelSize = nullptr;
     const QHostAddress *ownAddress = nullptr;
     QObject *httpParent = nullptr;

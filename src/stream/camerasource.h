@@ -2,7 +2,7 @@
 
 #include "camerapacket.h"
 #include "connectionreason.h"
-#include "tilerenderer.h"
+#include "tilejob.h"
 
 #include <QByteArray>
 #include <QList>
@@ -105,7 +105,7 @@ public:
     virtual bool hasPictureToShow() const = 0;
     // Pictures come decoded to the tile already: a new tile size waits for the next one.
     virtual bool picturesComeScaled() const = 0;
-    virtual void putPicture(tileRenderer::job &job, readTrace &trace) = 0;
+    virtual void putPicture(tileJob &job, readTrace &trace) = 0;
 
     // The newest picture as JPEG, as saved and printed; and as shown, with its serial.
     virtual bool hasFrame() const = 0;

@@ -148,7 +148,7 @@ void httpSource::resetScanner()
     cutter.clearQueue();
 }
 
-void httpSource::putPicture(tileRenderer::job &job, readTrace &)
+void httpSource::putPicture(tileJob &job, readTrace &)
 {
     job.jpeg = cutter.newestPicture();
 }

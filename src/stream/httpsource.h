@@ -46,7 +46,7 @@ public:
 
     bool hasPictureToShow() const override { return !cutter.newestPicture().isEmpty(); }
     bool picturesComeScaled() const override { return false; }
-    void putPicture(tileRenderer::job &job, readTrace &trace) override;
+    void putPicture(tileJob &job, readTrace &trace) override;
 
     bool hasFrame() const override { return !cutter.frames().isEmpty(); }
     QByteArray newestFrame() const override;

@@ -13,7 +13,6 @@
 #include <QGraphicsPixmapItem>
 #include <QGuiApplication>
 #include <QMouseEvent>
-#include <QMutexLocker>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QScreen>
@@ -266,10 +265,7 @@ void popupOneWin::setCurrent(camData *camera)
     current = camera;
     fedCamera = nullptr;
     unconnected = true;
-    {
-        QMutexLocker lock(&pictureLock);
-        pictures.clear();
-    }
+    pictures.clear();
     renderDue = true;
 }
 
@@ -310,12 +306,9 @@ void popupOneWin::feedPicture(const QByteArray &picture)
         return;
     }
     unconnected = false;
-    {
-        QMutexLocker lock(&pictureLock);
-        pictures.append(picture);
-        while (pictures.size() > maxPictures)
-            pictures.removeFirst();
-    }
+    pictures.append(picture);
+    while (pictures.size() > maxPictures)
+        pictures.removeFirst();
     renderDue = true;
 }
 
@@ -362,12 +355,7 @@ bool popupOneWin::preparePicture(QByteArray &jpeg)
         sourceSize = placeholder.size();
         return false;
     }
-    QByteArray newest;
-    {
-        QMutexLocker lock(&pictureLock);
-        if (!pictures.isEmpty())
-            newest = pictures.last();
-    }
+    const QByteArray newest = pictures.isEmpty() ? QByteArray() : pictures.last();
     const QSize size = newest.size() < shortestPicture ? QSize() : tileDecoder::pictureSize(newest);
     if (size.isEmpty()) {
         prefix = tr(badPicturePrefix);
@@ -494,7 +482,6 @@ void popupOneWin::resizeEvent(QResizeEvent *event)
     QDialog::resizeEvent(event);
     if (!initialised)
         return;
-    QMutexLocker lock(&geometryLock);
     const QRectF area = popupGeometry::pictureArea(geometry(), margin);
     setStoredArea(area);
     if (area == lastApplied)

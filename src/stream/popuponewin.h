@@ -4,7 +4,6 @@
 #include <QDialog>
 #include <QFont>
 #include <QList>
-#include <QMutex>
 #include <QPixmap>
 #include <QPoint>
 #include <QPointer>
@@ -134,8 +133,6 @@ private:
     QString prefix;
     bool unconnected = true;
     QList<QByteArray> pictures;  // newest last, at most four
-    QMutex pictureLock;
-    QMutex geometryLock;
     QRect windowRectangle;
     QPointF itemPos;
     QSize targetSize;

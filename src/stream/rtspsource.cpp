@@ -97,7 +97,7 @@ cameraSource::reading rtspSource::read()
     return got;
 }
 
-void rtspSource::putPicture(tileRenderer::job &job, readTrace &trace)
+void rtspSource::putPicture(tileJob &job, readTrace &trace)
 {
     job.predecoded = true;
     job.decoded = feed.takePicture();

@@ -30,7 +30,7 @@ public:
 
     bool hasPictureToShow() const override { return feed.seen() > 0; }
     bool picturesComeScaled() const override { return true; }
-    void putPicture(tileRenderer::job &job, readTrace &trace) override;
+    void putPicture(tileJob &job, readTrace &trace) override;
 
     bool hasFrame() const override { return feed.reader() && feed.reader()->hasPicture(); }
     QByteArray newestFrame() const override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tilejob.h"
+
 #include <QByteArray>
 #include <QFont>
 #include <QGraphicsScene>
@@ -21,24 +23,8 @@ class QGraphicsPixmapItem;
 // through finishAll(). GUI thread: finishAll() decodes on the pool's threads while it waits.
 class tileRenderer {
 public:
-    enum class source { none, keep, placeholder, picture };
-
-    // What the pixels of the display must become; fixed by the camera's tick, so that the
-    // caption shows the state at render time.
-    struct job {
-        source from = source::none;
-        QByteArray jpeg;
-        qint64 serial = -1;  // of the picture
-        QSize tile;
-        int scaleMode = 0;
-        int pixelSize = 20;
-        QString caption;
-        QString captionName;       // the end of the caption that must stay readable
-        QString placeholderLabel;  // drawn on the placeholder; empty: none
-        bool callCaption = false;
-        QImage decoded;
-        bool predecoded = false;  // decoded (and scaled) by the RTSP reader already
-    };
+    using source = tileJob::source;
+    using job = tileJob;
 
     // placeholder: picture shown while the camera delivers nothing.
     explicit tileRenderer(const QPixmap &placeholder);

@@ -274,7 +274,7 @@ void tst_recording::releaseAndQuitCloseRecordings()
     viewer->startVideo(first);
     QVERIFY(first->videoAttached());
 
-    viewer->releaseCamera(first);
+    viewer->state().releaseCamera(first);
     QVERIFY(!first->recorder().fileOpen());
     QVERIFY(!first->videoAttached());
     QVERIFY(!viewer->videoDialog()->recorder().camera());

@@ -378,7 +378,7 @@ void tst_auxDialogs::loginPromptDeclined()
     viewer->state().cameras()[0]->authRefusals = 2;
     viewerFixture::tick(*viewer, 3);
     QCOMPARE(viewer->dialogs().loginCamera(), viewer->state().cameras()[0]);
-    viewer->releaseCamera(viewer->state().cameras()[0]);
+    viewer->state().releaseCamera(viewer->state().cameras()[0]);
     QCOMPARE(viewer->dialogs().loginCamera(), nullptr);
     QVERIFY(!prompt->isVisible());
 }

@@ -243,7 +243,7 @@ struct camDataProbe {
 struct wiredCamera {
     shellSettings settings;
     bool trace = false;
-    int stallTimeout = 0;
+    int stallTimeout = 5000;
     int pixelSize = 20;
     camData camera;
 

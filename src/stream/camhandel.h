@@ -25,9 +25,6 @@ public:
     explicit camHandel(const shellSettings &settings, bool popupPanel = false, QWidget *parent = nullptr);
     ~camHandel() override;
 
-    // The main window's view-toggle request, set by the view button.
-    void setViewToggleRequest(bool *request) { viewToggleRequest = request; }
-
     void setButtonLabels(const QString &buttonText);
     // The labels as the settings field shows them: the built-in default in the language in use,
     // any other text as the user wrote it. storedButtonText() is the way back, so that the file
@@ -60,6 +57,8 @@ public:
 signals:
     // "Verlauf": the call history is to open (the panel closes).
     void historyRequested();
+    // The view button: grid or single picture (the main window toggles it on its next tick).
+    void viewToggleAsked();
 
 private slots:
     void on_TuerOfnenPB_clicked();
@@ -86,5 +85,4 @@ private:
     };
     press requests[startStop + 1];
     QPointer<camData> panelCamera;
-    bool *viewToggleRequest = nullptr;
 };

@@ -118,7 +118,7 @@ void tst_camHandel::press()
     shellSettings settings;
     camHandel panel(settings);
     bool viewToggle = false;
-    panel.setViewToggleRequest(&viewToggle);
+    QObject::connect(&panel, &camHandel::viewToggleAsked, [&viewToggle] { viewToggle = true; });
     panel.show();
     QVERIFY(QTest::qWaitForWindowExposed(&panel));
     QSignalSpy history(&panel, &camHandel::historyRequested);

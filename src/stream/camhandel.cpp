@@ -184,8 +184,7 @@ void camHandel::on_StartStopVideoPB_clicked() { request(startStop); }
 void camHandel::on_Voll_AlleBilderPB_clicked()
 {
     // The view changes on the next tick; the panel stays open for further commands.
-    if (viewToggleRequest)
-        *viewToggleRequest = true;
+    emit viewToggleAsked();
 }
 
 void camHandel::on_verlaufPB_clicked()
