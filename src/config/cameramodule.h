@@ -35,6 +35,11 @@ struct cameraModule {
     // SHA-256 of the certificate the user trusted for this camera although it does not verify
     // ("AB:CD:…"); empty: none.
     QString CAM_Fingerprint;
+    // The camera's small second stream for the grid (same login; an IPv4 address gets the main
+    // address's rule); empty: the grid shows the main stream as well.
+    QString URL_Sub;
+    // Recording takes the small stream instead of the main one.
+    bool CAM_RecSub = false;
     // The address for which the user declined a certificate that does not verify (not stored):
     // it is neither asked for nor connected again until the address changes or this is cleared.
     QString certificateDeclinedFor;
