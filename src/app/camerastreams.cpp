@@ -123,8 +123,11 @@ void cameraStreams::updateRates(const QTime &now)
 void cameraStreams::handOverFrames(bool windowVisible, bool windowShown, popupOneWin *popupWindow)
 {
     camData *current = state.currentCamera();
-    for (camData *cam : state.cameras())
+    for (camData *cam : state.cameras()) {
         cam->setShown(windowShown && (state.isGridView() || cam == current));
+        cam->setPlaces(windowShown && !state.isGridView() && cam == current,
+                       popupWindow && popupWindow->isShowing(cam));
+    }
     if (!state.isGridView()) {
         handOverSingleView(current, popupWindow);
         return;

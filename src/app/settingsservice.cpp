@@ -1,5 +1,6 @@
 #include "settingsservice.h"
 
+#include "cameraaddress.h"
 #include "camdata.h"
 #include "camhandel.h"
 #include "einstdia.h"
@@ -159,7 +160,7 @@ settingsService::outcome settingsService::applyPage()
 // stream, and the recording it feeds, be.
 void settingsService::reconnect(camData *camera)
 {
-    if (camera->connectedUrl() != camData::streamUrlFor(camera->camModule))
+    if (camera->connectedUrl() != cameraAddress::streamUrlFor(camera->camModule))
         qCDebug(dxcamTrace).noquote() << " ipCam.zIP.setAddress ip/url=" + camera->camModule.shownAddress();
     camera->setAddresses(camera->camModule.addressText(), camera->sipModuleRec.addressText(), state.ownAddress());
     host.startCam(camera);

@@ -105,6 +105,8 @@ void service::refresh(const QList<camData *> &cameras)
 // Why the camera shows nothing, or that it delivers and how.
 QString service::stateText(const camData &camera)
 {
+    if (camera.hasSubStream())
+        return camera.streamsText(QStringLiteral("; "));
     const QString reason = camera.notShownReason();
     if (!reason.isEmpty())
         return reason;

@@ -1,6 +1,7 @@
 #include "campage.h"
 #include "ui_campage.h"
 
+#include "cameraaddress.h"
 #include "camdata.h"
 #include "cameramodule.h"
 #include "fillblocker.h"
@@ -231,7 +232,7 @@ void camPage::showValues(const cameraModule &values)
 // The files automatic recording writes: an RTSP camera's packets go into Matroska files.
 void camPage::showRecordingFile()
 {
-    const bool rtsp = camData::isRtspUrl(ui->ipAdrE->text());
+    const bool rtsp = cameraAddress::isRtspUrl(ui->ipAdrE->text());
     ui->recFileL->setText(tr("Dateien: %1/JJJJMMTT_hhmmss_%2%3")
                               .arg(ui->dirCAMbildE->text(), recordFiles::automaticName(ui->modNameE->text()),
                                    rtsp ? recordFiles::matroskaExtension : recordFiles::videoExtension));

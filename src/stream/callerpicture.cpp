@@ -21,7 +21,8 @@ callerPicture::outcome callerPicture::poll(const camData &camera, qint64 nowMs, 
     // An RTSP camera counts the pictures of each connection anew; another connection has only
     // pictures that came after the start.
     const bool newer = camera.rtspStream() != readerAtStart || camera.pictureSerial() != serialAtStart;
-    if (newer && camera.state() == camData::connectionState::connected && camera.isReceiving() && camera.hasPicture()) {
+    if (newer && camera.state() == camData::connectionState::connected && camera.isReceiving() && camera.hasPicture()
+        && camera.hasFrame()) {
         if (rtspReader *reader = camera.rtspStream()) {
             std::shared_ptr<AVFrame> frame(av_frame_alloc(), [](AVFrame *f) { av_frame_free(&f); });
             if (frame && reader->newestFrame(frame.get())) {

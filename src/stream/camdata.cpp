@@ -1,9 +1,11 @@
 #include "camdata.h"
 
+#include "cameraaddress.h"
 #include "httpsource.h"
 #include "httpstream.h"
 #include "picturesink.h"
 #include "rtspsource.h"
+#include "streamsummary.h"
 #include "tickperiod.h"
 #include "tiletext.h"
 #include "tracecategory.h"
@@ -19,7 +21,9 @@ namespace {
 constexpr int defaultStallTimeoutMs = 5000;
 constexpr int defaultPixelSize = 20;
 constexpr qint64 aliveBytes = 8190;  // bytes that tell a camera is alive without a complete picture
-constexpr int axisCamTip = 1;
+// A door call, or a picture to save or print, keeps the main stream this long after it was last
+// asked for: the alarm picture and the picture kept come from it.
+constexpr int mainHoldMs = 30000;
 }  // namespace
 
 camData::camData(const QPixmap &placeholderPicture, QObject *httpParentObject, QObject *parent)
@@ -68,42 +72,17 @@ void camData::setDefaults()
     sipModuleRec.status.isSipModule = true;
 }
 
-namespace {
-bool isUrlText(const QString &text)
-{
-    return text.contains(QLatin1String("http"), Qt::CaseInsensitive) || camData::isRtspUrl(text);
-}
-}  // namespace
-
-void camData::applyAddressRule(cameraModule &module, const QString &text)
-{
-    const bool isUrl = isUrlText(text);
-    module.URL = isUrl ? text : QString();
-    module.IP = isUrl ? QString() : text;
-    module.addressIsIp = !isUrl;
-    module.hostAddress = isUrl ? QHostAddress() : QHostAddress(module.IP);
-}
-
-void camData::applyAddressRule(sipModule &module, const QString &text)
-{
-    const bool isUrl = isUrlText(text);
-    module.URL = isUrl ? text : QString();
-    module.SIP_IP = isUrl ? QString() : text;
-    module.addressIsIp = !isUrl;
-    module.hostAddress = isUrl ? QHostAddress() : QHostAddress(module.SIP_IP);
-}
-
 void camData::applyAddressRules()
 {
-    applyAddressRule(camModule, camModule.addressText());
-    applyAddressRule(sipModuleRec, sipModuleRec.addressText());
+    cameraAddress::applyRule(camModule, camModule.addressText());
+    cameraAddress::applyRule(sipModuleRec, sipModuleRec.addressText());
 }
 
 void camData::setAddresses(const QString &cameraText, const QString &sipText, const QHostAddress *own)
 {
     ownAddress = own;
-    applyAddressRule(camModule, cameraText);
-    applyAddressRule(sipModuleRec, sipText);
+    cameraAddress::applyRule(camModule, cameraText);
+    cameraAddress::applyRule(sipModuleRec, sipText);
     createHttp();
     running = true;
     receiving = true;
@@ -112,7 +91,7 @@ void camData::setAddresses(const QString &cameraText, const QString &sipText, co
 
 QString camData::setAddressText(const QString &text)
 {
-    applyAddressRule(camModule, text);
+    cameraAddress::applyRule(camModule, text);
     if (!camModule.addressIsIp)
         return text;
     return QStringLiteral("http://") + text + QStringLiteral("/mjpg/video.mjpg");
@@ -136,7 +115,8 @@ QStringList camData::settingsList() const
 
 QString camData::connectionSettings() const
 {
-    return streamUrlFor(camModule) + QLatin1Char('\n') + camModule.CAM_User + QLatin1Char('\n') + camModule.CAM_Password;
+    return cameraAddress::streamUrlFor(camModule) + QLatin1Char('\n') + camModule.CAM_User + QLatin1Char('\n') + camModule.CAM_Password
+        + QLatin1Char('\n') + cameraAddress::subStreamUrlFor(camModule) + QLatin1Char('\n') + QString::number(recordsFromSub());
 }
 
 // ---- grid ------------------------------------------------------------------------------------
@@ -149,20 +129,20 @@ void camData::attachToScene(QGraphicsScene *target)
 
 // ---- stream ----------------------------------------------------------------------------------
 
-QString camData::streamUrlFor(const cameraModule &module)
+bool camData::isRtsp() const
 {
-    if (module.IP.isEmpty())
-        return module.URL;
-    if (module.camTip == axisCamTip)
-        return QStringLiteral("http://root:4711@") + module.IP + QStringLiteral("/axis-cgi/mjpg/video.cgi");
-    return QStringLiteral("http://") + module.IP + QStringLiteral("/mjpg/video.mjpg");
+    return cameraAddress::isRtspUrl(recordsFromSub() ? cameraAddress::subStreamUrlFor(camModule)
+                                                     : cameraAddress::streamUrlFor(camModule));
 }
 
-bool camData::isRtspUrl(const QString &url)
+bool camData::hasSubStream() const
 {
-    const QString text = url.trimmed();
-    return text.startsWith(QLatin1String("rtsp://"), Qt::CaseInsensitive)
-        || text.startsWith(QLatin1String("rtsps://"), Qt::CaseInsensitive);
+    return !cameraAddress::subStreamUrlFor(camModule).isEmpty();
+}
+
+QString camData::tileUrl() const
+{
+    return tileIsSub ? cameraAddress::subStreamUrlFor(camModule) : cameraAddress::streamUrlFor(camModule);
 }
 
 QString camData::transportText() const
@@ -173,33 +153,65 @@ QString camData::transportText() const
 void camData::createHttp()
 {
     running = false;
-    streamUrl = streamUrlFor(camModule);
+    const bool sub = hasSubStream() && !largeView;
+    // The other stream goes on (a recording from it has no gap), unless the addresses changed or
+    // it is the one the tile takes now.
+    if (connectedWith != connectionSettings() || standby.isSub() == sub)
+        standby.end();
+    tileIsSub = sub;
+    streamUrl = tileUrl();
     connectedWith = connectionSettings();
-    const bool packets = isRtspUrl(streamUrl);
-    automatic.setPacketMode(packets);
+    automatic.setPacketMode(isRtsp());
     // An RTSP camera's source is kept: it counts the redirects across connections.
+    const bool packets = cameraAddress::isRtspUrl(streamUrl);
     if (!source || source->deliversPackets() != packets)
-        useSource(packets ? std::unique_ptr<cameraSource>(std::make_unique<rtspSource>())
-                          : std::make_unique<httpSource>(httpParent));
+        source = makeSource(packets);
     source->renew(streamUrl);
     streamError = true;
 }
 
-void camData::useSource(std::unique_ptr<cameraSource> next)
+// Either stream may be the tile's or the other one, and change between them: each source asks
+// at the time whether it is the one the tile or the recording takes.
+std::unique_ptr<cameraSource> camData::makeSource(bool packets)
 {
-    source = std::move(next);
-    source->setRecordingFeed([this](const QByteArray &picture) { recordPicture(picture); },
-                             [this](const cameraPacket &packet) {
-                                 automatic.takePacket(packet);
-                                 if (recordsByHand())
-                                     manual.sink->appendPacket(packet);
-                             });
-    connect(source.get(), &cameraSource::failed, this, &camData::noteFailure);
-    connect(source.get(), &cameraSource::answered, this, [this](bool accepted) {
+    std::unique_ptr<cameraSource> next = packets ? std::unique_ptr<cameraSource>(std::make_unique<rtspSource>())
+                                                 : std::make_unique<httpSource>(httpParent);
+    const cameraSource *made = next.get();
+    next->setRecordingFeed(
+        [this, made](const QByteArray &picture) {
+            if (recordedSource() == made)
+                recordPicture(picture);
+        },
+        [this, made](const cameraPacket &packet) {
+            if (recordedSource() != made)
+                return;
+            automatic.takePacket(packet);
+            if (recordsByHand())
+                manual.sink->appendPacket(packet);
+        });
+    connect(next.get(), &cameraSource::failed, this, [this, made](const cameraSource::failure &why) {
+        if (source.get() == made)
+            noteFailure(why);
+    });
+    connect(next.get(), &cameraSource::answered, this, [this, made](bool accepted) {
+        if (source.get() != made)
+            return;
         authRefusals = 0;
         if (accepted)
             refusalStreak = 0;
     });
+    return next;
+}
+
+cameraSource::target camData::connectionTarget() const
+{
+    cameraSource::target to;
+    to.name = camModule.camName;
+    to.user = camModule.CAM_User;
+    to.password = camModule.CAM_Password;
+    to.trustedSha256 = httpStream::fingerprintFromText(camModule.CAM_Fingerprint);
+    to.stallTimeoutMs = stallTimeoutMs ? *stallTimeoutMs : defaultStallTimeoutMs;
+    return to;
 }
 
 void camData::requestStream()
@@ -214,13 +226,7 @@ void camData::requestStream()
     pictureSinceRequest = false;
     reasonThisRequest = false;
     noPictureMs = 0;
-    cameraSource::target to;
-    to.name = camModule.camName;
-    to.user = camModule.CAM_User;
-    to.password = camModule.CAM_Password;
-    to.trustedSha256 = httpStream::fingerprintFromText(camModule.CAM_Fingerprint);
-    to.stallTimeoutMs = stallTimeoutMs ? *stallTimeoutMs : defaultStallTimeoutMs;
-    source->connectTo(to);
+    source->connectTo(connectionTarget());
     framesSinceGet = 0;
 }
 
@@ -232,7 +238,7 @@ httpStream *camData::stream() const
 
 rtspReader *camData::rtspStream() const
 {
-    const auto *rtsp = qobject_cast<const rtspSource *>(source.get());
+    const auto *rtsp = qobject_cast<const rtspSource *>(picturesFrom(true));
     return rtsp ? rtsp->reader() : nullptr;
 }
 
@@ -383,6 +389,7 @@ void camData::superviseStartup()
 
 void camData::closeSockets()
 {
+    standby.end();
     source.reset();
 }
 
@@ -401,33 +408,39 @@ void camData::noteDropped(const cameraSource::reading &got)
 
 bool camData::hasFrame() const
 {
-    return source && source->hasFrame();
+    const cameraSource *from = picturesFrom(true);
+    return from && from->hasFrame();
 }
 
 QByteArray camData::newestFrame() const
 {
-    return source ? source->newestFrame() : QByteArray();
+    const cameraSource *from = picturesFrom(true);
+    return from ? from->newestFrame() : QByteArray();
 }
 
 const QList<QByteArray> &camData::frames() const
 {
     static const QList<QByteArray> none;
-    return source ? source->frames() : none;
+    const cameraSource *from = picturesFrom(true);
+    return from ? from->frames() : none;
 }
 
 bool camData::hasPicture() const
 {
-    return source && source->hasPicture();
+    const cameraSource *from = picturesFrom(false);
+    return from && from->hasPicture();
 }
 
 QByteArray camData::newestPicture() const
 {
-    return source ? source->newestPicture() : QByteArray();
+    const cameraSource *from = picturesFrom(false);
+    return from ? from->newestPicture() : QByteArray();
 }
 
 qint64 camData::pictureSerial() const
 {
-    return source ? source->pictureSerial() : 0;
+    const cameraSource *from = picturesFrom(false);
+    return from ? from->pictureSerial() : 0;
 }
 
 camData::connectionState camData::state() const
@@ -445,11 +458,13 @@ bool camData::htppRD()
 {
     if (!source)
         return false;
+    serveStreams();
     const QRectF rect = tileRect();
     source->setTarget(shown ? QSize(int(rect.width()), int(rect.height())) : QSize(),
                       settings ? settings->scaleMode : 0);
     const bool byHand = manual.recording && manual.sink;
-    source->feedRecording((automatic.packetMode() && automatic.recordingActive()) || byHand);
+    source->feedRecording(recordedSource() == source.get()
+                          && ((automatic.packetMode() && automatic.recordingActive()) || byHand));
     if (streamError)
         return false;
     const cameraSource::reading got = source->read();
@@ -490,6 +505,7 @@ void camData::scanPending()
 void camData::takePictures(const cameraSource::arrival &got)
 {
     scannedOnce = true;
+    streamPictures[tileIsSub ? 1 : 0] += got.pictures;
     framesExtracted += got.pictures;
     framesChanged += got.pictures;
     framesSinceGet += got.pictures;
@@ -506,8 +522,12 @@ void camData::takePictures(const cameraSource::arrival &got)
 void camData::setShown(bool isShown)
 {
     shown = isShown;
-    if (!shown && source)
+    if (shown)
+        return;
+    if (source)
         source->setTarget(QSize(), 0);
+    if (standby.active())
+        standby.source()->setTarget(QSize(), 0);
 }
 
 void camData::collectPictures()
@@ -653,7 +673,7 @@ void camData::renderTile()
         job.tile = tileSize;
         job.scaleMode = scaleMode;
         job.from = usePlaceholder ? from::placeholder : from::picture;
-        job.serial = pictureSerial();
+        job.serial = source ? source->pictureSerial() : 0;
         if (!usePlaceholder)
             source->putPicture(job, trace);
         if (!usePlaceholder && newData) {
@@ -710,6 +730,10 @@ void camData::updateRates(const QTime &now)
         ++rateSamples;
         rateSum = qint64(double(rateSum) + extractedRate);
     }
+    for (int which = 0; which < 2 && seconds > 0; ++which) {
+        streamRates[which] = double(streamPictures[which] - prevStreamPictures[which]) / seconds;
+        prevStreamPictures[which] = streamPictures[which];
+    }
     prevSampleMs = sampleMs;
     prevExtracted = framesExtracted;
     prevDisplayed = framesDisplayed;
@@ -722,4 +746,157 @@ void camData::resetStatistics(const QTime &now)
     rateSamples = rateSum = 0;
     extractedRate = displayedRate = 0;
     prevSampleMs = now.second() * 1000 + now.msec();
+}
+
+// ---- the two streams -------------------------------------------------------------------------
+
+void camData::setPlaces(bool large, bool inPopup)
+{
+    largeView = large;
+    inPopupWindow = inPopup;
+}
+
+const cameraSource *camData::recordedSource() const
+{
+    const bool sub = recordsFromSub();
+    if (tileIsSub == sub)
+        return source.get();
+    return standby.active() && standby.isSub() == sub ? standby.source() : nullptr;
+}
+
+const cameraSource *camData::mainSource() const
+{
+    if (!tileIsSub)
+        return source.get();
+    return standby.active() && !standby.isSub() ? standby.source() : nullptr;
+}
+
+// The large places take the main stream's pictures. While it has none, the small stream's stand
+// in where a picture is shown; a picture to keep waits for the main one as long as it comes.
+const cameraSource *camData::picturesFrom(bool waitForMain) const
+{
+    if (!tileIsSub)
+        return source.get();
+    const cameraSource *main = mainSource();
+    if (main && main->hasPicture())
+        return main;
+    if (waitForMain && (main ? standby.coming() : holdsMainStream()))
+        return main;
+    return source.get();
+}
+
+void camData::holdMainStreamIf(bool on)
+{
+    if (on && hasSubStream())
+        mainHold = QDeadlineTimer(mainHoldMs);
+}
+
+bool camData::holdsMainStream() const
+{
+    return !mainHold.hasExpired();
+}
+
+bool camData::streamNeeded(bool sub) const
+{
+    const bool recorded = recordsAutomatically() || manual.attached;
+    if (recorded && recordsFromSub() == sub)
+        return true;
+    return !sub && (inPopupWindow || holdsMainStream());
+}
+
+// Once a tick, before the tile's stream is read: the other stream is started while something
+// needs it and let go when nothing does. The tile changes to it once it has a picture, so the
+// tile shows the stream it had until then.
+void camData::serveStreams()
+{
+    if (!hasSubStream()) {
+        standby.end();
+        return;
+    }
+    holdMainStreamIf(sipModuleRec.status.callForced || sipModuleRec.status.callActive || flags.input1Copy
+                     || flags.input2Copy);
+    const bool switching = shown && largeView == tileIsSub && !userStopped;
+    const bool otherIsSub = !tileIsSub;
+    if (!switching && !streamNeeded(otherIsSub)) {
+        standby.end();
+        return;
+    }
+    if (!standby.active() || standby.wantsRestart())
+        startStandby();
+    const bool byHand = manual.recording && manual.sink;
+    const bool keepPackets = recordedSource() == standby.source()
+        && ((automatic.packetMode() && automatic.recordingActive()) || byHand);
+    standby.poll(standbyTarget(switching), settings ? settings->scaleMode : 0, keepPackets, standbyTrace);
+    streamPictures[otherIsSub ? 1 : 0] += standby.pictures() - standbyCounted;
+    standbyCounted = standby.pictures();
+    qint64 afterMs = 0;
+    if (standby.takeFirstPicture(&afterMs) && !otherIsSub)
+        qCDebug(dxcamTrace).noquote()
+            << QStringLiteral("##### main stream first picture after %1 ms: %2").arg(afterMs).arg(camModule.camName);
+    if (switching && standby.hasPicture())
+        swapStreams();
+}
+
+void camData::startStandby()
+{
+    const bool sub = !tileIsSub;
+    const QString url = sub ? cameraAddress::subStreamUrlFor(camModule) : cameraAddress::streamUrlFor(camModule);
+    standbyCounted = 0;
+    standby.begin(makeSource(cameraAddress::isRtspUrl(url)), sub, url, connectionTarget());
+}
+
+// A stream about to take the tile decodes to it; the main stream beside the grid decodes for the
+// popup window or a call; one that only records decodes nothing.
+QSize camData::standbyTarget(bool switching) const
+{
+    const QRectF rect = tileRect();
+    const QSize tile(int(rect.width()), int(rect.height()));
+    if (switching || (!standby.isSub() && (inPopupWindow || (shown && holdsMainStream()))))
+        return tile.isEmpty() ? QSize(1, 1) : tile;
+    return QSize();
+}
+
+void camData::swapStreams()
+{
+    switchMs = standby.sinceBeginMs();
+    const bool toSub = standby.isSub();
+    std::unique_ptr<cameraSource> previous = std::move(source);
+    source = standby.handOver();
+    tileIsSub = toSub;
+    streamUrl = tileUrl();
+    standbyCounted = 0;
+    if (previous && streamNeeded(!toSub))
+        standby.adopt(std::move(previous), !toSub, connectionTarget().stallTimeoutMs);
+    previous.reset();
+    // The new stream has shown a picture already: it is the connection the stall rules watch now.
+    receiving = scannedOnce = newData = pictureSinceRequest = true;
+    streamError = abortedOnce = reasonThisRequest = false;
+    noDataMs = noPictureMs = 0;
+    bytesSinceAlive = 0;
+    setReason(connectionReason::kind::none);
+    qCDebug(dxcamTrace).noquote() << QStringLiteral("##### switched to the %1 after %2 ms: %3")
+                                         .arg(toSub ? QStringLiteral("sub-stream") : QStringLiteral("main stream"))
+                                         .arg(switchMs)
+                                         .arg(camModule.camName);
+}
+
+QString camData::streamsText(const QString &separator) const
+{
+    if (!hasSubStream())
+        return QString();
+    const cameraSource *other = standby.active() ? standby.source() : nullptr;
+    const auto lineOf = [&](bool sub) {
+        const cameraSource *of = tileIsSub == sub ? source.get() : other;
+        return streamSummary::line(sub, of, of == source.get() ? reason.text() : standby.reasonText(),
+                                   streamRates[sub ? 1 : 0]);
+    };
+    return streamSummary::both(lineOf(false), lineOf(true), switchMs, separator);
+}
+
+QString camData::toolTipText() const
+{
+    const QString streams = streamsText(QStringLiteral("\n"));
+    if (streams.isEmpty() || reason.text().isEmpty())
+        return streams.isEmpty() ? reason.text() : streams;
+    return reason.text() + QLatin1Char('\n') + streams;
 }

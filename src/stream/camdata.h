@@ -6,6 +6,7 @@
 #include "connectionreason.h"
 #include "sipmodule.h"
 #include "shellsettings.h"
+#include "standbystream.h"
 #include "readtrace.h"
 #include "tilerenderer.h"
 
@@ -69,7 +70,7 @@ public:
     void showPlaceholder() { renderer.showPlaceholder(); }
     // The placeholder is the built-in picture, which gets its label in the language in use.
     void labelPlaceholder(bool on) { renderer.setPlaceholderLabelled(on); }
-    void updateSceneItem() { renderer.updateSceneItem(reason.text()); }
+    void updateSceneItem() { renderer.updateSceneItem(toolTipText()); }
     QGraphicsPixmapItem *item() const { return renderer.item(); }
     QPixmap displayPixmap() const { return renderer.pixmap(); }
 
@@ -112,11 +113,17 @@ public:
     // that has gone silent (once), and returns true when the camera is to be started again.
     bool stallCheck(bool tickResult, bool windowVisible);
 
-    static QString streamUrlFor(const cameraModule &module);
-    // A camera whose stream URL starts with "rtsp://" or "rtsps://" is read through an
-    // rtspSource (H.264, H.265 or Motion-JPEG), everything else through an httpSource.
-    static bool isRtspUrl(const QString &url);
-    bool isRtsp() const { return isRtspUrl(streamUrlFor(camModule)); }
+    // The stream that is recorded comes over RTSP (its pictures come as packets).
+    bool isRtsp() const;
+    bool hasSubStream() const;
+    // Where the camera is shown large (the single view) or in the popup window: there, and for
+    // pictures kept, printed or recorded, the main stream; on the grid's tile the small one.
+    void setPlaces(bool large, bool inPopup);
+    bool tileShowsSubStream() const { return tileIsSub; }
+    // The time the last switch of the tile to the other stream took (to its first picture), -1: none.
+    qint64 lastSwitchMs() const { return switchMs; }
+    // Both streams, for the tool tip and the statistics; empty without a small stream.
+    QString streamsText(const QString &separator) const;
     // How the stream comes: "HTTP", "HTTPS", "RTSP/TCP", "RTSP/UDP" or "RTSPS/TCP".
     QString transportText() const;
     // The connection of the source in use, for a look at it: null while the source is of the
@@ -201,13 +208,13 @@ public:
     // Display event flags (show request, input-state copies) and popup state: set by the tick's
     // render (from the module's status) and by popupControl, which serves them.
     bool showRequest() const { return flags.showRequest; }
-    void setShowRequest(bool on) { flags.showRequest = on; }
+    void setShowRequest(bool on) { flags.showRequest = on; holdMainStreamIf(on); }
     bool input1Copy() const { return flags.input1Copy; }
     void setInput1Copy(bool on) { flags.input1Copy = on; }
     bool input2Copy() const { return flags.input2Copy; }
     void setInput2Copy(bool on) { flags.input2Copy = on; }
     bool popupRequest() const { return flags.popupRequest; }
-    void setPopupRequest(bool on) { flags.popupRequest = on; }
+    void setPopupRequest(bool on) { flags.popupRequest = on; holdMainStreamIf(on); }
     bool soundRequest() const { return flags.soundRequest; }
     void setSoundRequest(bool on) { flags.soundRequest = on; }
     bool lastShowRequest() const { return flags.lastShowRequest; }
@@ -219,7 +226,7 @@ public:
     // or a door call's alarm (popupControl; saveAlways: saved even where saving is off).
     // pictureSaver serves and clears them.
     bool savePictureRequest() const { return flags.savePictureRequest; }
-    void setSavePictureRequest(bool on) { flags.savePictureRequest = on; }
+    void setSavePictureRequest(bool on) { flags.savePictureRequest = on; holdMainStreamIf(on); }
     bool saveAlways() const { return flags.saveAlways; }
     void setSaveAlways(bool on) { flags.saveAlways = on; }
     // A connection asked for by popupControl or the settings dialog; cameraStreams serves it.
@@ -228,9 +235,9 @@ public:
     // The modules' commands: set and served on the tick by commandDispatch (hangUpWait counts
     // the ticks before the intercom hangs up).
     bool saveCommand() const { return flags.saveCommand; }
-    void setSaveCommand(bool on) { flags.saveCommand = on; }
+    void setSaveCommand(bool on) { flags.saveCommand = on; holdMainStreamIf(on); }
     bool printCommand() const { return flags.printCommand; }
-    void setPrintCommand(bool on) { flags.printCommand = on; }
+    void setPrintCommand(bool on) { flags.printCommand = on; holdMainStreamIf(on); }
     bool videoCommand() const { return flags.videoCommand; }
     void setVideoCommand(bool on) { flags.videoCommand = on; }
     bool forceMsgToCamTuer() const { return flags.forceMsgToCamTuer; }
@@ -281,7 +288,21 @@ public:
 private:
     friend struct camDataProbe;  // the tests' way into the stream state
 
-    void useSource(std::unique_ptr<cameraSource> next);
+    std::unique_ptr<cameraSource> makeSource(bool packets);
+    cameraSource::target connectionTarget() const;
+    QString tileUrl() const;
+    bool recordsFromSub() const { return hasSubStream() && camModule.CAM_RecSub; }
+    const cameraSource *recordedSource() const;
+    const cameraSource *mainSource() const;
+    const cameraSource *picturesFrom(bool waitForMain) const;
+    void holdMainStreamIf(bool on);
+    bool holdsMainStream() const;
+    bool streamNeeded(bool sub) const;
+    void serveStreams();
+    void startStandby();
+    QSize standbyTarget(bool switching) const;
+    void swapStreams();
+    QString toolTipText() const;
     void noteFailure(const cameraSource::failure &why);
     void takePictures(const cameraSource::arrival &got);
     void renderTile();
@@ -294,8 +315,6 @@ private:
     void recordPicture(const QByteArray &picture);
     bool recordsByHand();
     void markAlive();
-    static void applyAddressRule(cameraModule &module, const QString &text);
-    static void applyAddressRule(sipModule &module, const QString &text);
 
     // Stream state
     bool userStopped = false;
@@ -346,7 +365,18 @@ private:
     const int *overlayPixelSize = nullptr;
     const QHostAddress *ownAddress = nullptr;
     QObject *httpParent = nullptr;
-    std::unique_ptr<cameraSource> source;
+    std::unique_ptr<cameraSource> source;  // the tile's stream; the stall rules watch it
+    standbyStream standby;                 // the other one, while something needs it
+    bool tileIsSub = false;
+    bool largeView = false;
+    bool inPopupWindow = false;
+    QDeadlineTimer mainHold;  // a call or a picture to keep holds the main stream up until then
+    qint64 switchMs = -1;
+    qint64 streamPictures[2] = {0, 0};  // main, sub
+    qint64 prevStreamPictures[2] = {0, 0};
+    double streamRates[2] = {0, 0};
+    qint64 standbyCounted = 0;
+    readTrace standbyTrace;  // not written: the tile's stream has the camera's trace
 
     connectionReason reason;
     bool pictureSinceRequest = false;

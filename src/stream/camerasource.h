@@ -115,6 +115,10 @@ public:
     virtual QByteArray newestPicture() const = 0;
     virtual qint64 pictureSerial() const = 0;
 
+    // For the statistics: the codec ("H.264", "H.265", "MJPEG") and the newest picture's size.
+    virtual QString codecText() const = 0;
+    virtual QSize pictureSize() const = 0;
+
     virtual QSslCertificate refusedCertificate() const = 0;
     virtual QList<QSslError> certificateErrors() const = 0;
 

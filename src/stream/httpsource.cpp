@@ -4,6 +4,8 @@
 #include "readtrace.h"
 
 #include <QAuthenticator>
+#include <QBuffer>
+#include <QImageReader>
 #include <QCryptographicHash>
 #include <QUrl>
 
@@ -156,6 +158,14 @@ void httpSource::putPicture(tileJob &job, readTrace &)
 QByteArray httpSource::newestFrame() const
 {
     return hasFrame() ? cutter.frames().last() : QByteArray();
+}
+
+// Read from the newest picture's header only.
+QSize httpSource::pictureSize() const
+{
+    QByteArray picture = cutter.newestPicture();
+    QBuffer buffer(&picture);
+    return QImageReader(&buffer, "jpeg").size();
 }
 
 QSslCertificate httpSource::refusedCertificate() const

@@ -55,6 +55,9 @@ public:
     QByteArray newestPicture() const override { return cutter.newestPicture(); }
     qint64 pictureSerial() const override { return cutter.pictureCount(); }
 
+    QString codecText() const override { return QStringLiteral("MJPEG"); }
+    QSize pictureSize() const override;
+
     QSslCertificate refusedCertificate() const override;
     QList<QSslError> certificateErrors() const override;
 

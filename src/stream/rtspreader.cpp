@@ -616,6 +616,12 @@ QString rtspReader::codecName() const
     return codecText;
 }
 
+QSize rtspReader::pictureSize() const
+{
+    QMutexLocker lock(&mutex);
+    return newest && newest->data[0] ? QSize(newest->width, newest->height) : QSize();
+}
+
 void rtspReader::setKeepPackets(bool on)
 {
     keepPackets = on;

@@ -128,6 +128,8 @@ public:
     int redirectsFollowed() const { return redirects.load(); }
     // The codec of the stream once known (e.g. "h264"), empty before.
     QString codecName() const;
+    // The size of the newest decoded picture; empty before the first.
+    QSize pictureSize() const;
 
     // Recording: while keepPackets is on, every received packet of the picture stream is kept
     // for takePacket (reference-counted, no copy of its data), stamped with its arrival on

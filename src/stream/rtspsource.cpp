@@ -115,6 +115,16 @@ const QList<QByteArray> &rtspSource::frames() const
     return none;
 }
 
+QString rtspSource::codecText() const
+{
+    const QString name = feed.reader() ? feed.reader()->codecName() : QString();
+    if (name == QLatin1String("h264"))
+        return QStringLiteral("H.264");
+    if (name == QLatin1String("hevc"))
+        return QStringLiteral("H.265");
+    return name.toUpper();
+}
+
 QSslCertificate rtspSource::refusedCertificate() const
 {
     return feed.reader() ? feed.reader()->refusedCertificate() : QSslCertificate();

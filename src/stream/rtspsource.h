@@ -39,6 +39,9 @@ public:
     QByteArray newestPicture() const override { return newestFrame(); }
     qint64 pictureSerial() const override { return qint64(feed.seen()); }
 
+    QString codecText() const override;
+    QSize pictureSize() const override { return feed.reader() ? feed.reader()->pictureSize() : QSize(); }
+
     QSslCertificate refusedCertificate() const override;
     QList<QSslError> certificateErrors() const override;
 
