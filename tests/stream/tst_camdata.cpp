@@ -387,15 +387,22 @@ void tst_camData::streamPlaces_data()
     QTest::addColumn<bool>("tileBlue");   // the tile shows the small stream at the end
     QTest::addColumn<bool>("keptBlue");   // the picture kept (saved, printed, alarm) is the small one
     QTest::addColumn<bool>("mainAsked");  // the main stream was connected to
-    QTest::newRow("no sub-stream, grid") << false << "grid" << false << false << false << true;
-    QTest::newRow("no sub-stream, single view") << false << "single" << false << false << false << true;
-    QTest::newRow("grid from the sub-stream") << true << "grid" << false << true << true << false;
-    QTest::newRow("single view from the main stream") << true << "single" << false << false << false << true;
-    QTest::newRow("back to the grid") << true << "back" << false << true << true << true;
-    QTest::newRow("popup window from the main stream") << true << "popup" << false << true << false << true;
-    QTest::newRow("picture saved from the main stream") << true << "save" << false << true << false << true;
-    QTest::newRow("recording from the main stream") << true << "record" << false << true << false << true;
-    QTest::newRow("recording from the sub-stream") << true << "record" << true << true << true << false;
+    QTest::addColumn<QString>("streams");  // what the tool tip says of both (a pattern)
+    const QString mainOff = QStringLiteral("Hauptstrom: aus\n");
+    const QString mainOn = QStringLiteral("Hauptstrom: HTTP, MJPEG 320×240, [0-9.]+/s\n");
+    const QString subOff = QStringLiteral("Vorschau: aus");
+    const QString subOn = QStringLiteral("Vorschau: HTTP, MJPEG 160×120, [0-9.]+/s");
+    const QString switched = QStringLiteral("\nUmschaltzeit: [0-9]+ ms");
+    QTest::newRow("no sub-stream, grid") << false << "grid" << false << false << false << true << "";
+    QTest::newRow("no sub-stream, single view") << false << "single" << false << false << false << true << "";
+    QTest::newRow("grid from the sub-stream") << true << "grid" << false << true << true << false << mainOff + subOn;
+    QTest::newRow("single view from the main stream")
+        << true << "single" << false << false << false << true << mainOn + subOff + switched;
+    QTest::newRow("back to the grid") << true << "back" << false << true << true << true << mainOff + subOn + switched;
+    QTest::newRow("popup window from the main stream") << true << "popup" << false << true << false << true << mainOn + subOn;
+    QTest::newRow("picture saved from the main stream") << true << "save" << false << true << false << true << mainOn + subOn;
+    QTest::newRow("recording from the main stream") << true << "record" << false << true << false << true << mainOn + subOn;
+    QTest::newRow("recording from the sub-stream") << true << "record" << true << true << true << false << mainOff + subOn;
 }
 
 // Which stream feeds which place; the tile shows a picture through every switch.
@@ -462,8 +469,9 @@ void tst_camData::streamPlaces()
     }
     QFETCH(bool, mainAsked);
     QCOMPARE(!mainCamera.paths.isEmpty(), mainAsked);
-    if (sub)
-        QCOMPARE(camera.streamsText(QStringLiteral("\n")).count(QLatin1Char('\n')) >= 1, true);
+    QFETCH(QString, streams);
+    const QString said = camera.streamsText(QStringLiteral("\n"));
+    QVERIFY2(QRegularExpression(QLatin1Char('^') + streams + QLatin1Char('$')).match(said).hasMatch(), qPrintable(said));
 }
 
 void tst_camData::rateSkipsMinuteWrap()
