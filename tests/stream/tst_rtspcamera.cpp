@@ -360,6 +360,8 @@ void tst_rtspCamera::pictures_data()
     QTest::newRow("four slices") << QStringList{"--slices", "4"} << "";
     // 1.5 s of pictures arrive at once: decoding is that far behind, and catches up.
     QTest::newRow("pictures arriving late") << QStringList() << "hold 1 15";
+    // The grid from a small stream (the row's own simulator), the single view from the main one.
+    QTest::newRow("sub-stream, then the single view") << QStringList{"--size", "160x90"} << "single view";
 }
 
 // Pictures of one slice or several are decoded intact; pictures that arrive far behind the
@@ -383,10 +385,21 @@ void tst_rtspCamera::pictures()
     camData &camera = wired.camera;
     camera.camModule.CAM_User = user;
     camera.camModule.CAM_Password = password;
-    wired.start(options.isEmpty() ? url() : QStringLiteral("rtsp://127.0.0.2:%1/stream").arg(ownPort));
+    const QString ownUrl = QStringLiteral("rtsp://127.0.0.2:%1/stream").arg(ownPort);
+    const bool switching = fault == QLatin1String("single view");
+    camera.camModule.URL_Sub = switching ? ownUrl : QString();
+    wired.start(options.isEmpty() || switching ? url() : ownUrl);
     QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), camera.framesDisplayed >= 5), 10000);
     const rtspReader *reader = camera.rtspStream();
-    if (!fault.isEmpty()) {
+    if (switching) {
+        QVERIFY(camera.tileShowsSubStream());
+        QCOMPARE(QImage::fromData(camera.newestFrame()).size(), QSize(160, 90));
+        camera.setPlaces(true, false);
+        QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), !camera.tileShowsSubStream()), 10000);
+        QVERIFY(camera.lastSwitchMs() >= 0);
+        QCOMPARE(QImage::fromData(camera.newestFrame()).size(), streamSize);
+        reader = camera.rtspStream();
+    } else if (!fault.isEmpty()) {
         QVERIFY(sending->command(fault));
         QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), reader->lagDropCount() > 0), 5000);
         QVERIFY(camera.framesDropped > 0);
@@ -396,7 +409,7 @@ void tst_rtspCamera::pictures()
     QTRY_VERIFY_WITH_TIMEOUT((cycle(wired), camera.framesDisplayed >= shown + 15), 10000);
     QCOMPARE(reader->decoderErrorCount(), 0u);
     // Late pictures still arriving after the key picture are left out again.
-    QCOMPARE(reader->lagDropCount() > 0, !fault.isEmpty());
+    QCOMPARE(reader->lagDropCount() > 0, !fault.isEmpty() && !switching);
 }
 
 // A camera not shown (another has the single view, or the window is hidden) and not read
