@@ -7,18 +7,8 @@ constexpr int refusedRetryMs = 10000;  // as a refused login of the tile's strea
 void standbyStream::begin(std::unique_ptr<cameraSource> next, bool subStream, const QString &url,
                           const cameraSource::target &to)
 {
-    end();
-    src = std::move(next);
-    sub = subStream;
-    stallMs = to.stallTimeoutMs > 0 ? to.stallTimeoutMs : stallMs;
-    failureLink = QObject::connect(src.get(), &cameraSource::failed, src.get(),
-                                   [this](const cameraSource::failure &why) { noteFailure(why); });
-    reason.set(connectionReason::kind::none);
-    ended = false;
+    adopt(std::move(next), subStream, to.stallTimeoutMs);
     firstSeen = false;
-    count = 0;
-    started.start();
-    quiet.start();
     src->renew(url);
     src->connectTo(to);
 }
