@@ -92,7 +92,8 @@ iniData::iniData(QObject *parent)
                                  "SIP_tuer", "SIP_light"});
     add(typeText, moduleSection, {"SIP_Callee"});
     add(typeBool, moduleSection, {"allRufNr"});
-    add(typeText, moduleSection, {"CAM_Fingerprint"});
+    add(typeText, moduleSection, {"CAM_Fingerprint", "URL_Sub"});
+    add(typeBool, moduleSection, {"CAM_RecSub"});
 }
 
 void iniData::resolvePaths()

@@ -65,7 +65,8 @@ QList<field> moduleFields(cameraModule &c, sipModule &p)
             {"UDP_Status_SIP", &p.UDP_Status_SIP}, {"UDP_Contrl_SIP", &p.UDP_Contrl_SIP},
             {"Relais_timeSIP", &p.Relais_timeSIP}, {"Relais_timeSIPI", &p.Relais_timeSIPI},
             {"SIP_popup", &p.SIP_popup}, {"SIP_light", &p.SIP_light}, {"SIP_tuer", &p.SIP_tuer},
-            {"SIP_Callee", &p.SIP_Callee}, {"allRufNr", &p.allRufNr}, {"CAM_Fingerprint", &c.CAM_Fingerprint}};
+            {"SIP_Callee", &p.SIP_Callee}, {"allRufNr", &p.allRufNr}, {"CAM_Fingerprint", &c.CAM_Fingerprint},
+            {"URL_Sub", &c.URL_Sub}, {"CAM_RecSub", &c.CAM_RecSub}};
 }
 
 void bindFields(iniData &ini, const QString &section, const QList<field> &fields)
@@ -206,10 +207,13 @@ void registerModule(iniData &ini, const QString &section, cameraModule &cam, sip
         forced.insert(QStringLiteral("UDP_Status_CAM"), QStringLiteral("5000"));
         forced.insert(QStringLiteral("UDP_Contrl_CAM"), QStringLiteral("4005"));
     }
+    // Only a camera whose certificate the user trusted has the fingerprint, and only one with a
+    // small stream its keys: other files stay as they were.
+    const QHash<QString, bool> unset{{QStringLiteral("CAM_Fingerprint"), cam.CAM_Fingerprint.isEmpty()},
+                                     {QStringLiteral("URL_Sub"), cam.URL_Sub.isEmpty()},
+                                     {QStringLiteral("CAM_RecSub"), !cam.CAM_RecSub}};
     QList<field> fields = moduleFields(cam, sip);
-    // Only a camera whose certificate the user trusted has the key: other files stay as they were.
-    if (cam.CAM_Fingerprint.isEmpty())
-        fields.removeLast();
+    fields.removeIf([&unset](const field &f) { return unset.value(QLatin1String(f.key)); });
     registerFields(ini, section, fields, forced);
 }
 

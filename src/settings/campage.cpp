@@ -28,6 +28,10 @@ camPage::camPage(int FaVers, const QStringList &cameraTypes, QWidget *parent)
     ui->setupUi(this);
     ui->camTipCB->addItems(cameraTypes);
     ui->ipAdrE->setValidator(pageRules::cameraAddressTyping(ui->ipAdrE));
+    ui->urlSubE->setValidator(pageRules::cameraAddressTyping(ui->urlSubE));
+    // Recording from the small stream is a choice only where there is one.
+    connect(ui->urlSubE, &QLineEdit::textChanged, this,
+            [this](const QString &text) { ui->aufnahmeQuelleCB->setEnabled(!text.trimmed().isEmpty()); });
     // A stream URL and a certificate's fingerprint are read whole; the fingerprint in a row of its
     // own, in a narrow fixed-pitch font, so that the dialog stays narrower than a screen.
     const QString longUrl = QStringLiteral("rtsp://192.168.100.200:8554/axis-media/media.amp");
@@ -117,13 +121,14 @@ void camPage::connectChoices()
 // keeps every signal back, so only the user's (and the choosers') changes count.
 void camPage::watchEdits()
 {
-    for (QLineEdit *field : {ui->modNameE, ui->UsNameE, ui->paswE, ui->ipAdrE, ui->dxUdpStE, ui->dxUdpSteuE,
-                             ui->relTimeE, ui->relTimeIE, ui->n_speichE, ui->stopSecE, ui->dirCAMbildE})
+    for (QLineEdit *field : {ui->modNameE, ui->UsNameE, ui->paswE, ui->ipAdrE, ui->urlSubE, ui->dxUdpStE,
+                             ui->dxUdpSteuE, ui->relTimeE, ui->relTimeIE, ui->n_speichE, ui->stopSecE, ui->dirCAMbildE})
         connect(field, &QLineEdit::textChanged, this, [this] { edits = true; });
     for (QAbstractButton *box : std::initializer_list<QAbstractButton *>{
              ui->n_secRB, ui->n_minRB, ui->n_StuRB, ui->autoSpeichEnCB, ui->startSpeichBewChB})
         connect(box, &QAbstractButton::toggled, this, [this] { edits = true; });
-    connect(ui->camTipCB, &QComboBox::currentIndexChanged, this, [this] { edits = true; });
+    for (QComboBox *choice : {ui->camTipCB, ui->aufnahmeQuelleCB})
+        connect(choice, &QComboBox::currentIndexChanged, this, [this] { edits = true; });
 }
 
 void camPage::showCredentials(const cameraModule &values)
@@ -207,6 +212,9 @@ void camPage::showValues(const cameraModule &values)
     ui->UsNameE->setText(values.CAM_User);
     ui->paswE->setText(values.CAM_Password);
     ui->ipAdrE->setText(values.addressText());
+    ui->urlSubE->setText(values.URL_Sub);
+    ui->aufnahmeQuelleCB->setCurrentIndex(values.CAM_RecSub && !values.URL_Sub.isEmpty() ? 1 : 0);
+    ui->aufnahmeQuelleCB->setEnabled(!values.URL_Sub.trimmed().isEmpty());
     ui->dxUdpStE->setText(QString::number(values.UDP_Status_CAM));
     ui->dxUdpSteuE->setText(QString::number(values.UDP_Contrl_CAM));
     ui->camTipCB->setCurrentIndex(values.camTip >= 0 && values.camTip < ui->camTipCB->count() ? values.camTip : -1);
@@ -315,6 +323,9 @@ QString camPage::check(const cameraModule &into) const
         problem = pageRules::textProblem(ui->UsNameL->text(), typed.given ? typed.user : ui->UsNameE->text());
     if (problem.isEmpty())
         problem = pageRules::passwordProblem(ui->paswL->text(), typed.given ? typed.password : ui->paswE->text());
+    const QString subAddress = ui->urlSubE->text().trimmed();
+    if (problem.isEmpty() && !subAddress.isEmpty() && subAddress != into.URL_Sub)
+        problem = pageRules::cameraAddressProblem(ui->urlSubL->text(), subAddress);
     if (problem.isEmpty())
         problem = pageRules::textProblem(pageRules::fieldName({ui->dirCAMbildL}), ui->dirCAMbildE->text());
     return problem;
@@ -325,6 +336,8 @@ void camPage::store(cameraModule &into, QStringList &replaced)
     into.camName = moduleName();
     ui->modNameE->setText(into.camName);
     storeAddress(into);
+    into.URL_Sub = ui->urlSubE->text().trimmed();
+    into.CAM_RecSub = !into.URL_Sub.isEmpty() && ui->aufnahmeQuelleCB->currentIndex() == 1;
     into.CAM_User = ui->UsNameE->text();
     into.CAM_Password = ui->paswE->text();
     into.UDP_Status_CAM = pageRules::storePort(ui->dxUdpStE, pageRules::fieldName({ui->dxUdpStL}),

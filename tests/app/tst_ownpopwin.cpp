@@ -30,7 +30,8 @@ private slots:
     void doorFrameForPanelCamera();
 
 private:
-    void startViewer(const QString &window, const QString &system = {}, const QString &cameraUrl = {});
+    void startViewer(const QString &window, const QString &system = {}, const QString &cameraUrl = {},
+                     const QString &subUrl = {});
     void call(int module);
     QTabBar *tabBar() const;
 
@@ -55,7 +56,8 @@ void tst_ownPopWin::cleanup()
 
 // Two modules, "Cam 0" and "Cam 1", with door stations 127.0.1.2 and 127.0.1.3; the second
 // streams from `cameraUrl` when one is given.
-void tst_ownPopWin::startViewer(const QString &window, const QString &system, const QString &cameraUrl)
+void tst_ownPopWin::startViewer(const QString &window, const QString &system, const QString &cameraUrl,
+                                const QString &subUrl)
 {
     const QString module = QStringLiteral("UDP_Status_SIP=%1\nUDP_Contrl_SIP=%2\nSIP_popup=7\nallRufNr=1\nSIP_tuer=1\n")
                                .arg(sipPort)
@@ -66,7 +68,8 @@ void tst_ownPopWin::startViewer(const QString &window, const QString &system, co
                        + system + QStringLiteral("ownIP=127.0.0.1\n") + viewerFixture::moduleSection(0, module)
                        + viewerFixture::moduleSection(1, module).replace(
                            QStringLiteral("IP=127.0.0.3\n"),
-                           cameraUrl.isEmpty() ? QStringLiteral("IP=127.0.0.3\n") : QStringLiteral("URL=%1\n").arg(cameraUrl)));
+                           cameraUrl.isEmpty() ? QStringLiteral("IP=127.0.0.3\n") : QStringLiteral("URL=%1\n").arg(cameraUrl))
+                       + (subUrl.isEmpty() ? QString() : QStringLiteral("URL_Sub=%1\n").arg(subUrl)));
     viewer = fixture->start();
     viewer->show();
     QTRY_VERIFY(!viewer->ticks().firstTick && !viewer->ticks().startupPending);
@@ -88,9 +91,11 @@ void tst_ownPopWin::callShowsPopupWindow_data()
 {
     QTest::addColumn<bool>("popAlle");
     QTest::addColumn<bool>("clickOtherTile");
-    QTest::newRow("popup window only") << false << false;
-    QTest::newRow("main window too (pop_Alle)") << true << false;
-    QTest::newRow("pop_Alle, the other camera's tile clicked") << true << true;
+    QTest::addColumn<bool>("subStream");  // the camera has a small stream (blue) for the grid
+    QTest::newRow("popup window only") << false << false << false;
+    QTest::newRow("main window too (pop_Alle)") << true << false << false;
+    QTest::newRow("pop_Alle, the other camera's tile clicked") << true << true << false;
+    QTest::newRow("a sub-stream: the popup from the main stream") << false << false << true;
 }
 
 // The calling camera becomes current and shows live in its tab; the main window comes up only
@@ -99,12 +104,16 @@ void tst_ownPopWin::callShowsPopupWindow()
 {
     QFETCH(bool, popAlle);
     QFETCH(bool, clickOtherTile);
+    QFETCH(bool, subStream);
     cameraStub camera;
     camera.picture = solidJpeg(QSize(640, 480), Qt::darkGreen);
     camera.copies = 5;
     QVERIFY(camera.listen(QHostAddress::LocalHost));
+    cameraStub small;
+    small.picture = solidJpeg(QSize(160, 120), Qt::blue);
+    QVERIFY(small.listen(QHostAddress::LocalHost));
     startViewer(QStringLiteral("Autohide=1\nTimeout=100\npop_Alle=%1\n").arg(int(popAlle)),
-                QStringLiteral("HideStartEn=1\n"), camera.url("/stream"));
+                QStringLiteral("HideStartEn=1\n"), camera.url("/stream"), subStream ? small.url("/stream") : QString());
     QTRY_VERIFY(viewer->isHidden());
     popupOneWin *popup = viewer->popupWindow();
     QVERIFY(popup->isHidden());
@@ -120,6 +129,14 @@ void tst_ownPopWin::callShowsPopupWindow()
     QCOMPARE(tabBar()->tabText(0), QStringLiteral("Cam 1"));
     // Live at once, not only after the stall handling has restarted the stream (5 s and more).
     QTRY_COMPARE_WITH_TIMEOUT(popup->caption(), QStringLiteral("> Cam 1"), 3000);
+    // The main stream's picture, also where the grid's tile takes the small one.
+    const auto popupCentre = [popup] {
+        const QImage shown = popup->displayPixmap().toImage();
+        return shown.isNull() ? QColor() : shown.pixelColor(shown.width() / 2, shown.height() / 2);
+    };
+    QTRY_VERIFY2(qAbs(popupCentre().green() - QColor(Qt::darkGreen).green()) < 20 && popupCentre().blue() < 40,
+                 qPrintable(popupCentre().name()));
+    QCOMPARE(viewer->state().cameras()[1]->tileShowsSubStream(), subStream);
     viewerFixture::tick(*viewer, 3);
     QCOMPARE(viewer->isVisible(), popAlle);
 

@@ -384,6 +384,26 @@ Store them?</translation>
         <source>abgelehnt</source>
         <translation>declined</translation>
     </message>
+    <message>
+        <source>Vorschau-Adresse (klein)</source>
+        <translation>Preview address (small)</translation>
+    </message>
+    <message>
+        <source>Der kleine zweite Strom der Kamera für das Raster, mit derselben Anmeldung wie der Hauptstrom; leer: das Raster zeigt den Hauptstrom</source>
+        <translation>The camera&apos;s small second stream for the grid, with the same login as the main stream; empty: the grid shows the main stream</translation>
+    </message>
+    <message>
+        <source>Aufnahme aus:</source>
+        <translation>Record from:</translation>
+    </message>
+    <message>
+        <source>Hauptstrom</source>
+        <translation>Main stream</translation>
+    </message>
+    <message>
+        <source>Vorschau</source>
+        <translation>Preview</translation>
+    </message>
 </context>
 <context>
     <name>connectionReason</name>
@@ -1387,6 +1407,37 @@ A module with the same name already exists.</translation>
     <message>
         <source>Es können höchstens %1 Module angelegt werden.</source>
         <translation>At most %1 modules can be set up.</translation>
+    </message>
+</context>
+<context>
+    <name>streamSummary</name>
+    <message>
+        <source>Vorschau</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>Hauptstrom</source>
+        <translation>Main stream</translation>
+    </message>
+    <message>
+        <source>%1: aus</source>
+        <translation>%1: off</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1: verbindet (%2)</source>
+        <translation>%1: connecting (%2)</translation>
+    </message>
+    <message>
+        <source>%1: %2, %3 %4×%5, %6/s</source>
+        <translation>%1: %2, %3 %4×%5, %6/s</translation>
+    </message>
+    <message>
+        <source>Umschaltzeit: %1 ms</source>
+        <translation>Switch time: %1 ms</translation>
     </message>
 </context>
 <context>
