@@ -156,6 +156,13 @@ private slots:
                                            << "URL" << "http://cam/x";
         QTest::newRow("trusted certificate kept") << QString(moduleA) + "CAM_Fingerprint=5D:D5:8F" << "A_10.0.0.1"
                                                   << "CAM_Fingerprint" << "5D:D5:8F";
+        QTest::newRow("sub-stream kept") << QString(moduleA) + "URL_Sub=rtsp://10.0.0.1/sub" << "A_10.0.0.1"
+                                         << "URL_Sub" << "rtsp://10.0.0.1/sub";
+        QTest::newRow("recording from the sub-stream kept")
+            << QString(moduleA) + "URL_Sub=10.0.0.3\nCAM_RecSub=1" << "A_10.0.0.1" << "CAM_RecSub" << "1";
+        // Files without a small stream are written as before (freshStartRoundTrip: byte for byte).
+        QTest::newRow("main stream recorded, no key") << QString(moduleA) + "CAM_RecSub=0" << "A_10.0.0.1"
+                                                      << "CAM_RecSub" << "";
         // "010" would reach the host .8 while status datagrams are matched against ".010".
         QTest::newRow("leading zero dropped") << "[A_10.0.0.010]\ncamName=A\nIP=10.0.0.010\nsipName=S\nSIP_IP=h"
                                               << "A_10.0.0.10" << "IP" << "10.0.0.10";
