@@ -147,6 +147,13 @@ void tst_dxsim::http_data()
 
     const QStringList open = {"--size", "320x240"};
     const QStringList locked = {"--size", "320x240", "--user", "root", "--password", "s3cret"};
+    const QStringList withSub = {"--size", "320x240", "--sub", "160x120"};
+    QTest::newRow("sub-stream path") << withSub << QByteArray("/mjpg/sub.mjpg") << QByteArray() << QByteArray("200 OK")
+                                     << QByteArray("multipart/x-mixed-replace");
+    QTest::newRow("stream path beside a sub-stream") << withSub << QByteArray("/mjpg/video.mjpg") << QByteArray()
+                                                     << QByteArray("200 OK") << QByteArray("multipart/x-mixed-replace");
+    QTest::newRow("sub-stream path without one") << open << QByteArray("/mjpg/sub.mjpg") << QByteArray()
+                                                 << QByteArray("404 Not Found") << QByteArray();
     QTest::newRow("stream path") << open << QByteArray("/mjpg/video.mjpg") << QByteArray() << QByteArray("200 OK")
                                  << QByteArray("Content-Type: multipart/x-mixed-replace; boundary=");
     QTest::newRow("cycled pictures") << QStringList{"--size", "320x240", "--cycle", "2"} << QByteArray("/mjpg/video.mjpg")
@@ -205,9 +212,10 @@ void tst_dxsim::http()
     QTRY_VERIFY_WITH_TIMEOUT((received += client.readAll(), images.clear(),
                               parts(received.mid(header.size()), boundary, &images) >= 2),
                              10000);
+    const QSize expected = path == "/mjpg/sub.mjpg" ? QSize(160, 120) : QSize(320, 240);
     for (const QImage &image : images) {
         QVERIFY(!image.isNull());
-        QCOMPARE(image.size(), QSize(320, 240));
+        QCOMPARE(image.size(), expected);
     }
 }
 
@@ -383,6 +391,11 @@ void tst_dxsim::writeIni_data()
         << QStringList{"Window", "System", "Kamera 1_127.0.0.2", rtsp, "Kamera 3_127.0.0.4"}
         << QStringList{rtsp + "|URL=rtsp://127.0.0.3:8554/stream", "Kamera 3_127.0.0.4|URL="}
         << "";
+    QTest::newRow("sub-streams, RTSP and Motion-JPEG")
+        << QStringList{"--cameras", "2", "--rtsp", "--rtsp-port", "8554", "--rtsp-camera", "2", "--sub", "320x180"}
+        << QStringList{"Window", "System", "Kamera 1_127.0.0.2", rtsp}
+        << QStringList{rtsp + "|URL_Sub=rtsp://127.0.0.3:8555/sub", "Kamera 1_127.0.0.2|URL_Sub=http://127.0.0.2/mjpg/sub.mjpg"}
+        << "";
 }
 
 void tst_dxsim::writeIni()
@@ -426,9 +439,11 @@ void tst_dxsim::writeIni()
         QStringList names;
         for (const QString &line : keys.value(module))
             names.append(line.section(QLatin1Char('='), 0, 0));
-        QCOMPARE(names.size(), 35);
+        // A small stream's address comes last, and only with one.
+        const bool sub = simArgs.contains(QStringLiteral("--sub"));
+        QCOMPARE(names.size(), sub ? 36 : 35);
         QCOMPARE(names.first(), QStringLiteral("camName"));
-        QCOMPARE(names.last(), QStringLiteral("allRufNr"));
+        QCOMPARE(names.last(), sub ? QStringLiteral("URL_Sub") : QStringLiteral("allRufNr"));
 
         // Stored scrambled with the record's address, as the viewer reads them back.
         QMap<QString, QString> values;

@@ -40,22 +40,23 @@ quint16 CameraServer::port() const
     return server->serverPort();
 }
 
-bool CameraServer::wantsPicture() const
+bool CameraServer::wantsPicture(bool sub) const
 {
     if (stalled)
         return false;
     for (const Client &c : clients) {
-        if (c.streaming)
+        if (c.streaming && c.sub == sub)
             return true;
     }
     return false;
 }
 
-void CameraServer::publish(const QByteArray &picturePart)
+void CameraServer::publish(const QByteArray &picturePart, bool sub)
 {
     if (stalled)
         return;
-    lastPart = picturePart;
+    if (!sub)
+        lastPart = picturePart;
     if (dripTimer && dripTimer->isActive())
         return;
     QByteArray part = picturePart;
@@ -74,7 +75,7 @@ void CameraServer::publish(const QByteArray &picturePart)
     for (auto it = clients.begin(); it != clients.end(); ++it) {
         Client &c = it.value();
         QTcpSocket *socket = it.key();
-        if (!c.streaming)
+        if (!c.streaming || c.sub != sub)
             continue;
         if (!c.headerSent) {
             // Sent with the first picture so that a camera stalled from the start says nothing.
@@ -206,7 +207,8 @@ void CameraServer::answer(QTcpSocket *socket, Client &client)
     }
     const QByteArray version = requestLine.at(2) == "HTTP/1.0" ? "HTTP/1.0" : "HTTP/1.1";
     const QByteArray path = requestLine.at(1).split('?').value(0);
-    if (path != "/mjpg/video.mjpg" && path != "/axis-cgi/mjpg/video.cgi") {
+    client.sub = servesSub && path == subPath;
+    if (path != "/mjpg/video.mjpg" && path != "/axis-cgi/mjpg/video.cgi" && !client.sub) {
         reject(socket, version + " 404 Not Found", QByteArray());
         return;
     }

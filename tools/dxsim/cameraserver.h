@@ -23,8 +23,11 @@ public:
     quint16 port() const;
     QHostAddress address() const { return hostAddress; }
 
-    bool wantsPicture() const;
-    void publish(const QByteArray &part);
+    // The small second stream at subPath, beside the main one (see setSubStream).
+    static constexpr const char *subPath = "/mjpg/sub.mjpg";
+    void setSubStream(bool on) { servesSub = on; }
+    bool wantsPicture(bool sub = false) const;
+    void publish(const QByteArray &part, bool sub = false);
 
     // Stalled: connections stay open but get nothing. Refusing: new connections are closed at once.
     void setStalled(bool on) { stalled = on; }
@@ -52,6 +55,7 @@ private:
         bool streaming = false;
         bool answered = false;   // an error answer is on its way out; ignore what follows
         bool headerSent = false;
+        bool sub = false;  // takes the small stream
     };
 
     void onNewConnection();
@@ -73,6 +77,7 @@ private:
     bool mute = false;
     bool garbage = false;
     bool hugeNext = false;
+    bool servesSub = false;
     int answerStatus = 0;
     QTimer *dripTimer = nullptr;
     QByteArray lastPart;

@@ -1,5 +1,7 @@
 #include "iniwriter.h"
 
+#include "cameraserver.h"
+
 #include "inidata.h"
 #include "simoptions.h"
 
@@ -54,7 +56,7 @@ IniWriter::Section IniWriter::moduleSection(int index) const
     const QString url = cameraUrl(index);
     const QString ip = url.isEmpty() ? SimOptions::cameraAddress(index).toString() : QString();
     const QString user = options.user.isEmpty() ? QStringLiteral("admin") : options.user;
-    return {
+    Section section{
         {"camName", cameraName(index)}, {"IP", ip}, {"URL", url},
         {"CAM_User", user}, {"CAM_Password", storedPassword(options.password, ip)},
         {"Picture_User", user}, {"Picture_Password", options.password},
@@ -71,6 +73,9 @@ IniWriter::Section IniWriter::moduleSection(int index) const
         {"Relais_timeSIP", "3"}, {"Relais_timeSIPI", "20"}, {"SIP_popup", "7"}, {"SIP_light", "2"},
         {"SIP_tuer", "1"}, {"SIP_Callee", "100,200"}, {"allRufNr", flag(true)},
     };
+    if (options.subSize.isValid())
+        section.append({"URL_Sub", subUrl(index)});
+    return section;
 }
 
 QString IniWriter::cameraName(int index)
@@ -89,6 +94,16 @@ QString IniWriter::cameraUrl(int index) const
     if (port == 80)
         return QString();
     return QStringLiteral("http://%1:%2/mjpg/video.mjpg").arg(SimOptions::cameraAddress(index).toString()).arg(port);
+}
+
+QString IniWriter::subUrl(int index) const
+{
+    const QString address = SimOptions::cameraAddress(index).toString();
+    if (options.rtsp && (options.rtspNamed.isEmpty() || options.rtspNamed.contains(index)))
+        return QStringLiteral("rtsp://%1:%2/sub").arg(address).arg(rtspSubPorts.value(index, quint16(options.rtspPort + 1)));
+    const quint16 port = cameraPorts.value(index, 80);
+    const QString host = port == 80 ? address : QStringLiteral("%1:%2").arg(address).arg(port);
+    return QStringLiteral("http://%1").arg(host) + QLatin1String(CameraServer::subPath);
 }
 
 QString IniWriter::storedPassword(const QString &text, const QString &address)

@@ -14,6 +14,8 @@ public:
 
     // With --rtsp: the port each camera serves RTSP on (the option's port when not set).
     void setRtspPorts(const QList<quint16> &ports) { rtspPorts = ports; }
+    // With --rtsp and --sub: the port each camera serves its small stream on.
+    void setRtspSubPorts(const QList<quint16> &ports) { rtspSubPorts = ports; }
 
     QByteArray content() const;
     bool write(const QString &path, QString *error) const;
@@ -25,10 +27,12 @@ private:
     Section systemSection() const;
     Section moduleSection(int index) const;
     QString cameraUrl(int index) const;
+    QString subUrl(int index) const;
     static QString cameraName(int index);
     static QString storedPassword(const QString &text, const QString &address);
 
     const SimOptions &options;
     QList<quint16> cameraPorts;
     QList<quint16> rtspPorts;
+    QList<quint16> rtspSubPorts;
 };

@@ -69,7 +69,7 @@ quint16 RtspServer::port() const
 
 QString RtspServer::url() const
 {
-    return QStringLiteral("rtsp://%1:%2/stream").arg(hostAddress.toString()).arg(port());
+    return QStringLiteral("rtsp://%1:%2").arg(hostAddress.toString()).arg(port()) + path;
 }
 
 void RtspServer::onNewConnection()

@@ -23,6 +23,8 @@ public:
     bool listen(quint16 port, QString *error);
     quint16 port() const;
     QString url() const;
+    // The path the URL names (the server answers on any).
+    void setPath(const QString &name) { path = name; }
 
     // Sends picture `number` (of the loop, in a cycle) to every playing client.
     void publish(quint64 number);
@@ -68,6 +70,7 @@ private:
     void sendReport(QTcpSocket *socket, Client &client, quint32 timestamp);
 
     QHostAddress hostAddress;
+    QString path = QStringLiteral("/stream");
     const H264Loop &loop;
     int fps;
     QByteArray user;

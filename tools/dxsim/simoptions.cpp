@@ -68,6 +68,7 @@ bool SimOptions::parse(const QStringList &arguments, QString *error, bool *helpR
     const QCommandLineOption cameras(QStringLiteral("cameras"), QStringLiteral("Number of cameras (1-20, default 1)."), QStringLiteral("N"));
     const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("HTTP port of every camera (default 80, falling back to 8080+i)."), QStringLiteral("P"));
     const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("Picture size (default 640x480)."), QStringLiteral("WxH"));
+    const QCommandLineOption subOpt(QStringLiteral("sub"), QStringLiteral("Every camera also serves a small second stream of this size: Motion-JPEG at /mjpg/sub.mjpg, with --rtsp H.264 at rtsp://address:port+1/sub; the INI names it (URL_Sub)."), QStringLiteral("WxH"));
     const QCommandLineOption fps(QStringLiteral("fps"), QStringLiteral("Pictures per second (default 10)."), QStringLiteral("F"));
     const QCommandLineOption quality(QStringLiteral("quality"), QStringLiteral("JPEG quality (default 80)."), QStringLiteral("Q"));
     const QCommandLineOption user(QStringLiteral("user"), QStringLiteral("Require Basic authentication with this user."), QStringLiteral("U"));
@@ -92,7 +93,7 @@ bool SimOptions::parse(const QStringList &arguments, QString *error, bool *helpR
     const QCommandLineOption slicesOpt(QStringLiteral("slices"), QStringLiteral("With --rtsp: slices per H.264 picture, as cameras encoding on several cores send them (default 1)."), QStringLiteral("N"));
     const QCommandLineOption cameraEncodingOpt(QStringLiteral("camera-encoding"), QStringLiteral("With --rtsp: H.264 as cameras send it (x264 veryfast, main profile with CABAC, a key picture every 50, 4 Mbit/s) instead of the cheapest encoding."));
     const QCommandLineOption duration(QStringLiteral("duration"), QStringLiteral("Exit after S seconds."), QStringLiteral("S"));
-    parser.addOptions({cameras, port, size, fps, quality, user, password, replay, cycle, stall, refuse, viewer,
+    parser.addOptions({cameras, port, size, subOpt, fps, quality, user, password, replay, cycle, stall, refuse, viewer,
                        camStatus, sipStatus, camControl, sipControl, sipPw, demoOpt, ini, serveOpt, grid, duration, rtspOpt, rtspPortOpt,
                        rtspCameraOpt, slicesOpt, cameraEncodingOpt});
     this->help = parser.helpText();
@@ -121,6 +122,11 @@ bool SimOptions::parse(const QStringList &arguments, QString *error, bool *helpR
         if (!toPair(parser.value(size), &w, &h) || w < 64 || h < 48)
             return fail(QStringLiteral("--size wants WxH, at least 64x48"));
         this->size = QSize(w, h);
+    }
+    if (parser.isSet(subOpt)) {
+        if (!toPair(parser.value(subOpt), &w, &h) || w < 64 || h < 48)
+            return fail(QStringLiteral("--sub wants WxH, at least 64x48"));
+        subSize = QSize(w, h);
     }
     if (parser.isSet(fps) && !toInt(parser.value(fps), 1, 100, &this->fps))
         return fail(QStringLiteral("--fps wants 1 to 100"));

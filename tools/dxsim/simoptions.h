@@ -14,6 +14,7 @@ public:
     int port = 80;
     bool portGiven = false;
     QSize size{640, 480};
+    QSize subSize;  // with --sub: every camera's small second stream; empty: none
     int fps = 10;
     int slices = 1;  // per H.264 picture
     bool cameraEncoding = false;

@@ -17,7 +17,8 @@ constexpr quint16 fallbackRtspPort = 8554;
 } // namespace
 
 Simulator::Simulator(const SimOptions &options, QObject *parent)
-    : QObject(parent), options(options), source(options.size, options.quality, options.cycle)
+    : QObject(parent), options(options), source(options.size, options.quality, options.cycle),
+      subSource(options.subSize.isValid() ? options.subSize : options.size, options.quality, options.cycle)
 {
     frameTimer.setTimerType(Qt::PreciseTimer);
     frameTimer.setInterval(1000 / options.fps);
@@ -28,11 +29,13 @@ bool Simulator::start(QString *error)
 {
     if (!options.replayDir.isEmpty() && !source.loadReplay(options.replayDir, error))
         return false;
-    if (!startCameras(error) || !startRtsp(error) || !startModules(error))
+    if (!startCameras(error) || !startRtsp(error) || !startRtspSub(error) || !startModules(error))
         return false;
     if (options.cycle > 0 && options.replayDir.isEmpty()) {
         ConsoleOutput::line(QStringLiteral("encoding %1 picture(s) per camera").arg(options.cycle));
         source.prepareCycle();
+        if (options.subSize.isValid())
+            subSource.prepareCycle();
     }
 
     console = new CommandConsole(cameras, ioModules, stations, this);
@@ -45,6 +48,10 @@ bool Simulator::start(QString *error)
         for (const RtspServer *camera : std::as_const(rtspCameras))
             rtspPorts.append(camera->port());
         writer.setRtspPorts(rtspPorts);
+        QList<quint16> subPorts;
+        for (const RtspServer *camera : std::as_const(rtspSubCameras))
+            subPorts.append(camera->port());
+        writer.setRtspSubPorts(subPorts);
         if (!writer.write(options.iniFile, error))
             return false;
         ConsoleOutput::line(QStringLiteral("wrote %1").arg(options.iniFile));
@@ -79,6 +86,7 @@ bool Simulator::startCameras(QString *error)
         }
         camera->setStalled(options.stalled.contains(i));
         camera->setRefusing(options.refused.contains(i));
+        camera->setSubStream(options.subSize.isValid());
         cameras.append(camera);
         names.append(QStringLiteral("Kamera %1").arg(i + 1));
         ConsoleOutput::line(QStringLiteral("camera %1 http://%2:%3/mjpg/video.mjpg%4%5")
@@ -93,6 +101,7 @@ bool Simulator::startCameras(QString *error)
             "so with these ports IO popups cannot match (the INI then carries URLs)."));
     }
     source.setCameraNames(names);
+    subSource.setCameraNames(names);
     return true;
 }
 
@@ -136,6 +145,28 @@ bool Simulator::startRtsp(QString *error)
     return true;
 }
 
+// The small stream of each RTSP camera: on the port after the main one (its own address), or any
+// free one.
+bool Simulator::startRtspSub(QString *error)
+{
+    if (!options.rtsp || !options.subSize.isValid())
+        return true;
+    if (!subH264.encode(options.subSize, options.fps, {options.slices, options.cameraEncoding}, error))
+        return false;
+    for (int i = 0; i < options.cameras; ++i) {
+        auto *camera = new RtspServer(SimOptions::cameraAddress(i), subH264, options.fps, options.user, options.password, this);
+        camera->setPath(QStringLiteral("/sub"));
+        const quint16 next = quint16(rtspCameras.at(i)->port() + 1);
+        QString bindError;
+        if (!camera->listen(next, &bindError) && !camera->listen(0, error))
+            return false;
+        rtspSubCameras.append(camera);
+        ConsoleOutput::line(QStringLiteral("camera %1 %2 (H.264 %3x%4 at %5/s)").arg(i + 1).arg(camera->url())
+                                .arg(options.subSize.width()).arg(options.subSize.height()).arg(options.fps));
+    }
+    return true;
+}
+
 QList<quint16> Simulator::cameraPorts() const
 {
     QList<quint16> ports;
@@ -151,7 +182,11 @@ void Simulator::tick()
         CameraServer *camera = cameras.at(i);
         if (camera->wantsPicture())
             camera->publish(source.part(i, frameNumber));
+        if (camera->wantsPicture(true))
+            camera->publish(subSource.part(i, frameNumber), true);
     }
     for (RtspServer *camera : std::as_const(rtspCameras))
+        camera->publish(frameNumber);
+    for (RtspServer *camera : std::as_const(rtspSubCameras))
         camera->publish(frameNumber);
 }

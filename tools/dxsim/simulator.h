@@ -30,14 +30,18 @@ private:
     bool startCameras(QString *error);
     bool startModules(QString *error);
     bool startRtsp(QString *error);
+    bool startRtspSub(QString *error);
     void tick();
     QList<quint16> cameraPorts() const;
 
     SimOptions options;
     PictureSource source;
+    PictureSource subSource;
     QList<CameraServer *> cameras;
     H264Loop h264;
     QList<RtspServer *> rtspCameras;
+    H264Loop subH264;
+    QList<RtspServer *> rtspSubCameras;
     QList<SimModule *> ioModules;
     QList<SimModule *> stations;
     CommandConsole *console = nullptr;
