@@ -10,7 +10,7 @@ packages=(
   qt6-qpa-plugins libturbojpeg0-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   # The call history's database: Qt SQL's SQLite driver.
   libqt6sql6-sqlite
-  xvfb xauth x11-utils imagemagick iproute2 util-linux
+  xvfb xauth x11-utils xdotool imagemagick iproute2 util-linux
   dpkg-dev desktop-file-utils appstream groff-base dbus-daemon
   lighttpd lighttpd-mod-openssl openssl
   # RTSP servers nobody here wrote, for the tests (GStreamer's, through python3-gi), and ffprobe
