@@ -30,6 +30,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QUdpSocket>
 
 #include <algorithm>
 #include <memory>
@@ -54,6 +55,7 @@ struct benchOptions {
     QString sub;       // the size of every camera's second stream; empty: one stream a camera
     int switches = 20;  // with sub: grid -> single view and back, each to another camera
     int dwell = 2;      // seconds in each view between the switches
+    int calls = 20;     // with sub: door calls while the viewer is hidden
 };
 
 bool parseOptions(const QStringList &arguments, benchOptions &options)
@@ -89,7 +91,10 @@ bool parseOptions(const QStringList &arguments, benchOptions &options)
     const QCommandLineOption dwell(QStringLiteral("dwell"),
                                    QStringLiteral("With --sub: seconds in each view between switches (default 2)."),
                                    QStringLiteral("S"), QStringLiteral("2"));
-    parser.addOptions({cameras, size, fps, seconds, warmUp, viewer, skipFfmpeg, cameraEncoding, busy, sub, switches, dwell});
+    const QCommandLineOption calls(QStringLiteral("calls"),
+                                   QStringLiteral("With --sub: door calls while the viewer is hidden (default 20)."),
+                                   QStringLiteral("N"), QStringLiteral("20"));
+    parser.addOptions({cameras, size, fps, seconds, warmUp, viewer, skipFfmpeg, cameraEncoding, busy, sub, switches, dwell, calls});
     parser.process(arguments);
     options.cameras = parser.value(cameras).toInt();
     options.size = parser.value(size);
@@ -102,6 +107,7 @@ bool parseOptions(const QStringList &arguments, benchOptions &options)
     options.sub = parser.value(sub);
     options.switches = qBound(0, parser.value(switches).toInt(), 200);
     options.dwell = qBound(1, parser.value(dwell).toInt(), 60);
+    options.calls = qBound(0, parser.value(calls).toInt(), 200);
     if (parser.isSet(viewer))
         options.viewer = parser.value(viewer);
     if (options.cameras < 1 || options.cameras > 20 || options.fps < 1 || options.seconds < 1 || options.warmUp < 0) {
@@ -469,6 +475,59 @@ void printSwitches(const char *what, const std::vector<double> &viewerMs, const 
                 ::percentile(clickMs, 1.0));
 }
 
+// Door calls while the viewer is hidden (started hidden; a call's end hides it again after the
+// INI's time-out of 1 s): from the station's datagram to the line that says the caller's main
+// stream has its first picture (for the window popped up and the alarm picture). Each call comes
+// from the next camera's station, so that no main stream is still held up from the call before.
+std::vector<double> hiddenDoorCalls(const benchOptions &options, const QString &iniPath, int calls)
+{
+    std::vector<double> toMainMs;
+    QTemporaryDir dir;
+    const QString hiddenIni = dir.filePath(QStringLiteral("dxcamviewer.ini"));
+    if (!QFile::copy(iniPath, hiddenIni)
+        || !setIniValues(hiddenIni, {{QStringLiteral("System"), QStringLiteral("HideStartEn"), QStringLiteral("1")},
+                                     {QStringLiteral("Window"), QStringLiteral("Timeout"), QStringLiteral("1")}}))
+        return toMainMs;
+    const QList<benchSubStream::cameraRecord> cameras = benchSubStream::cameraRecords(hiddenIni);
+    viewerRun viewer;
+    viewer.process.setProgram(options.viewer);
+    viewer.process.setArguments({QStringLiteral("--config"), hiddenIni});
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    viewer.process.setProcessEnvironment(environment);
+    viewer.process.setProcessChannelMode(QProcess::MergedChannels);
+    QObject::connect(&viewer.process, &QProcess::readyRead, [&viewer] { viewer.trace.add(viewer.process.readAll()); });
+    viewer.process.start();
+    if (!viewer.process.waitForStarted()) {
+        std::fprintf(stderr, "the viewer did not start\n");
+        return toMainMs;
+    }
+    runFor(5000);
+    for (int k = 0; k < calls && !cameras.isEmpty(); ++k) {
+        const int i = k % int(cameras.size());
+        QUdpSocket station;
+        if (!station.bind(QHostAddress(QStringLiteral("127.0.1.%1").arg(2 + i)), 0))
+            break;
+        const qsizetype from = viewer.trace.switches.size();
+        const qint64 sentAt = viewer.trace.clock.elapsed();
+        station.writeDatagram("3#07@100\r\n", QHostAddress::LocalHost, 8112);
+        const benchSubStream::switchLine *line = nullptr;
+        waitUntil([&] {
+            line = viewer.trace.find(benchSubStream::switchKind::mainForPopup, cameras[i].name, from);
+            return line != nullptr;
+        }, 20000);
+        if (line)
+            toMainMs.push_back(double(line->seenAtMs - sentAt));
+        else
+            std::fprintf(stderr, "no main-stream picture for the call of %s\n", qPrintable(cameras[i].name));
+        runFor(1000);
+        station.writeDatagram("3#0A@\r\n", QHostAddress::LocalHost, 8112);
+        runFor(2500);
+    }
+    stopProcess(viewer.process);
+    return toMainMs;
+}
+
 // The grid from every camera's second stream, the single view and the switches, then the same
 // small streams as the cameras' only streams, and the yardsticks.
 int runWithSubStreams(const benchOptions &options, const QString &iniPath, QProcess &simulator, qint64 xServerPid)
@@ -489,6 +548,7 @@ int runWithSubStreams(const benchOptions &options, const QString &iniPath, QProc
     switchFigures switched;
     const bool switchesRan = options.switches > 0 && runSwitches(options, viewer, iniPath, xServerPid, simulatorPid, switched);
     stopProcess(viewer.process);
+    const std::vector<double> calls = options.calls > 0 ? hiddenDoorCalls(options, iniPath, options.calls) : std::vector<double>();
 
     QTemporaryDir plainDir;
     const QString plainIni = plainDir.filePath(QStringLiteral("dxcamviewer.ini"));
@@ -533,6 +593,9 @@ int runWithSubStreams(const benchOptions &options, const QString &iniPath, QProc
     printSwitches("grid -> single view", switched.toMainMs, switched.toMainClickMs);
     printSwitches("single view -> grid", switched.toSubMs, switched.toSubClickMs);
     std::printf("   clicks that brought no switch line: %d\n", switched.notSwitched);
+    if (options.calls > 0)
+        std::printf("door call while hidden -> the caller's main-stream picture, %zu of %d calls: median %.0f ms, max %.0f ms\n",
+                    calls.size(), options.calls, ::percentile(calls, 0.5), ::percentile(calls, 1.0));
     return switched.notSwitched == 0 ? 0 : 1;
 }
 
@@ -550,7 +613,7 @@ int main(int argc, char **argv)
 
     QTemporaryDir dir;
     const QString iniPath = dir.filePath(QStringLiteral("dxcamviewer.ini"));
-    const int switching = withSub ? options.seconds + options.switches * (2 * options.dwell + 10) : 0;
+    const int switching = withSub ? options.seconds + options.switches * (2 * options.dwell + 10) + options.calls * 25 : 0;
     const int duration = 90 + (withSub ? 2 : 1) * (60 + options.warmUp + 2 * options.seconds) + switching;
     std::unique_ptr<QProcess> simulator = startSimulator(
         QStringLiteral(DXSIM_PATH),
