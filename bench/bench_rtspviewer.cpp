@@ -29,6 +29,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QUdpSocket>
 
@@ -398,6 +399,15 @@ QPoint openPanel(viewerRun &viewer, const QRect &window, const QSizeF &tile, int
     return QPoint(panel.last().center().x(), panel.last().bottom() + 1 - 51);
 }
 
+// A user's click or a door call comes at any point of a stream's key-picture interval (at most
+// 2 s, 50 pictures with --camera-encoding), and the time to a main stream's first picture depends
+// on that point. Without the random part every switch after the first would come at the same
+// point, as each pause starts from the line of the one before, and 20 switches would measure one.
+void pauseAtRandomPoint(int ms)
+{
+    runFor(ms + int(QRandomGenerator::global()->bounded(2000)));
+}
+
 // Clicks the view button and waits for the viewer's line of that kind; its figures go to the lists.
 bool switchOnce(viewerRun &viewer, const QPoint &button, benchSubStream::switchKind kind, const QString &name,
                 std::vector<double> &viewerMs, std::vector<double> &clickMs)
@@ -456,13 +466,13 @@ bool runSwitches(const benchOptions &options, viewerRun &viewer, const QString &
             resetPeak(viewer.pid());
             figures.single = measureSpan(viewer, options.seconds, xServerPid, simulatorPid, 0);
         } else {
-            runFor(options.dwell * 1000);
+            pauseAtRandomPoint(options.dwell * 1000);
         }
         if (!switchOnce(viewer, button, switchKind::toSub, name, figures.toSubMs, figures.toSubClickMs)) {
             ++figures.notSwitched;
             button = QPoint();
         }
-        runFor(options.dwell * 1000);
+        pauseAtRandomPoint(options.dwell * 1000);
     }
     return !figures.singleCamera.isEmpty();
 }
@@ -479,7 +489,9 @@ void printSwitches(const char *what, const std::vector<double> &viewerMs, const 
 // INI's time-out of 1 s): from the station's datagram to the line that says the caller's main
 // stream has its first picture (for the window popped up and the alarm picture). Each call comes
 // from the next camera's station, so that no main stream is still held up from the call before.
-std::vector<double> hiddenDoorCalls(const benchOptions &options, const QString &iniPath, int calls)
+// `viewerMs` gets the viewer's own count, from the main stream's start.
+std::vector<double> hiddenDoorCalls(const benchOptions &options, const QString &iniPath, int calls,
+                                    std::vector<double> &viewerMs)
 {
     std::vector<double> toMainMs;
     QTemporaryDir dir;
@@ -516,13 +528,14 @@ std::vector<double> hiddenDoorCalls(const benchOptions &options, const QString &
             line = viewer.trace.find(benchSubStream::switchKind::mainForPopup, cameras[i].name, from);
             return line != nullptr;
         }, 20000);
-        if (line)
+        if (line) {
             toMainMs.push_back(double(line->seenAtMs - sentAt));
-        else
+            viewerMs.push_back(double(line->viewerMs));
+        } else
             std::fprintf(stderr, "no main-stream picture for the call of %s\n", qPrintable(cameras[i].name));
         runFor(1000);
         station.writeDatagram("3#0A@\r\n", QHostAddress::LocalHost, 8112);
-        runFor(2500);
+        pauseAtRandomPoint(2500);
     }
     stopProcess(viewer.process);
     return toMainMs;
@@ -548,7 +561,9 @@ int runWithSubStreams(const benchOptions &options, const QString &iniPath, QProc
     switchFigures switched;
     const bool switchesRan = options.switches > 0 && runSwitches(options, viewer, iniPath, xServerPid, simulatorPid, switched);
     stopProcess(viewer.process);
-    const std::vector<double> calls = options.calls > 0 ? hiddenDoorCalls(options, iniPath, options.calls) : std::vector<double>();
+    std::vector<double> callViewerMs;
+    const std::vector<double> calls =
+        options.calls > 0 ? hiddenDoorCalls(options, iniPath, options.calls, callViewerMs) : std::vector<double>();
 
     QTemporaryDir plainDir;
     const QString plainIni = plainDir.filePath(QStringLiteral("dxcamviewer.ini"));
@@ -581,8 +596,14 @@ int runWithSubStreams(const benchOptions &options, const QString &iniPath, QProc
     std::printf("grid from the small streams / the small streams alone, CPU per displayed picture: %.2f"
                 " (target <= 1.25: %s)\n",
                 ratio, ratio > 0 && ratio <= 1.25 ? "met" : "missed");
+    if (options.calls > 0)
+        std::printf("door call while hidden -> the caller's main-stream picture, %zu of %d calls: median %.0f ms, max %.0f ms"
+                    " (viewer's count from the stream's start: median %.0f ms, max %.0f ms)\n",
+                    calls.size(), options.calls, ::percentile(calls, 0.5), ::percentile(calls, 1.0),
+                    ::percentile(callViewerMs, 0.5), ::percentile(callViewerMs, 1.0));
+    const bool callsShown = int(calls.size()) == options.calls;
     if (options.switches == 0)
-        return 0;
+        return callsShown ? 0 : 1;
     if (!switchesRan)
         return 1;
     std::printf("single view of %s from its main stream (%s), %d s: ", qPrintable(switched.singleCamera),
@@ -593,10 +614,7 @@ int runWithSubStreams(const benchOptions &options, const QString &iniPath, QProc
     printSwitches("grid -> single view", switched.toMainMs, switched.toMainClickMs);
     printSwitches("single view -> grid", switched.toSubMs, switched.toSubClickMs);
     std::printf("   clicks that brought no switch line: %d\n", switched.notSwitched);
-    if (options.calls > 0)
-        std::printf("door call while hidden -> the caller's main-stream picture, %zu of %d calls: median %.0f ms, max %.0f ms\n",
-                    calls.size(), options.calls, ::percentile(calls, 0.5), ::percentile(calls, 1.0));
-    return switched.notSwitched == 0 ? 0 : 1;
+    return switched.notSwitched == 0 && callsShown ? 0 : 1;
 }
 
 }  // namespace
