@@ -11,7 +11,8 @@
 #   With --rtsp: bench_rtspviewer, the real program in an X11 window on RTSP cameras (dxsim --rtsp);
 #     its arguments: --cameras N, --size WxH, --fps F, --seconds N, --warmup N, --viewer PATH,
 #     --skip-ffmpeg, --camera-encoding, --busy N; --sub WxH (every camera a second, small stream:
-#     the grid from it, the single view and --switches N switches through xdotool).
+#     the grid from it, the single view and --switches N switches through xdotool, --dwell S,
+#     --calls N door calls while hidden).
 set -euo pipefail
 build=build
 if [ $# -gt 0 ] && [ -d "$1/bench" ]; then build=$1; shift; fi
