@@ -29,13 +29,11 @@ camPage::camPage(int FaVers, const QStringList &cameraTypes, QWidget *parent)
     ui->camTipCB->addItems(cameraTypes);
     ui->ipAdrE->setValidator(pageRules::cameraAddressTyping(ui->ipAdrE));
     ui->urlSubE->setValidator(pageRules::cameraAddressTyping(ui->urlSubE));
-    // Recording from the small stream is a choice only where there is one.
-    connect(ui->urlSubE, &QLineEdit::textChanged, this,
-            [this](const QString &text) { ui->aufnahmeQuelleCB->setEnabled(!text.trimmed().isEmpty()); });
     // A stream URL and a certificate's fingerprint are read whole; the fingerprint in a row of its
     // own, in a narrow fixed-pitch font, so that the dialog stays narrower than a screen.
     const QString longUrl = QStringLiteral("rtsp://192.168.100.200:8554/axis-media/media.amp");
     ui->ipAdrE->setMinimumWidth(QFontMetrics(ui->ipAdrE->font()).horizontalAdvance(longUrl) + fieldMargins);
+    ui->urlSubE->setMinimumWidth(ui->ipAdrE->minimumWidth());
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPointSizeF(ui->zertE->font().pointSizeF() * 0.9);
     ui->zertE->setFont(fixed);
@@ -115,20 +113,23 @@ void camPage::connectChoices()
     connect(ui->LichtEinCamCB, &QComboBox::currentIndexChanged, this,
             [this](int index) { outputChosen(index, record ? &record->CAM_light : nullptr); });
     connect(ui->camTipCB, &QComboBox::currentIndexChanged, this, &camPage::applyCameraType);
+    // Without a small stream there is nothing to record from but the main one.
+    connect(ui->urlSubE, &QLineEdit::textChanged, this,
+            [this](const QString &text) { ui->aufnahmeQuelleCB->setEnabled(!text.trimmed().isEmpty()); });
 }
 
 // The fields store() takes over: a change the user made there is not in the record yet. Filling
 // keeps every signal back, so only the user's (and the choosers') changes count.
 void camPage::watchEdits()
 {
-    for (QLineEdit *field : {ui->modNameE, ui->UsNameE, ui->paswE, ui->ipAdrE, ui->urlSubE, ui->dxUdpStE,
-                             ui->dxUdpSteuE, ui->relTimeE, ui->relTimeIE, ui->n_speichE, ui->stopSecE, ui->dirCAMbildE})
+    for (QLineEdit *field : {ui->modNameE, ui->UsNameE, ui->paswE, ui->ipAdrE, ui->urlSubE, ui->dxUdpStE, ui->dxUdpSteuE,
+                             ui->relTimeE, ui->relTimeIE, ui->n_speichE, ui->stopSecE, ui->dirCAMbildE})
         connect(field, &QLineEdit::textChanged, this, [this] { edits = true; });
     for (QAbstractButton *box : std::initializer_list<QAbstractButton *>{
              ui->n_secRB, ui->n_minRB, ui->n_StuRB, ui->autoSpeichEnCB, ui->startSpeichBewChB})
         connect(box, &QAbstractButton::toggled, this, [this] { edits = true; });
-    for (QComboBox *choice : {ui->camTipCB, ui->aufnahmeQuelleCB})
-        connect(choice, &QComboBox::currentIndexChanged, this, [this] { edits = true; });
+    for (QComboBox *box : {ui->camTipCB, ui->aufnahmeQuelleCB})
+        connect(box, &QComboBox::currentIndexChanged, this, [this] { edits = true; });
 }
 
 void camPage::showCredentials(const cameraModule &values)
@@ -213,7 +214,7 @@ void camPage::showValues(const cameraModule &values)
     ui->paswE->setText(values.CAM_Password);
     ui->ipAdrE->setText(values.addressText());
     ui->urlSubE->setText(values.URL_Sub);
-    ui->aufnahmeQuelleCB->setCurrentIndex(values.CAM_RecSub && !values.URL_Sub.isEmpty() ? 1 : 0);
+    ui->aufnahmeQuelleCB->setCurrentIndex(values.CAM_RecSub ? 1 : 0);
     ui->aufnahmeQuelleCB->setEnabled(!values.URL_Sub.trimmed().isEmpty());
     ui->dxUdpStE->setText(QString::number(values.UDP_Status_CAM));
     ui->dxUdpSteuE->setText(QString::number(values.UDP_Contrl_CAM));
@@ -306,6 +307,18 @@ void camPage::storeAddress(cameraModule &into)
     ui->ipAdrE->setText(into.URL);
 }
 
+// The small stream takes the module's login: one typed into its URL does not go into the file.
+void camPage::storeSubStream(cameraModule &into)
+{
+    into.URL_Sub = cameraModule::withoutLogin(ui->urlSubE->text().trimmed());
+    ui->urlSubE->setText(into.URL_Sub);
+    // An emptied box changes nothing; without a small stream recording takes the main one.
+    if (ui->aufnahmeQuelleCB->currentIndex() >= 0)
+        into.CAM_RecSub = ui->aufnahmeQuelleCB->currentIndex() == 1;
+    if (into.URL_Sub.isEmpty())
+        into.CAM_RecSub = false;
+}
+
 QString camPage::moduleName() const
 {
     return pageRules::storedName(ui->modNameE->text());
@@ -319,13 +332,13 @@ QString camPage::check(const cameraModule &into) const
     if (problem.isEmpty() && (into.URL.isEmpty() || address != into.URL))
         problem = pageRules::cameraAddressProblem(ui->ipAdrL->text(), address);
     const login typed = loginOf(address);
+    const QString sub = ui->urlSubE->text().trimmed();
+    if (problem.isEmpty() && !sub.isEmpty())
+        problem = pageRules::cameraAddressProblem(ui->urlSubL->text(), sub);
     if (problem.isEmpty())
         problem = pageRules::textProblem(ui->UsNameL->text(), typed.given ? typed.user : ui->UsNameE->text());
     if (problem.isEmpty())
         problem = pageRules::passwordProblem(ui->paswL->text(), typed.given ? typed.password : ui->paswE->text());
-    const QString subAddress = ui->urlSubE->text().trimmed();
-    if (problem.isEmpty() && !subAddress.isEmpty() && subAddress != into.URL_Sub)
-        problem = pageRules::cameraAddressProblem(ui->urlSubL->text(), subAddress);
     if (problem.isEmpty())
         problem = pageRules::textProblem(pageRules::fieldName({ui->dirCAMbildL}), ui->dirCAMbildE->text());
     return problem;
@@ -336,8 +349,7 @@ void camPage::store(cameraModule &into, QStringList &replaced)
     into.camName = moduleName();
     ui->modNameE->setText(into.camName);
     storeAddress(into);
-    into.URL_Sub = ui->urlSubE->text().trimmed();
-    into.CAM_RecSub = !into.URL_Sub.isEmpty() && ui->aufnahmeQuelleCB->currentIndex() == 1;
+    storeSubStream(into);
     into.CAM_User = ui->UsNameE->text();
     into.CAM_Password = ui->paswE->text();
     into.UDP_Status_CAM = pageRules::storePort(ui->dxUdpStE, pageRules::fieldName({ui->dxUdpStL}),

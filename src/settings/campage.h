@@ -68,6 +68,7 @@ private:
     };
     static login loginOf(const QString &address);
     void storeAddress(cameraModule &into);
+    void storeSubStream(cameraModule &into);
 
     bool certificateForgotten = false;
     Ui::camPage *ui;

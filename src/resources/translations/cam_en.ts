@@ -389,10 +389,6 @@ Store them?</translation>
         <translation>Preview address (small)</translation>
     </message>
     <message>
-        <source>Der kleine zweite Strom der Kamera für das Raster, mit derselben Anmeldung wie der Hauptstrom; leer: das Raster zeigt den Hauptstrom</source>
-        <translation>The camera&apos;s small second stream for the grid, with the same login as the main stream; empty: the grid shows the main stream</translation>
-    </message>
-    <message>
         <source>Aufnahme aus:</source>
         <translation>Record from:</translation>
     </message>
@@ -403,6 +399,10 @@ Store them?</translation>
     <message>
         <source>Vorschau</source>
         <translation>Preview</translation>
+    </message>
+    <message>
+        <source>Der kleine Stream der Kamera für das Raster, mit derselben Anmeldung wie der Hauptstrom. Leer: Das Raster zeigt den Hauptstrom.</source>
+        <translation>The camera's small stream for the grid, with the same login as the main stream. Empty: the grid shows the main stream.</translation>
     </message>
 </context>
 <context>
