@@ -12,6 +12,10 @@
 
 #include <memory>
 
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
 // Ends a running simulator through its console, as a script would.
 struct QuitSim {
     void operator()(QProcess *process) const
@@ -32,6 +36,8 @@ private slots:
     void initTestCase();
     void http_data();
     void http();
+    void rtsp_data();
+    void rtsp();
     void cameraSwitches();
     void statusDatagrams_data();
     void statusDatagrams();
@@ -154,6 +160,9 @@ void tst_dxsim::http_data()
                                                      << QByteArray("200 OK") << QByteArray("multipart/x-mixed-replace");
     QTest::newRow("sub-stream path without one") << open << QByteArray("/mjpg/sub.mjpg") << QByteArray()
                                                  << QByteArray("404 Not Found") << QByteArray();
+    QTest::newRow("sub-stream of a replayed folder") << QStringList{"--replay", replayDir.path(), "--sub", "160x120"}
+                                                     << QByteArray("/mjpg/sub.mjpg") << QByteArray()
+                                                     << QByteArray("200 OK") << QByteArray("multipart/x-mixed-replace");
     QTest::newRow("stream path") << open << QByteArray("/mjpg/video.mjpg") << QByteArray() << QByteArray("200 OK")
                                  << QByteArray("Content-Type: multipart/x-mixed-replace; boundary=");
     QTest::newRow("cycled pictures") << QStringList{"--size", "320x240", "--cycle", "2"} << QByteArray("/mjpg/video.mjpg")
@@ -217,6 +226,59 @@ void tst_dxsim::http()
         QVERIFY(!image.isNull());
         QCOMPARE(image.size(), expected);
     }
+}
+
+void tst_dxsim::rtsp_data()
+{
+    QTest::addColumn<QStringList>("simArgs");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QSize>("pictureSize");  // invalid: the stream is not there
+
+    const QStringList twoSizes = {"--size", "320x240", "--sub", "160x120"};
+    QTest::newRow("main stream beside a small one") << twoSizes << "/stream" << QSize(320, 240);
+    QTest::newRow("small stream") << twoSizes << "/sub" << QSize(160, 120);
+    QTest::newRow("small stream path without one") << QStringList{"--size", "320x240"} << "/sub" << QSize();
+}
+
+// Read as another RTSP client would, while a second client plays the camera's main stream.
+void tst_dxsim::rtsp()
+{
+    QFETCH(QStringList, simArgs);
+    QFETCH(QString, path);
+    QFETCH(QSize, pictureSize);
+
+    const quint16 port = freeTcpPort();
+    auto sim = startSim(simArgs + QStringList{"--rtsp", "--rtsp-port", QString::number(port), "--port",
+                                              QString::number(freeTcpPort()), "--fps", "20"});
+    QVERIFY(sim);
+    av_log_set_level(AV_LOG_FATAL);  // a refused stream is no news here
+    auto open = [port](const QString &streamPath) {
+        AVDictionary *settings = nullptr;
+        av_dict_set(&settings, "rtsp_transport", "tcp", 0);
+        av_dict_set(&settings, "timeout", "5000000", 0);
+        AVFormatContext *context = nullptr;
+        const QByteArray url = QStringLiteral("rtsp://127.0.0.2:%1%2").arg(port).arg(streamPath).toLatin1();
+        if (avformat_open_input(&context, url.constData(), nullptr, &settings) < 0
+            || avformat_find_stream_info(context, nullptr) < 0)
+            avformat_close_input(&context);
+        av_dict_free(&settings);
+        return std::unique_ptr<AVFormatContext, void (*)(AVFormatContext *)>(
+            context, [](AVFormatContext *c) { avformat_close_input(&c); });
+    };
+    const auto main = open(QStringLiteral("/stream"));
+    QVERIFY(main);
+    const auto other = open(path);
+    QCOMPARE(bool(other), pictureSize.isValid());
+    if (!other)
+        return;
+    QCOMPARE(QSize(other->streams[0]->codecpar->width, other->streams[0]->codecpar->height), pictureSize);
+    AVPacket *packet = av_packet_alloc();
+    for (AVFormatContext *client : {main.get(), other.get()}) {
+        QCOMPARE(av_read_frame(client, packet), 0);
+        QVERIFY(packet->size > 0);
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
 }
 
 // A stalled camera keeps the connection but sends nothing while its neighbour streams; resume
@@ -394,8 +456,14 @@ void tst_dxsim::writeIni_data()
     QTest::newRow("sub-streams, RTSP and Motion-JPEG")
         << QStringList{"--cameras", "2", "--rtsp", "--rtsp-port", "8554", "--rtsp-camera", "2", "--sub", "320x180"}
         << QStringList{"Window", "System", "Kamera 1_127.0.0.2", rtsp}
-        << QStringList{rtsp + "|URL_Sub=rtsp://127.0.0.3:8555/sub", "Kamera 1_127.0.0.2|URL_Sub=http://127.0.0.2/mjpg/sub.mjpg"}
+        << QStringList{rtsp + "|URL_Sub=rtsp://127.0.0.3:8554/sub", "Kamera 1_127.0.0.2|URL_Sub=http://127.0.0.2/mjpg/sub.mjpg"}
         << "";
+    const QString http = QStringLiteral("Kamera 1_http://127.0.0.2:8181/mjpg/video.mjpg");
+    QTest::newRow("sub-stream on another HTTP port")
+        << QStringList{"--cameras", "2", "--port", "8181", "--rtsp", "--rtsp-port", "8554", "--rtsp-camera", "2",
+                       "--sub", "320x180"}
+        << QStringList{"Window", "System", http, rtsp}
+        << QStringList{http + "|URL_Sub=http://127.0.0.2:8181/mjpg/sub.mjpg"} << "";
 }
 
 void tst_dxsim::writeIni()
@@ -466,6 +534,7 @@ void tst_dxsim::rejectsOptions_data()
     QTest::newRow("stall of a missing camera") << QStringList{"--cameras", "2", "--stall", "3"};
     QTest::newRow("RTSP port without RTSP") << QStringList{"--rtsp-port", "8554"};
     QTest::newRow("RTSP stream of a missing camera") << QStringList{"--cameras", "2", "--rtsp", "--rtsp-camera", "3"};
+    QTest::newRow("sub-stream too small") << QStringList{"--sub", "32x18"};
 }
 
 void tst_dxsim::rejectsOptions()

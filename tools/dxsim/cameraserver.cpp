@@ -1,6 +1,7 @@
 #include "cameraserver.h"
 
 #include "picturesource.h"
+#include "simoptions.h"
 
 #include <QRandomGenerator>
 #include <QTcpServer>
@@ -55,8 +56,7 @@ void CameraServer::publish(const QByteArray &picturePart, bool sub)
 {
     if (stalled)
         return;
-    if (!sub)
-        lastPart = picturePart;
+    lastPart[sub] = picturePart;
     if (dripTimer && dripTimer->isActive())
         return;
     QByteArray part = picturePart;
@@ -67,9 +67,9 @@ void CameraServer::publish(const QByteArray &picturePart, bool sub)
         // handed to the decoder as a picture instead of only filling the receive buffer.
         part[0] = char(0xFF);
         part[1] = char(0xD8);
-    } else if (hugeNext) {
+    } else if (hugeNext[sub]) {
         part = hugePart(picturePart);
-        hugeNext = false;
+        hugeNext[sub] = false;
     }
     const qint64 backlogLimit = qMax(minBacklogBytes, 2 * qint64(part.size()));
     for (auto it = clients.begin(); it != clients.end(); ++it) {
@@ -104,14 +104,14 @@ void CameraServer::setDrip(bool on)
 
 void CameraServer::drip()
 {
-    if (stalled || lastPart.isEmpty())
+    if (stalled)
         return;
-    const QByteArray bytes = lastPart.mid(dripPos % lastPart.size(), dripBytes);
-    dripPos += bytes.size();
     for (auto it = clients.begin(); it != clients.end(); ++it) {
-        if (it.value().streaming && it.value().headerSent)
-            it.key()->write(bytes);
+        const QByteArray &part = lastPart[it.value().sub];
+        if (it.value().streaming && it.value().headerSent && !part.isEmpty())
+            it.key()->write(part.mid(dripPos % part.size(), dripBytes));
     }
+    dripPos += dripBytes;
 }
 
 void CameraServer::setAnswer(int status)
@@ -123,7 +123,7 @@ void CameraServer::setAnswer(int status)
 
 void CameraServer::heal()
 {
-    stalled = refusing = mute = garbage = hugeNext = false;
+    stalled = refusing = mute = garbage = hugeNext[0] = hugeNext[1] = false;
     answerStatus = 0;
     setDrip(false);
 }
@@ -207,8 +207,8 @@ void CameraServer::answer(QTcpSocket *socket, Client &client)
     }
     const QByteArray version = requestLine.at(2) == "HTTP/1.0" ? "HTTP/1.0" : "HTTP/1.1";
     const QByteArray path = requestLine.at(1).split('?').value(0);
-    client.sub = servesSub && path == subPath;
-    if (path != "/mjpg/video.mjpg" && path != "/axis-cgi/mjpg/video.cgi" && !client.sub) {
+    const bool sub = hasSub && path == SimOptions::subHttpPath;
+    if (!sub && path != "/mjpg/video.mjpg" && path != "/axis-cgi/mjpg/video.cgi") {
         reject(socket, version + " 404 Not Found", QByteArray());
         return;
     }
@@ -226,6 +226,7 @@ void CameraServer::answer(QTcpSocket *socket, Client &client)
     }
     client.request.clear();
     client.version = version;
+    client.sub = sub;
     client.streaming = true;
 }
 

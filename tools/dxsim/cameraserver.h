@@ -10,7 +10,8 @@ class QTimer;
 class QTcpSocket;
 
 // One simulated camera: answers the MJPEG request on its own loopback address and pushes the
-// pictures it is handed to every streaming client. A client whose socket still holds more than
+// pictures it is handed to every streaming client, those of its small second stream (when it
+// has one) to the clients that asked for that. A client whose socket still holds more than
 // about two pictures is skipped for this picture, so a slow reader loses pictures instead of
 // making the simulator buffer without bound.
 class CameraServer : public QObject {
@@ -23,11 +24,11 @@ public:
     quint16 port() const;
     QHostAddress address() const { return hostAddress; }
 
-    // The small second stream at subPath, beside the main one (see setSubStream).
-    static constexpr const char *subPath = "/mjpg/sub.mjpg";
-    void setSubStream(bool on) { servesSub = on; }
-    bool wantsPicture(bool sub = false) const;
-    void publish(const QByteArray &part, bool sub = false);
+    // The small second stream, served at its own path (SimOptions::subHttpPath).
+    void setSubStream(bool on) { hasSub = on; }
+
+    bool wantsPicture(bool sub) const;
+    void publish(const QByteArray &part, bool sub);
 
     // Stalled: connections stay open but get nothing. Refusing: new connections are closed at once.
     void setStalled(bool on) { stalled = on; }
@@ -44,8 +45,8 @@ public:
     void setDrip(bool on);
     void setGarbage(bool on) { garbage = on; }
     void setAnswer(int status);
-    void sendHugeNext() { hugeNext = true; }
-    // Every fault off.
+    void sendHugeNext() { hugeNext[0] = hugeNext[1] = true; }
+    // Every fault off. Faults act on both streams alike.
     void heal();
 
 private:
@@ -76,10 +77,10 @@ private:
     bool refusing = false;
     bool mute = false;
     bool garbage = false;
-    bool hugeNext = false;
-    bool servesSub = false;
+    bool hugeNext[2] = {false, false};  // per stream: main, small
+    bool hasSub = false;
     int answerStatus = 0;
     QTimer *dripTimer = nullptr;
-    QByteArray lastPart;
+    QByteArray lastPart[2];
     qsizetype dripPos = 0;
 };

@@ -1,7 +1,5 @@
 #include "iniwriter.h"
 
-#include "cameraserver.h"
-
 #include "inidata.h"
 #include "simoptions.h"
 
@@ -73,6 +71,7 @@ IniWriter::Section IniWriter::moduleSection(int index) const
         {"Relais_timeSIP", "3"}, {"Relais_timeSIPI", "20"}, {"SIP_popup", "7"}, {"SIP_light", "2"},
         {"SIP_tuer", "1"}, {"SIP_Callee", "100,200"}, {"allRufNr", flag(true)},
     };
+    // Only when there is one, so that the file is the same as without the small stream.
     if (options.subSize.isValid())
         section.append({"URL_Sub", subUrl(index)});
     return section;
@@ -96,14 +95,17 @@ QString IniWriter::cameraUrl(int index) const
     return QStringLiteral("http://%1:%2/mjpg/video.mjpg").arg(SimOptions::cameraAddress(index).toString()).arg(port);
 }
 
+// The small stream beside the main stream the record names: RTSP beside RTSP, else Motion-JPEG.
 QString IniWriter::subUrl(int index) const
 {
     const QString address = SimOptions::cameraAddress(index).toString();
-    if (options.rtsp && (options.rtspNamed.isEmpty() || options.rtspNamed.contains(index)))
-        return QStringLiteral("rtsp://%1:%2/sub").arg(address).arg(rtspSubPorts.value(index, quint16(options.rtspPort + 1)));
+    if (cameraUrl(index).startsWith(QLatin1String("rtsp:"))) {
+        return QStringLiteral("rtsp://%1:%2%3").arg(address).arg(rtspPorts.value(index, quint16(options.rtspPort)))
+            .arg(QLatin1String(SimOptions::subRtspPath));
+    }
     const quint16 port = cameraPorts.value(index, 80);
     const QString host = port == 80 ? address : QStringLiteral("%1:%2").arg(address).arg(port);
-    return QStringLiteral("http://%1").arg(host) + QLatin1String(CameraServer::subPath);
+    return QStringLiteral("http://%1%2").arg(host, QLatin1String(SimOptions::subHttpPath));
 }
 
 QString IniWriter::storedPassword(const QString &text, const QString &address)

@@ -14,8 +14,6 @@ public:
 
     // With --rtsp: the port each camera serves RTSP on (the option's port when not set).
     void setRtspPorts(const QList<quint16> &ports) { rtspPorts = ports; }
-    // With --rtsp and --sub: the port each camera serves its small stream on.
-    void setRtspSubPorts(const QList<quint16> &ports) { rtspSubPorts = ports; }
 
     QByteArray content() const;
     bool write(const QString &path, QString *error) const;
@@ -34,5 +32,4 @@ private:
     const SimOptions &options;
     QList<quint16> cameraPorts;
     QList<quint16> rtspPorts;
-    QList<quint16> rtspSubPorts;
 };

@@ -16,7 +16,7 @@ PictureSource::PictureSource(QSize size, int quality, int cycle)
 {
 }
 
-bool PictureSource::loadReplay(const QString &dir, QString *error)
+bool PictureSource::loadReplay(const QString &dir, bool toSize, QString *error)
 {
     const QDir folder(dir);
     if (!folder.exists()) {
@@ -31,8 +31,15 @@ bool PictureSource::loadReplay(const QString &dir, QString *error)
         if (!file.open(QIODevice::ReadOnly))
             continue;
         const QByteArray jpeg = file.readAll();
-        if (jpeg.startsWith("\xFF\xD8"))
+        if (!jpeg.startsWith("\xFF\xD8"))
+            continue;
+        if (!toSize) {
             replayParts.append(wrapPart(jpeg));
+            continue;
+        }
+        const QImage picture = QImage::fromData(jpeg, "JPG");
+        if (!picture.isNull())
+            replayParts.append(wrapPart(encode(picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation))));
     }
     if (replayParts.isEmpty()) {
         *error = QStringLiteral("replay folder \"%1\" holds no JPEG files").arg(dir);
@@ -113,7 +120,11 @@ QByteArray PictureSource::drawLive(int camera, quint64 number) const
     painter.drawText(QRect(0, h / 3 + h / 8, w, h / 8), Qt::AlignHCenter | Qt::AlignVCenter,
                      QStringLiteral("#%1").arg(number));
     painter.end();
+    return encode(image);
+}
 
+QByteArray PictureSource::encode(const QImage &image) const
+{
     QByteArray jpeg;
     QBuffer buffer(&jpeg);
     buffer.open(QIODevice::WriteOnly);

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVector>
 
+class QImage;
+
 // Delivers, for camera and picture number, one complete multipart part (boundary line, part
 // headers, JPEG, CRLF). Live pictures are drawn and encoded on demand; with a cycle length the
 // first N pictures of each camera are kept and served again, and a replay folder is read once,
@@ -16,7 +18,8 @@ public:
     static const QByteArray boundary;
 
     PictureSource(QSize size, int quality, int cycle);
-    bool loadReplay(const QString &dir, QString *error);
+    // toSize: every picture is scaled to this source's size once, for a camera's small stream.
+    bool loadReplay(const QString &dir, bool toSize, QString *error);
     void setCameraNames(const QStringList &names);
     // Encodes the whole cycle now, so that a benchmark measures serving, not encoding.
     void prepareCycle();
@@ -27,6 +30,7 @@ public:
 
 private:
     QByteArray drawLive(int camera, quint64 number) const;
+    QByteArray encode(const QImage &image) const;
 
     QSize size;
     int quality;

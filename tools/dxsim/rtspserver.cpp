@@ -1,6 +1,7 @@
 #include "rtspserver.h"
 
 #include "h264loop.h"
+#include "simoptions.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -8,6 +9,7 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QUrl>
 
 namespace {
 
@@ -48,7 +50,7 @@ QByteArray digestField(const QByteArray &header, const QByteArray &key)
 
 RtspServer::RtspServer(const QHostAddress &address, const H264Loop &loop, int fps, const QString &user,
                        const QString &password, QObject *parent)
-    : QObject(parent), hostAddress(address), loop(loop), fps(fps), user(user.toUtf8()), password(password.toUtf8()),
+    : QObject(parent), hostAddress(address), mainLoop(loop), fps(fps), user(user.toUtf8()), password(password.toUtf8()),
       nonce(QByteArray::number(QRandomGenerator::global()->generate64(), 16)), server(new QTcpServer(this))
 {
     connect(server, &QTcpServer::newConnection, this, &RtspServer::onNewConnection);
@@ -67,9 +69,21 @@ quint16 RtspServer::port() const
     return server->serverPort();
 }
 
-QString RtspServer::url() const
+QString RtspServer::url(bool sub) const
 {
-    return QStringLiteral("rtsp://%1:%2").arg(hostAddress.toString()).arg(port()) + path;
+    return QStringLiteral("rtsp://%1:%2%3").arg(hostAddress.toString()).arg(port())
+        .arg(sub ? QLatin1String(SimOptions::subRtspPath) : QLatin1String("/stream"));
+}
+
+// The small stream at its path and below (its track), the main stream at any other; none for the
+// small one's path when the camera has no small stream.
+const H264Loop *RtspServer::streamOf(const QByteArray &uri) const
+{
+    const QString path = QUrl(QString::fromLatin1(uri)).path();
+    const QString subPath = QLatin1String(SimOptions::subRtspPath);
+    if (path != subPath && !path.startsWith(subPath + QLatin1Char('/')))
+        return &mainLoop;
+    return subLoop;
 }
 
 void RtspServer::onNewConnection()
@@ -81,6 +95,7 @@ void RtspServer::onNewConnection()
             continue;
         }
         Client client;
+        client.loop = &mainLoop;
         client.ssrc = QRandomGenerator::global()->generate();
         client.sequence = quint16(QRandomGenerator::global()->generate());
         clients.insert(socket, client);
@@ -149,11 +164,11 @@ bool RtspServer::authorised(const QByteArray &method, const QList<QByteArray> &l
            && digestField(header, "response") == md5Hex(ha1 + ':' + nonce + ':' + ha2);
 }
 
-QByteArray RtspServer::describe() const
+QByteArray RtspServer::describe(const H264Loop &stream) const
 {
     return "v=0\r\no=- 1 1 IN IP4 " + hostAddress.toString().toLatin1() + "\r\ns=dxsim\r\nc=IN IP4 0.0.0.0\r\nt=0 0\r\n"
            "a=control:*\r\nm=video 0 RTP/AVP 96\r\na=rtpmap:96 " + (foreignCodec ? "MP4V-ES" : "H264")
-           + "/90000\r\na=fmtp:96 " + loop.fmtp(!parametersInStreamOnly)
+           + "/90000\r\na=fmtp:96 " + stream.fmtp(!parametersInStreamOnly)
            + "\r\na=framerate:" + QByteArray::number(fps) + "\r\na=control:trackID=0\r\n";
 }
 
@@ -177,9 +192,12 @@ void RtspServer::answer(QTcpSocket *socket, Client &client, const QByteArray &he
     }
     if (method == "OPTIONS") {
         reply += "Public: OPTIONS, DESCRIBE, SETUP, PLAY, TEARDOWN, GET_PARAMETER\r\n";
+    } else if ((method == "DESCRIBE" || method == "SETUP") && !streamOf(requestLine.value(1))) {
+        reply.replace("200 OK", "404 Not Found");
     } else if (method == "DESCRIBE") {
-        reply += "Content-Type: application/sdp\r\nContent-Base: " + url().toLatin1() + "/\r\n";
-        body = describe();
+        const H264Loop *stream = streamOf(requestLine.value(1));
+        reply += "Content-Type: application/sdp\r\nContent-Base: " + url(stream == subLoop).toLatin1() + "/\r\n";
+        body = describe(*stream);
     } else if (method == "SETUP") {
         const QByteArray transport = headerValue(lines, "transport");
         const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("interleaved=(\\d+)"))
@@ -189,6 +207,7 @@ void RtspServer::answer(QTcpSocket *socket, Client &client, const QByteArray &he
             send();
             return;
         }
+        client.loop = streamOf(requestLine.value(1));
         client.channel = qBound(0, m.captured(1).toInt(), 254);
         client.session = QByteArray::number(client.ssrc, 16);
         reply += "Transport: RTP/AVP/TCP;unicast;interleaved=" + QByteArray::number(client.channel) + '-'
@@ -229,6 +248,7 @@ void RtspServer::publish(quint64 number)
 
 void RtspServer::sendUnit(QTcpSocket *socket, Client &client, quint64 number)
 {
+    const H264Loop &loop = *client.loop;
     const int index = int(number % quint64(loop.length()));
     const qint64 backlogLimit = 512 * 1024;
     if (socket->bytesToWrite() > backlogLimit)

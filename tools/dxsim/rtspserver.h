@@ -9,7 +9,8 @@ class H264Loop;
 class QTcpServer;
 class QTcpSocket;
 
-// One simulated RTSP camera: serves the H.264 loop at "rtsp://address:port/stream", RTP over the
+// One simulated RTSP camera: serves the H.264 loop at "rtsp://address:port/stream" (and, when it
+// has one, the loop of its small second stream at "rtsp://address:port/sub"), RTP over the
 // RTSP connection (interleaved, as the viewer asks for), with Digest authentication when a user
 // is set. A client whose socket still holds more than about half a second of pictures skips
 // pictures up to the next key picture, so that a slow reader costs no memory and gets no broken
@@ -22,9 +23,9 @@ public:
 
     bool listen(quint16 port, QString *error);
     quint16 port() const;
-    QString url() const;
-    // The path the URL names (the server answers on any).
-    void setPath(const QString &name) { path = name; }
+    QString url(bool sub = false) const;
+    // The loop of the small second stream; it must outlive the server.
+    void setSubStream(const H264Loop *loop) { subLoop = loop; }
 
     // Sends picture `number` (of the loop, in a cycle) to every playing client.
     void publish(quint64 number);
@@ -53,6 +54,7 @@ private:
         bool waitForKey = true;
         quint16 sequence = 0;
         quint32 ssrc = 0;
+        const H264Loop *loop = nullptr;  // the stream set up: main (until a SETUP says) or small
         int channel = 0;
         int sinceReport = 0;  // pictures since the last sender report
         quint32 packets = 0;
@@ -64,14 +66,15 @@ private:
     bool takeRequest(QTcpSocket *socket, Client &client);
     void answer(QTcpSocket *socket, Client &client, const QByteArray &head);
     bool authorised(const QByteArray &method, const QList<QByteArray> &lines) const;
-    QByteArray describe() const;
+    QByteArray describe(const H264Loop &stream) const;
+    const H264Loop *streamOf(const QByteArray &uri) const;
     void sendUnit(QTcpSocket *socket, Client &client, quint64 number);
     void sendRtp(QTcpSocket *socket, Client &client, const QByteArray &payload, bool last, quint32 timestamp);
     void sendReport(QTcpSocket *socket, Client &client, quint32 timestamp);
 
     QHostAddress hostAddress;
-    QString path = QStringLiteral("/stream");
-    const H264Loop &loop;
+    const H264Loop &mainLoop;
+    const H264Loop *subLoop = nullptr;
     int fps;
     QByteArray user;
     QByteArray password;

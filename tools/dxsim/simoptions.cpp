@@ -62,13 +62,14 @@ bool SimOptions::parse(const QStringList &arguments, QString *error, bool *helpR
         "garbage makes it announce a codec the viewer does not read, inband leaves the\n"
         "parameter sets out of its description (they still come in the stream), heal\n"
         "undoes both; jump moves its clock by the seconds given (negative: back).\n"
+        "With --sub, every command acts on a camera's small stream as on its main one.\n"
         "--write-ini writes the viewer INI and exits, unless --serve is given too;\n"
         "then the INI is written once the cameras are listening."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption cameras(QStringLiteral("cameras"), QStringLiteral("Number of cameras (1-20, default 1)."), QStringLiteral("N"));
     const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("HTTP port of every camera (default 80, falling back to 8080+i)."), QStringLiteral("P"));
     const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("Picture size (default 640x480)."), QStringLiteral("WxH"));
-    const QCommandLineOption subOpt(QStringLiteral("sub"), QStringLiteral("Every camera also serves a small second stream of this size: Motion-JPEG at /mjpg/sub.mjpg, with --rtsp H.264 at rtsp://address:port+1/sub; the INI names it (URL_Sub)."), QStringLiteral("WxH"));
+    const QCommandLineOption subOpt(QStringLiteral("sub"), QStringLiteral("Every camera also serves the same scene at this small size as a second stream: Motion-JPEG at http://address:port/mjpg/sub.mjpg and, with --rtsp, H.264 at rtsp://address:port/sub; the INI names the one beside each main stream it names (URL_Sub)."), QStringLiteral("WxH"));
     const QCommandLineOption fps(QStringLiteral("fps"), QStringLiteral("Pictures per second (default 10)."), QStringLiteral("F"));
     const QCommandLineOption quality(QStringLiteral("quality"), QStringLiteral("JPEG quality (default 80)."), QStringLiteral("Q"));
     const QCommandLineOption user(QStringLiteral("user"), QStringLiteral("Require Basic authentication with this user."), QStringLiteral("U"));

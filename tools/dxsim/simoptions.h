@@ -47,6 +47,9 @@ public:
     QString helpText() const { return help; }
 
     static QHostAddress cameraAddress(int index);
+    // Where every camera serves its small second stream, beside the main stream's paths.
+    static constexpr const char *subHttpPath = "/mjpg/sub.mjpg";
+    static constexpr const char *subRtspPath = "/sub";
     static QHostAddress stationAddress(int index);
 
 private:

@@ -18,7 +18,7 @@ constexpr quint16 fallbackRtspPort = 8554;
 
 Simulator::Simulator(const SimOptions &options, QObject *parent)
     : QObject(parent), options(options), source(options.size, options.quality, options.cycle),
-      subSource(options.subSize.isValid() ? options.subSize : options.size, options.quality, options.cycle)
+      subSource(options.subSize, options.quality, options.cycle)
 {
     frameTimer.setTimerType(Qt::PreciseTimer);
     frameTimer.setInterval(1000 / options.fps);
@@ -27,14 +27,17 @@ Simulator::Simulator(const SimOptions &options, QObject *parent)
 
 bool Simulator::start(QString *error)
 {
-    if (!options.replayDir.isEmpty() && !source.loadReplay(options.replayDir, error))
+    const bool sub = options.subSize.isValid();
+    if (!options.replayDir.isEmpty()
+        && (!source.loadReplay(options.replayDir, false, error)
+            || (sub && !subSource.loadReplay(options.replayDir, true, error))))
         return false;
-    if (!startCameras(error) || !startRtsp(error) || !startRtspSub(error) || !startModules(error))
+    if (!startCameras(error) || !startRtsp(error) || !startModules(error))
         return false;
     if (options.cycle > 0 && options.replayDir.isEmpty()) {
         ConsoleOutput::line(QStringLiteral("encoding %1 picture(s) per camera").arg(options.cycle));
         source.prepareCycle();
-        if (options.subSize.isValid())
+        if (sub)
             subSource.prepareCycle();
     }
 
@@ -48,10 +51,6 @@ bool Simulator::start(QString *error)
         for (const RtspServer *camera : std::as_const(rtspCameras))
             rtspPorts.append(camera->port());
         writer.setRtspPorts(rtspPorts);
-        QList<quint16> subPorts;
-        for (const RtspServer *camera : std::as_const(rtspSubCameras))
-            subPorts.append(camera->port());
-        writer.setRtspSubPorts(subPorts);
         if (!writer.write(options.iniFile, error))
             return false;
         ConsoleOutput::line(QStringLiteral("wrote %1").arg(options.iniFile));
@@ -93,6 +92,12 @@ bool Simulator::startCameras(QString *error)
                                 .arg(i + 1).arg(camera->address().toString()).arg(camera->port())
                                 .arg(options.stalled.contains(i) ? " (stalled)" : "")
                                 .arg(options.refused.contains(i) ? " (refusing)" : ""));
+        if (options.subSize.isValid()) {
+            ConsoleOutput::line(QStringLiteral("camera %1 http://%2:%3%4 (%5x%6)").arg(i + 1)
+                                    .arg(camera->address().toString()).arg(camera->port())
+                                    .arg(QLatin1String(SimOptions::subHttpPath))
+                                    .arg(options.subSize.width()).arg(options.subSize.height()));
+        }
     }
     if (fellBack) {
         ConsoleOutput::error(QStringLiteral(
@@ -126,7 +131,10 @@ bool Simulator::startRtsp(QString *error)
 {
     if (!options.rtsp)
         return true;
-    if (!h264.encode(options.size, options.fps, {options.slices, options.cameraEncoding}, error))
+    const H264Loop::encoding how{options.slices, options.cameraEncoding};
+    const bool sub = options.subSize.isValid();
+    if (!h264.encode(options.size, options.fps, how, error)
+        || (sub && !subH264.encode(options.subSize, options.fps, how, error)))
         return false;
     for (int i = 0; i < options.cameras; ++i) {
         auto *camera = new RtspServer(SimOptions::cameraAddress(i), h264, options.fps, options.user, options.password, this);
@@ -141,27 +149,10 @@ bool Simulator::startRtsp(QString *error)
         rtspCameras.append(camera);
         ConsoleOutput::line(QStringLiteral("camera %1 %2 (H.264 %3x%4 at %5/s)").arg(i + 1).arg(camera->url())
                                 .arg(options.size.width()).arg(options.size.height()).arg(options.fps));
-    }
-    return true;
-}
-
-// The small stream of each RTSP camera: on the port after the main one (its own address), or any
-// free one.
-bool Simulator::startRtspSub(QString *error)
-{
-    if (!options.rtsp || !options.subSize.isValid())
-        return true;
-    if (!subH264.encode(options.subSize, options.fps, {options.slices, options.cameraEncoding}, error))
-        return false;
-    for (int i = 0; i < options.cameras; ++i) {
-        auto *camera = new RtspServer(SimOptions::cameraAddress(i), subH264, options.fps, options.user, options.password, this);
-        camera->setPath(QStringLiteral("/sub"));
-        const quint16 next = quint16(rtspCameras.at(i)->port() + 1);
-        QString bindError;
-        if (!camera->listen(next, &bindError) && !camera->listen(0, error))
-            return false;
-        rtspSubCameras.append(camera);
-        ConsoleOutput::line(QStringLiteral("camera %1 %2 (H.264 %3x%4 at %5/s)").arg(i + 1).arg(camera->url())
+        if (!sub)
+            continue;
+        camera->setSubStream(&subH264);
+        ConsoleOutput::line(QStringLiteral("camera %1 %2 (H.264 %3x%4 at %5/s)").arg(i + 1).arg(camera->url(true))
                                 .arg(options.subSize.width()).arg(options.subSize.height()).arg(options.fps));
     }
     return true;
@@ -180,13 +171,11 @@ void Simulator::tick()
     ++frameNumber;
     for (int i = 0; i < cameras.size(); ++i) {
         CameraServer *camera = cameras.at(i);
-        if (camera->wantsPicture())
-            camera->publish(source.part(i, frameNumber));
+        if (camera->wantsPicture(false))
+            camera->publish(source.part(i, frameNumber), false);
         if (camera->wantsPicture(true))
             camera->publish(subSource.part(i, frameNumber), true);
     }
     for (RtspServer *camera : std::as_const(rtspCameras))
-        camera->publish(frameNumber);
-    for (RtspServer *camera : std::as_const(rtspSubCameras))
         camera->publish(frameNumber);
 }

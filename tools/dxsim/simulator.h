@@ -30,7 +30,6 @@ private:
     bool startCameras(QString *error);
     bool startModules(QString *error);
     bool startRtsp(QString *error);
-    bool startRtspSub(QString *error);
     void tick();
     QList<quint16> cameraPorts() const;
 
@@ -39,9 +38,8 @@ private:
     PictureSource subSource;
     QList<CameraServer *> cameras;
     H264Loop h264;
-    QList<RtspServer *> rtspCameras;
     H264Loop subH264;
-    QList<RtspServer *> rtspSubCameras;
+    QList<RtspServer *> rtspCameras;
     QList<SimModule *> ioModules;
     QList<SimModule *> stations;
     CommandConsole *console = nullptr;
